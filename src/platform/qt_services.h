@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/random_source.h"
+#include "platform/services.h"
+
+class QWidget;
+
+namespace kelvara::platform {
+
+// The services on Qt and the operating system.
+class QtServices final : public Services {
+public:
+    QtServices();
+    ~QtServices() override;
+    QtServices(const QtServices&) = delete;
+    QtServices& operator=(const QtServices&) = delete;
+
+    Answer messageBox(std::string_view text, Buttons buttons,
+                      std::optional<std::string_view> title) override;
+    AppData appData() const override;
+    bool fileExists(const std::string& path) const override;
+    ReadStatus readTextLines(const std::string& path, const LineSink& sink) override;
+    WriteResult writeTextFile(const std::string& path, std::string_view text) override;
+    RandomSource& random() override;
+    std::vector<std::string> screenFonts() const override;
+    void printFile(const std::string& path) override;
+
+    // The window that owns message boxes and print requests.
+    void setMainWindow(QWidget* window) { m_mainWindow = window; }
+
+private:
+    std::unique_ptr<RandomSource> m_random;
+    QWidget* m_mainWindow = nullptr;
+};
+
+} // namespace kelvara::platform

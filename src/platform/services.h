@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The runtime services that the engine, the output layer and the windows lean on.
+// Plain standard C++ so the engine can use them without knowing the toolkit.
+// All text is UTF-8.
+namespace kelvara::platform {
+
+class RandomSource;
+
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+struct AppData {
+    std::string directory; // the program's directory, without a trailing separator
+    std::string title;
+    std::int16_t major = 0;
+    std::int16_t minor = 0;
+    std::int16_t revision = 0;
+    std::string fileDescription;
+};
+
+enum class ReadStatus { Ok, Missing, Unreadable };
+
+struct WriteResult {
+    bool ok = true;
+    std::string error; // the system's reason when !ok
+};
+
+// Receives one line of a text file, without its terminator; returns false to stop reading.
+using LineSink = std::function<bool(std::string_view line)>;
+
+class Services {
+public:
+    virtual ~Services() = default;
+
+    // Modal; no icon. Without a title the box carries the application's title.
+    virtual Answer messageBox(std::string_view text, Buttons buttons = Buttons::Ok,
+                              std::optional<std::string_view> title = std::nullopt) = 0;
+
+    virtual AppData appData() const = 0;
+
+    // True only for a regular file; a directory of that name does not count.
+    virtual bool fileExists(const std::string& path) const = 0;
+
+    // Reads the file line by line (see splitTextLines for the line rule).
+    // Nothing reaches the sink unless the whole file could be read.
+    virtual ReadStatus readTextLines(const std::string& path, const LineSink& sink) = 0;
+
+    // Creates or atomically replaces the file with text followed by CR LF.
+    virtual WriteResult writeTextFile(const std::string& path, std::string_view text) = 0;
+
+    virtual RandomSource& random() = 0;
+
+    // Installed screen fonts, in the platform's own order.
+    virtual std::vector<std::string> screenFonts() const = 0;
+
+    // Hands a document to the system's print operation; the outcome is not reported.
+    virtual void printFile(const std::string& path) = 0;
+};
+
+// Path of a file that lives beside the program.
+std::string appFilePath(const Services& services, std::string_view fileName);
+
+} // namespace kelvara::platform

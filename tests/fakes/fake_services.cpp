@@ -1,0 +1,67 @@
+#include "fake_services.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/text_lines.h"
+
+namespace kelvara::testing {
+
+FakeServices::FakeServices(std::string dir, std::uint64_t seed)
+    : directory(std::move(dir)),
+      m_random(std::make_unique<platform::MixedRandomSource>(SteppingTime{}, seed)) {}
+
+platform::Answer FakeServices::messageBox(std::string_view text, platform::Buttons buttons,
+                                          std::optional<std::string_view> title) {
+    messages.push_back({std::string(text), buttons, std::string(title.value_or(""))});
+    if (!answers.empty()) {
+        const auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return buttons == platform::Buttons::Ok ? platform::Answer::Ok : platform::Answer::Yes;
+}
+
+platform::AppData FakeServices::appData() const {
+    return {directory, "Kelvara", 1, 0, 0, "最简单摇号软件"};
+}
+
+bool FakeServices::fileExists(const std::string& path) const {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+platform::ReadStatus FakeServices::readTextLines(const std::string& path,
+                                                 const platform::LineSink& sink) {
+    if (!fileExists(path)) {
+        return platform::ReadStatus::Missing;
+    }
+    for (const auto& locked : unreadable) {
+        if (locked == path) {
+            return platform::ReadStatus::Unreadable;
+        }
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return platform::ReadStatus::Unreadable;
+    }
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    platform::splitTextLines(bytes, sink);
+    return platform::ReadStatus::Ok;
+}
+
+platform::WriteResult FakeServices::writeTextFile(const std::string& path, std::string_view text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return {false, "cannot open"};
+    }
+    out << text << "\r\n";
+    out.close();
+    if (!out) {
+        return {false, "cannot write"};
+    }
+    return {};
+}
+
+} // namespace kelvara::testing

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/random_source.h"
+#include "platform/services.h"
+
+namespace kelvara::testing {
+
+// A clock that advances by a fixed step at every reading: deterministic, and never
+// twice the same time, like a fine real clock.
+class SteppingTime {
+public:
+    explicit SteppingTime(std::uint64_t start = 43'200'000'000'000ULL, std::uint64_t step = 25)
+        : m_now(start), m_step(step) {}
+    platform::TimeOfDay operator()() {
+        m_now += m_step;
+        return {m_now};
+    }
+
+private:
+    std::uint64_t m_now;
+    std::uint64_t m_step;
+};
+
+// Services for tests without a toolkit: files are read as UTF-8 from the real file
+// system, message boxes are recorded and answered from a script.
+class FakeServices final : public platform::Services {
+public:
+    struct Message {
+        std::string text;
+        platform::Buttons buttons;
+        std::string title; // empty: the application's title
+    };
+
+    explicit FakeServices(std::string directory, std::uint64_t seed = 1);
+
+    platform::Answer messageBox(std::string_view text, platform::Buttons buttons,
+                                std::optional<std::string_view> title) override;
+    platform::AppData appData() const override;
+    bool fileExists(const std::string& path) const override;
+    platform::ReadStatus readTextLines(const std::string& path,
+                                       const platform::LineSink& sink) override;
+    platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override;
+    platform::RandomSource& random() override { return *m_random; }
+    std::vector<std::string> screenFonts() const override { return fonts; }
+    void printFile(const std::string& path) override { printed.push_back(path); }
+
+    void setRandom(std::unique_ptr<platform::RandomSource> random) { m_random = std::move(random); }
+
+    std::vector<Message> messages;
+    std::deque<platform::Answer> answers; // scripted; Yes (or Ok) when empty
+    std::vector<std::string> fonts{"宋体", "黑体", "微软雅黑"};
+    std::vector<std::string> printed;
+    std::vector<std::string> unreadable; // paths that fail to read as if locked
+    std::string directory;
+
+private:
+    std::unique_ptr<platform::RandomSource> m_random;
+};
+
+} // namespace kelvara::testing
