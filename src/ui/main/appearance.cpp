@@ -1,0 +1,9 @@
+#include "appearance.h"
+
+#include "main/frm_main.h"
+
+namespace kelvara::ui {
+
+Appearance::Appearance(FrmMain& window) : QObject(&window) {}
+
+} // namespace kelvara::ui
