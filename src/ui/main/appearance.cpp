@@ -1,6 +1,6 @@
 #include "appearance.h"
 
-#include "main/frm_main.h"
+#include "ui/main/frm_main.h"
 
 namespace kelvara::ui {
 
