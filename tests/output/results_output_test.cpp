@@ -1,0 +1,171 @@
+#include "output/results_output.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "fakes/fake_services.h"
+
+namespace fs = std::filesystem;
+using kelvara::platform::Buttons;
+using kelvara::testing::FakeServices;
+namespace output = kelvara::output;
+
+namespace {
+
+// A fresh program directory per test, with a Chinese name so paths are not plain ASCII.
+class ProgramDir {
+public:
+    ProgramDir() {
+        std::random_device seed;
+        m_path = fs::temp_directory_path() / ("kelvara-输出-" + std::to_string(seed()));
+        fs::create_directories(m_path);
+    }
+    ~ProgramDir() {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    ProgramDir(const ProgramDir&) = delete;
+    ProgramDir& operator=(const ProgramDir&) = delete;
+
+    std::string str() const { return m_path.string(); }
+    fs::path path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+const std::string kHeading = "摇号结果\r\n";
+const std::string kTwoWinners = kHeading + "\r\n[1]:\t张伟明\r\n[2]:\t李建华";
+
+struct BytesCase {
+    const char* name;
+    std::string boxText;
+    std::string fileBytes;
+};
+
+class SaveBytes : public ::testing::TestWithParam<BytesCase> {};
+
+TEST_P(SaveBytes, WritesTheBoxAndOneLineEndThenConfirms) {
+    ProgramDir dir;
+    FakeServices services(dir.str());
+
+    output::SaveResults(services, GetParam().boxText);
+
+    EXPECT_EQ(readBytes(dir.str() + "/摇号结果.txt"), GetParam().fileBytes);
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_EQ(services.messages[0].text, "已经保存到摇号软件目录下！文件名叫摇号结果.txt");
+    EXPECT_EQ(services.messages[0].buttons, Buttons::Ok);
+    EXPECT_EQ(services.messages[0].title, "");
+    EXPECT_TRUE(services.printed.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Output, SaveBytes,
+    ::testing::Values(
+        BytesCase{"BeforeAnyDraw", kHeading, "摇号结果\r\n\r\n"},
+        BytesCase{"TwoWinners", kTwoWinners, "摇号结果\r\n\r\n[1]:\t张伟明\r\n[2]:\t李建华\r\n"},
+        // Whatever the operator typed into the box goes out unchanged, LF alone included.
+        BytesCase{"EditedByHand", "摇号结果\r\n手写\n", "摇号结果\r\n手写\n\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Output, SavingAgainReplacesTheWholeFile) {
+    ProgramDir dir;
+    FakeServices services(dir.str());
+    const std::string path = dir.str() + "/摇号结果.txt";
+
+    output::SaveResults(services, kTwoWinners);
+    const std::string later = kTwoWinners + "\r\n[3]:\t王秀英";
+    output::SaveResults(services, later);
+    EXPECT_EQ(readBytes(path), later + "\r\n");
+
+    // A shorter text after a longer one leaves no tail of the old file.
+    output::SaveResults(services, kHeading);
+    EXPECT_EQ(readBytes(path), kHeading + "\r\n");
+    EXPECT_EQ(services.messages.size(), 3U);
+}
+
+TEST(Output, PrintReplacesASavedFileThenAsksForPrintingSilently) {
+    ProgramDir dir;
+    FakeServices services(dir.str());
+    const std::string path = dir.str() + "/摇号结果.txt";
+
+    output::SaveResults(services, kHeading);
+    services.messages.clear();
+    output::PrintResults(services, kTwoWinners);
+
+    EXPECT_EQ(readBytes(path), kTwoWinners + "\r\n");
+    EXPECT_EQ(output::ResultsFilePath(services), path);
+    ASSERT_EQ(services.printed.size(), 1U);
+    EXPECT_EQ(services.printed[0], path);
+    EXPECT_TRUE(services.messages.empty());
+}
+
+// The results file cannot be written, for root as well as for anybody else.
+enum class Blocker { DirectoryOfThatName, ProgramDirIsAFile };
+enum class Action { Save, Print };
+
+struct FailureCase {
+    const char* name;
+    Blocker blocker;
+    Action action;
+};
+
+class WriteFailure : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(WriteFailure, SaysWhyAndNeitherConfirmsNorPrints) {
+    ProgramDir dir;
+    std::string programDir = dir.str();
+    if (GetParam().blocker == Blocker::DirectoryOfThatName) {
+        fs::create_directory(dir.path() / "摇号结果.txt");
+        std::ofstream(dir.path() / "摇号结果.txt" / "inside") << "kept";
+    } else {
+        programDir += "/kelvara";
+        std::ofstream(programDir) << "a file where the directory should be";
+    }
+    FakeServices services(programDir);
+    const std::string path = programDir + "/摇号结果.txt";
+
+    if (GetParam().action == Action::Save) {
+        output::SaveResults(services, kTwoWinners);
+    } else {
+        output::PrintResults(services, kTwoWinners);
+    }
+
+    ASSERT_EQ(services.messages.size(), 1U);
+    const std::string& text = services.messages[0].text;
+    EXPECT_EQ(text.rfind("保存失败！无法写入文件：" + path, 0), 0U) << text;
+    EXPECT_GT(text.size(), std::string("保存失败！无法写入文件：" + path).size())
+        << "the system's reason is missing";
+    EXPECT_EQ(services.messages[0].buttons, Buttons::Ok);
+    EXPECT_EQ(services.messages[0].title, "");
+    EXPECT_TRUE(services.printed.empty());
+    EXPECT_FALSE(output::WriteResultsFile(services, kHeading));
+
+    if (GetParam().blocker == Blocker::DirectoryOfThatName) {
+        EXPECT_TRUE(fs::is_directory(dir.path() / "摇号结果.txt"));
+        EXPECT_EQ(readBytes(dir.str() + "/摇号结果.txt/inside"), "kept");
+    } else {
+        EXPECT_TRUE(fs::is_regular_file(programDir));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Output, WriteFailure,
+    ::testing::Values(FailureCase{"SaveOverDirectory", Blocker::DirectoryOfThatName, Action::Save},
+                      FailureCase{"PrintOverDirectory", Blocker::DirectoryOfThatName,
+                                  Action::Print},
+                      FailureCase{"SaveUnderFile", Blocker::ProgramDirIsAFile, Action::Save},
+                      FailureCase{"PrintUnderFile", Blocker::ProgramDirIsAFile, Action::Print}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
