@@ -1,19 +1,160 @@
 #include "qt_services.h"
 
-// Placeholder; the platform implementation replaces this file.
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QString>
+#include <random>
+
+#include "kelvara_version.h"
+#include "platform/local_time_of_day.h"
+#include "platform/text_codec.h"
+#include "platform/text_lines.h"
+
+#ifdef Q_OS_WIN
+#include <QDir>
+#include <qt_windows.h>
+#include <shellapi.h>
+#endif
+
 namespace kelvara::platform {
-QtServices::QtServices() = default;
+
+namespace {
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::uint64_t runSecret() {
+    std::random_device device;
+    const std::uint64_t high = device();
+    return (high << 32U) ^ device();
+}
+
+#ifdef Q_OS_WIN
+bool isSystemFile(const QString& path) {
+    const DWORD attributes =
+        GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+}
+#endif
+
+} // namespace
+
+QtServices::QtServices()
+    : m_random(std::make_unique<MixedRandomSource>(LocalTimeOfDay{}, runSecret())) {}
+
 QtServices::~QtServices() = default;
-Answer QtServices::messageBox(std::string_view, Buttons, std::optional<std::string_view>) {
+
+Answer QtServices::messageBox(std::string_view text, Buttons buttons,
+                              std::optional<std::string_view> title) {
+    QMessageBox box(m_mainWindow);
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(title ? toQString(*title) : QString::fromUtf8(version::kProductName));
+    // Names in messages are plain text, never markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(toQString(text));
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
     return Answer::Ok;
 }
-AppData QtServices::appData() const { return {}; }
-bool QtServices::fileExists(const std::string&) const { return false; }
-ReadStatus QtServices::readTextLines(const std::string&, const LineSink&) {
-    return ReadStatus::Missing;
+
+AppData QtServices::appData() const {
+    QString directory = QCoreApplication::applicationDirPath();
+    while (directory.endsWith(QLatin1Char('/'))) {
+        directory.chop(1);
+    }
+    return {directory.toStdString(), version::kProductName, version::kMajor, version::kMinor,
+            version::kRevision, version::kFileDescription};
 }
-WriteResult QtServices::writeTextFile(const std::string&, std::string_view) { return {}; }
+
+bool QtServices::fileExists(const std::string& path) const {
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.isFile() || info.isHidden()) {
+        return false;
+    }
+#ifdef Q_OS_WIN
+    return !isSystemFile(info.filePath());
+#else
+    return true;
+#endif
+}
+
+ReadStatus QtServices::readTextLines(const std::string& path, const LineSink& sink) {
+    const QString name = QString::fromStdString(path);
+    if (!QFileInfo(name).isFile()) {
+        return ReadStatus::Missing;
+    }
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return ReadStatus::Unreadable;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return ReadStatus::Unreadable;
+    }
+    file.close();
+    const QByteArray text = decodeTextFile(std::move(bytes));
+    splitTextLines({text.constData(), static_cast<std::size_t>(text.size())}, sink);
+    return ReadStatus::Ok;
+}
+
+WriteResult QtServices::writeTextFile(const std::string& path, std::string_view text) {
+    QByteArray bytes = encodeTextFile(text);
+    bytes.append("\r\n");
+    // No QIODevice::Text: it would change the line ends on some platforms.
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly)) {
+        return {false, file.errorString().toStdString()};
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const std::string reason = file.errorString().toStdString();
+        file.cancelWriting();
+        return {false, reason};
+    }
+    if (!file.commit()) {
+        return {false, file.errorString().toStdString()};
+    }
+    return {};
+}
+
 RandomSource& QtServices::random() { return *m_random; }
-std::vector<std::string> QtServices::screenFonts() const { return {}; }
-void QtServices::printFile(const std::string&) {}
+
+std::vector<std::string> QtServices::screenFonts() const {
+    const QStringList families = QFontDatabase::families();
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(families.size()));
+    for (const QString& family : families) {
+        names.push_back(family.toStdString());
+    }
+    return names;
+}
+
+void QtServices::printFile(const std::string& path) {
+#ifdef Q_OS_WIN
+    const HWND owner = m_mainWindow ? reinterpret_cast<HWND>(m_mainWindow->winId()) : nullptr;
+    const std::wstring file = QString::fromStdString(path).toStdWString();
+    ShellExecuteW(owner, L"print", file.c_str(), L"", L"", 0);
+#else
+    // Handed to the print spooler; like the shell's print verb, the outcome is not awaited.
+    QProcess::startDetached(QStringLiteral("lp"), {QString::fromStdString(path)});
+#endif
+}
+
 } // namespace kelvara::platform

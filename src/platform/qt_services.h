@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
 #include <memory>
 
 #include "platform/random_source.h"
 #include "platform/services.h"
-
-class QWidget;
 
 namespace kelvara::platform {
 
@@ -32,7 +32,7 @@ public:
 
 private:
     std::unique_ptr<RandomSource> m_random;
-    QWidget* m_mainWindow = nullptr;
+    QPointer<QWidget> m_mainWindow;
 };
 
 } // namespace kelvara::platform
