@@ -1,16 +1,329 @@
 #include "draw_engine.h"
 
+#include <algorithm>
+#include <numeric>
+#include <utility>
+
+#include "mixing.h"
 #include "platform/services.h"
+#include "round_size.h"
 
 namespace kelvara::draw {
+
+namespace {
+
+constexpr int kSampleSize = 10;
+
+// Mixing passes of the generator and of the listing: (outer + 1) x (inner + 1) steps.
+constexpr int kPoolOuterLast = 1000;
+constexpr int kPoolInnerLast = 500;
+constexpr int kListingOuterLast = 5;
+constexpr int kListingInnerLast = 10000;
+
+std::size_t index(int oneBased) {
+    return static_cast<std::size_t>(oneBased - 1);
+}
+
+} // namespace
+
 DrawEngine::DrawEngine(DrawView& view, platform::Services& services)
     : m_view(view), m_services(services) {}
-void DrawEngine::StartUp() {}
-void DrawEngine::Cmd_Init_Click() {}
-void DrawEngine::Cmd_Start_Click() {}
-void DrawEngine::Timer1_Timer() {}
-void DrawEngine::Timer2_Timer() {}
-void DrawEngine::Form_KeyPress(std::int16_t&) {}
-void DrawEngine::CompletePendingListing() {}
-std::vector<std::int16_t> DrawEngine::GenRndArray(std::int16_t, std::int16_t) { return {}; }
+
+void DrawEngine::StartUp() {
+    m_state.RollCursor = 1;
+    m_nextResultNumber = 1;
+}
+
+std::string DrawEngine::CandidateFilePath() const {
+    return platform::appFilePath(m_services, text::kCandidateFile);
+}
+
+void DrawEngine::Message(std::string_view message) {
+    m_services.messageBox(message, platform::Buttons::Ok);
+}
+
+bool DrawEngine::ReportReadFailure(platform::ReadStatus status) {
+    switch (status) {
+    case platform::ReadStatus::Ok:
+        return false;
+    case platform::ReadStatus::Missing:
+        Message(text::kMissingFile);
+        return true;
+    case platform::ReadStatus::Unreadable:
+        Message(text::kUnreadableFile);
+        return true;
+    }
+    return true;
+}
+
+// ---- Initialize -------------------------------------------------------------------------
+
+void DrawEngine::Cmd_Init_Click() {
+    const std::string path = CandidateFilePath();
+    if (!m_services.fileExists(path)) {
+        Message(text::kMissingFile);
+        return;
+    }
+
+    // Counting stops as soon as the list is known to be too long, however long the file.
+    int lineCount = 0;
+    auto status = m_services.readTextLines(path, [&lineCount](std::string_view) {
+        ++lineCount;
+        return lineCount <= kMaxCandidates;
+    });
+    if (ReportReadFailure(status)) {
+        return;
+    }
+    if (lineCount < 2) {
+        Message(text::kTooFewLines);
+        return;
+    }
+    if (lineCount > kMaxCandidates) {
+        Message(text::kTooManyLines);
+        return;
+    }
+
+    // Sample: the whole list when it is short, else every step-th line, ten in all.
+    const int n = lineCount;
+    const int sampleSize = std::min(n, kSampleSize);
+    const int step = n <= kSampleSize ? 1 : n / kSampleSize;
+    std::vector<std::string> sample(static_cast<std::size_t>(sampleSize));
+    int lineNumber = 0;
+    int stored = 0;
+    status = m_services.readTextLines(path, [&](std::string_view line) {
+        ++lineNumber;
+        if (lineNumber == (stored + 1) * step) {
+            sample[static_cast<std::size_t>(stored)] = line;
+            ++stored;
+        }
+        return stored < sampleSize;
+    });
+    if (ReportReadFailure(status)) {
+        return;
+    }
+
+    m_state.RollSample = std::move(sample);
+    m_state.DrawnFlags.assign(static_cast<std::size_t>(n), false);
+    m_state.RemainingCount = static_cast<std::int16_t>(n);
+    m_state.RoundSize = 1;
+    m_view.setRollCaption("共" + std::to_string(n) + "条数据！");
+    m_state.LinePermutation =
+        GenRndArray(static_cast<std::int16_t>(n), static_cast<std::int16_t>(n));
+    m_view.setInitEnabled(false);
+    m_view.setStartEnabled(true);
+}
+
+// ---- Random index generator -------------------------------------------------------------
+
+std::vector<std::int16_t> DrawEngine::GenRndArray(std::int16_t MyNum, std::int16_t NeededNum) {
+    if (NeededNum > MyNum) {
+        Message(text::kNeededAboveMyNum);
+        return {};
+    }
+    if (NeededNum < 1) {
+        return {};
+    }
+    std::vector<std::int16_t> pool(static_cast<std::size_t>(MyNum));
+    std::iota(pool.begin(), pool.end(), std::int16_t{1});
+    MixByTranspositions(m_services.random(), pool, kPoolOuterLast, kPoolInnerLast);
+
+    // Read the mixed pool from its top end down. One look-up only: reading each value
+    // once more as an index would apply the mixing twice, which is far from uniform.
+    std::vector<std::int16_t> result(static_cast<std::size_t>(NeededNum));
+    for (int i = 1; i <= NeededNum; ++i) {
+        result[index(i)] = pool[index(MyNum + 1 - i)];
+    }
+    return result;
+}
+
+// ---- Draw round --------------------------------------------------------------------------
+
+void DrawEngine::Form_KeyPress(std::int16_t& KeyAscii) {
+    if (KeyAscii == 13 || KeyAscii == 32) {
+        Cmd_Start_Click();
+    }
+}
+
+void DrawEngine::Cmd_Start_Click() {
+    const std::string caption = m_view.startCaption();
+    if (caption == text::kStartCaption) {
+        StartRound();
+    } else if (caption == text::kStopCaption) {
+        StopRound();
+    }
+}
+
+void DrawEngine::CancelStart() {
+    m_view.setStartCaption(text::kStartCaption);
+    m_view.setStartEnabled(true);
+}
+
+std::optional<std::int16_t> DrawEngine::ReadRoundSize() {
+    const RoundSizeInput input = ParseRoundSize(m_view.roundSizeText());
+    switch (input.kind) {
+    case RoundSizeKind::Empty:
+    case RoundSizeKind::Negative:
+        m_view.setRoundSizeText("1");
+        return std::int16_t{1};
+    case RoundSizeKind::Positive:
+        if (input.value > m_state.RemainingCount) {
+            Message(text::kRoundAboveRemaining);
+            return std::nullopt;
+        }
+        return static_cast<std::int16_t>(input.value);
+    case RoundSizeKind::Zero:
+    case RoundSizeKind::NotANumber:
+        break;
+    }
+    Message(text::kRoundNotPositive);
+    return std::nullopt;
+}
+
+std::vector<std::int16_t> DrawEngine::RanksToSlots(std::vector<std::int16_t> ranks) const {
+    // Rank r designates the r-th undrawn slot; sorted ranks map in one walk of the flags.
+    std::sort(ranks.begin(), ranks.end());
+    std::vector<std::int16_t> slots;
+    slots.reserve(ranks.size());
+    int undrawnSeen = 0;
+    auto nextRank = ranks.begin();
+    for (std::size_t s = 0; s < m_state.DrawnFlags.size() && nextRank != ranks.end(); ++s) {
+        if (!m_state.DrawnFlags[s] && ++undrawnSeen == *nextRank) {
+            slots.push_back(static_cast<std::int16_t>(s + 1));
+            ++nextRank;
+        }
+    }
+    return slots;
+}
+
+void DrawEngine::StartRound() {
+    CompletePendingListing();
+    if (m_state.RemainingCount < 2) {
+        Message(text::kTooFewCandidates);
+        return;
+    }
+    m_view.setRollCaption(text::kRolling);
+    m_view.setStartEnabled(false);
+    m_view.setStartCaption(text::kStopCaption);
+
+    const auto roundSize = ReadRoundSize();
+    if (!roundSize) {
+        CancelStart();
+        return;
+    }
+    const std::string path = CandidateFilePath();
+    if (!m_services.fileExists(path)) {
+        Message(text::kMissingFile);
+        CancelStart();
+        return;
+    }
+    m_state.RoundSize = *roundSize;
+    m_state.RoundWinners.assign(static_cast<std::size_t>(*roundSize), std::string());
+
+    const std::vector<std::int16_t> slots =
+        RanksToSlots(GenRndArray(m_state.RemainingCount, m_state.RoundSize));
+    if (!FetchWinners(path, slots)) {
+        m_state.RoundWinners.clear();
+        CancelStart();
+        return;
+    }
+    m_state.RemainingCount = static_cast<std::int16_t>(
+        std::count(m_state.DrawnFlags.begin(), m_state.DrawnFlags.end(), false));
+    m_view.setTimer1Enabled(true);
+    m_view.setStartEnabled(true);
+}
+
+bool DrawEngine::FetchWinners(const std::string& path, const std::vector<std::int16_t>& slots) {
+    // The chosen slots by line number, so one reading of the file finds them in file order.
+    std::vector<std::pair<std::int16_t, std::int16_t>> chosen; // line, slot
+    chosen.reserve(slots.size());
+    for (const std::int16_t slot : slots) {
+        chosen.emplace_back(m_state.LinePermutation[index(slot)], slot);
+    }
+    std::sort(chosen.begin(), chosen.end());
+
+    std::size_t found = 0;
+    int lineNumber = 0;
+    const auto status = m_services.readTextLines(path, [&](std::string_view line) {
+        ++lineNumber;
+        if (found < chosen.size() && chosen[found].first == lineNumber) {
+            m_state.RoundWinners[found] = line;
+            m_state.DrawnFlags[index(chosen[found].second)] = true;
+            ++found;
+        }
+        return found < chosen.size();
+    });
+    if (ReportReadFailure(status)) {
+        return false;
+    }
+    if (found < chosen.size()) {
+        // The file lost lines since Initialize: listing the missing ones would number
+        // winners who are nobody, so the whole round is cancelled instead.
+        for (std::size_t i = 0; i < found; ++i) {
+            m_state.DrawnFlags[index(chosen[i].second)] = false;
+        }
+        Message(text::kFileShrunk);
+        return false;
+    }
+    return true;
+}
+
+void DrawEngine::StopRound() {
+    m_view.setStartCaption(text::kStartCaption);
+    m_view.setTimer1Enabled(false);
+    if (m_state.RoundWinners.empty()) {
+        return;
+    }
+    m_view.setRollCaption(m_state.RoundWinners.front());
+    m_view.setTimer2Enabled(true);
+    m_listingPending = true;
+}
+
+void DrawEngine::Timer1_Timer() {
+    const auto sampleSize = static_cast<std::int16_t>(m_state.RollSample.size());
+    if (sampleSize == 0) {
+        return;
+    }
+    if (m_state.RollCursor < 1 || m_state.RollCursor > sampleSize) {
+        m_state.RollCursor = 1;
+    }
+    m_view.setRollCaption(m_state.RollSample[index(m_state.RollCursor)]);
+    m_state.RollCursor = m_state.RollCursor < sampleSize
+                             ? static_cast<std::int16_t>(m_state.RollCursor + 1)
+                             : std::int16_t{1};
+}
+
+// ---- Results listing ---------------------------------------------------------------------
+
+void DrawEngine::Timer2_Timer() {
+    m_view.setTimer2Enabled(false);
+    m_listingPending = false;
+    if (!m_state.RoundWinners.empty()) {
+        ListRoundWinners(static_cast<std::int16_t>(m_state.RoundWinners.size()));
+    }
+}
+
+void DrawEngine::CompletePendingListing() {
+    if (m_listingPending) {
+        Timer2_Timer();
+    }
+}
+
+void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
+    MixByTranspositions(m_services.random(), m_state.RoundWinners, kListingOuterLast,
+                        kListingInnerLast);
+
+    // Nothing can repaint between the lines, so the text is built once and set once.
+    std::string results = m_view.resultsText();
+    for (int k = 1; k <= WinnerNum; ++k) {
+        results += "\r\n[";
+        results += std::to_string(m_nextResultNumber);
+        results += "]:\t";
+        results += m_state.RoundWinners[index(k)];
+        ++m_nextResultNumber;
+    }
+    m_view.setRollCaption(m_state.RoundWinners[index(WinnerNum)]);
+    m_view.setResultsText(std::move(results));
+    m_view.moveResultsCaretToEnd();
+}
+
 } // namespace kelvara::draw

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "draw_state.h"
@@ -9,6 +11,7 @@
 
 namespace kelvara::platform {
 class Services;
+enum class ReadStatus;
 }
 
 namespace kelvara::draw {
@@ -67,8 +70,13 @@ private:
     void StartRound();
     void StopRound();
     void CancelStart();
+    std::optional<std::int16_t> ReadRoundSize();
+    std::vector<std::int16_t> RanksToSlots(std::vector<std::int16_t> ranks) const;
+    bool FetchWinners(const std::string& path, const std::vector<std::int16_t>& slots);
     void ListRoundWinners(std::int16_t WinnerNum);
     std::string CandidateFilePath() const;
+    void Message(std::string_view message);
+    bool ReportReadFailure(platform::ReadStatus status);
 
     DrawView& m_view;
     platform::Services& m_services;

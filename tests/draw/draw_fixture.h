@@ -1,0 +1,116 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "draw/draw_engine.h"
+#include "fakes/fake_services.h"
+#include "fakes/fake_view.h"
+
+namespace kelvara::testing {
+
+// A temporary program directory with an engine, a fake window and fake services.
+class DrawFixture : public ::testing::Test {
+protected:
+    DrawFixture() : m_dir(makeDir()), services(m_dir.string(), 7), engine(view, services) {
+        engine.StartUp();
+    }
+    ~DrawFixture() override { std::filesystem::remove_all(m_dir); }
+
+    static std::filesystem::path makeDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kelvara-XXXXXX").string();
+        return mkdtemp(pattern.data());
+    }
+
+    std::filesystem::path bonusPath() const { return m_dir / "bonus.txt"; }
+
+    void writeBonus(const std::string& bytes) const {
+        std::ofstream out(bonusPath(), std::ios::binary | std::ios::trunc);
+        out << bytes;
+    }
+
+    // Lines named after their number: "候选人1", "候选人2", ...
+    static std::string numberedList(int count, const char* ending = "\r\n") {
+        std::string text;
+        for (int i = 1; i <= count; ++i) {
+            text += "候选人" + std::to_string(i) + ending;
+        }
+        return text;
+    }
+
+    void initialize(int count) {
+        writeBonus(numberedList(count));
+        engine.Cmd_Init_Click();
+        ASSERT_FALSE(view.initEnabled) << "Initialize was refused";
+    }
+
+    // Start then Stop, with the given round size, and let the listing timer tick.
+    void drawRound(const std::string& size) {
+        view.roundSize = size;
+        engine.Cmd_Start_Click();
+        ASSERT_EQ(view.startCaptionText, draw::text::kStopCaption);
+        engine.Cmd_Start_Click();
+        ASSERT_TRUE(view.timer2);
+        engine.Timer2_Timer();
+    }
+
+    std::vector<std::string> messageTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : services.messages) {
+            texts.push_back(m.text);
+        }
+        return texts;
+    }
+
+    std::filesystem::path m_dir;
+    FakeView view;
+    FakeServices services;
+    draw::DrawEngine engine;
+};
+
+// The names listed in a results text, in listing order, with their numbers.
+struct ListedLine {
+    int number;
+    std::string name;
+};
+inline std::vector<ListedLine> listedLines(const std::string& results) {
+    std::vector<ListedLine> lines;
+    std::size_t pos = 0;
+    while ((pos = results.find("\r\n[", pos)) != std::string::npos) {
+        const std::size_t close = results.find("]:\t", pos);
+        const std::size_t end = results.find("\r\n[", close);
+        const std::size_t nameStart = close + 3;
+        lines.push_back({std::stoi(results.substr(pos + 3, close - pos - 3)),
+                         results.substr(nameStart, end == std::string::npos ? std::string::npos
+                                                                            : end - nameStart)});
+        pos = close;
+    }
+    return lines;
+}
+
+// Upper critical value of the chi-square distribution at p = 0.001.
+inline double chiSquareCritical001(int degreesOfFreedom) {
+    static const double table[] = {0, 10.83, 13.82, 16.27, 18.47, 20.52};
+    return table[degreesOfFreedom];
+}
+
+// Chi-square statistic of observed counts against a uniform expectation.
+inline double chiSquare(const std::vector<int>& observed) {
+    double total = 0;
+    for (const int count : observed) {
+        total += count;
+    }
+    const double expected = total / static_cast<double>(observed.size());
+    double statistic = 0;
+    for (const int count : observed) {
+        statistic += (count - expected) * (count - expected) / expected;
+    }
+    return statistic;
+}
+
+} // namespace kelvara::testing
