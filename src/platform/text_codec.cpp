@@ -24,7 +24,15 @@ constexpr auto kDecodeFlags =
     QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
 
 QByteArray decodeWith(QStringDecoder& decoder, QByteArrayView bytes) {
-    const QString text = decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
+    // UTF-16 may hold unpaired surrogates, which toUtf8() would turn into '?'.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (text[i].isSurrogate()) {
+            text[i] = QChar::ReplacementCharacter;
+        }
+    }
     return text.toUtf8();
 }
 
