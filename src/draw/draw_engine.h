@@ -12,7 +12,7 @@
 namespace kelvara::platform {
 class Services;
 enum class ReadStatus;
-}
+} // namespace kelvara::platform
 
 namespace kelvara::draw {
 
@@ -22,7 +22,8 @@ inline constexpr char kStartCaption[] = "开始&G";
 inline constexpr char kStopCaption[] = "停止&G";
 inline constexpr char kCandidateFile[] = "bonus.txt";
 inline constexpr char kMissingFile[] =
-    "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus.txt即可。";
+    "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus."
+    "txt即可。";
 inline constexpr char kUnreadableFile[] =
     "无法读取bonus.txt，请检查文件是否被其它程序占用或没有读取权限！";
 inline constexpr char kTooFewLines[] = "记录起码需要两条以上，请检查!";

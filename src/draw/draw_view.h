@@ -12,7 +12,7 @@ public:
 
     virtual void setRollCaption(std::string_view text) = 0; // Lbl_Roll
     virtual void setInitEnabled(bool enabled) = 0;          // Cmd_Init
-    virtual std::string startCaption() const = 0;          // Cmd_Start
+    virtual std::string startCaption() const = 0;           // Cmd_Start
     virtual void setStartCaption(std::string_view text) = 0;
     virtual void setStartEnabled(bool enabled) = 0;
     virtual std::string roundSizeText() const = 0; // Txt_Num

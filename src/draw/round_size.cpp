@@ -46,8 +46,8 @@ std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t& pos) {
 }
 
 bool isBlank(char32_t cp) {
-    return cp == U' ' || cp == U'\t' || cp == U'\r' || cp == U'\n' || cp == U'\v' ||
-           cp == U'\f' || cp == U'\u3000' || cp == U'\u00A0';
+    return cp == U' ' || cp == U'\t' || cp == U'\r' || cp == U'\n' || cp == U'\v' || cp == U'\f' ||
+           cp == U'\u3000' || cp == U'\u00A0';
 }
 
 // Full-width digits, sign and point as a Chinese input method types them, folded to ASCII.

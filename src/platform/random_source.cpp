@@ -1,6 +1,7 @@
 #include "random_source.h"
 
 #include <bit>
+#include <cmath>
 #include <utility>
 
 namespace kelvara::platform {
@@ -15,6 +16,7 @@ std::uint64_t splitMix64(std::uint64_t& x) {
 }
 
 constexpr float kTwoToMinus24 = 1.0F / 16777216.0F;
+constexpr float kSecondsPerDay = 86400.0F;
 
 } // namespace
 
@@ -64,7 +66,10 @@ float MixedRandomSource::value(float x) {
 }
 
 float MixedRandomSource::clock() {
-    return static_cast<float>(static_cast<double>(m_timeSource().nanoseconds) * 1e-9);
+    const auto seconds =
+        static_cast<float>(static_cast<double>(m_timeSource().nanoseconds) * 1e-9);
+    // The last 4 ms of the day would round up to 86400 itself, which is the next midnight.
+    return seconds < kSecondsPerDay ? seconds : std::nextafter(kSecondsPerDay, 0.0F);
 }
 
 } // namespace kelvara::platform

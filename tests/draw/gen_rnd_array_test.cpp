@@ -58,7 +58,10 @@ TEST_F(GenRndArrayTest, StaysCorrectJustAfterMidnightAndWithACoarseClock) {
     };
     const Clock clocks[] = {
         {"first second after midnight", SteppingTime(1000, 3)},
-        {"frozen clock", [] { return platform::TimeOfDay{5'000'000'000ULL}; }},
+        {"frozen clock",
+         [] {
+             return platform::TimeOfDay{5'000'000'000ULL};
+         }},
     };
     for (const auto& clock : clocks) {
         SCOPED_TRACE(clock.name);

@@ -1,0 +1,276 @@
+#include <map>
+#include <set>
+
+#include "draw_fixture.h"
+
+namespace kelvara::testing {
+namespace {
+
+using draw::text::kStartCaption;
+using draw::text::kStopCaption;
+
+class DrawRoundTest : public DrawFixture {
+protected:
+    std::set<std::string> listedNames() const {
+        std::set<std::string> names;
+        for (const auto& line : listedLines(view.results)) {
+            EXPECT_TRUE(names.insert(line.name).second) << line.name << " listed twice";
+        }
+        return names;
+    }
+};
+
+TEST_F(DrawRoundTest, ARunThatExhaustsTheListDrawsNobodyTwice) {
+    initialize(30);
+    for (const char* size : {"4", "7", "1", "9", "8"}) {
+        drawRound(size);
+    }
+    EXPECT_EQ(engine.State().RemainingCount, 1);
+    const auto names = listedNames();
+    EXPECT_EQ(names.size(), 29U);
+
+    // The one left over is never drawn.
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kTooFewCandidates});
+    EXPECT_EQ(view.startCaptionText, kStartCaption);
+    EXPECT_EQ(engine.State().RemainingCount, 1);
+    EXPECT_FALSE(view.timer1);
+}
+
+TEST_F(DrawRoundTest, WinnersComeInFileOrderAndAllAreListedOnce) {
+    initialize(40);
+    view.roundSize = "12";
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(view.rollCaption, draw::text::kRolling);
+    EXPECT_TRUE(view.timer1);
+    EXPECT_TRUE(view.startEnabled);
+    const auto winners = engine.State().RoundWinners;
+    ASSERT_EQ(winners.size(), 12U);
+    std::vector<int> numbers;
+    for (const auto& name : winners) {
+        numbers.push_back(std::stoi(name.substr(std::string("候选人").size())));
+    }
+    EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
+
+    engine.Cmd_Start_Click(); // Stop
+    EXPECT_EQ(view.rollCaption, winners.front());
+    EXPECT_FALSE(view.timer1);
+    EXPECT_EQ(view.startCaptionText, kStartCaption);
+    engine.Timer2_Timer();
+    EXPECT_FALSE(view.timer2);
+    EXPECT_EQ(listedNames(), std::set<std::string>(winners.begin(), winners.end()));
+    EXPECT_EQ(view.rollCaption, engine.State().RoundWinners.back());
+    EXPECT_EQ(view.caret, view.results.size());
+}
+
+TEST_F(DrawRoundTest, ResultsTextKeepsItsFormatAndNumberingRunsOnAcrossRounds) {
+    initialize(10);
+    drawRound("1");
+    const std::string first = engine.State().RoundWinners[0];
+    EXPECT_EQ(view.results, "摇号结果\r\n\r\n[1]:\t" + first);
+
+    view.results += "（操作员备注）"; // whatever the box holds stays in front
+    drawRound("3");
+    drawRound("2");
+    const auto lines = listedLines(view.results);
+    ASSERT_EQ(lines.size(), 6U);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(lines[static_cast<std::size_t>(i)].number, i + 1);
+    }
+    EXPECT_EQ(view.results.rfind("摇号结果\r\n\r\n[1]:\t" + first + "（操作员备注）\r\n[2]:\t", 0),
+              0U);
+    EXPECT_NE(view.results.substr(view.results.size() - 2), "\r\n");
+    EXPECT_EQ(engine.NextResultNumber(), 7);
+}
+
+TEST_F(DrawRoundTest, NamesSurviveByteForByte) {
+    writeBonus("\tA  B\t\r\nC\nD\r\n\r\n");
+    engine.Cmd_Init_Click();
+    drawRound("3");
+    EXPECT_EQ(listedNames(), (std::set<std::string>{"\tA  B\t", "C\nD", ""}));
+}
+
+TEST_F(DrawRoundTest, RoundSizeEqualToTheRemainderEmptiesTheListAndStopStillWorks) {
+    initialize(5);
+    drawRound("5");
+    EXPECT_EQ(engine.State().RemainingCount, 0);
+    EXPECT_EQ(listedNames().size(), 5U);
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(DrawRoundTest, EnterAndSpaceActAsTheButtonEvenBeforeInitialize) {
+    std::int16_t enter = 13;
+    std::int16_t space = 32;
+    std::int16_t letter = 65;
+    engine.Form_KeyPress(enter);
+    engine.Form_KeyPress(letter);
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kTooFewCandidates});
+    EXPECT_EQ(enter, 13);
+
+    initialize(3);
+    view.startEnabled = false; // the keys work while the button is disabled
+    engine.Form_KeyPress(space);
+    EXPECT_EQ(view.startCaptionText, kStopCaption);
+    engine.Form_KeyPress(enter);
+    EXPECT_EQ(view.startCaptionText, kStartCaption);
+    EXPECT_TRUE(view.timer2);
+}
+
+TEST_F(DrawRoundTest, RollingCyclesTheSampleAndCarriesOnAcrossRounds) {
+    writeBonus("甲\r\n乙\r\n丙\r\n");
+    engine.Cmd_Init_Click();
+    view.roundSize = "1";
+    engine.Cmd_Start_Click();
+    std::vector<std::string> shown;
+    for (int tick = 0; tick < 4; ++tick) {
+        engine.Timer1_Timer();
+        shown.push_back(view.rollCaption);
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"甲", "乙", "丙", "甲"}));
+    engine.Cmd_Start_Click();
+    engine.Timer2_Timer();
+    engine.Cmd_Start_Click();
+    engine.Timer1_Timer();
+    EXPECT_EQ(view.rollCaption, "乙");
+}
+
+// Round sizes as operators type them. Refusals leave the draw untouched and the button
+// ready, the label showing the rolling dashes and the box as typed.
+TEST_F(DrawRoundTest, RoundSizeInputs) {
+    const struct {
+        const char* typed;
+        int winners;         // 0: refused
+        const char* message; // for refusals
+        const char* boxAfter;
+    } cases[] = {
+        {"", 1, nullptr, "1"},
+        {"-3", 1, nullptr, "1"},
+        {"-40000", 1, nullptr, "1"},
+        {"2.5", 2, nullptr, "2.5"},
+        {"3.5", 4, nullptr, "3.5"},
+        {" 3 ", 3, nullptr, " 3 "},
+        {"３", 3, nullptr, "３"},
+        {"0", 0, draw::text::kRoundNotPositive, "0"},
+        {"0.4", 0, draw::text::kRoundNotPositive, "0.4"},
+        {"abc", 0, draw::text::kRoundNotPositive, "abc"},
+        {"21", 0, draw::text::kRoundAboveRemaining, "21"},
+        {"40000", 0, draw::text::kRoundAboveRemaining, "40000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("typed '") + c.typed + "'");
+        FakeView freshView;
+        FakeServices freshServices(m_dir.string(), 11);
+        draw::DrawEngine freshEngine(freshView, freshServices);
+        freshEngine.StartUp();
+        writeBonus(numberedList(20));
+        freshEngine.Cmd_Init_Click();
+        freshView.roundSize = c.typed;
+        freshEngine.Cmd_Start_Click();
+        EXPECT_EQ(freshView.roundSize, c.boxAfter);
+        EXPECT_TRUE(freshView.startEnabled);
+        if (c.winners > 0) {
+            EXPECT_TRUE(freshServices.messages.empty());
+            EXPECT_EQ(freshView.startCaptionText, kStopCaption);
+            EXPECT_EQ(freshEngine.State().RoundWinners.size(), static_cast<std::size_t>(c.winners));
+            EXPECT_EQ(freshEngine.State().RemainingCount, 20 - c.winners);
+        } else {
+            ASSERT_EQ(freshServices.messages.size(), 1U);
+            EXPECT_EQ(freshServices.messages[0].text, c.message);
+            EXPECT_EQ(freshView.startCaptionText, kStartCaption);
+            EXPECT_EQ(freshView.rollCaption, draw::text::kRolling);
+            EXPECT_FALSE(freshView.timer1);
+            EXPECT_EQ(freshEngine.State().RemainingCount, 20);
+            // A smaller number then starts the round.
+            freshView.roundSize = "2";
+            freshEngine.Cmd_Start_Click();
+            EXPECT_EQ(freshView.startCaptionText, kStopCaption);
+        }
+    }
+}
+
+TEST_F(DrawRoundTest, MissingOrUnreadableListAtStartCancelsTheRound) {
+    initialize(6);
+    std::filesystem::remove(bonusPath());
+    view.roundSize = "2";
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kMissingFile});
+    EXPECT_EQ(view.startCaptionText, kStartCaption);
+    EXPECT_TRUE(view.startEnabled);
+    EXPECT_FALSE(view.timer1);
+
+    writeBonus(numberedList(6));
+    services.unreadable.push_back(bonusPath().string());
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(services.messages.back().text, draw::text::kUnreadableFile);
+    EXPECT_EQ(engine.State().RemainingCount, 6);
+    EXPECT_EQ(engine.State().DrawnFlags, std::vector<bool>(6, false));
+}
+
+TEST_F(DrawRoundTest, ShorterListCancelsTheWholeRoundAndEditedLinesGiveTheirNewText) {
+    initialize(8);
+    writeBonus(numberedList(4)); // half the list is gone
+    view.roundSize = "8";
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kFileShrunk});
+    EXPECT_EQ(engine.State().RemainingCount, 8);
+    EXPECT_EQ(engine.State().DrawnFlags, std::vector<bool>(8, false));
+    EXPECT_EQ(view.startCaptionText, kStartCaption);
+    EXPECT_FALSE(view.timer1);
+
+    writeBonus(numberedList(8, "（已核对）\r\n"));
+    drawRound("8");
+    EXPECT_EQ(listedNames().size(), 8U);
+    for (const auto& line : listedLines(view.results)) {
+        EXPECT_NE(line.name.find("（已核对）"), std::string::npos);
+    }
+}
+
+TEST_F(DrawRoundTest, StartBeforeTheListingTickListsTheStoppedRoundFirst) {
+    initialize(10);
+    view.roundSize = "2";
+    engine.Cmd_Start_Click();
+    engine.Cmd_Start_Click(); // Stop: the listing timer is armed but has not ticked
+    const auto stopped = engine.State().RoundWinners;
+    view.roundSize = "3";
+    engine.Cmd_Start_Click();
+    EXPECT_FALSE(view.timer2);
+    const auto lines = listedLines(view.results);
+    ASSERT_EQ(lines.size(), 2U);
+    EXPECT_EQ((std::set<std::string>{lines[0].name, lines[1].name}),
+              std::set<std::string>(stopped.begin(), stopped.end()));
+
+    engine.Cmd_Start_Click();
+    engine.CompletePendingListing(); // what Save and Print do first
+    EXPECT_EQ(listedLines(view.results).size(), 5U);
+    engine.CompletePendingListing(); // nothing pending: nothing listed again
+    EXPECT_EQ(listedLines(view.results).size(), 5U);
+}
+
+// Fresh runs of two and of three candidates: each line must win its fair share.
+TEST_F(DrawRoundTest, EveryCandidateHasTheSameChance) {
+    constexpr int kRuns = 150;
+    for (const int candidates : {2, 3}) {
+        SCOPED_TRACE(candidates);
+        writeBonus(numberedList(candidates));
+        std::map<std::string, int> wins;
+        for (int run = 0; run < kRuns; ++run) {
+            FakeView freshView;
+            FakeServices freshServices(m_dir.string(), 1000 + static_cast<std::uint64_t>(run));
+            draw::DrawEngine freshEngine(freshView, freshServices);
+            freshEngine.StartUp();
+            freshEngine.Cmd_Init_Click();
+            freshView.roundSize = "1";
+            freshEngine.Cmd_Start_Click();
+            ++wins[freshEngine.State().RoundWinners.at(0)];
+        }
+        std::vector<int> counts;
+        for (int line = 1; line <= candidates; ++line) {
+            counts.push_back(wins["候选人" + std::to_string(line)]);
+        }
+        // With two candidates this is the two-sided binomial test (chi-square, 1 degree).
+        EXPECT_LT(chiSquare(counts), chiSquareCritical001(candidates - 1));
+    }
+}
+
+} // namespace
+} // namespace kelvara::testing
