@@ -2,13 +2,18 @@
 
 #include <QDialog>
 
+class QLabel;
+class QPlainTextEdit;
+class QShowEvent;
+
 namespace kelvara::platform {
 class Services;
 }
 
 namespace kelvara::ui {
 
-// Placeholder for the About window.
+// The About window: the version line, the help text and the credit line. A fixed tool
+// window, application modal, opened with exec() and reloaded at every opening.
 class FrmAbout final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FrmAbout)
@@ -16,8 +21,18 @@ class FrmAbout final : public QDialog {
 public:
     explicit FrmAbout(platform::Services& services, QWidget* parent = nullptr);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void restoreDesignState();
+    void Form_Load();
+    void centreOnScreen();
+
     platform::Services& m_services;
+    QLabel* m_lblVer = nullptr;
+    QPlainTextEdit* m_txtHelp = nullptr;
+    QLabel* m_label2 = nullptr;
 };
 
 } // namespace kelvara::ui
