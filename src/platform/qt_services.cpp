@@ -80,8 +80,8 @@ AppData QtServices::appData() const {
     while (directory.endsWith(QLatin1Char('/'))) {
         directory.chop(1);
     }
-    return {directory.toStdString(), version::kProductName, version::kMajor, version::kMinor,
-            version::kRevision, version::kFileDescription};
+    return {directory.toStdString(), version::kProductName, version::kMajor,
+            version::kMinor,         version::kRevision,    version::kFileDescription};
 }
 
 bool QtServices::fileExists(const std::string& path) const {
@@ -134,7 +134,9 @@ WriteResult QtServices::writeTextFile(const std::string& path, std::string_view 
     return {};
 }
 
-RandomSource& QtServices::random() { return *m_random; }
+RandomSource& QtServices::random() {
+    return *m_random;
+}
 
 std::vector<std::string> QtServices::screenFonts() const {
     const QStringList families = QFontDatabase::families();

@@ -66,8 +66,7 @@ float MixedRandomSource::value(float x) {
 }
 
 float MixedRandomSource::clock() {
-    const auto seconds =
-        static_cast<float>(static_cast<double>(m_timeSource().nanoseconds) * 1e-9);
+    const auto seconds = static_cast<float>(static_cast<double>(m_timeSource().nanoseconds) * 1e-9);
     // The last 4 ms of the day would round up to 86400 itself, which is the next midnight.
     return seconds < kSecondsPerDay ? seconds : std::nextafter(kSecondsPerDay, 0.0F);
 }

@@ -83,10 +83,19 @@ TEST_F(TextFileTest, DecodesEachEncodingItRecognises) {
         {"utf16 be", utf16(names, QStringConverter::Utf16BE), expected},
         {"gbk", kGbkNames, expected},
         {"only the mark", "\xEF\xBB\xBF", {}},
-        {"invalid byte after utf8 mark", "\xEF\xBB\xBF" "a\xFF" "b", {"a" + kReplacement + "b"}},
-        {"utf16 odd last byte", utf16(QStringLiteral("ab"), QStringConverter::Utf16LE) + 'c',
+        {"invalid byte after utf8 mark",
+         "\xEF\xBB\xBF"
+         "a\xFF"
+         "b",
+         {"a" + kReplacement + "b"}},
+        {"utf16 odd last byte",
+         utf16(QStringLiteral("ab"), QStringConverter::Utf16LE) + 'c',
          {"ab" + kReplacement}},
-        {"utf16 lone surrogate", QByteArray("\xFF\xFE" "a\0\x00\xD8" "b\0", 8),
+        {"utf16 lone surrogate",
+         QByteArray("\xFF\xFE"
+                    "a\0\x00\xD8"
+                    "b\0",
+                    8),
          {"a" + kReplacement + "b"}},
         {"gb18030 invalid byte", "\xD5\xC5\xFF", {"张" + kReplacement}},
         // Not valid UTF-8 as a whole, so the whole file is read in the legacy code page.
@@ -128,7 +137,8 @@ TEST_F(TextFileTest, SplitsLinesByTheLineRule) {
 TEST_F(TextFileTest, SinkCanStopTheReading) {
     const auto path = writeBytes("bonus.txt", "a\r\nb\r\nc\r\nd\r\n");
     int calls = 0;
-    const auto status = m_services.readTextLines(path, [&](std::string_view) { return ++calls < 2; });
+    const auto status =
+        m_services.readTextLines(path, [&](std::string_view) { return ++calls < 2; });
     EXPECT_EQ(status, ReadStatus::Ok);
     EXPECT_EQ(calls, 2);
 }
