@@ -1,6 +1,16 @@
 #include <QApplication>
 
+#include "platform/qt_services.h"
+#include "ui/main/font_substitutions.h"
+#include "ui/main/frm_main.h"
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    kelvara::ui::registerFontSubstitutions();
+
+    kelvara::platform::QtServices services;
+    kelvara::ui::FrmMain window(services);
+    services.setMainWindow(&window);
+    window.show();
+    return QApplication::exec();
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QString>
+#include <QTimer>
+
+namespace kelvara::ui {
+
+// The large rolling label. Its caption may change every millisecond; it is painted at
+// most once per screen refresh, always with the latest caption. Text colour, background
+// and font come from the palette roles WindowText and Window and from font().
+// Like a fixed-size label it wraps long captions and keeps its text at the top.
+class RollLabel final : public QFrame {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RollLabel)
+
+public:
+    explicit RollLabel(QWidget* parent);
+
+    QString text() const { return m_text; }
+    void setText(const QString& text);
+
+    Qt::Alignment alignment() const { return m_alignment; }
+    void setAlignment(Qt::Alignment alignment);
+
+    // How many times the label has been painted (a test hook).
+    int paintCount() const { return m_paintCount; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void scheduleRepaint();
+    int repaintIntervalMs() const;
+
+    QString m_text;
+    Qt::Alignment m_alignment = Qt::AlignHCenter;
+    QElapsedTimer m_sincePaint;
+    QTimer m_repaintTimer;
+    int m_paintCount = 0;
+};
+
+} // namespace kelvara::ui
