@@ -1,0 +1,173 @@
+// Figures of the draw with the real clock-seeded random source and the real file reader:
+// the random index generator, Initialize, a start, a listing and a whole run.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <fstream>
+#include <random>
+
+#include "draw/draw_engine.h"
+#include "fakes/fake_view.h"
+#include "platform/local_time_of_day.h"
+#include "platform/qt_services.h"
+
+namespace {
+
+using namespace kelvara;
+
+// The real services, with the program's directory moved to a temporary folder.
+class BenchServices final : public platform::Services {
+public:
+    explicit BenchServices(std::string directory) : m_directory(std::move(directory)) {}
+    platform::Answer messageBox(std::string_view, platform::Buttons,
+                                std::optional<std::string_view>) override {
+        return platform::Answer::Ok;
+    }
+    platform::AppData appData() const override {
+        auto data = m_real.appData();
+        data.directory = m_directory;
+        return data;
+    }
+    bool fileExists(const std::string& path) const override { return m_real.fileExists(path); }
+    platform::ReadStatus readTextLines(const std::string& path,
+                                       const platform::LineSink& sink) override {
+        return m_real.readTextLines(path, sink);
+    }
+    platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override {
+        return m_real.writeTextFile(path, text);
+    }
+    platform::RandomSource& random() override { return m_real.random(); }
+    std::vector<std::string> screenFonts() const override { return {}; }
+    void printFile(const std::string&) override {}
+
+private:
+    platform::QtServices m_real;
+    std::string m_directory;
+};
+
+// A folder with a bonus.txt of the given number of made-up names.
+class ListFolder {
+public:
+    explicit ListFolder(int lines) {
+        std::ofstream out(m_dir.filePath("bonus.txt").toStdString(), std::ios::binary);
+        const char* surnames[] = {"王", "李", "张", "刘", "陈", "杨", "赵", "黄"};
+        for (int i = 1; i <= lines; ++i) {
+            out << surnames[i % 8] << "同学" << i << "\r\n";
+        }
+    }
+    std::string path() const { return m_dir.path().toStdString(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+struct Draw {
+    explicit Draw(const ListFolder& folder) : services(folder.path()), engine(view, services) {
+        engine.StartUp();
+    }
+    testing::FakeView view;
+    BenchServices services;
+    draw::DrawEngine engine;
+};
+
+void BM_GenRndArray(benchmark::State& state) {
+    ListFolder folder(2);
+    Draw draw(folder);
+    const auto myNum = static_cast<std::int16_t>(state.range(0));
+    const auto neededNum = static_cast<std::int16_t>(state.range(1));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(draw.engine.GenRndArray(myNum, neededNum));
+    }
+}
+BENCHMARK(BM_GenRndArray)->Args({10000, 10000})->Args({2, 1})->Unit(benchmark::kMillisecond);
+
+void BM_Initialize10000(benchmark::State& state) {
+    ListFolder folder(10000);
+    for (auto _ : state) {
+        Draw draw(folder);
+        draw.engine.Cmd_Init_Click();
+        const auto& s = draw.engine.State();
+        std::size_t sampleBytes = 0;
+        for (const auto& name : s.RollSample) {
+            sampleBytes += name.capacity();
+        }
+        // What stays in memory after Initialize: flags, line numbers and the sample only.
+        state.counters["flag_bytes"] = static_cast<double>(s.DrawnFlags.capacity() / 8);
+        state.counters["line_number_bytes"] =
+            static_cast<double>(s.LinePermutation.capacity() * sizeof(std::int16_t));
+        state.counters["sample_names"] = static_cast<double>(s.RollSample.size());
+        state.counters["sample_bytes"] = static_cast<double>(sampleBytes);
+    }
+}
+BENCHMARK(BM_Initialize10000)->Unit(benchmark::kMillisecond);
+
+void BM_StartAllOf10000(benchmark::State& state) {
+    ListFolder folder(10000);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto draw = std::make_unique<Draw>(folder);
+        draw->engine.Cmd_Init_Click();
+        draw->view.roundSize = "10000";
+        state.ResumeTiming();
+        draw->engine.Cmd_Start_Click();
+        state.PauseTiming();
+        draw.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartAllOf10000)->Unit(benchmark::kMillisecond);
+
+void BM_List10000Behind10000Lines(benchmark::State& state) {
+    ListFolder folder(10000);
+    std::string fullBox = "摇号结果\r\n";
+    for (int i = 1; i <= 10000; ++i) {
+        fullBox += "\r\n[" + std::to_string(i) + "]:\t王同学" + std::to_string(i);
+    }
+    Draw draw(folder);
+    draw.engine.Cmd_Init_Click();
+    draw.view.roundSize = "10000";
+    draw.engine.Cmd_Start_Click();
+    draw.engine.Cmd_Start_Click();
+    for (auto _ : state) {
+        state.PauseTiming();
+        draw.view.results = fullBox;
+        draw.view.timer2 = true;
+        state.ResumeTiming();
+        draw.engine.Timer2_Timer();
+        state.PauseTiming();
+        // Arm the same round again for the next iteration.
+        draw.view.startCaptionText = draw::text::kStopCaption;
+        draw.engine.Cmd_Start_Click();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_List10000Behind10000Lines)->Unit(benchmark::kMillisecond);
+
+void BM_WholeRun10000InRoundsOf100(benchmark::State& state) {
+    ListFolder folder(10000);
+    for (auto _ : state) {
+        Draw draw(folder);
+        draw.engine.Cmd_Init_Click();
+        draw.view.roundSize = "100";
+        for (int round = 0; round < 100; ++round) {
+            draw.engine.Cmd_Start_Click();
+            draw.engine.Cmd_Start_Click();
+            draw.engine.Timer2_Timer();
+        }
+        if (draw.engine.State().RemainingCount != 0) {
+            state.SkipWithError("the run did not draw every candidate");
+        }
+    }
+}
+BENCHMARK(BM_WholeRun10000InRoundsOf100)->Unit(benchmark::kSecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
