@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -138,16 +137,6 @@ TEST(ServicesTest, OnlyVisibleRegularFilesExist) {
     EXPECT_FALSE(services.fileExists(dir.filePath(".bonus.txt").toStdString()));
     EXPECT_FALSE(services.fileExists(dir.filePath("folder").toStdString()));
     EXPECT_FALSE(services.fileExists(dir.filePath("none.txt").toStdString()));
-}
-
-TEST(ServicesTest, ScreenFontsAreThePlatformFamilies) {
-    QtServices services;
-    std::vector<std::string> expected;
-    for (const QString& family : QFontDatabase::families()) {
-        expected.push_back(family.toStdString());
-    }
-    EXPECT_FALSE(expected.empty());
-    EXPECT_EQ(services.screenFonts(), expected);
 }
 
 #ifndef Q_OS_WIN
