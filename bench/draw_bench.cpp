@@ -9,42 +9,13 @@
 
 #include "draw/draw_engine.h"
 #include "fakes/fake_view.h"
-#include "platform/local_time_of_day.h"
-#include "platform/qt_services.h"
+#include "support/real_services_in.h"
 
 namespace {
 
 using namespace kelvara;
 
-// The real services, with the program's directory moved to a temporary folder.
-class BenchServices final : public platform::Services {
-public:
-    explicit BenchServices(std::string directory) : m_directory(std::move(directory)) {}
-    platform::Answer messageBox(std::string_view, platform::Buttons,
-                                std::optional<std::string_view>) override {
-        return platform::Answer::Ok;
-    }
-    platform::AppData appData() const override {
-        auto data = m_real.appData();
-        data.directory = m_directory;
-        return data;
-    }
-    bool fileExists(const std::string& path) const override { return m_real.fileExists(path); }
-    platform::ReadStatus readTextLines(const std::string& path,
-                                       const platform::LineSink& sink) override {
-        return m_real.readTextLines(path, sink);
-    }
-    platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override {
-        return m_real.writeTextFile(path, text);
-    }
-    platform::RandomSource& random() override { return m_real.random(); }
-    std::vector<std::string> screenFonts() const override { return {}; }
-    void printFile(const std::string&) override {}
-
-private:
-    platform::QtServices m_real;
-    std::string m_directory;
-};
+using BenchServices = testing::RealServicesIn;
 
 // A folder with a bonus.txt of the given number of made-up names.
 class ListFolder {

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include "draw/draw_engine.h"
+#include "fakes/fake_view.h"
+#include "support/real_services_in.h"
+
+namespace kelvara::testing {
+namespace {
+
+QByteArray encoded(const QString& text, const char* encoding) {
+    QStringEncoder encoder(encoding);
+    return encoder.encode(text);
+}
+
+// Lists as people save them on Windows and on Linux, loaded through the real reader.
+TEST(InitializeEncodingsTest, LoadsListsInEveryEncodingPeopleSave) {
+    const QString names = QStringLiteral("张伟\r\n王芳\r\n李娜\r\n");
+    const QString unixNames = QStringLiteral("张伟\n王芳\n李娜\n");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"UTF-8", names.toUtf8()},
+        {"UTF-8 with mark", QByteArray("\xEF\xBB\xBF") + names.toUtf8()},
+        {"UTF-8, LF line ends", unixNames.toUtf8()},
+        {"GBK", encoded(names, "GB18030")},
+        {"UTF-16 LE with mark", QByteArray("\xFF\xFE", 2) + encoded(names, "UTF-16LE")},
+        {"UTF-16 BE with mark", QByteArray("\xFE\xFF", 2) + encoded(names, "UTF-16BE")},
+        {"CR only", QStringLiteral("张伟\r王芳\r李娜").toUtf8()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("bonus.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.bytes);
+        file.close();
+
+        RealServicesIn services(dir.path().toStdString());
+        FakeView view;
+        draw::DrawEngine engine(view, services);
+        engine.StartUp();
+        engine.Cmd_Init_Click();
+        EXPECT_TRUE(services.messages.empty());
+        EXPECT_EQ(engine.State().RollSample, (std::vector<std::string>{"张伟", "王芳", "李娜"}));
+        EXPECT_EQ(view.rollCaption, "共3条数据！");
+    }
+}
+
+TEST(InitializeEncodingsTest, AFolderNamedLikeTheListIsNoList) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("bonus.txt")));
+    RealServicesIn services(dir.path().toStdString());
+    FakeView view;
+    draw::DrawEngine engine(view, services);
+    engine.Cmd_Init_Click();
+    EXPECT_EQ(services.messages, std::vector<std::string>{draw::text::kMissingFile});
+    EXPECT_TRUE(view.initEnabled);
+}
+
+} // namespace
+} // namespace kelvara::testing

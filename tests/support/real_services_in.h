@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+#include "platform/qt_services.h"
+
+namespace kelvara::testing {
+
+// The real services, except that the program's directory is a folder of the test's choice.
+class RealServicesIn final : public platform::Services {
+public:
+    explicit RealServicesIn(std::string directory) : m_directory(std::move(directory)) {}
+
+    platform::Answer messageBox(std::string_view text, platform::Buttons,
+                                std::optional<std::string_view>) override {
+        messages.emplace_back(text);
+        return platform::Answer::Ok;
+    }
+    platform::AppData appData() const override {
+        auto data = m_real.appData();
+        data.directory = m_directory;
+        return data;
+    }
+    bool fileExists(const std::string& path) const override { return m_real.fileExists(path); }
+    platform::ReadStatus readTextLines(const std::string& path,
+                                       const platform::LineSink& sink) override {
+        return m_real.readTextLines(path, sink);
+    }
+    platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override {
+        return m_real.writeTextFile(path, text);
+    }
+    platform::RandomSource& random() override { return m_real.random(); }
+    std::vector<std::string> screenFonts() const override { return m_real.screenFonts(); }
+    void printFile(const std::string& path) override { m_real.printFile(path); }
+
+    std::vector<std::string> messages;
+
+private:
+    platform::QtServices m_real;
+    std::string m_directory;
+};
+
+} // namespace kelvara::testing
