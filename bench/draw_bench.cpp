@@ -9,6 +9,7 @@
 
 #include "draw/draw_engine.h"
 #include "fakes/fake_view.h"
+#include "platform/local_time_of_day.h"
 #include "support/real_services_in.h"
 
 namespace {
@@ -52,6 +53,17 @@ void BM_GenRndArray(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GenRndArray)->Args({10000, 10000})->Args({2, 1})->Unit(benchmark::kMillisecond);
+
+// The floor of the generator: its 501,501 steps read the clock four times each.
+void BM_ClockReadingsOfOneGeneratorCall(benchmark::State& state) {
+    platform::LocalTimeOfDay clock;
+    for (auto _ : state) {
+        for (int i = 0; i < 4 * 501'501; ++i) {
+            benchmark::DoNotOptimize(clock());
+        }
+    }
+}
+BENCHMARK(BM_ClockReadingsOfOneGeneratorCall)->Unit(benchmark::kMillisecond);
 
 void BM_Initialize10000(benchmark::State& state) {
     ListFolder folder(10000);
