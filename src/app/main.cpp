@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "platform/qt_services.h"
 #include "ui/main/font_substitutions.h"
@@ -7,6 +8,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kelvara::ui::registerFontSubstitutions();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kelvara/kelvara.png")));
 
     kelvara::platform::QtServices services;
     kelvara::ui::FrmMain window(services);
