@@ -149,24 +149,12 @@ void FrmAboutTest::isAFixedToolWindowWithoutIcon() {
     QCOMPARE(about.maximumSize(), Twips::size(4680, 2910));
     QVERIFY(fullyTransparent(about.windowIcon()));
 
-    const auto* ver = about.findChild<QLabel*>(QStringLiteral("LblVer"));
-    const auto* credit = about.findChild<QLabel*>(QStringLiteral("Label2"));
+    // Only the help takes the focus, and it has no horizontal scroll bar.
     const auto* help = about.findChild<QPlainTextEdit*>(QStringLiteral("Txt_Help"));
-    QVERIFY(ver && credit && help);
-    QCOMPARE(ver->geometry(), Twips::rect(120, 0, 4455, 735));
-    QCOMPARE(help->geometry(), Twips::rect(120, 1200, 4455, 1575));
-    QCOMPARE(credit->geometry(), Twips::rect(240, 720, 4215, 375));
-    QVERIFY(ver->font().bold());
-    QCOMPARE(ver->font().pointSizeF(), 14.25);
-    QCOMPARE(ver->palette().color(ver->foregroundRole()),
-             ver->palette().color(QPalette::Highlight));
-    QCOMPARE(help->palette().color(QPalette::Text), QColor(0, 0, 255));
-    QCOMPARE(credit->palette().color(credit->foregroundRole()), QColor(192, 0, 0));
-    QVERIFY(!credit->text().isEmpty());
     QCOMPARE(help->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QVERIFY(help->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff);
-    QCOMPARE(ver->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(credit->focusPolicy(), Qt::NoFocus);
+    for (const auto* label : about.findChildren<QLabel*>()) {
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+    }
 }
 
 void FrmAboutTest::helpIsLockedButSelectable() {
