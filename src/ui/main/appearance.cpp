@@ -1,9 +1,355 @@
 #include "appearance.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
 #include "ui/main/frm_main.h"
+#include "ui/main/palette_color.h"
+#include "ui/main/roll_label.h"
+#include "ui/twips.h"
 
 namespace kelvara::ui {
 
-Appearance::Appearance(FrmMain& window) : QObject(&window) {}
+namespace {
+
+// Font lists: above this height a list counts as expanded.
+constexpr int kExpandedAbove = 260;
+constexpr int kCollapsedHeight = 240;
+constexpr int kExpandedHeight = 1200;
+constexpr int kExpandShift = 1200;
+// The roll font list's own double-click toggles between these.
+constexpr int kListTallAbove = 200;
+constexpr int kListFlatHeight = 20;
+constexpr int kListTallHeight = 300;
+// Outer window sizes.
+constexpr int kNarrowBelow = 9000;
+constexpr int kWideWidth = 9915;
+constexpr int kNarrowWidth = 7230;
+constexpr int kShortBelow = 5000;
+constexpr int kTallHeight = 6000;
+constexpr int kShortHeight = 4810;
+
+template <typename T> T* control(const FrmMain& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    Q_ASSERT_X(found != nullptr, "Appearance", name);
+    return found;
+}
+
+void setRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+// Thresholds given in twips are compared in whole pixels, each side rounded the same way,
+// so a control set to exactly a threshold's height counts as at the threshold.
+bool above(int pixels, int twips) {
+    return pixels > Twips::toPixels(twips);
+}
+
+// Expands a one-row font list upward over the controls above it, or collapses it back.
+void toggleFontList(QListWidget* list) {
+    const QRect g = list->geometry();
+    if (above(g.height(), kExpandedAbove)) {
+        list->setGeometry(g.x(), g.y() + Twips::toPixels(kExpandShift), g.width(),
+                          Twips::toPixels(kCollapsedHeight));
+    } else {
+        list->setGeometry(g.x(), g.y() - Twips::toPixels(kExpandShift), g.width(),
+                          Twips::toPixels(kExpandedHeight));
+        list->raise();
+    }
+    if (QListWidgetItem* item = list->currentItem()) {
+        list->scrollToItem(item);
+    }
+}
+
+// The selected item's text, or nothing when no item is selected.
+QString chosenText(const QListWidget* list) {
+    const QListWidgetItem* item = list->currentItem();
+    return item != nullptr && item->isSelected() ? item->text() : QString();
+}
+
+void setFamily(QWidget* target, const QString& family) {
+    QFont font = target->font();
+    // One family, exactly the item's text: a name is never split at commas.
+    font.setFamilies({family});
+    target->setFont(font);
+}
+
+void setPointSize(QWidget* target, const QString& sizeText) {
+    bool ok = false;
+    const float points = sizeText.toFloat(&ok);
+    if (!ok || points <= 0.0F) {
+        return;
+    }
+    QFont font = target->font();
+    font.setPointSizeF(static_cast<double>(points));
+    target->setFont(font);
+}
+
+} // namespace
+
+Appearance::Appearance(FrmMain& window)
+    : QObject(&window), m_window(window), Lbl_Roll(control<RollLabel>(window, "Lbl_Roll")),
+      Txt_Results(control<QPlainTextEdit>(window, "Txt_Results")),
+      Pic_Roll(control<QWidget>(window, "Pic_Roll")),
+      Frame_Oper(control<QGroupBox>(window, "Frame_Oper")),
+      Cmd_Size_H(control<QAbstractButton>(window, "Cmd_Size_H")),
+      Cmd_Size_V(control<QAbstractButton>(window, "Cmd_Size_V")),
+      HScroll_Color_Roll(control<QScrollBar>(window, "HScroll_Color_Roll")),
+      HScroll_Color_Roll_Back(control<QScrollBar>(window, "HScroll_Color_Roll_Back")),
+      HScroll_Color_Results(control<QScrollBar>(window, "HScroll_Color_Results")),
+      HScroll_Color_Results_Back(control<QScrollBar>(window, "HScroll_Color_Results_Back")),
+      VScroll_Color_Frame(control<QScrollBar>(window, "VScroll_Color_Frame")),
+      List_Fonts_Roll(control<QListWidget>(window, "List_Fonts_Roll")),
+      List_Fonts_Results(control<QListWidget>(window, "List_Fonts_Results")),
+      List_FontSize_Roll(control<QListWidget>(window, "List_FontSize_Roll")),
+      List_FontSize_Results(control<QListWidget>(window, "List_FontSize_Results")),
+      Lbl_Font_Roll(control<QLabel>(window, "Lbl_Font_Roll")),
+      Lbl_Font_Results(control<QLabel>(window, "Lbl_Font_Results")),
+      Opt_Align(control<QButtonGroup>(window, "Opt_Align")),
+      Opt_Size(control<QButtonGroup>(window, "Opt_Size")),
+      Check_Title(control<QCheckBox>(window, "Check_Title")) {
+    setObjectName(QStringLiteral("Appearance"));
+    connectHandlers();
+}
+
+void Appearance::connectHandlers() {
+    // A bar's colour applies when its value settles: an arrow, a track click, a key, or
+    // the end of a thumb drag, never the positions passed during the drag.
+    const std::pair<QScrollBar*, void (Appearance::*)()> bars[] = {
+        {HScroll_Color_Roll, &Appearance::HScroll_Color_Roll_Change},
+        {HScroll_Color_Roll_Back, &Appearance::HScroll_Color_Roll_Back_Change},
+        {HScroll_Color_Results, &Appearance::HScroll_Color_Results_Change},
+        {HScroll_Color_Results_Back, &Appearance::HScroll_Color_Results_Back_Change},
+        {VScroll_Color_Frame, &Appearance::VScroll_Color_Frame_Change},
+    };
+    for (const auto& [bar, handler] : bars) {
+        bar->setTracking(false);
+        connect(bar, &QScrollBar::valueChanged, this, handler);
+    }
+
+    onItemChosen(List_Fonts_Roll, &Appearance::List_Fonts_Roll_Click);
+    onItemChosen(List_Fonts_Results, &Appearance::List_Fonts_Results_Click);
+    onItemChosen(List_FontSize_Roll, &Appearance::List_FontSize_Roll_Click);
+    onItemChosen(List_FontSize_Results, &Appearance::List_FontSize_Results_Click);
+    connect(List_Fonts_Roll, &QListWidget::itemDoubleClicked, this,
+            &Appearance::List_Fonts_Roll_DblClick);
+
+    // Labels raise no double-click of their own.
+    Lbl_Font_Roll->installEventFilter(this);
+    Lbl_Font_Results->installEventFilter(this);
+
+    connect(Opt_Align, &QButtonGroup::idClicked, this, &Appearance::Opt_Align_Click);
+    connect(Opt_Size, &QButtonGroup::idClicked, this, &Appearance::Opt_Size_Click);
+    connect(Cmd_Size_H, &QAbstractButton::clicked, this, &Appearance::Cmd_Size_H_Click);
+    connect(Cmd_Size_V, &QAbstractButton::clicked, this, &Appearance::Cmd_Size_V_Click);
+    connect(Check_Title, &QAbstractButton::clicked, this, &Appearance::Check_Title_Click);
+}
+
+void Appearance::onItemChosen(QListWidget* list, void (Appearance::*handler)()) {
+    // The current row also moves without a selection (the list taking the focus, Ctrl+arrow);
+    // only a selected item counts as chosen.
+    connect(list, &QListWidget::currentRowChanged, this, [this, list, handler](int row) {
+        const QListWidgetItem* item = list->item(row);
+        if (item != nullptr && item->isSelected()) {
+            (this->*handler)();
+        }
+    });
+    // A click on the item that is already current changes no row but still applies it.
+    connect(list, &QListWidget::itemClicked, this, [this, handler] { (this->*handler)(); });
+}
+
+bool Appearance::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == Lbl_Font_Roll) {
+            Lbl_Font_Roll_DblClick();
+            return true;
+        }
+        if (watched == Lbl_Font_Results) {
+            Lbl_Font_Results_DblClick();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void Appearance::HScroll_Color_Roll_Change() {
+    setRole(Lbl_Roll, QPalette::WindowText, PaletteColor(HScroll_Color_Roll->value()));
+}
+
+void Appearance::HScroll_Color_Roll_Back_Change() {
+    setRole(Lbl_Roll, QPalette::Window, PaletteColor(HScroll_Color_Roll_Back->value()));
+}
+
+void Appearance::HScroll_Color_Results_Change() {
+    setRole(Txt_Results, QPalette::Text, PaletteColor(HScroll_Color_Results->value()));
+}
+
+void Appearance::HScroll_Color_Results_Back_Change() {
+    setRole(Txt_Results, QPalette::Base, PaletteColor(HScroll_Color_Results_Back->value()));
+}
+
+void Appearance::List_Fonts_Roll_Click() {
+    const QString family = chosenText(List_Fonts_Roll);
+    if (!family.isEmpty()) {
+        setFamily(Lbl_Roll, family);
+    }
+}
+
+void Appearance::List_Fonts_Results_Click() {
+    const QString family = chosenText(List_Fonts_Results);
+    if (!family.isEmpty()) {
+        setFamily(Txt_Results, family);
+    }
+}
+
+void Appearance::List_FontSize_Roll_Click() {
+    setPointSize(Lbl_Roll, chosenText(List_FontSize_Roll));
+}
+
+void Appearance::List_FontSize_Results_Click() {
+    setPointSize(Txt_Results, chosenText(List_FontSize_Results));
+}
+
+void Appearance::Lbl_Font_Roll_DblClick() {
+    toggleFontList(List_Fonts_Roll);
+}
+
+void Appearance::Lbl_Font_Results_DblClick() {
+    toggleFontList(List_Fonts_Results);
+}
+
+// The click of the same double-click has already applied the font.
+void Appearance::List_Fonts_Roll_DblClick() {
+    const int height = above(List_Fonts_Roll->height(), kListTallAbove)
+                           ? Twips::toPixels(kListFlatHeight)
+                           : Twips::toPixels(kListTallHeight);
+    List_Fonts_Roll->resize(List_Fonts_Roll->width(), height);
+}
+
+void Appearance::Opt_Align_Click(int index) {
+    static constexpr Qt::Alignment kAlignments[] = {Qt::AlignLeft, Qt::AlignRight,
+                                                    Qt::AlignHCenter};
+    if (index >= 0 && index < static_cast<int>(std::size(kAlignments))) {
+        Lbl_Roll->setAlignment(kAlignments[index]);
+    }
+}
+
+// Single width covers the panel exactly; double width overhangs it by half on each side,
+// so the label's middle half shows.
+void Appearance::Opt_Size_Click(int index) {
+    const double panel = Twips::fromPixels(Pic_Roll->width());
+    double left = 0;
+    double width = 0;
+    if (index == 0) {
+        left = 0;
+        width = panel;
+    } else if (index == 1) {
+        left = -panel / 2;
+        width = 2 * panel;
+    } else {
+        return;
+    }
+    const QRect g = Lbl_Roll->geometry();
+    const QRect across = Twips::rect(left, 0, width, 0);
+    Lbl_Roll->setGeometry(across.x(), g.y(), across.width(), g.height());
+}
+
+void Appearance::Cmd_Size_H_Click() {
+    const bool narrow = Twips::toPixels(m_window.outerWidthTwips()) < Twips::toPixels(kNarrowBelow);
+    m_window.setOuterWidthTwips(narrow ? kWideWidth : kNarrowWidth);
+    keepResizable();
+}
+
+void Appearance::Cmd_Size_V_Click() {
+    const bool low = Twips::toPixels(m_window.outerHeightTwips()) < Twips::toPixels(kShortBelow);
+    m_window.setOuterHeightTwips(low ? kTallHeight : kShortHeight);
+    keepResizable();
+}
+
+// The box starts grayed; once clicked it only switches between checked and unchecked.
+// Its value is the border style: unchecked 0, checked 1, grayed 2.
+void Appearance::Check_Title_Click() {
+    Check_Title->setTristate(false);
+    switch (Check_Title->checkState()) {
+    case Qt::Unchecked:
+        setBorderStyle(0);
+        break;
+    case Qt::Checked:
+        setBorderStyle(1);
+        break;
+    case Qt::PartiallyChecked:
+        setBorderStyle(2);
+        break;
+    }
+}
+
+void Appearance::VScroll_Color_Frame_Change() {
+    m_window.setAutoFillBackground(true);
+    setRole(&m_window, QPalette::Window, PaletteColor(VScroll_Color_Frame->value()));
+    Frame_Oper->setAutoFillBackground(true);
+    setRole(Frame_Oper, QPalette::Window, m_window.palette().color(QPalette::Window));
+}
+
+// 0 none, 1 fixed single, 2 sizable: read from the window itself.
+int Appearance::borderStyle() const {
+    if (m_window.windowFlags().testFlag(Qt::FramelessWindowHint)) {
+        return 0;
+    }
+    return m_window.minimumSize() == m_window.maximumSize() ? 1 : 2;
+}
+
+void Appearance::setBorderStyle(int style) {
+    const QPoint corner = m_window.pos();
+    const QSize size = m_window.size();
+    const bool shown = m_window.isVisible();
+    const bool active = m_window.isActiveWindow();
+    QWidget* const focus = m_window.focusWidget();
+
+    Qt::WindowFlags flags = Qt::Window;
+    if (style == 0) {
+        flags |= Qt::FramelessWindowHint;
+    } else {
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint;
+    }
+    // New flags re-create the native window, which hides it.
+    if (flags != m_window.windowFlags()) {
+        m_window.setWindowFlags(flags);
+    }
+    if (style == 2) {
+        m_window.setMinimumSize(0, 0);
+        m_window.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        m_window.resize(size);
+    } else {
+        m_window.setFixedSize(size);
+    }
+    m_window.move(corner);
+    if (shown && !m_window.isVisible()) {
+        m_window.show();
+        if (active) {
+            m_window.activateWindow();
+        }
+    }
+    if (focus != nullptr && m_window.focusWidget() != focus) {
+        focus->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+// The size buttons fix the new size; a sizable window stays sizable.
+void Appearance::keepResizable() {
+    if (borderStyle() == 2) {
+        m_window.setMinimumSize(0, 0);
+        m_window.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+}
 
 } // namespace kelvara::ui
