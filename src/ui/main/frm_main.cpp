@@ -538,6 +538,20 @@ bool FrmMain::previewKey(QWidget* receiver, QEvent* event) {
     return toButton;
 }
 
+// Qt makes an option group one tab stop at its first option; the stop belongs to the
+// selected one.
+bool FrmMain::focusNextPrevChild(bool next) {
+    if (!QWidget::focusNextPrevChild(next)) {
+        return false;
+    }
+    const auto* option = qobject_cast<QRadioButton*>(focusWidget());
+    const QButtonGroup* group = option != nullptr ? option->group() : nullptr;
+    if (group != nullptr && group->checkedButton() != nullptr && !option->isChecked()) {
+        group->checkedButton()->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    }
+    return true;
+}
+
 // Qt moves the focus on to the next control when the focused one is disabled, which
 // would drop it somewhere in the hidden settings panel. Keep it on the window instead
 // and hand it to the successor once that is usable.

@@ -1,0 +1,550 @@
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <QtTest>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_services.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/roll_label.h"
+#include "ui/twips.h"
+
+using kelvara::platform::Answer;
+using kelvara::platform::Buttons;
+using kelvara::testing::FakeServices;
+using kelvara::ui::FrmMain;
+using kelvara::ui::RollLabel;
+using kelvara::ui::Twips;
+
+namespace {
+
+const QString kStart = QStringLiteral("开始&G");
+const QString kStop = QStringLiteral("停止&G");
+const char kExitQuestion[] = "确定要关闭摇号软件吗?";
+const char kConfirmQuestion[] = "请再次确认关闭吗?";
+
+// A window over a temporary program directory, shown and active.
+struct Session {
+    explicit Session(const std::string& bonus = {}) : services(dir.path().toStdString()) {
+        if (!bonus.empty()) {
+            QFile file(dir.filePath(QStringLiteral("bonus.txt")));
+            file.open(QIODevice::WriteOnly);
+            file.write(bonus.data(), static_cast<qint64>(bonus.size()));
+        }
+        window = std::make_unique<FrmMain>(services);
+        window->show();
+        ok = QTest::qWaitForWindowActive(window.get());
+    }
+    template <typename T = QWidget> T* control(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+    QString rollText() const { return control<RollLabel>("Lbl_Roll")->text(); }
+    QString startCaption() const { return control<QPushButton>("Cmd_Start")->text(); }
+    bool rolling() const { return control<QTimer>("Timer1")->isActive(); }
+    int messageCount(const char* text) const {
+        int count = 0;
+        for (const auto& message : services.messages) {
+            count += message.text == text ? 1 : 0;
+        }
+        return count;
+    }
+
+    QTemporaryDir dir;
+    FakeServices services;
+    std::unique_ptr<FrmMain> window;
+    bool ok = false;
+};
+
+std::string sixtyNames() {
+    static const char* const family[] = {"张", "王", "李", "赵", "刘", "陈"};
+    static const char* const given[] = {"伟", "芳", "娜", "敏", "静", "磊", "洋", "艳", "勇", "军"};
+    std::string text;
+    for (const char* f : family) {
+        for (const char* g : given) {
+            text += std::string(f) + g + "明\r\n";
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+class FrmMainTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUpState();
+    void controlGeometry_data();
+    void controlGeometry();
+    void tabOrder();
+    void accessKeys_data();
+    void accessKeys();
+    void enterAndSpaceRunOneAction_data();
+    void enterAndSpaceRunOneAction();
+    void closeAsksTwice_data();
+    void closeAsksTwice();
+    void cancelledCloseKeepsRolling();
+    void wholeDrawThroughTheWindow();
+    void resultsBoxShowsExactText_data();
+    void resultsBoxShowsExactText();
+    void rollingPaintsAtScreenRate();
+    void cleanupTestCase() { m_shared.reset(); }
+
+private:
+    std::unique_ptr<Session> m_shared;
+};
+
+void FrmMainTest::startUpState() {
+    Session s;
+    QVERIFY(s.ok);
+    FrmMain& w = *s.window;
+
+    QCOMPARE(w.windowTitle(), QStringLiteral("Kelvara V1.0.0     -  最简单摇号软件"));
+    QCOMPARE(w.palette().color(QPalette::Window), QColor(255, 0, 0));
+    QCOMPARE(s.control("Frame_Oper")->palette().color(QPalette::Window), QColor(255, 0, 0));
+    QVERIFY(s.control("Frame_Oper")->autoFillBackground());
+    QVERIFY(!s.control("Cmd_Start")->isEnabled());
+    QVERIFY(s.control("Cmd_Init")->isEnabled());
+    QCOMPARE(s.startCaption(), kStart);
+    QCOMPARE(s.rollText(), QStringLiteral("摇号"));
+    QCOMPARE(w.resultsText(), std::string("摇号结果\r\n"));
+    QVERIFY(s.control<QLineEdit>("Txt_Num")->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), s.control("Txt_Results"));
+    QVERIFY(s.control<QPlainTextEdit>("Txt_Results")->isReadOnly());
+
+    for (const char* name : {"Timer1", "Timer2"}) {
+        QVERIFY(!s.control<QTimer>(name)->isActive());
+        QCOMPARE(s.control<QTimer>(name)->interval(), 1);
+    }
+
+    // Both font lists: the platform's fonts, same order, nothing selected.
+    QStringList fonts;
+    for (const auto& font : s.services.fonts) {
+        fonts << QString::fromStdString(font);
+    }
+    for (const char* name : {"List_Fonts_Roll", "List_Fonts_Results"}) {
+        auto* list = s.control<QListWidget>(name);
+        QStringList shown;
+        for (int i = 0; i < list->count(); ++i) {
+            shown << list->item(i)->text();
+        }
+        QCOMPARE(shown, fonts);
+        QVERIFY(list->selectedItems().isEmpty());
+    }
+
+    // Only the rolling display, the results and the operations bar are in view.
+    const QRect client = w.rect();
+    QVERIFY(!client.intersects(s.control("Frame_Settings")->geometry()));
+    for (const char* name : {"Pic_Roll", "Txt_Results", "Frame_Oper"}) {
+        QVERIFY2(client.contains(s.control(name)->geometry()), name);
+    }
+
+    QCOMPARE(s.control<QCheckBox>("Check_Title")->checkState(), Qt::PartiallyChecked);
+    auto* align = w.findChild<QButtonGroup*>(QStringLiteral("Opt_Align"));
+    auto* size = w.findChild<QButtonGroup*>(QStringLiteral("Opt_Size"));
+    QVERIFY(align && size);
+    QCOMPARE(align->checkedId(), 2);
+    QCOMPARE(size->checkedId(), 1);
+    for (const char* name :
+         {"HScroll_Color_Roll", "HScroll_Color_Roll_Back", "HScroll_Color_Results",
+          "HScroll_Color_Results_Back", "VScroll_Color_Frame"}) {
+        auto* bar = s.control<QScrollBar>(name);
+        QCOMPARE(bar->minimum(), 0);
+        QCOMPARE(bar->maximum(), 15);
+        QCOMPARE(bar->value(), 0);
+    }
+
+    // The design fonts keep their names and resolve to an installed Chinese face.
+    auto* roll = s.control("Lbl_Roll");
+    auto* results = s.control("Txt_Results");
+    QCOMPARE(roll->font().family(), QStringLiteral("黑体"));
+    QCOMPARE(roll->font().pointSizeF(), 42.0);
+    QVERIFY(roll->font().bold());
+    QCOMPARE(results->font().family(), QStringLiteral("宋体"));
+    QCOMPARE(results->font().pointSizeF(), 26.25);
+    for (QWidget* widget : {roll, results}) {
+        const QString actual = QFontInfo(widget->font()).family();
+        QVERIFY2(QFontDatabase::writingSystems(actual).contains(QFontDatabase::SimplifiedChinese),
+                 qPrintable(actual));
+    }
+    QCOMPARE(roll->palette().color(QPalette::Window), QColor(128, 255, 255));
+    QCOMPARE(roll->palette().color(QPalette::WindowText), QColor(192, 0, 0));
+    QCOMPARE(results->palette().color(QPalette::Text), QColor(0, 0, 255));
+}
+
+void FrmMainTest::controlGeometry_data() {
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QRect>("twips");
+    auto row = [](const char* name, const char* container, int l, int t, int w, int h) {
+        QTest::newRow(name) << QString::fromLatin1(container) << QRect(l, t, w, h);
+    };
+    row("Shape1", "FrmMain", 120, 240, 6975, 1095);
+    row("Pic_Roll", "FrmMain", 240, 360, 6735, 855);
+    row("Txt_Results", "FrmMain", 120, 1440, 6975, 2775);
+    row("Cmd_Size_V", "FrmMain", 6840, 4200, 135, 180);
+    row("Cmd_Size_H", "FrmMain", 6960, 4200, 135, 180);
+    row("Frame_Oper", "FrmMain", 120, 4440, 6975, 975);
+    row("Frame_Settings", "FrmMain", 7200, 120, 2535, 5295);
+    row("Lbl_Roll", "Pic_Roll", -1440, 0, 9735, 855);
+    row("Cmd_Init", "Frame_Oper", 120, 240, 855, 615);
+    row("Cmd_Start", "Frame_Oper", 1440, 240, 855, 615);
+    row("Txt_Num", "Frame_Oper", 2280, 240, 375, 270);
+    row("Cmd_Print", "Frame_Oper", 2880, 240, 855, 615);
+    row("Cmd_Save", "Frame_Oper", 4200, 240, 855, 615);
+    row("Cmd_Exit", "Frame_Oper", 5520, 240, 855, 615);
+    row("Frame_Roll", "Frame_Settings", 120, 240, 1935, 3375);
+    row("Frame_Results", "Frame_Settings", 120, 3600, 1935, 1575);
+    row("Label7", "Frame_Settings", 2160, 120, 255, 615);
+    row("VScroll_Color_Frame", "Frame_Settings", 2160, 720, 255, 1815);
+    row("Check_Title", "Frame_Settings", 2160, 2880, 255, 255);
+    row("Label8", "Frame_Settings", 2160, 3240, 255, 975);
+    row("CmdAbout", "Frame_Settings", 2160, 4440, 255, 735);
+    row("Frame_DuiQi", "Frame_Roll", 120, 240, 1335, 975);
+    row("Frame1", "Frame_Roll", 120, 1200, 1335, 735);
+    row("Label1", "Frame_Roll", 120, 2040, 360, 180);
+    row("List_FontSize_Roll", "Frame_Roll", 840, 2040, 975, 240);
+    row("Label6", "Frame_Roll", 120, 2400, 720, 180);
+    row("HScroll_Color_Roll", "Frame_Roll", 840, 2400, 975, 255);
+    row("Label2", "Frame_Roll", 120, 2640, 540, 180);
+    row("HScroll_Color_Roll_Back", "Frame_Roll", 840, 2640, 975, 255);
+    row("Lbl_Font_Roll", "Frame_Roll", 120, 3000, 360, 180);
+    row("List_Fonts_Roll", "Frame_Roll", 480, 3000, 1335, 240);
+    row("Opt_Align_0", "Frame_DuiQi", 120, 240, 855, 255);
+    row("Opt_Align_1", "Frame_DuiQi", 120, 480, 855, 255);
+    row("Opt_Align_2", "Frame_DuiQi", 120, 720, 735, 180);
+    row("Opt_Size_0", "Frame1", 120, 240, 1095, 255);
+    row("Opt_Size_1", "Frame1", 120, 480, 1095, 180);
+    row("Label4", "Frame_Results", 120, 240, 360, 180);
+    row("List_FontSize_Results", "Frame_Results", 840, 240, 975, 240);
+    row("Label3", "Frame_Results", 120, 600, 720, 180);
+    row("HScroll_Color_Results", "Frame_Results", 840, 600, 975, 255);
+    row("Label5", "Frame_Results", 120, 840, 540, 180);
+    row("HScroll_Color_Results_Back", "Frame_Results", 840, 840, 975, 255);
+    row("Lbl_Font_Results", "Frame_Results", 120, 1200, 360, 180);
+    row("List_Fonts_Results", "Frame_Results", 480, 1200, 1335, 240);
+}
+
+void FrmMainTest::controlGeometry() {
+    QFETCH(QString, container);
+    QFETCH(QRect, twips);
+    if (!m_shared) {
+        m_shared = std::make_unique<Session>(); // one window for all rows
+    }
+    const Session& s = *m_shared;
+    QVERIFY(s.ok);
+    QCOMPARE(s.window->size(), Twips::size(7140, 5505));
+
+    auto* widget = s.control(QTest::currentDataTag());
+    QVERIFY(widget != nullptr);
+    QCOMPARE(widget->parentWidget()->objectName(), container);
+    QCOMPARE(widget->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    QVERIFY(widget->isVisibleTo(s.window.get()));
+}
+
+void FrmMainTest::tabOrder() {
+    Session s;
+    QVERIFY(s.ok);
+    // Option buttons of one group take a single stop, at the checked one; the disabled
+    // Start button is skipped.
+    const QStringList expected = {"Pic_Roll",
+                                  "Txt_Num",
+                                  "Cmd_Exit",
+                                  "Cmd_Save",
+                                  "Cmd_Init",
+                                  "Opt_Align_2",
+                                  "Opt_Size_1",
+                                  "List_FontSize_Roll",
+                                  "List_FontSize_Results",
+                                  "List_Fonts_Roll",
+                                  "List_Fonts_Results",
+                                  "HScroll_Color_Results",
+                                  "HScroll_Color_Results_Back",
+                                  "HScroll_Color_Roll_Back",
+                                  "HScroll_Color_Roll",
+                                  "VScroll_Color_Frame",
+                                  "Cmd_Print",
+                                  "CmdAbout",
+                                  "Cmd_Size_V",
+                                  "Cmd_Size_H",
+                                  "Check_Title",
+                                  "Txt_Results"};
+    QStringList visited;
+    for (int i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, expected);
+}
+
+void FrmMainTest::accessKeys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("initialized");
+    QTest::newRow("Alt+I") << int(Qt::Key_I) << "Cmd_Init" << false;
+    QTest::newRow("Alt+G after Initialize") << int(Qt::Key_G) << "Cmd_Start" << true;
+    QTest::newRow("Alt+P") << int(Qt::Key_P) << "Cmd_Print" << false;
+    QTest::newRow("Alt+S") << int(Qt::Key_S) << "Cmd_Save" << false;
+    QTest::newRow("Alt+X") << int(Qt::Key_X) << "Cmd_Exit" << false;
+    QTest::newRow("Alt+H") << int(Qt::Key_H) << "Cmd_Size_H" << false;
+    QTest::newRow("Alt+V") << int(Qt::Key_V) << "Cmd_Size_V" << false;
+}
+
+void FrmMainTest::accessKeys() {
+    QFETCH(int, key);
+    QFETCH(QString, button);
+    QFETCH(bool, initialized);
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    s.services.answers = {Answer::No}; // Alt+X: keep the window
+    auto* start = s.control<QPushButton>("Cmd_Start");
+    QSignalSpy startClicks(start, &QPushButton::clicked);
+
+    // A disabled button ignores its key. Access keys click after a short animation.
+    QTest::keyClick(s.window.get(), Qt::Key_G, Qt::AltModifier);
+    QTest::qWait(250);
+    QCOMPARE(startClicks.count(), 0);
+    QCOMPARE(s.startCaption(), kStart);
+
+    if (initialized) {
+        QTest::mouseClick(s.control("Cmd_Init"), Qt::LeftButton);
+        QVERIFY(start->isEnabled());
+    }
+    auto* target = s.control<QPushButton>(qPrintable(button));
+    QSignalSpy clicks(target, &QPushButton::clicked);
+    QTest::keyClick(s.window.get(), Qt::Key(key), Qt::AltModifier);
+    QTRY_COMPARE(clicks.count(), 1);
+    QVERIFY(s.window->isVisible());
+}
+
+void FrmMainTest::enterAndSpaceRunOneAction_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Space on Start") << "Cmd_Start" << int(Qt::Key_Space);
+    QTest::newRow("Enter on Start") << "Cmd_Start" << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter on Start") << "Cmd_Start" << int(Qt::Key_Enter);
+    QTest::newRow("Space on Exit") << "Cmd_Exit" << int(Qt::Key_Space);
+    QTest::newRow("Space on Print") << "Cmd_Print" << int(Qt::Key_Space);
+    QTest::newRow("Space on an option") << "Opt_Align_2" << int(Qt::Key_Space);
+    QTest::newRow("Space in the results") << "Txt_Results" << int(Qt::Key_Space);
+}
+
+// Start and then Stop by the same key, wherever the focus is, and nothing else.
+void FrmMainTest::enterAndSpaceRunOneAction() {
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    QTest::mouseClick(s.control("Cmd_Init"), Qt::LeftButton);
+    auto* target = s.control(qPrintable(focus));
+    target->setFocus();
+    QCOMPARE(QApplication::focusWidget(), target);
+    const std::size_t messagesBefore = s.services.messages.size();
+
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(s.startCaption(), kStop);
+    QVERIFY(s.rolling());
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QCOMPARE(s.startCaption(), kStart);
+    QVERIFY(!s.rolling());
+    QTRY_VERIFY(s.window->resultsText().find("[1]:\t") != std::string::npos);
+    QVERIFY(s.window->resultsText().find("[2]:") == std::string::npos);
+
+    // No exit question, no print, no second round, and the option did not change.
+    QCOMPARE(s.services.messages.size(), messagesBefore);
+    QVERIFY(s.services.printed.empty());
+    QVERIFY(s.control<QRadioButton>("Opt_Align_2")->isChecked());
+    QVERIFY(s.window->isVisible());
+}
+
+void FrmMainTest::closeAsksTwice_data() {
+    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<bool>("byExitButton");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("closes");
+    const int yes = int(Answer::Yes);
+    const int no = int(Answer::No);
+    QTest::newRow("No") << QList<int>{no} << false << 1 << false;
+    QTest::newRow("Yes, No") << QList<int>{yes, no} << false << 2 << false;
+    QTest::newRow("Yes, Yes") << QList<int>{yes, yes} << false << 2 << true;
+    QTest::newRow("Exit button: No") << QList<int>{no} << true << 1 << false;
+    QTest::newRow("Exit button: Yes, Yes") << QList<int>{yes, yes} << true << 2 << true;
+}
+
+void FrmMainTest::closeAsksTwice() {
+    QFETCH(QList<int>, answers);
+    QFETCH(bool, byExitButton);
+    QFETCH(int, questions);
+    QFETCH(bool, closes);
+    Session s;
+    QVERIFY(s.ok);
+    for (int answer : answers) {
+        s.services.answers.push_back(Answer(answer));
+    }
+    if (byExitButton) {
+        QTest::mouseClick(s.control("Cmd_Exit"), Qt::LeftButton);
+    } else {
+        s.window->close(); // what the close box and Alt+F4 ask for
+    }
+
+    QCOMPARE(int(s.services.messages.size()), questions);
+    const std::pair<const char*, const char*> asked[] = {{kExitQuestion, "退出"},
+                                                         {kConfirmQuestion, "确认退出"}};
+    for (int i = 0; i < questions; ++i) {
+        QCOMPARE(s.services.messages[i].text, std::string(asked[i].first));
+        QCOMPARE(s.services.messages[i].title, std::string(asked[i].second));
+        QCOMPARE(s.services.messages[i].buttons, Buttons::YesNo);
+    }
+    QCOMPARE(s.window->isVisible(), !closes);
+}
+
+void FrmMainTest::cancelledCloseKeepsRolling() {
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    QTest::mouseClick(s.control("Cmd_Init"), Qt::LeftButton);
+    QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
+    QVERIFY(s.rolling());
+    const std::string results = s.window->resultsText();
+
+    s.services.answers = {Answer::Yes, Answer::No};
+    s.window->close();
+    QVERIFY(s.window->isVisible());
+    QVERIFY(s.rolling());
+    QCOMPARE(s.startCaption(), kStop);
+    QCOMPARE(s.window->resultsText(), results);
+    const QString shown = s.rollText();
+    QTRY_VERIFY(s.rollText() != shown);
+}
+
+void FrmMainTest::wholeDrawThroughTheWindow() {
+    // A TAB and a lone LF inside names travel to the results unchanged.
+    const std::string names = sixtyNames() + "欧阳\t修\r\n司马\n光\r\n";
+    Session s(names);
+    QVERIFY(s.ok);
+    QTest::mouseClick(s.control("Cmd_Init"), Qt::LeftButton);
+    QCOMPARE(s.rollText(), QStringLiteral("共62条数据！"));
+    QVERIFY(!s.control("Cmd_Init")->isEnabled());
+    QVERIFY(s.control("Cmd_Start")->isEnabled());
+
+    // Draw everybody but one in two rounds, typed into the round-size box.
+    int listed = 0;
+    for (const int roundSize : {40, 21}) {
+        auto* num = s.control<QLineEdit>("Txt_Num");
+        num->clear();
+        QTest::keyClicks(num, QString::number(roundSize));
+        QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
+        QCOMPARE(s.startCaption(), kStop);
+        const QString first = s.rollText();
+        QTRY_VERIFY(s.rollText() != first); // it rolls
+        QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
+        QCOMPARE(s.startCaption(), kStart);
+        listed += roundSize;
+        QTRY_VERIFY(s.window->resultsText().find("[" + std::to_string(listed) + "]:\t") !=
+                    std::string::npos);
+    }
+
+    // Heading, an empty line, then one numbered line per winner and nothing after it.
+    const std::string text = s.window->resultsText();
+    QVERIFY(text.rfind("摇号结果\r\n\r\n[1]:\t", 0) == 0);
+    QVERIFY(text.substr(text.size() - 2) != "\r\n");
+    std::set<std::string> winners;
+    std::size_t at = 0;
+    for (int n = 1; n <= listed; ++n) {
+        const std::string tag = "[" + std::to_string(n) + "]:\t";
+        const std::size_t begin = text.find(tag, at);
+        QVERIFY(begin != std::string::npos);
+        const std::size_t end = text.find("\r\n[", begin);
+        winners.insert(text.substr(begin + tag.size(), end == std::string::npos
+                                                           ? std::string::npos
+                                                           : end - begin - tag.size()));
+        at = begin + tag.size();
+    }
+    QCOMPARE(int(winners.size()), listed); // nobody twice
+    for (const std::string& winner : winners) {
+        QVERIFY(names.find(winner + "\r\n") != std::string::npos);
+    }
+
+    // The box shows the same lines, caret at the end; one candidate is left over.
+    auto* box = s.control<QPlainTextEdit>("Txt_Results");
+    QTRY_COMPARE(box->document()->blockCount(), listed + 2);
+    QCOMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
+    QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
+    QCOMPARE(s.services.messages.back().text, std::string("候选人数少于2人，不足以进行一次摇号！"));
+
+    // Save writes exactly the listed text.
+    QTest::mouseClick(s.control("Cmd_Save"), Qt::LeftButton);
+    QFile saved(s.dir.filePath(QStringLiteral("摇号结果.txt")));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    QVERIFY(bytes.contains(QByteArray("[61]:\t")));
+}
+
+void FrmMainTest::resultsBoxShowsExactText_data() {
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("paragraphs");
+    QTest::newRow("appended lines") << QStringList{"摇号结果\r\n", "摇号结果\r\n\r\n[1]:\t甲",
+                                                   "摇号结果\r\n\r\n[1]:\t甲\r\n[2]:\t乙"}
+                                    << "摇号结果\n\n[1]:\t甲\n[2]:\t乙" << 4;
+    QTest::newRow("lone LF and CR inside names")
+        << QStringList{"摇号结果\r\n\r\n[1]:\t司马\n光",
+                       "摇号结果\r\n\r\n[1]:\t司马\n光\r\n[2]:\t丙\r丁"}
+        << "摇号结果\n\n[1]:\t司马\n光\n[2]:\t丙\n丁" << 4;
+    QTest::newRow("CR then LF in two steps")
+        << QStringList{"摇号结果\r", "摇号结果\r\n甲"} << "摇号结果\n甲" << 2;
+    QTest::newRow("replaced, not appended")
+        << QStringList{"摇号结果\r\n\r\n[1]:\t甲", "别的\r\n"} << "别的\n"
+        << 2;
+}
+
+void FrmMainTest::resultsBoxShowsExactText() {
+    QFETCH(QStringList, texts);
+    QFETCH(QString, shown);
+    QFETCH(int, paragraphs); // a lone CR or LF breaks the line inside its paragraph
+    Session s;
+    QVERIFY(s.ok);
+    auto* box = s.control<QPlainTextEdit>("Txt_Results");
+    for (const QString& text : texts) {
+        s.window->setResultsText(text.toStdString());
+        QCOMPARE(s.window->resultsText(), text.toStdString());
+        QCoreApplication::processEvents();
+    }
+    s.window->moveResultsCaretToEnd();
+    QTRY_COMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
+    QCOMPARE(box->toPlainText(), shown);
+    QCOMPARE(box->document()->blockCount(), paragraphs);
+}
+
+// The caption changes every millisecond; painting follows the screen, not the timer.
+void FrmMainTest::rollingPaintsAtScreenRate() {
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    QTest::mouseClick(s.control("Cmd_Init"), Qt::LeftButton);
+    QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
+    auto* label = s.control<RollLabel>("Lbl_Roll");
+    const int before = label->paintCount();
+    QTest::qWait(1000);
+    const int paints = label->paintCount() - before;
+    QVERIFY2(paints >= 10 && paints <= 250, qPrintable(QString::number(paints)));
+    QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
+}
+
+QTEST_MAIN(FrmMainTest)
+#include "frm_main_test.moc"
