@@ -252,6 +252,14 @@ void FrmMain::createControls() {
     Cmd_Size_H = button(this, "Cmd_Size_H", QStringLiteral("&H"), 6960, 4200, 135, 180,
                         QStringLiteral("点击可以左右伸缩"));
 
+    // Too small for the style's own button frame and padding.
+    for (QPushButton* tiny : {Cmd_Size_V, Cmd_Size_H}) {
+        tiny->setStyleSheet(QStringLiteral(
+            "QPushButton { border: 1px solid palette(dark); background: palette(button);"
+            " padding: 0px; font-size: 8px; }"
+            "QPushButton:pressed { background: palette(mid); }"));
+    }
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1);
@@ -271,13 +279,15 @@ void FrmMain::createSettingsPanel() {
 
     Frame_Roll = frame(panel, "Frame_Roll", QStringLiteral("滚动区"), 120, 240, 1935, 3375);
     Frame_Results = frame(panel, "Frame_Results", QStringLiteral("结果区"), 120, 3600, 1935, 1575);
-    Label7 = label(panel, "Label7", QStringLiteral("背景色"), 2160, 120, 255, 615);
+    Label7 = place<NarrowLabel>(panel, "Label7", 2160, 120, 255, 615);
+    Label7->setText(QStringLiteral("背景色"));
     VScroll_Color_Frame =
         colourBar(panel, "VScroll_Color_Frame", Qt::Vertical, 2160, 720, 255, 1815);
     Check_Title = place<QCheckBox>(panel, "Check_Title", 2160, 2880, 255, 255);
     Check_Title->setTristate(true);
     Check_Title->setCheckState(Qt::PartiallyChecked);
-    Label8 = label(panel, "Label8", QStringLiteral("窗体标题栏"), 2160, 3240, 255, 975);
+    Label8 = place<NarrowLabel>(panel, "Label8", 2160, 3240, 255, 975);
+    Label8->setText(QStringLiteral("窗体标题栏"));
     CmdAbout = button(panel, "CmdAbout", QStringLiteral("关\n于"), 2160, 4440, 255, 735,
                       QStringLiteral("关于本软件"));
     CmdAbout->setAccessibleName(QStringLiteral("关于"));

@@ -64,19 +64,24 @@ void RollLabel::paintEvent(QPaintEvent* event) {
     }
 
     QPainter painter(this);
-    const QRectF area = contentsRect();
-    painter.setClipRect(area);
     painter.setPen(palette().color(QPalette::WindowText));
+    drawCaption(painter, contentsRect(), m_text, font(), m_alignment);
+}
+
+void drawCaption(QPainter& painter, const QRectF& area, const QString& text, const QFont& font,
+                 Qt::Alignment alignment) {
+    painter.save();
+    painter.setClipRect(area);
 
     // Tall CJK fonts report an ascent well above their ideographs; place lines by the em
-    // box instead, so a 42 pt caption fits a one-line label as the design font does.
-    const QFontMetricsF metrics(font());
-    const double em = QFontInfo(font()).pixelSize();
+    // box instead, so a caption fits its label as it does with the design fonts.
+    const QFontMetricsF metrics(font);
+    const double em = QFontInfo(font).pixelSize();
     const double ascent = std::min(metrics.ascent(), 0.9 * em);
     const double descent = std::min(metrics.descent(), 0.22 * em);
     const double lineHeight = ascent + descent + metrics.leading();
 
-    QTextLayout layout(m_text, font());
+    QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -85,14 +90,14 @@ void RollLabel::paintEvent(QPaintEvent* event) {
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(area.width());
         const double free = area.width() - line.naturalTextWidth();
-        double x = area.left();
-        if (m_alignment & Qt::AlignHCenter) {
-            x += free / 2.0;
-        } else if (m_alignment & Qt::AlignRight) {
-            x += free;
+        double x = 0.0;
+        if (alignment & Qt::AlignHCenter) {
+            x = free / 2.0;
+        } else if (alignment & Qt::AlignRight) {
+            x = free;
         }
         // QTextLine positions are the line's top; shift so the baseline sits at y + ascent.
-        line.setPosition(QPointF(x - area.left(), y + ascent - line.ascent()));
+        line.setPosition(QPointF(x, y + ascent - line.ascent()));
         y += lineHeight;
         if (y > area.bottom() + lineHeight) {
             break;
@@ -100,6 +105,15 @@ void RollLabel::paintEvent(QPaintEvent* event) {
     }
     layout.endLayout();
     layout.draw(&painter, QPointF(area.left(), 0));
+    painter.restore();
+}
+
+void NarrowLabel::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    drawCaption(painter, contentsRect(), text(), font(), alignment());
 }
 
 } // namespace kelvara::ui

@@ -2,10 +2,16 @@
 
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QLabel>
+#include <QPainter>
 #include <QString>
 #include <QTimer>
 
 namespace kelvara::ui {
+
+// Draws text wrapped into area, top-aligned, lines spaced by the font's em box.
+void drawCaption(QPainter& painter, const QRectF& area, const QString& text, const QFont& font,
+                 Qt::Alignment alignment);
 
 // The large rolling label. Its caption may change every millisecond; it is painted at
 // most once per screen refresh, always with the latest caption. Text colour, background
@@ -39,6 +45,19 @@ private:
     QElapsedTimer m_sincePaint;
     QTimer m_repaintTimer;
     int m_paintCount = 0;
+};
+
+// A fixed-size label whose caption wraps one character per line; drawn like the rolling
+// label so that the lines fit the design height.
+class NarrowLabel final : public QLabel {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(NarrowLabel)
+
+public:
+    explicit NarrowLabel(QWidget* parent) : QLabel(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace kelvara::ui
