@@ -70,7 +70,8 @@ void toggleFontList(QListWidget* list) {
     }
 }
 
-// The selected item's text, or nothing when no item is selected.
+// The selected item's text, or nothing when no item is selected: the current row also
+// moves without a selection (the list taking the focus, Ctrl+arrow), which chooses nothing.
 QString chosenText(const QListWidget* list) {
     const QListWidgetItem* item = list->currentItem();
     return item != nullptr && item->isSelected() ? item->text() : QString();
@@ -133,6 +134,11 @@ void Appearance::connectHandlers() {
     };
     for (const auto& [bar, handler] : bars) {
         bar->setTracking(false);
+        // Qt's scroll bars invert the keys so that Down scrolls down; on a horizontal bar
+        // that would make Right step to the left.
+        if (bar->orientation() == Qt::Horizontal) {
+            bar->setInvertedControls(false);
+        }
         connect(bar, &QScrollBar::valueChanged, this, handler);
     }
 
@@ -155,16 +161,9 @@ void Appearance::connectHandlers() {
 }
 
 void Appearance::onItemChosen(QListWidget* list, void (Appearance::*handler)()) {
-    // The current row also moves without a selection (the list taking the focus, Ctrl+arrow);
-    // only a selected item counts as chosen.
-    connect(list, &QListWidget::currentRowChanged, this, [this, list, handler](int row) {
-        const QListWidgetItem* item = list->item(row);
-        if (item != nullptr && item->isSelected()) {
-            (this->*handler)();
-        }
-    });
+    connect(list, &QListWidget::currentRowChanged, this, handler);
     // A click on the item that is already current changes no row but still applies it.
-    connect(list, &QListWidget::itemClicked, this, [this, handler] { (this->*handler)(); });
+    connect(list, &QListWidget::itemClicked, this, handler);
 }
 
 bool Appearance::eventFilter(QObject* watched, QEvent* event) {
@@ -278,8 +277,9 @@ void Appearance::Cmd_Size_V_Click() {
 // The box starts grayed; once clicked it only switches between checked and unchecked.
 // Its value is the border style: unchecked 0, checked 1, grayed 2.
 void Appearance::Check_Title_Click() {
+    const Qt::CheckState value = Check_Title->checkState();
     Check_Title->setTristate(false);
-    switch (Check_Title->checkState()) {
+    switch (value) {
     case Qt::Unchecked:
         setBorderStyle(0);
         break;

@@ -1,0 +1,570 @@
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <QtTest>
+#include <memory>
+
+#include "fakes/fake_services.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/palette_color.h"
+#include "ui/main/roll_label.h"
+#include "ui/twips.h"
+
+using kelvara::testing::FakeServices;
+using kelvara::ui::FrmMain;
+using kelvara::ui::PaletteColor;
+using kelvara::ui::RollLabel;
+using kelvara::ui::Twips;
+
+namespace {
+
+const QString kStart = QStringLiteral("开始&G");
+const QString kStop = QStringLiteral("停止&G");
+
+// A shown main window with the settings panel in view, over a candidate file of ten names.
+struct Window {
+    QTemporaryDir dir;
+    std::unique_ptr<FakeServices> services;
+    std::unique_ptr<FrmMain> frm;
+
+    Window() {
+        QFile bonus(dir.filePath(QStringLiteral("bonus.txt")));
+        if (bonus.open(QIODevice::WriteOnly)) {
+            for (int i = 1; i <= 10; ++i) {
+                bonus.write(QStringLiteral("名字%1\r\n").arg(i).toUtf8());
+            }
+        }
+        services = std::make_unique<FakeServices>(dir.path().toStdString());
+        frm = std::make_unique<FrmMain>(*services);
+        frm->show();
+        if (!QTest::qWaitForWindowExposed(frm.get())) {
+            qWarning("the main window was not exposed");
+        }
+        frm->activateWindow();
+    }
+
+    template <typename T = QWidget> T* get(const char* name) const {
+        T* found = frm->findChild<T*>(QString::fromLatin1(name));
+        if (found == nullptr) {
+            qFatal("no control %s", name);
+        }
+        return found;
+    }
+
+    void widen() {
+        if (frm->outerWidthTwips() < 9000) {
+            get<QPushButton>("Cmd_Size_H")->click();
+        }
+    }
+};
+
+QColor roleColour(const QWidget* widget, QPalette::ColorRole role) {
+    return widget->palette().color(role);
+}
+
+void clickItem(QListWidget* list, int row) {
+    QListWidgetItem* item = list->item(row);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+// As the window system delivers it: press, release, the double-click press, release.
+void doubleClick(QWidget* widget, QPoint at = {}) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+}
+
+void doubleClickItem(QListWidget* list, int row) {
+    QListWidgetItem* item = list->item(row);
+    list->scrollToItem(item);
+    doubleClick(list->viewport(), list->visualItemRect(item).center());
+}
+
+QtMessageHandler g_testLog = nullptr;
+
+// The offscreen platform warns at every size change of a fixed-size window.
+void withoutSizeHintNoise(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!text.contains(QLatin1String("propagateSizeHints"))) {
+        g_testLog(type, context, text);
+    }
+}
+
+QRect twipsRect(int left, int top, int width, int height) {
+    return {Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
+            Twips::toPixels(height)};
+}
+
+} // namespace
+
+class AppearanceTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { g_testLog = qInstallMessageHandler(withoutSizeHintNoise); }
+    void colourBarsApplyThePaletteEntryOfTheirValue_data();
+    void colourBarsApplyThePaletteEntryOfTheirValue();
+    void windowColourBarChangesOnlyTheWindowAndTheOperationsBar();
+    void fontListsChangeOneAttributeAndKeepTheRest_data();
+    void fontListsChangeOneAttributeAndKeepTheRest();
+    void fontListsApplyOnlyAChosenItem();
+    void fontLabelsExpandAndCollapseTheirList_data();
+    void fontLabelsExpandAndCollapseTheirList();
+    void rollFontListDoubleClickTogglesItsHeight_data();
+    void rollFontListDoubleClickTogglesItsHeight();
+    void doubleClicksOfFontListsAndLabelsTogether();
+    void rollLabelAlignmentAndWidth();
+    void sizeButtonsToggleAtTheirThresholds_data();
+    void sizeButtonsToggleAtTheirThresholds();
+    void shortWindowStillDrawsFromTheKeyboard();
+    void titleCheckBoxSetsTheBorderStyle();
+};
+
+void AppearanceTest::colourBarsApplyThePaletteEntryOfTheirValue_data() {
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QColor>("designColour");
+
+    QTest::newRow("roll text") << "HScroll_Color_Roll"
+                               << "Lbl_Roll" << int(QPalette::WindowText) << QColor(192, 0, 0);
+    QTest::newRow("roll background")
+        << "HScroll_Color_Roll_Back"
+        << "Lbl_Roll" << int(QPalette::Window) << QColor(128, 255, 255);
+    QTest::newRow("results text") << "HScroll_Color_Results"
+                                  << "Txt_Results" << int(QPalette::Text) << QColor(0, 0, 255);
+    QTest::newRow("results background")
+        << "HScroll_Color_Results_Back"
+        << "Txt_Results" << int(QPalette::Base) << QApplication::palette().color(QPalette::Base);
+}
+
+// Bars start at 0 whatever colour their target has: the first step must give entry 1,
+// not the colour after the starting one, and a drag must change nothing until released.
+void AppearanceTest::colourBarsApplyThePaletteEntryOfTheirValue() {
+    QFETCH(QString, bar);
+    QFETCH(QString, target);
+    QFETCH(int, role);
+    QFETCH(QColor, designColour);
+    Window w;
+    w.widen();
+    auto* scroll = w.get<QScrollBar>(bar.toLatin1().constData());
+    const QWidget* shown = w.get(target.toLatin1().constData());
+    const auto colour = [&] {
+        return roleColour(shown, QPalette::ColorRole(role));
+    };
+    QCOMPARE(scroll->value(), 0);
+    QCOMPARE(colour(), designColour);
+
+    // Dragging the thumb across several colours, then letting go.
+    scroll->setSliderDown(true);
+    scroll->setSliderPosition(5);
+    scroll->setSliderPosition(9);
+    QCOMPARE(colour(), designColour);
+    scroll->setSliderDown(false);
+    QCOMPARE(colour(), PaletteColor(9));
+
+    scroll->setValue(0);
+    QCOMPARE(colour(), QColor(0, 0, 0));
+    QTest::keyClick(scroll, Qt::Key_Right);
+    QCOMPARE(scroll->value(), 1);
+    QCOMPARE(colour(), QColor(0, 0, 128));
+    scroll->setValue(12);
+    QCOMPARE(colour(), QColor(255, 0, 0));
+    QTest::keyClick(scroll, Qt::Key_End);
+    QCOMPARE(colour(), QColor(255, 255, 255));
+}
+
+void AppearanceTest::windowColourBarChangesOnlyTheWindowAndTheOperationsBar() {
+    Window w;
+    w.widen();
+    auto* bar = w.get<QScrollBar>("VScroll_Color_Frame");
+    const auto* oper = w.get("Frame_Oper");
+    const QList<const QWidget*> others = {w.get("Frame_Settings"), w.get("Frame_Roll"),
+                                          w.get("Label7"), w.get("Cmd_Size_H")};
+    QList<QColor> before;
+    for (const QWidget* other : others) {
+        before << roleColour(other, QPalette::Window);
+    }
+    const QColor labelBack = roleColour(w.get("Lbl_Roll"), QPalette::Window);
+    const QColor resultsBack = roleColour(w.get("Txt_Results"), QPalette::Base);
+
+    QTest::keyClick(bar, Qt::Key_Down);
+    QCOMPARE(roleColour(w.frm.get(), QPalette::Window), QColor(0, 0, 128));
+    QCOMPARE(roleColour(oper, QPalette::Window), QColor(0, 0, 128));
+    bar->setValue(12);
+    QCOMPARE(roleColour(w.frm.get(), QPalette::Window), QColor(255, 0, 0));
+    QCOMPARE(roleColour(oper, QPalette::Window), QColor(255, 0, 0));
+    bar->setValue(0);
+    QCOMPARE(roleColour(w.frm.get(), QPalette::Window), QColor(0, 0, 0));
+    QCOMPARE(roleColour(oper, QPalette::Window), QColor(0, 0, 0));
+    QVERIFY(oper->autoFillBackground());
+
+    for (int i = 0; i < others.size(); ++i) {
+        QCOMPARE(roleColour(others[i], QPalette::Window), before[i]);
+    }
+    QCOMPARE(roleColour(w.get("Lbl_Roll"), QPalette::Window), labelBack);
+    QCOMPARE(roleColour(w.get("Txt_Results"), QPalette::Base), resultsBack);
+}
+
+void AppearanceTest::fontListsChangeOneAttributeAndKeepTheRest_data() {
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("isSize");
+
+    QTest::newRow("roll family") << "List_Fonts_Roll"
+                                 << "Lbl_Roll" << 0 << false;
+    QTest::newRow("results family") << "List_Fonts_Results"
+                                    << "Txt_Results" << 2 << false;
+    QTest::newRow("roll size 22") << "List_FontSize_Roll"
+                                  << "Lbl_Roll" << 0 << true;
+    QTest::newRow("roll size 42") << "List_FontSize_Roll"
+                                  << "Lbl_Roll" << 5 << true;
+    QTest::newRow("results size 10") << "List_FontSize_Results"
+                                     << "Txt_Results" << 0 << true;
+    QTest::newRow("results size 300") << "List_FontSize_Results"
+                                      << "Txt_Results" << 20 << true;
+}
+
+// Choosing by click, then moving the selection with the arrow keys, applies each item at
+// once; every other attribute of the font stays.
+void AppearanceTest::fontListsChangeOneAttributeAndKeepTheRest() {
+    QFETCH(QString, list);
+    QFETCH(QString, target);
+    QFETCH(int, row);
+    QFETCH(bool, isSize);
+    Window w;
+    w.widen();
+    auto* choices = w.get<QListWidget>(list.toLatin1().constData());
+    QWidget* shown = w.get(target.toLatin1().constData());
+    const QFont design = shown->font();
+
+    const auto check = [&](int chosen) {
+        const QString text = choices->item(chosen)->text();
+        const QFont now = shown->font();
+        QCOMPARE(now.bold(), design.bold());
+        QCOMPARE(now.weight(), design.weight());
+        QCOMPARE(now.italic(), design.italic());
+        if (isSize) {
+            QCOMPARE(now.pointSizeF(), text.toDouble());
+            QCOMPARE(now.family(), design.family());
+        } else {
+            QCOMPARE(now.family(), text);
+            QCOMPARE(now.pointSizeF(), design.pointSizeF());
+        }
+    };
+
+    clickItem(choices, row);
+    check(row);
+    const int next = row + 1 < choices->count() ? row + 1 : row - 1;
+    QTest::keyClick(choices, next > row ? Qt::Key_Down : Qt::Key_Up);
+    QCOMPARE(choices->currentRow(), next);
+    check(next);
+}
+
+// The list takes the focus, which makes its first row current without selecting it: that
+// applies nothing, and a click on that very row must still apply it.
+void AppearanceTest::fontListsApplyOnlyAChosenItem() {
+    Window w;
+    w.widen();
+    auto* sizes = w.get<QListWidget>("List_FontSize_Results");
+    auto* results = w.get("Txt_Results");
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(sizes, &focusIn);
+    QCOMPARE(sizes->currentRow(), 0);
+    QCOMPARE(results->font().pointSizeF(), 26.25);
+
+    clickItem(sizes, 0);
+    QCOMPARE(results->font().pointSizeF(), 10.0);
+    clickItem(sizes, 3);
+    QCOMPARE(results->font().pointSizeF(), 16.0);
+    // The item keeps its place in the list: a second click on it applies again.
+    QFont other = results->font();
+    other.setPointSizeF(50);
+    results->setFont(other);
+    clickItem(sizes, 3);
+    QCOMPARE(results->font().pointSizeF(), 16.0);
+}
+
+void AppearanceTest::fontLabelsExpandAndCollapseTheirList_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("designTop");
+    QTest::addColumn<int>("startHeight"); // pixels
+    QTest::addColumn<bool>("expands");
+
+    const int at260 = Twips::toPixels(260);
+    QTest::newRow("roll, design height")
+        << "Lbl_Font_Roll"
+        << "List_Fonts_Roll" << 3000 << Twips::toPixels(240) << true;
+    QTest::newRow("roll, exactly 260") << "Lbl_Font_Roll"
+                                       << "List_Fonts_Roll" << 3000 << at260 << true;
+    QTest::newRow("roll, above 260") << "Lbl_Font_Roll"
+                                     << "List_Fonts_Roll" << 3000 << at260 + 1 << false;
+    QTest::newRow("results, design height")
+        << "Lbl_Font_Results"
+        << "List_Fonts_Results" << 1200 << Twips::toPixels(240) << true;
+    QTest::newRow("results, exactly 260") << "Lbl_Font_Results"
+                                          << "List_Fonts_Results" << 1200 << at260 << true;
+    QTest::newRow("results, above 260") << "Lbl_Font_Results"
+                                        << "List_Fonts_Results" << 1200 << at260 + 1 << false;
+}
+
+void AppearanceTest::fontLabelsExpandAndCollapseTheirList() {
+    QFETCH(QString, label);
+    QFETCH(QString, list);
+    QFETCH(int, designTop);
+    QFETCH(int, startHeight);
+    QFETCH(bool, expands);
+    Window w;
+    w.widen();
+    auto* caption = w.get<QLabel>(label.toLatin1().constData());
+    auto* fonts = w.get<QListWidget>(list.toLatin1().constData());
+    const QRect captionPlace = caption->geometry();
+    const QRect design = twipsRect(480, designTop, 1335, 240);
+    QCOMPARE(fonts->geometry(), design);
+
+    fonts->resize(fonts->width(), startHeight);
+    doubleClick(caption);
+    const int shift = Twips::toPixels(1200);
+    if (expands) {
+        QCOMPARE(fonts->geometry(), QRect(design.x(), design.y() - shift, design.width(), shift));
+    } else {
+        QCOMPARE(fonts->geometry(), design.translated(0, shift));
+    }
+    QCOMPARE(caption->geometry(), captionPlace);
+
+    // Twice more from the design place: back exactly where it was.
+    fonts->setGeometry(design);
+    doubleClick(caption);
+    doubleClick(caption);
+    QCOMPARE(fonts->geometry(), design);
+}
+
+void AppearanceTest::rollFontListDoubleClickTogglesItsHeight_data() {
+    QTest::addColumn<int>("startHeight"); // pixels
+    QTest::addColumn<int>("endHeight");   // twips
+
+    // 200 and 201 twips are the same whole pixel at 96 DPI; both count as 200 or less.
+    QTest::newRow("200") << Twips::toPixels(200) << 300;
+    QTest::newRow("201") << Twips::toPixels(201) << 300;
+    QTest::newRow("first pixel above 200") << Twips::toPixels(200) + 1 << 20;
+    QTest::newRow("design 240") << Twips::toPixels(240) << 20;
+    QTest::newRow("expanded 1200") << Twips::toPixels(1200) << 20;
+}
+
+void AppearanceTest::rollFontListDoubleClickTogglesItsHeight() {
+    QFETCH(int, startHeight);
+    QFETCH(int, endHeight);
+    Window w;
+    w.widen();
+    auto* fonts = w.get<QListWidget>("List_Fonts_Roll");
+    auto* roll = w.get<RollLabel>("Lbl_Roll");
+    const QFont design = roll->font();
+    fonts->resize(fonts->width(), startHeight);
+    const QPoint place = fonts->pos();
+
+    doubleClickItem(fonts, 1);
+    QCOMPARE(roll->font().family(), fonts->item(1)->text());
+    QCOMPARE(roll->font().pointSizeF(), design.pointSizeF());
+    QCOMPARE(fonts->height(), Twips::toPixels(endHeight));
+    QCOMPARE(fonts->pos(), place);
+}
+
+// The sequence the help describes, and the results list, which only applies its font.
+void AppearanceTest::doubleClicksOfFontListsAndLabelsTogether() {
+    Window w;
+    w.widen();
+    auto* fonts = w.get<QListWidget>("List_Fonts_Roll");
+    auto* caption = w.get<QLabel>("Lbl_Font_Roll");
+    doubleClick(caption);
+    QCOMPARE(fonts->geometry(), twipsRect(480, 1800, 1335, 1200));
+    doubleClickItem(fonts, 2);
+    QCOMPARE(fonts->geometry(), twipsRect(480, 1800, 1335, 20));
+    doubleClick(caption);
+    QCOMPARE(fonts->geometry(), twipsRect(480, 600, 1335, 1200));
+
+    auto* results = w.get<QListWidget>("List_Fonts_Results");
+    const QRect before = results->geometry();
+    doubleClickItem(results, 1);
+    QCOMPARE(w.get("Txt_Results")->font().family(), results->item(1)->text());
+    QCOMPARE(results->geometry(), before);
+}
+
+void AppearanceTest::rollLabelAlignmentAndWidth() {
+    Window w;
+    w.widen();
+    auto* roll = w.get<RollLabel>("Lbl_Roll");
+    const int panel = w.get("Pic_Roll")->width();
+    const QRect design = roll->geometry();
+
+    const Qt::Alignment expected[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter};
+    for (int i : {0, 1, 2, 0}) {
+        QTest::mouseClick(w.get(QStringLiteral("Opt_Align_%1").arg(i).toLatin1().constData()),
+                          Qt::LeftButton);
+        QCOMPARE(roll->alignment() & Qt::AlignHorizontal_Mask, expected[i]);
+    }
+
+    // Double width is already selected at start: clicking it still applies it.
+    QTest::mouseClick(w.get("Opt_Size_1"), Qt::LeftButton);
+    QCOMPARE(roll->y(), design.y());
+    QCOMPARE(roll->height(), design.height());
+    QVERIFY(qAbs(roll->width() - 2 * panel) <= 1);
+    QVERIFY2(qAbs(roll->x() + roll->width() / 2.0 - panel / 2.0) <= 1.0, "not centred");
+
+    QTest::mouseClick(w.get("Opt_Size_0"), Qt::LeftButton);
+    QCOMPARE(roll->geometry(), QRect(0, design.y(), panel, design.height()));
+}
+
+void AppearanceTest::sizeButtonsToggleAtTheirThresholds_data() {
+    QTest::addColumn<bool>("horizontal");
+    QTest::addColumn<int>("startPixels"); // outer size
+    QTest::addColumn<int>("endTwips");
+
+    QTest::newRow("width 7230") << true << Twips::toPixels(7230) << 9915;
+    QTest::newRow("width just below 9000") << true << Twips::toPixels(9000) - 1 << 9915;
+    QTest::newRow("width exactly 9000") << true << Twips::toPixels(9000) << 7230;
+    QTest::newRow("width 9915") << true << Twips::toPixels(9915) << 7230;
+    QTest::newRow("height 5985") << false << Twips::toPixels(5985) << 4810;
+    QTest::newRow("height exactly 5000") << false << Twips::toPixels(5000) << 4810;
+    QTest::newRow("height just below 5000") << false << Twips::toPixels(5000) - 1 << 6000;
+    QTest::newRow("height 4810") << false << Twips::toPixels(4810) << 6000;
+}
+
+void AppearanceTest::sizeButtonsToggleAtTheirThresholds() {
+    QFETCH(bool, horizontal);
+    QFETCH(int, startPixels);
+    QFETCH(int, endTwips);
+    Window w;
+    FrmMain& frm = *w.frm;
+    const int startTwips = qRound(Twips::fromPixels(startPixels));
+    if (horizontal) {
+        frm.setOuterWidthTwips(startTwips);
+    } else {
+        frm.setOuterHeightTwips(startTwips);
+    }
+    const QPoint corner = frm.pos();
+    const int otherSide = horizontal ? frm.outerHeightTwips() : frm.outerWidthTwips();
+
+    w.get<QPushButton>(horizontal ? "Cmd_Size_H" : "Cmd_Size_V")->click();
+    QCOMPARE(horizontal ? frm.outerWidthTwips() : frm.outerHeightTwips(),
+             qRound(Twips::fromPixels(Twips::toPixels(endTwips))));
+    QCOMPARE(horizontal ? frm.outerHeightTwips() : frm.outerWidthTwips(), otherSide);
+    QCOMPARE(frm.pos(), corner);
+    QCOMPARE(frm.minimumSize(), frm.maximumSize());
+
+    const QRect client = frm.rect();
+    if (horizontal) {
+        const QRect panel = w.get("Frame_Settings")->geometry();
+        QCOMPARE(client.contains(panel), endTwips == 9915);
+    } else {
+        const QRect oper = w.get("Frame_Oper")->geometry();
+        // How much of the bar the short window still shows depends on the frame's metrics.
+        QCOMPARE(client.contains(oper), endTwips == 6000);
+        // The size buttons stay in reach either way.
+        QVERIFY(client.contains(w.get("Cmd_Size_H")->geometry()));
+        QVERIFY(client.contains(w.get("Cmd_Size_V")->geometry()));
+    }
+}
+
+void AppearanceTest::shortWindowStillDrawsFromTheKeyboard() {
+    Window w;
+    auto* start = w.get<QPushButton>("Cmd_Start");
+    w.get<QPushButton>("Cmd_Init")->click();
+    QVERIFY(start->isEnabled());
+    w.get<QPushButton>("Cmd_Size_V")->click();
+    QVERIFY(!w.frm->rect().contains(start->geometry().translated(w.get("Frame_Oper")->pos())));
+
+    auto* results = w.get<QPlainTextEdit>("Txt_Results");
+    results->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(results, Qt::Key_Return);
+    QCOMPARE(start->text(), kStop);
+    QVERIFY(w.get<QTimer>("Timer1")->isActive());
+    QTest::keyClick(results, Qt::Key_Space);
+    QCOMPARE(start->text(), kStart);
+    QTRY_VERIFY(results->toPlainText().contains(QStringLiteral("[1]:")));
+
+    QTest::keyClick(results, Qt::Key_Enter);
+    QCOMPARE(start->text(), kStop);
+    QTest::keyClick(results, Qt::Key_Enter);
+    QCOMPARE(start->text(), kStart);
+}
+
+// Grayed at start; clicks switch between checked (title bar, fixed border) and unchecked
+// (no border), without losing the place, size, focus or a running roll.
+void AppearanceTest::titleCheckBoxSetsTheBorderStyle() {
+    Window w;
+    FrmMain& frm = *w.frm;
+    w.widen();
+    auto* box = w.get<QCheckBox>("Check_Title");
+    QCOMPARE(box->checkState(), Qt::PartiallyChecked);
+
+    w.get<QPushButton>("Cmd_Init")->click();
+    auto* num = w.get("Txt_Num");
+    num->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(num, Qt::Key_Return);
+    QCOMPARE(w.get<QPushButton>("Cmd_Start")->text(), kStop);
+    const QPoint corner = frm.pos();
+    QSize size = frm.size();
+
+    const auto checkWindow = [&](bool frameless, bool fixed, QWidget* focus) {
+        QCOMPARE(frm.windowFlags().testFlag(Qt::FramelessWindowHint), frameless);
+        QCOMPARE(frm.windowFlags().testFlag(Qt::WindowTitleHint), !frameless);
+        QVERIFY(!frm.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QCOMPARE(frm.minimumSize() == frm.maximumSize(), fixed);
+        QVERIFY(frm.isVisible());
+        QCOMPARE(frm.pos(), corner);
+        QCOMPARE(frm.size(), size);
+        QCOMPARE(frm.focusWidget(), focus);
+        QVERIFY(w.get<QTimer>("Timer1")->isActive());
+    };
+
+    // By mouse, which also gives the box the focus.
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(box->checkState(), Qt::Checked);
+    checkWindow(false, true, box);
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(box->checkState(), Qt::Unchecked);
+    checkWindow(true, true, box);
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(box->checkState(), Qt::Checked);
+    checkWindow(false, true, box);
+
+    // Clicked while the focus is elsewhere: the focus stays there.
+    num->setFocus(Qt::OtherFocusReason);
+    box->click();
+    QCOMPARE(box->checkState(), Qt::Unchecked);
+    checkWindow(true, true, num);
+
+    // A grayed value, should the box ever hold one after a click, makes the window
+    // sizable, and it stays sizable through the size buttons.
+    box->setCheckState(Qt::PartiallyChecked);
+    emit box->clicked(false);
+    checkWindow(false, false, num);
+    w.get<QPushButton>("Cmd_Size_V")->click();
+    QVERIFY(frm.minimumSize() != frm.maximumSize());
+    w.get<QPushButton>("Cmd_Size_V")->click();
+    QCOMPARE(frm.outerHeightTwips(), 6000);
+    size = frm.size();
+
+    box->click();
+    QVERIFY(box->checkState() != Qt::PartiallyChecked);
+    checkWindow(box->checkState() == Qt::Unchecked, true, num);
+
+    QTest::keyClick(num, Qt::Key_Return);
+    QCOMPARE(w.get<QPushButton>("Cmd_Start")->text(), kStart);
+}
+
+QTEST_MAIN(AppearanceTest)
+#include "appearance_test.moc"
