@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -25,6 +26,13 @@
 namespace kelvara::platform {
 
 namespace {
+
+// Some desktop themes put pictures on standard buttons; these boxes show words only.
+void clearButtonIcons(QMessageBox& box) {
+    for (QAbstractButton* button : box.buttons()) {
+        button->setIcon(QIcon());
+    }
+}
 
 QString toQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -65,12 +73,14 @@ Answer QtServices::messageBox(std::string_view text, Buttons buttons,
         box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
+        clearButtonIcons(box);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
+    clearButtonIcons(box);
     box.exec();
     return Answer::Ok;
 }
