@@ -59,9 +59,9 @@ QLabel* label(QWidget* container, const char* name, const QString& text, int lef
               int width, int height) {
     auto* widget = place<QLabel>(container, name, left, top, width, height);
     widget->setText(text);
-    widget->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Fixed-size labels wrap; a one-character-wide label shows one character per line.
-    widget->setWordWrap(true);
+    // The design sizes these captions to the em box of a 9 pt font; CJK fonts add line
+    // spacing above and below it, so the line is centred to keep the glyphs inside.
+    widget->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return widget;
 }
 
