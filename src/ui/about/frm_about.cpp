@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QTextCursor>
@@ -14,32 +13,17 @@
 #include "platform/services.h"
 #include "ui/about/help_text.h"
 #include "ui/twips.h"
+#include "ui/window_helpers.h"
 
 namespace kelvara::ui {
 
 namespace {
-
-QFont boldFont(const char* family, double points) {
-    QFont font(QString::fromUtf8(family));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
 
 // A null icon would fall back to the application's; this window shows none.
 QIcon noIcon() {
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
     return QIcon(blank);
-}
-
-QString versionLine(const platform::AppData& data) {
-    return QStringLiteral("%1 V%2.%3.%4-%5")
-        .arg(QString::fromStdString(data.title))
-        .arg(data.major)
-        .arg(data.minor)
-        .arg(data.revision)
-        .arg(QString::fromStdString(data.fileDescription));
 }
 
 } // namespace
@@ -60,7 +44,7 @@ FrmAbout::FrmAbout(platform::Services& services, QWidget* parent)
     m_lblVer->setGeometry(Twips::rect(120, 0, 4455, 735));
     m_lblVer->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_lblVer->setWordWrap(true);
-    m_lblVer->setFont(boldFont("微软雅黑", 14.25));
+    m_lblVer->setFont(boldFont(QStringLiteral("微软雅黑"), 14.25));
     m_lblVer->setForegroundRole(QPalette::Highlight);
 
     m_txtHelp = new QPlainTextEdit(this);
@@ -72,18 +56,14 @@ FrmAbout::FrmAbout(platform::Services& services, QWidget* parent)
     m_txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_txtHelp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_txtHelp->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    QPalette helpPalette = m_txtHelp->palette();
-    helpPalette.setColor(QPalette::Text, QColor(0, 0, 255));
-    m_txtHelp->setPalette(helpPalette);
+    setRoleColour(m_txtHelp, QPalette::Text, QColor(0, 0, 255));
 
     m_label2 = new QLabel(this);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_label2->setGeometry(Twips::rect(240, 720, 4215, 375));
     m_label2->setWordWrap(true);
-    m_label2->setFont(boldFont("宋体", 9));
-    QPalette creditPalette = m_label2->palette();
-    creditPalette.setColor(QPalette::WindowText, QColor(192, 0, 0));
-    m_label2->setPalette(creditPalette);
+    m_label2->setFont(boldFont(QStringLiteral("宋体"), 9));
+    setRoleColour(m_label2, QPalette::WindowText, QColor(192, 0, 0));
 
     restoreDesignState();
 }
@@ -93,7 +73,7 @@ void FrmAbout::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         restoreDesignState();
         Form_Load();
-        centreOnScreen();
+        centreOnScreen(*this);
     }
     QDialog::showEvent(event);
 }
@@ -111,18 +91,7 @@ void FrmAbout::restoreDesignState() {
 }
 
 void FrmAbout::Form_Load() {
-    m_lblVer->setText(versionLine(m_services.appData()));
-}
-
-void FrmAbout::centreOnScreen() {
-    const QWidget* owner = parentWidget();
-    const QScreen* target = owner != nullptr ? owner->screen() : screen();
-    if (target == nullptr) {
-        return;
-    }
-    QRect outer = frameGeometry();
-    outer.moveCenter(target->availableGeometry().center());
-    move(outer.topLeft());
+    m_lblVer->setText(versionCaption(m_services.appData(), "-"));
 }
 
 } // namespace kelvara::ui

@@ -27,7 +27,6 @@ protected:
 private:
     void restoreDesignState();
     void Form_Load();
-    void centreOnScreen();
 
     platform::Services& m_services;
     QLabel* m_lblVer = nullptr;

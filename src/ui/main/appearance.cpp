@@ -14,6 +14,7 @@
 #include "ui/main/palette_color.h"
 #include "ui/main/roll_label.h"
 #include "ui/twips.h"
+#include "ui/window_helpers.h"
 
 namespace kelvara::ui {
 
@@ -40,12 +41,6 @@ template <typename T> T* control(const FrmMain& window, const char* name) {
     T* found = window.findChild<T*>(QString::fromLatin1(name));
     Q_ASSERT_X(found != nullptr, "Appearance", name);
     return found;
-}
-
-void setRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
 }
 
 // Thresholds given in twips are compared in whole pixels, each side rounded the same way,
@@ -181,19 +176,19 @@ bool Appearance::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Appearance::HScroll_Color_Roll_Change() {
-    setRole(Lbl_Roll, QPalette::WindowText, PaletteColor(HScroll_Color_Roll->value()));
+    setRoleColour(Lbl_Roll, QPalette::WindowText, PaletteColor(HScroll_Color_Roll->value()));
 }
 
 void Appearance::HScroll_Color_Roll_Back_Change() {
-    setRole(Lbl_Roll, QPalette::Window, PaletteColor(HScroll_Color_Roll_Back->value()));
+    setRoleColour(Lbl_Roll, QPalette::Window, PaletteColor(HScroll_Color_Roll_Back->value()));
 }
 
 void Appearance::HScroll_Color_Results_Change() {
-    setRole(Txt_Results, QPalette::Text, PaletteColor(HScroll_Color_Results->value()));
+    setRoleColour(Txt_Results, QPalette::Text, PaletteColor(HScroll_Color_Results->value()));
 }
 
 void Appearance::HScroll_Color_Results_Back_Change() {
-    setRole(Txt_Results, QPalette::Base, PaletteColor(HScroll_Color_Results_Back->value()));
+    setRoleColour(Txt_Results, QPalette::Base, PaletteColor(HScroll_Color_Results_Back->value()));
 }
 
 void Appearance::List_Fonts_Roll_Click() {
@@ -293,10 +288,8 @@ void Appearance::Check_Title_Click() {
 }
 
 void Appearance::VScroll_Color_Frame_Change() {
-    m_window.setAutoFillBackground(true);
-    setRole(&m_window, QPalette::Window, PaletteColor(VScroll_Color_Frame->value()));
-    Frame_Oper->setAutoFillBackground(true);
-    setRole(Frame_Oper, QPalette::Window, m_window.palette().color(QPalette::Window));
+    setBackground(&m_window, PaletteColor(VScroll_Color_Frame->value()));
+    setBackground(Frame_Oper, m_window.palette().color(QPalette::Window));
 }
 
 // 0 none, 1 fixed single, 2 sizable: read from the window itself.

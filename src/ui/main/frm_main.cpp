@@ -13,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
@@ -28,6 +27,7 @@
 #include "ui/main/font_substitutions.h"
 #include "ui/main/roll_label.h"
 #include "ui/twips.h"
+#include "ui/window_helpers.h"
 
 namespace kelvara::ui {
 
@@ -57,11 +57,8 @@ W* place(QWidget* container, const char* name, int left, int top, int width, int
 
 QLabel* label(QWidget* container, const char* name, const QString& text, int left, int top,
               int width, int height) {
-    auto* widget = place<QLabel>(container, name, left, top, width, height);
+    auto* widget = place<CaptionLabel>(container, name, left, top, width, height);
     widget->setText(text);
-    // The design sizes these captions to the em box of a 9 pt font; CJK fonts add line
-    // spacing above and below it, so the line is centred to keep the glyphs inside.
-    widget->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return widget;
 }
 
@@ -102,13 +99,6 @@ QListWidget* oneRowList(QWidget* container, const char* name, int left, int top,
     widget->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     widget->setSortingEnabled(false);
     return widget;
-}
-
-void setBackground(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
 }
 
 // Frame captions are drawn in the highlight colour; the frame's own controls keep the
@@ -170,10 +160,7 @@ FrmMain::FrmMain(platform::Services& services, QWidget* parent)
     syncResultsBox();
     Txt_Results->setFocus(Qt::OtherFocusReason);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    centreOnScreen(*this);
 
     Form_Load();
     new Appearance(*this);
@@ -199,15 +186,8 @@ void FrmMain::createControls() {
     Txt_Results->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Txt_Results->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Txt_Results->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    {
-        QPalette palette = Txt_Results->palette();
-        palette.setColor(QPalette::Text, QColor(0, 0, 255));
-        Txt_Results->setPalette(palette);
-        QFont font(QStringLiteral("宋体"));
-        font.setPointSizeF(26.25);
-        font.setBold(true);
-        Txt_Results->setFont(font);
-    }
+    setRoleColour(Txt_Results, QPalette::Text, QColor(0, 0, 255));
+    Txt_Results->setFont(boldFont(QStringLiteral("宋体"), 26.25));
 
     Pic_Roll = place<QFrame>(this, "Pic_Roll", 240, 360, 6735, 855);
     Pic_Roll->setFrameShape(QFrame::NoFrame);
@@ -220,16 +200,9 @@ void FrmMain::createControls() {
     Lbl_Roll->setLineWidth(1);
     Lbl_Roll->setAlignment(Qt::AlignHCenter);
     Lbl_Roll->setText(QStringLiteral("摇号"));
-    {
-        QPalette palette = Lbl_Roll->palette();
-        palette.setColor(QPalette::Window, QColor(128, 255, 255));
-        palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
-        Lbl_Roll->setPalette(palette);
-        QFont font(QStringLiteral("黑体"));
-        font.setPointSizeF(42);
-        font.setBold(true);
-        Lbl_Roll->setFont(font);
-    }
+    setRoleColour(Lbl_Roll, QPalette::Window, QColor(128, 255, 255));
+    setRoleColour(Lbl_Roll, QPalette::WindowText, QColor(192, 0, 0));
+    Lbl_Roll->setFont(boldFont(QStringLiteral("黑体"), 42));
 
     Frame_Oper = frame(this, "Frame_Oper", QString(), 120, 4440, 6975, 975);
     Cmd_Init = button(Frame_Oper, "Cmd_Init", QStringLiteral("初始化&I"), 120, 240, 855, 615,
@@ -279,15 +252,13 @@ void FrmMain::createSettingsPanel() {
 
     Frame_Roll = frame(panel, "Frame_Roll", QStringLiteral("滚动区"), 120, 240, 1935, 3375);
     Frame_Results = frame(panel, "Frame_Results", QStringLiteral("结果区"), 120, 3600, 1935, 1575);
-    Label7 = place<NarrowLabel>(panel, "Label7", 2160, 120, 255, 615);
-    Label7->setText(QStringLiteral("背景色"));
+    Label7 = label(panel, "Label7", QStringLiteral("背景色"), 2160, 120, 255, 615);
     VScroll_Color_Frame =
         colourBar(panel, "VScroll_Color_Frame", Qt::Vertical, 2160, 720, 255, 1815);
     Check_Title = place<QCheckBox>(panel, "Check_Title", 2160, 2880, 255, 255);
     Check_Title->setTristate(true);
     Check_Title->setCheckState(Qt::PartiallyChecked);
-    Label8 = place<NarrowLabel>(panel, "Label8", 2160, 3240, 255, 975);
-    Label8->setText(QStringLiteral("窗体标题栏"));
+    Label8 = label(panel, "Label8", QStringLiteral("窗体标题栏"), 2160, 3240, 255, 975);
     CmdAbout = button(panel, "CmdAbout", QStringLiteral("关\n于"), 2160, 4440, 255, 735,
                       QStringLiteral("关于本软件"));
     CmdAbout->setAccessibleName(QStringLiteral("关于"));
@@ -410,11 +381,7 @@ void FrmMain::connectHandlers() {
 }
 
 void FrmMain::Form_Load() {
-    const platform::AppData app = m_services.appData();
-    const std::string caption = app.title + " V" + std::to_string(app.major) + "." +
-                                std::to_string(app.minor) + "." + std::to_string(app.revision) +
-                                "     -  " + app.fileDescription;
-    setWindowTitle(fromUtf8(caption));
+    setWindowTitle(versionCaption(m_services.appData(), "     -  "));
 
     m_engine.StartUp();
 

@@ -108,7 +108,7 @@ void drawCaption(QPainter& painter, const QRectF& area, const QString& text, con
     painter.restore();
 }
 
-void NarrowLabel::paintEvent(QPaintEvent* event) {
+void CaptionLabel::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter painter(this);
     painter.setPen(

@@ -47,14 +47,14 @@ private:
     int m_paintCount = 0;
 };
 
-// A fixed-size label whose caption wraps one character per line; drawn like the rolling
-// label so that the lines fit the design height.
-class NarrowLabel final : public QLabel {
+// A fixed-size label drawn like the rolling label, by the em box of its font, so that CJK
+// captions fit the design height; a one-character-wide one shows one character per line.
+class CaptionLabel final : public QLabel {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(NarrowLabel)
+    Q_DISABLE_COPY_MOVE(CaptionLabel)
 
 public:
-    explicit NarrowLabel(QWidget* parent) : QLabel(parent) {}
+    explicit CaptionLabel(QWidget* parent) : QLabel(parent) {}
 
 protected:
     void paintEvent(QPaintEvent* event) override;

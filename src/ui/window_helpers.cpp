@@ -1,0 +1,53 @@
+#include "window_helpers.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "platform/services.h"
+
+namespace kelvara::ui {
+
+QFont boldFont(const QString& family, double points) {
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+void setRoleColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+void setBackground(QWidget* widget, const QColor& colour) {
+    setRoleColour(widget, QPalette::Window, colour);
+    widget->setAutoFillBackground(true);
+}
+
+void centreOnScreen(QWidget& window) {
+    const QWidget* owner = window.parentWidget();
+    const QScreen* screen = owner != nullptr ? owner->screen() : window.screen();
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen == nullptr) {
+        return;
+    }
+    QRect outer = window.frameGeometry();
+    outer.moveCenter(screen->availableGeometry().center());
+    window.move(outer.topLeft());
+}
+
+QString versionCaption(const platform::AppData& data, std::string_view separator) {
+    return QStringLiteral("%1 V%2.%3.%4%5%6")
+        .arg(QString::fromStdString(data.title))
+        .arg(data.major)
+        .arg(data.minor)
+        .arg(data.revision)
+        .arg(QString::fromUtf8(separator.data(), static_cast<qsizetype>(separator.size())))
+        .arg(QString::fromStdString(data.fileDescription));
+}
+
+} // namespace kelvara::ui

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QString>
+#include <string_view>
+
+class QWidget;
+
+namespace kelvara::platform {
+struct AppData;
+}
+
+namespace kelvara::ui {
+
+// A bold design font of the given family and point size.
+QFont boldFont(const QString& family, double points);
+
+void setRoleColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour);
+
+// Fills the widget's background with the colour.
+void setBackground(QWidget* widget, const QColor& colour);
+
+// Moves the window so that its outer frame is centred on its screen's work area.
+void centreOnScreen(QWidget& window);
+
+// "<title> V<major>.<minor>.<revision><separator><description>", as the captions read.
+QString versionCaption(const platform::AppData& data, std::string_view separator);
+
+} // namespace kelvara::ui
