@@ -19,9 +19,12 @@
 #include "ui/main/frm_main.h"
 #include "ui/main/palette_color.h"
 #include "ui/main/roll_label.h"
+#include "ui/main_window_session.h"
 #include "ui/twips.h"
 
-using kelvara::testing::FakeServices;
+using kelvara::testing::kStart;
+using kelvara::testing::kStop;
+using kelvara::testing::Session;
 using kelvara::ui::FrmMain;
 using kelvara::ui::PaletteColor;
 using kelvara::ui::RollLabel;
@@ -29,33 +32,24 @@ using kelvara::ui::Twips;
 
 namespace {
 
-const QString kStart = QStringLiteral("开始&G");
-const QString kStop = QStringLiteral("停止&G");
-
 // A shown main window with the settings panel in view, over a candidate file of ten names.
-struct Window {
-    QTemporaryDir dir;
-    std::unique_ptr<FakeServices> services;
-    std::unique_ptr<FrmMain> frm;
+struct Window : Session {
+    Window() : Session(tenNames()) {
+        if (!ok) {
+            qWarning("the main window did not become active");
+        }
+    }
 
-    Window() {
-        QFile bonus(dir.filePath(QStringLiteral("bonus.txt")));
-        if (bonus.open(QIODevice::WriteOnly)) {
-            for (int i = 1; i <= 10; ++i) {
-                bonus.write(QStringLiteral("名字%1\r\n").arg(i).toUtf8());
-            }
+    static std::string tenNames() {
+        std::string text;
+        for (int i = 1; i <= 10; ++i) {
+            text += "名字" + std::to_string(i) + "\r\n";
         }
-        services = std::make_unique<FakeServices>(dir.path().toStdString());
-        frm = std::make_unique<FrmMain>(*services);
-        frm->show();
-        if (!QTest::qWaitForWindowExposed(frm.get())) {
-            qWarning("the main window was not exposed");
-        }
-        frm->activateWindow();
+        return text;
     }
 
     template <typename T = QWidget> T* get(const char* name) const {
-        T* found = frm->findChild<T*>(QString::fromLatin1(name));
+        T* found = control<T>(name);
         if (found == nullptr) {
             qFatal("no control %s", name);
         }
@@ -63,7 +57,7 @@ struct Window {
     }
 
     void widen() {
-        if (frm->outerWidthTwips() < 9000) {
+        if (window->outerWidthTwips() < 9000) {
             get<QPushButton>("Cmd_Size_H")->click();
         }
     }
@@ -200,13 +194,13 @@ void AppearanceTest::windowColourBarChangesOnlyTheWindowAndTheOperationsBar() {
     const QColor resultsBack = roleColour(w.get("Txt_Results"), QPalette::Base);
 
     QTest::keyClick(bar, Qt::Key_Down);
-    QCOMPARE(roleColour(w.frm.get(), QPalette::Window), QColor(0, 0, 128));
+    QCOMPARE(roleColour(w.window.get(), QPalette::Window), QColor(0, 0, 128));
     QCOMPARE(roleColour(oper, QPalette::Window), QColor(0, 0, 128));
     bar->setValue(12);
-    QCOMPARE(roleColour(w.frm.get(), QPalette::Window), QColor(255, 0, 0));
+    QCOMPARE(roleColour(w.window.get(), QPalette::Window), QColor(255, 0, 0));
     QCOMPARE(roleColour(oper, QPalette::Window), QColor(255, 0, 0));
     bar->setValue(0);
-    QCOMPARE(roleColour(w.frm.get(), QPalette::Window), QColor(0, 0, 0));
+    QCOMPARE(roleColour(w.window.get(), QPalette::Window), QColor(0, 0, 0));
     QCOMPARE(roleColour(oper, QPalette::Window), QColor(0, 0, 0));
     QVERIFY(oper->autoFillBackground());
 
@@ -447,7 +441,7 @@ void AppearanceTest::sizeButtonsToggleAtTheirThresholds() {
     QFETCH(int, startPixels);
     QFETCH(int, endTwips);
     Window w;
-    FrmMain& frm = *w.frm;
+    FrmMain& frm = *w.window;
     const int startTwips = qRound(Twips::fromPixels(startPixels));
     if (horizontal) {
         frm.setOuterWidthTwips(startTwips);
@@ -484,7 +478,7 @@ void AppearanceTest::shortWindowStillDrawsFromTheKeyboard() {
     w.get<QPushButton>("Cmd_Init")->click();
     QVERIFY(start->isEnabled());
     w.get<QPushButton>("Cmd_Size_V")->click();
-    QVERIFY(!w.frm->rect().contains(start->geometry().translated(w.get("Frame_Oper")->pos())));
+    QVERIFY(!w.window->rect().contains(start->geometry().translated(w.get("Frame_Oper")->pos())));
 
     auto* results = w.get<QPlainTextEdit>("Txt_Results");
     results->setFocus(Qt::OtherFocusReason);
@@ -505,7 +499,7 @@ void AppearanceTest::shortWindowStillDrawsFromTheKeyboard() {
 // (no border), without losing the place, size, focus or a running roll.
 void AppearanceTest::titleCheckBoxSetsTheBorderStyle() {
     Window w;
-    FrmMain& frm = *w.frm;
+    FrmMain& frm = *w.window;
     w.widen();
     auto* box = w.get<QCheckBox>("Check_Title");
     QCOMPARE(box->checkState(), Qt::PartiallyChecked);

@@ -24,53 +24,22 @@
 #include "fakes/fake_services.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/roll_label.h"
+#include "ui/main_window_session.h"
 #include "ui/twips.h"
 
 using kelvara::platform::Answer;
 using kelvara::platform::Buttons;
-using kelvara::testing::FakeServices;
+using kelvara::testing::kStart;
+using kelvara::testing::kStop;
+using kelvara::testing::Session;
 using kelvara::ui::FrmMain;
 using kelvara::ui::RollLabel;
 using kelvara::ui::Twips;
 
 namespace {
 
-const QString kStart = QStringLiteral("开始&G");
-const QString kStop = QStringLiteral("停止&G");
 const char kExitQuestion[] = "确定要关闭摇号软件吗?";
 const char kConfirmQuestion[] = "请再次确认关闭吗?";
-
-// A window over a temporary program directory, shown and active.
-struct Session {
-    explicit Session(const std::string& bonus = {}) : services(dir.path().toStdString()) {
-        if (!bonus.empty()) {
-            QFile file(dir.filePath(QStringLiteral("bonus.txt")));
-            file.open(QIODevice::WriteOnly);
-            file.write(bonus.data(), static_cast<qint64>(bonus.size()));
-        }
-        window = std::make_unique<FrmMain>(services);
-        window->show();
-        ok = QTest::qWaitForWindowActive(window.get());
-    }
-    template <typename T = QWidget> T* control(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
-    QString rollText() const { return control<RollLabel>("Lbl_Roll")->text(); }
-    QString startCaption() const { return control<QPushButton>("Cmd_Start")->text(); }
-    bool rolling() const { return control<QTimer>("Timer1")->isActive(); }
-    int messageCount(const char* text) const {
-        int count = 0;
-        for (const auto& message : services.messages) {
-            count += message.text == text ? 1 : 0;
-        }
-        return count;
-    }
-
-    QTemporaryDir dir;
-    FakeServices services;
-    std::unique_ptr<FrmMain> window;
-    bool ok = false;
-};
 
 std::string sixtyNames() {
     static const char* const family[] = {"张", "王", "李", "赵", "刘", "陈"};
