@@ -128,12 +128,14 @@ ReadStatus QtServices::readTextLines(const std::string& path, const LineSink& si
 WriteResult QtServices::writeTextFile(const std::string& path, std::string_view text) {
     QByteArray bytes = encodeTextFile(text);
     bytes.append("\r\n");
-    // No QIODevice::Text: it would change the line ends on some platforms.
+    // No QIODevice::Text: it would change the line ends on some platforms. Unbuffered, so
+    // that a full disk fails the write itself: commit() does not see a failed final flush
+    // and would replace the earlier file by a truncated one.
     QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return {false, file.errorString().toStdString()};
     }
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const std::string reason = file.errorString().toStdString();
         file.cancelWriting();
         return {false, reason};

@@ -53,7 +53,8 @@ public:
     // Nothing reaches the sink unless the whole file could be read.
     virtual ReadStatus readTextLines(const std::string& path, const LineSink& sink) = 0;
 
-    // Creates or atomically replaces the file with text followed by CR LF.
+    // Creates or atomically replaces the file with text followed by CR LF. Succeeds only
+    // when every byte reached the file; otherwise the earlier file stays as it was.
     virtual WriteResult writeTextFile(const std::string& path, std::string_view text) = 0;
 
     virtual RandomSource& random() = 0;

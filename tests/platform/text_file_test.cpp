@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,6 +17,10 @@
 #include "platform/qt_services.h"
 #include "platform/text_codec.h"
 #include "platform/text_lines.h"
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
 
 using namespace kelvara::platform;
 
@@ -259,3 +264,32 @@ TEST_F(TextFileTest, FailedWritesReportAndKeepEarlierFiles) {
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList({"plain.txt", "taken"}));
 }
+
+#ifdef Q_OS_LINUX
+// The system stops the file part-way, as a full disk does: the write must fail, say why, and
+// leave the earlier file as it was, for a text that fits in one write buffer and for one
+// that does not.
+TEST_F(TextFileTest, AWriteCutShortFailsAndKeepsTheEarlierFile) {
+    const auto path = pathOf("摇号结果.txt");
+    ASSERT_TRUE(m_services.writeTextFile(path, "earlier").ok);
+    for (const int size : {1000, 100'000}) {
+        SCOPED_TRACE(size);
+        const std::string text(static_cast<std::size_t>(size), 'x');
+        rlimit original{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = original;
+        small.rlim_cur = 100;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const auto result = m_services.writeTextFile(path, text);
+        setrlimit(RLIMIT_FSIZE, &original);
+        std::signal(SIGXFSZ, previous);
+
+        EXPECT_FALSE(result.ok);
+        EXPECT_FALSE(result.error.empty());
+        EXPECT_EQ(fileBytes(path), QByteArray("earlier\r\n"));
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files),
+                  QStringList{QStringLiteral("摇号结果.txt")});
+    }
+}
+#endif
