@@ -15,7 +15,7 @@
 #include "kelvara_version.h"
 #include "platform/local_time_of_day.h"
 #include "platform/text_codec.h"
-#include "platform/text_lines.h"
+#include "platform/text_reader.h"
 
 #ifdef Q_OS_WIN
 #include <QDir>
@@ -112,17 +112,10 @@ ReadStatus QtServices::readTextLines(const std::string& path, const LineSink& si
         return ReadStatus::Missing;
     }
     QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         return ReadStatus::Unreadable;
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return ReadStatus::Unreadable;
-    }
-    file.close();
-    const QByteArray text = decodeTextFile(std::move(bytes));
-    splitTextLines({text.constData(), static_cast<std::size_t>(text.size())}, sink);
-    return ReadStatus::Ok;
+    return platform::readTextLines(file, sink) ? ReadStatus::Ok : ReadStatus::Unreadable;
 }
 
 WriteResult QtServices::writeTextFile(const std::string& path, std::string_view text) {

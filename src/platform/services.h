@@ -49,8 +49,9 @@ public:
     // True only for a regular file; a directory of that name does not count.
     virtual bool fileExists(const std::string& path) const = 0;
 
-    // Reads the file line by line (see splitTextLines for the line rule).
-    // Nothing reaches the sink unless the whole file could be read.
+    // Reads the file line by line (see LineSplitter for the line rule), only as far as the
+    // sink wants. A line longer than kLineCutBytes arrives cut. On Unreadable, lines that
+    // reached the sink before the read error must be discarded.
     virtual ReadStatus readTextLines(const std::string& path, const LineSink& sink) = 0;
 
     // Creates or atomically replaces the file with text followed by CR LF. Succeeds only

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "platform/qt_services.h"
 #include "platform/text_codec.h"
 #include "platform/text_lines.h"
+#include "platform/text_reader.h"
 
 #ifdef Q_OS_LINUX
 #include <sys/resource.h>
@@ -105,6 +107,20 @@ TEST_F(TextFileTest, DecodesEachEncodingItRecognises) {
         {"gb18030 invalid byte", "\xD5\xC5\xFF", {"张" + kReplacement}},
         // Not valid UTF-8 as a whole, so the whole file is read in the legacy code page.
         {"truncated utf8 sequence", "ok\r\n\xE4\xB8", {"ok", "涓"}},
+        // A character that the end of the file leaves unfinished still makes a line.
+        {"gb18030 unfinished last character", "A\r\nB\r\n\x81", {"A", "B", kReplacement}},
+        {"gb18030 unfinished four-byte character",
+         "\xD5\xC5\r\n\x81\x30\x81",
+         {"张", kReplacement}},
+        {"utf8 unfinished last character",
+         "\xEF\xBB\xBF"
+         "a\r\n\xE4\xB8",
+         {"a", kReplacement}},
+        {"utf16 unfinished surrogate pair",
+         QByteArray("\xFF\xFE"
+                    "a\0\r\0\n\0\x3D\xD8",
+                    10),
+         {"a", kReplacement}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -137,6 +153,137 @@ TEST_F(TextFileTest, SplitsLinesByTheLineRule) {
         EXPECT_EQ(outcome.status, ReadStatus::Ok);
         EXPECT_EQ(outcome.lines, row.lines);
     }
+}
+
+// Pieces may split a character or a CR LF anywhere: the text and its lines come out the
+// same as from one piece.
+TEST(TextDecoderTest, DecodesTheSameWhereverTheBytesAreSplit) {
+    const struct {
+        const char* name;
+        TextEncoding encoding;
+        QByteArray bytes;
+    } rows[] = {
+        {"utf8", TextEncoding::Utf8,
+         QStringLiteral("张三\r\n😀李四\r\n").toUtf8() + "\xFF\xE4\xB8\xAD"},
+        {"utf16 le", TextEncoding::Utf16LE,
+         QByteArray("\x20\x5F\x0D\x00\x0A\x00\x3D\xD8\x00\xDE\x00\xD8\x41\x00", 14)},
+        {"utf16 be", TextEncoding::Utf16BE,
+         QByteArray("\x5F\x20\x00\x0D\x00\x0A\xD8\x3D\xDE\x00\xDC\x00\x00\x41", 14)},
+        {"gb18030", TextEncoding::Legacy,
+         QByteArray("\xD5\xC5\xC8\xFD\r\n\x95\x32\x82\x36\xFF\x81\x30\x41\xC0\xEE")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TextDecoder whole(row.encoding);
+        const QByteArray expected = whole.decode(row.bytes) + whole.finish();
+        for (qsizetype first = 0; first <= row.bytes.size(); ++first) {
+            for (qsizetype second = first; second <= row.bytes.size(); ++second) {
+                TextDecoder pieces(row.encoding);
+                QByteArray text = pieces.decode(QByteArrayView(row.bytes).first(first));
+                text += pieces.decode(QByteArrayView(row.bytes).sliced(first, second - first));
+                text += pieces.decode(QByteArrayView(row.bytes).sliced(second));
+                text += pieces.finish();
+                ASSERT_EQ(text, expected) << "split at " << first << " and " << second;
+            }
+        }
+    }
+}
+
+TEST(LineSplitterTest, SplitsTheSameWhereverThePiecesEnd) {
+    const std::string text = "a\r\nb\rc\r\r\nd\ne\r\n";
+    const std::vector<std::string> expected{"a", "b", "c", "", "d\ne"};
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        std::vector<std::string> lines;
+        const LineSink sink = [&](std::string_view line) {
+            lines.emplace_back(line);
+            return true;
+        };
+        LineSplitter splitter(false, sink);
+        splitter.feed(std::string_view(text).substr(0, cut));
+        splitter.feed(std::string_view(text).substr(cut));
+        splitter.finish();
+        EXPECT_EQ(lines, expected) << "cut at " << cut;
+    }
+}
+
+// An endless line must neither fill the memory nor keep the reader: it arrives cut, at a
+// character boundary, once, and the lines after it arrive whole.
+TEST(LineSplitterTest, CutsLinesLongerThanTheLimitOnce) {
+    std::string chinese;
+    for (int i = 0; i < 5000; ++i) {
+        chinese += "长";
+    }
+    const std::string ascii(20000, 'B');
+    for (const std::string& longLine : {ascii, chinese}) {
+        std::vector<std::string> lines;
+        const LineSink sink = [&](std::string_view line) {
+            lines.emplace_back(line);
+            return true;
+        };
+        LineSplitter splitter(false, sink);
+        for (std::size_t at = 0; at < longLine.size(); at += 1000) {
+            splitter.feed(std::string_view(longLine).substr(at, 1000));
+        }
+        splitter.feed("\r\nnext");
+        splitter.finish();
+        ASSERT_EQ(lines.size(), 2U);
+        EXPECT_LE(lines[0].size(), kLineCutBytes);
+        EXPECT_GT(lines[0].size(), kLineCutBytes - 3);
+        EXPECT_EQ(longLine.substr(0, lines[0].size()), lines[0]);
+        EXPECT_TRUE(isValidUtf8(lines[0]));
+        EXPECT_EQ(lines[1], "next");
+    }
+}
+
+// A device that fails after handing out part of its bytes, like a disk with a bad sector.
+class FailingDevice final : public QIODevice {
+public:
+    explicit FailingDevice(QByteArray bytes) : m_bytes(std::move(bytes)) {
+        open(QIODevice::ReadOnly);
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        if (m_served >= m_bytes.size()) {
+            return -1;
+        }
+        const qint64 count = std::min<qint64>(maxSize, m_bytes.size() - m_served);
+        std::memcpy(data, m_bytes.constData() + m_served, static_cast<std::size_t>(count));
+        m_served += count;
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_served = 0;
+};
+
+TEST(TextReaderTest, AReadErrorPartWayIsReported) {
+    FailingDevice device(QByteArray(5 * 1024 * 1024, 'x').replace(1000, 2, "\r\n"));
+    int lines = 0;
+    EXPECT_FALSE(readTextLines(device, [&](std::string_view) { return ++lines > 0; }));
+}
+
+// A file far larger than the memory: the reading stops as soon as the sink has its line.
+TEST_F(TextFileTest, AHugeSparseFileIsReadOnlyAsFarAsNeeded) {
+    QFile file(m_dir.filePath(QStringLiteral("bonus.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("first\r\n");
+    if (!file.resize(qint64{40} * 1024 * 1024 * 1024)) {
+        GTEST_SKIP() << "no sparse files here";
+    }
+    file.close();
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<std::size_t> lengths;
+    const auto status = m_services.readTextLines(pathOf("bonus.txt"), [&](std::string_view line) {
+        lengths.push_back(line.size());
+        return lengths.size() < 2;
+    });
+    EXPECT_EQ(status, ReadStatus::Ok);
+    EXPECT_EQ(lengths, (std::vector<std::size_t>{5, kLineCutBytes}));
+    EXPECT_LT(timer.elapsed(), 1000);
 }
 
 TEST_F(TextFileTest, SinkCanStopTheReading) {
