@@ -18,6 +18,10 @@ constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 constexpr char kReplacement[] = "\xEF\xBF\xBD";
 
+// A UTF-8 list with a stray byte pasted in still has many valid characters per bad byte;
+// a GBK list has next to none.
+constexpr qsizetype kValidPerInvalidForUtf8 = 20;
+
 // Keeps the initial mark off: ours was already taken away, and a second one is text.
 constexpr auto kDecodeFlags =
     QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
@@ -74,6 +78,33 @@ int utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
         }
     }
     return trail + 1;
+}
+
+struct Utf8Evidence {
+    qsizetype validMultiByte = 0;
+    qsizetype invalid = 0;
+};
+
+Utf8Evidence utf8Evidence(std::string_view bytes, bool complete) {
+    Utf8Evidence evidence;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+        const int length = utf8SequenceLength(p, end);
+        if (length == kIncomplete) {
+            // Cut by the end of what was looked at: the file may finish the character.
+            evidence.invalid += complete ? 1 : 0;
+            break;
+        }
+        if (length == 0) {
+            ++evidence.invalid;
+            ++p;
+            continue;
+        }
+        evidence.validMultiByte += length > 1 ? 1 : 0;
+        p += length;
+    }
+    return evidence;
 }
 
 // Bytes up to the last whole UTF-8 character: a lead byte whose sequence the end cuts off
@@ -241,9 +272,9 @@ EncodingDecision detectEncoding(QByteArrayView head, bool complete) {
     if (isValidUtf8(view)) {
         return {TextEncoding::Utf8, 0};
     }
-    // Cut by the end of what was looked at, a last character may still be whole.
-    if (!complete &&
-        isValidUtf8(view.substr(0, static_cast<std::size_t>(utf8CompleteLength(head))))) {
+    const Utf8Evidence evidence = utf8Evidence(view, complete);
+    if (evidence.invalid == 0 ||
+        evidence.validMultiByte >= kValidPerInvalidForUtf8 * evidence.invalid) {
         return {TextEncoding::Utf8, 0};
     }
     return {TextEncoding::Legacy, 0};

@@ -22,8 +22,10 @@ struct EncodingDecision {
 inline constexpr qsizetype kDecisionBytes = 4 * 1024 * 1024;
 
 // Decides the encoding from the first bytes of a file (all of it when `complete`). A UTF-8
-// or UTF-16 byte-order mark decides; otherwise valid UTF-8 is UTF-8, and anything else is
-// read in the legacy code page (the ANSI code page on Windows, GB18030 elsewhere).
+// or UTF-16 byte-order mark decides. Otherwise the text is UTF-8 when its valid multi-byte
+// sequences far outnumber its invalid bytes (a stray Latin-1 byte in a UTF-8 list), and
+// the legacy code page when they do not (a GBK list, where nearly every Chinese character
+// is invalid UTF-8): the ANSI code page on Windows, GB18030 elsewhere.
 EncodingDecision detectEncoding(QByteArrayView head, bool complete);
 
 // Turns the bytes of a text file, fed in pieces of any size, into UTF-8. A character split

@@ -121,6 +121,14 @@ TEST_F(TextFileTest, DecodesEachEncodingItRecognises) {
                     "a\0\r\0\n\0\x3D\xD8",
                     10),
          {"a", kReplacement}},
+        {"gbk, two short names", "\xD5\xC5\xC8\xFD\r\n\xC0\xEE\xCB\xC4", {"张三", "李四"}},
+        {"utf8 with a stray latin-1 byte",
+         QStringLiteral(
+             "张伟\r\n王芳\r\n李娜\r\n刘洋\r\n陈静\r\n杨帆\r\n赵磊\r\n黄敏\r\n周杰\r\n吴昊\r\n")
+                 .toUtf8() +
+             "Andr\xE9",
+         {"张伟", "王芳", "李娜", "刘洋", "陈静", "杨帆", "赵磊", "黄敏", "周杰", "吴昊",
+          "Andr" + kReplacement}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
