@@ -6,6 +6,7 @@
 
 #include "mixing.h"
 #include "platform/services.h"
+#include "platform/text_lines.h"
 #include "round_size.h"
 
 namespace kelvara::draw {
@@ -67,11 +68,24 @@ void DrawEngine::Cmd_Init_Click() {
 
     // Counting stops as soon as the list is known to be too long, however long the file.
     int lineCount = 0;
-    auto status = m_services.readTextLines(path, [&lineCount](std::string_view) {
-        ++lineCount;
-        return lineCount <= kMaxCandidates;
+    int tooLongLine = 0;
+    std::vector<LineHash> hashes;
+    auto status = m_services.readTextLines(path, [&](std::string_view line) {
+        if (++lineCount > kMaxCandidates) {
+            return false;
+        }
+        if (platform::utf8Length(line) > kMaxLineLength) {
+            tooLongLine = lineCount;
+            return false;
+        }
+        hashes.push_back(HashLine(line));
+        return true;
     });
     if (ReportReadFailure(status)) {
+        return;
+    }
+    if (tooLongLine != 0) {
+        ReportLineTooLong(tooLongLine);
         return;
     }
     if (lineCount < 2) {
@@ -103,6 +117,7 @@ void DrawEngine::Cmd_Init_Click() {
     }
 
     m_state.RollSample = std::move(sample);
+    m_lineHashes = std::move(hashes);
     m_state.DrawnFlags.assign(static_cast<std::size_t>(n), false);
     m_state.RemainingCount = static_cast<std::int16_t>(n);
     m_state.RoundSize = 1;
@@ -241,30 +256,52 @@ bool DrawEngine::FetchWinners(const std::string& path, const std::vector<std::in
     }
     std::sort(chosen.begin(), chosen.end());
 
+    // The whole list as far as Initialize counted it: its lines must still stand where they
+    // stood, or a line number would now name somebody else, perhaps a winner already.
+    const int candidateCount = m_state.CandidateCount();
+    std::vector<LineHash> hashes;
+    hashes.reserve(static_cast<std::size_t>(candidateCount));
+    std::vector<std::string> names(chosen.size());
     std::size_t found = 0;
     int lineNumber = 0;
+    int tooLongLine = 0;
     const auto status = m_services.readTextLines(path, [&](std::string_view line) {
         ++lineNumber;
-        if (found < chosen.size() && chosen[found].first == lineNumber) {
-            m_state.RoundWinners[found] = line;
-            m_state.DrawnFlags[index(chosen[found].second)] = true;
-            ++found;
+        if (platform::utf8Length(line) > kMaxLineLength) {
+            tooLongLine = lineNumber;
+            return false;
         }
-        return found < chosen.size();
+        hashes.push_back(HashLine(line));
+        if (found < chosen.size() && chosen[found].first == lineNumber) {
+            names[found++] = line;
+        }
+        return lineNumber < candidateCount;
     });
     if (ReportReadFailure(status)) {
         return false;
     }
-    if (found < chosen.size()) {
-        // The file lost lines since Initialize: listing the missing ones would number
-        // winners who are nobody, so the whole round is cancelled instead.
-        for (std::size_t i = 0; i < found; ++i) {
-            m_state.DrawnFlags[index(chosen[i].second)] = false;
-        }
+    if (tooLongLine != 0) {
+        ReportLineTooLong(tooLongLine);
+        return false;
+    }
+    if (lineNumber < candidateCount) {
+        // Listing the missing lines would number winners who are nobody.
         Message(text::kFileShrunk);
         return false;
     }
+    if (LinesInsertedOrRemoved(m_lineHashes, hashes)) {
+        Message(text::kLinesShifted);
+        return false;
+    }
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        m_state.RoundWinners[i] = std::move(names[i]);
+        m_state.DrawnFlags[index(chosen[i].second)] = true;
+    }
     return true;
+}
+
+void DrawEngine::ReportLineTooLong(int lineNumber) {
+    Message(text::kLineTooLongBefore + std::to_string(lineNumber) + text::kLineTooLongAfter);
 }
 
 void DrawEngine::StopRound() {

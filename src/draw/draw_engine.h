@@ -8,6 +8,7 @@
 
 #include "draw_state.h"
 #include "draw_view.h"
+#include "line_alignment.h"
 
 namespace kelvara::platform {
 class Services;
@@ -34,10 +35,17 @@ inline constexpr char kRoundAboveRemaining[] = "抽取的人数不能多于候�
 inline constexpr char kRoundNotPositive[] = "抽取的人数必须是正整数！[开始]";
 inline constexpr char kFileShrunk[] =
     "bonus.txt的记录比初始化时少，本轮摇号已取消！请恢复该文件后再摇号。";
+inline constexpr char kLinesShifted[] =
+    "bonus.txt在初始化后插入或删除了记录，本轮摇号已取消！请恢复该文件后再摇号。";
+inline constexpr char kLineTooLongBefore[] = "bonus.txt第";
+inline constexpr char kLineTooLongAfter[] = "行超过1000个字符，请检查文件内容！";
 inline constexpr char kRolling[] = "---------";
 } // namespace text
 
 inline constexpr int kMaxCandidates = 10000;
+// No name is this long; a longer line means the file is no list, and laying it out would
+// freeze the window.
+inline constexpr std::size_t kMaxLineLength = 1000;
 
 // The draw: loading the list, the rounds and the listing of their winners. It owns the
 // draw state and reaches the window only through DrawView.
@@ -74,6 +82,7 @@ private:
     std::optional<std::int16_t> ReadRoundSize();
     std::vector<std::int16_t> RanksToSlots(std::vector<std::int16_t> ranks) const;
     bool FetchWinners(const std::string& path, const std::vector<std::int16_t>& slots);
+    void ReportLineTooLong(int lineNumber);
     void ListRoundWinners(std::int16_t WinnerNum);
     std::string CandidateFilePath() const;
     void Message(std::string_view message);
@@ -82,6 +91,9 @@ private:
     DrawView& m_view;
     platform::Services& m_services;
     DrawState m_state;
+    // One hash per line as Initialize read it: at every Start they tell a list that was
+    // edited in place from one whose lines moved, without keeping the names.
+    std::vector<LineHash> m_lineHashes;
     std::int16_t m_nextResultNumber = 0;
     bool m_listingPending = false;
 };

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -223,6 +225,106 @@ TEST_F(DrawRoundTest, ShorterListCancelsTheWholeRoundAndEditedLinesGiveTheirNewT
     for (const auto& line : listedLines(view.results)) {
         EXPECT_NE(line.name.find("（已核对）"), std::string::npos);
     }
+}
+
+// What a Start does with a list that was changed after Initialize: lines edited where they
+// stand give their new text; lines that moved would make a line number name somebody else,
+// perhaps a winner already, so the round is cancelled and nobody is marked.
+TEST_F(DrawRoundTest, ListChangedSinceInitializeDrawsOnlyWhileItsLinesStayInPlace) {
+    const auto baseline = [] {
+        std::vector<std::string> lines;
+        for (int i = 1; i <= 40; ++i) {
+            lines.push_back("候选人" + std::to_string(i));
+        }
+        return lines;
+    }();
+    using Edit = std::function<void(std::vector<std::string>&)>;
+    const struct {
+        const char* name;
+        Edit edit;
+        std::string message; // empty: the round goes ahead
+    } rows[] = {
+        {"unchanged", [](auto&) {}, ""},
+        {"one line edited", [](auto& l) { l[4] += "（已核对）"; }, ""},
+        {"every line edited",
+         [](auto& l) {
+             for (auto& line : l) {
+                 line += "（新）";
+             }
+         },
+         ""},
+        {"names added after the end", [](auto& l) { l.push_back("迟到的人"); }, ""},
+        {"first deleted, a late name at the end",
+         [](auto& l) {
+             l.erase(l.begin());
+             l.push_back("迟到的人");
+         },
+         draw::text::kLinesShifted},
+        {"a line inserted in the middle", [](auto& l) { l.insert(l.begin() + 20, "插队的人"); },
+         draw::text::kLinesShifted},
+        {"two lines swapped", [](auto& l) { std::swap(l[10], l[11]); }, draw::text::kLinesShifted},
+        {"the last line removed", [](auto& l) { l.pop_back(); }, draw::text::kFileShrunk},
+        {"a line grown over 1000 characters",
+         [](auto& l) {
+             l[6].clear();
+             for (int i = 0; i < 1001; ++i) {
+                 l[6] += "长";
+             }
+         },
+         "bonus.txt第7行超过1000个字符，请检查文件内容！"},
+    };
+    const auto joined = [](const std::vector<std::string>& lines) {
+        std::string text;
+        for (const auto& line : lines) {
+            text += line + "\r\n";
+        }
+        return text;
+    };
+    writeBonus(joined(baseline));
+    engine.Cmd_Init_Click();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto lines = baseline;
+        row.edit(lines);
+        writeBonus(joined(lines));
+        services.messages.clear();
+        const auto before = engine.State();
+        view.roundSize = "2";
+        engine.Cmd_Start_Click();
+        if (row.message.empty()) {
+            EXPECT_TRUE(services.messages.empty());
+            ASSERT_EQ(view.startCaptionText, kStopCaption);
+            EXPECT_EQ(engine.State().RemainingCount, before.RemainingCount - 2);
+            for (const auto& winner : engine.State().RoundWinners) {
+                EXPECT_NE(std::find(lines.begin(), lines.begin() + 40, winner), lines.begin() + 40)
+                    << winner << " is not among the first 40 lines";
+            }
+            engine.Cmd_Start_Click();
+            engine.Timer2_Timer();
+        } else {
+            EXPECT_EQ(messageTexts(), std::vector<std::string>{row.message});
+            EXPECT_EQ(view.startCaptionText, kStartCaption);
+            EXPECT_TRUE(view.startEnabled);
+            EXPECT_FALSE(view.timer1);
+            EXPECT_EQ(engine.State().RemainingCount, before.RemainingCount);
+            EXPECT_EQ(engine.State().DrawnFlags, before.DrawnFlags);
+        }
+    }
+}
+
+// Deleting the first name and adding a late one mid-run used to draw earlier winners again.
+TEST_F(DrawRoundTest, AMidRunEditThatMovesLinesNeverRepeatsAWinner) {
+    initialize(200);
+    drawRound("100");
+    writeBonus(numberedList(200).substr(std::string("候选人1\r\n").size()) + "迟到的人\r\n");
+    view.roundSize = "50";
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kLinesShifted});
+    EXPECT_EQ(engine.State().RemainingCount, 100);
+
+    writeBonus(numberedList(200)); // restored
+    drawRound("50");
+    EXPECT_EQ(listedNames().size(), 150U);
 }
 
 TEST_F(DrawRoundTest, StartBeforeTheListingTickListsTheStoppedRoundFirst) {

@@ -5,6 +5,14 @@ namespace {
 
 using InitializeTest = DrawFixture;
 
+std::string repeated(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
 struct ListCase {
     const char* name;
     int lines;
@@ -55,13 +63,17 @@ TEST_F(InitializeTest, RefusesTooShortAndTooLongListsAndChangesNothing) {
     const struct {
         const char* name;
         std::string content;
-        const char* message;
+        std::string message;
     } cases[] = {
         {"empty file", "", draw::text::kTooFewLines},
         {"one line", "张三\r\n", draw::text::kTooFewLines},
         {"one line without terminator", "张三", draw::text::kTooFewLines},
         {"10001 lines", numberedList(10001), draw::text::kTooManyLines},
         {"40000 lines", numberedList(40000), draw::text::kTooManyLines},
+        {"a line over 1000 characters", "甲\r\n" + repeated("长", 1001) + "\r\n乙\r\n",
+         "bonus.txt第2行超过1000个字符，请检查文件内容！"},
+        {"a long line after 10000 lines", numberedList(10000) + repeated("B", 5000),
+         draw::text::kTooManyLines},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -115,6 +127,9 @@ TEST_F(InitializeTest, CountsLinesByTheirEnds) {
         {"LF-only file", "A\nB\nC\n", {"A", "B", "C"}},
         {"lone LF inside a CR LF file", "A\nB\r\nC\r\n", {"A\nB", "C"}},
         {"tabs kept", "\tA B\t\r\nC\r\n", {"\tA B\t", "C"}},
+        {"a name of exactly 1000 characters",
+         "A\r\n" + repeated("长", 1000),
+         {"A", repeated("长", 1000)}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
