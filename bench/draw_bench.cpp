@@ -1,13 +1,16 @@
 // Figures of the draw with the real clock-seeded random source and the real file reader:
-// the random index generator, Initialize, a start, a listing and a whole run.
+// the random index generator, Initialize, a start, the check of an edited list, a listing
+// and a whole run.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <fstream>
 #include <random>
 
 #include "draw/draw_engine.h"
+#include "draw/line_alignment.h"
 #include "fakes/fake_view.h"
 #include "platform/local_time_of_day.h"
 #include "support/real_services_in.h"
@@ -21,11 +24,14 @@ using BenchServices = testing::RealServicesIn;
 // A folder with a bonus.txt of the given number of made-up names.
 class ListFolder {
 public:
-    explicit ListFolder(int lines) {
-        std::ofstream out(m_dir.filePath("bonus.txt").toStdString(), std::ios::binary);
+    explicit ListFolder(int lines) { write(m_dir.filePath("bonus.txt").toStdString(), lines); }
+
+    // The list, with line `edited` (if any) changed where it stands.
+    static void write(const std::string& file, int lines, int edited = 0) {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
         const char* surnames[] = {"王", "李", "张", "刘", "陈", "杨", "赵", "黄"};
         for (int i = 1; i <= lines; ++i) {
-            out << surnames[i % 8] << "同学" << i << "\r\n";
+            out << surnames[i % 8] << "同学" << i << (i == edited ? "（改）" : "") << "\r\n";
         }
     }
     std::string path() const { return m_dir.path().toStdString(); }
@@ -100,6 +106,68 @@ void BM_StartAllOf10000(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StartAllOf10000)->Unit(benchmark::kMillisecond);
+
+// A start after one line of the 10000 was edited: the whole list is read and its line
+// hashes are aligned with those of Initialize before the winners are marked.
+void BM_StartOf10000WithOneEditedLine(benchmark::State& state) {
+    ListFolder folder(10000);
+    const std::string bonus = folder.path() + "/bonus.txt";
+    for (auto _ : state) {
+        state.PauseTiming();
+        ListFolder::write(bonus, 10000);
+        auto draw = std::make_unique<Draw>(folder);
+        draw->engine.Cmd_Init_Click();
+        ListFolder::write(bonus, 10000, 5000);
+        draw->view.roundSize = std::to_string(1);
+        state.ResumeTiming();
+        draw->engine.Cmd_Start_Click();
+        state.PauseTiming();
+        if (draw->view.startCaptionText != draw::text::kStopCaption) {
+            state.SkipWithError("the round did not start");
+        }
+        draw.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartOf10000WithOneEditedLine)->Unit(benchmark::kMillisecond);
+
+std::vector<draw::LineHash> NumberedHashes(int count, const char* suffix = "") {
+    std::vector<draw::LineHash> hashes;
+    for (int i = 1; i <= count; ++i) {
+        std::string line = "同学";
+        line += std::to_string(i);
+        line += suffix;
+        hashes.push_back(draw::HashLine(line));
+    }
+    return hashes;
+}
+
+// The line check alone: one edited line; a line moved from the top to the bottom; and the
+// hardest case, every other line edited behind a shift by one.
+void BM_LineCheck10000(benchmark::State& state) {
+    const auto before = NumberedHashes(10000);
+    auto after = before;
+    switch (state.range(0)) {
+    case 0:
+        after[5000] = draw::HashLine("改过的名字");
+        break;
+    case 1:
+        std::rotate(after.begin(), after.begin() + 1, after.end());
+        break;
+    default:
+        std::rotate(after.begin(), after.begin() + 1, after.end());
+        for (std::size_t i = 0; i < after.size(); i += 2) {
+            std::string line = "新";
+            line += std::to_string(i);
+            after[i] = draw::HashLine(line);
+        }
+        break;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(draw::LinesInsertedOrRemoved(before, after));
+    }
+}
+BENCHMARK(BM_LineCheck10000)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_List10000Behind10000Lines(benchmark::State& state) {
     ListFolder folder(10000);
