@@ -1,6 +1,8 @@
 #include "qt_services.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -55,7 +57,8 @@ bool isSystemFile(const QString& path) {
 } // namespace
 
 QtServices::QtServices()
-    : m_random(std::make_unique<MixedRandomSource>(LocalTimeOfDay{}, runSecret())) {}
+    : m_random(std::make_unique<MixedRandomSource>(LocalTimeOfDay{}, runSecret())),
+      m_records([this] { return appFilePath(*this, kRecordFolderName); }) {}
 
 QtServices::~QtServices() = default;
 
@@ -141,6 +144,22 @@ WriteResult QtServices::writeTextFile(const std::string& path, std::string_view 
 
 RandomSource& QtServices::random() {
     return *m_random;
+}
+
+LocalDateTime QtServices::localDateTime() const {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate date = now.date();
+    const QTime time = now.time();
+    return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
+}
+
+std::string QtServices::fileSha256(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) {
+        return {};
+    }
+    return hash.result().toHex().toStdString();
 }
 
 std::vector<std::string> QtServices::screenFonts() const {

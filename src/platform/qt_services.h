@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "platform/qt_record_store.h"
 #include "platform/random_source.h"
 #include "platform/services.h"
 
@@ -24,6 +25,9 @@ public:
     ReadStatus readTextLines(const std::string& path, const LineSink& sink) override;
     WriteResult writeTextFile(const std::string& path, std::string_view text) override;
     RandomSource& random() override;
+    LocalDateTime localDateTime() const override;
+    std::string fileSha256(const std::string& path) override;
+    RecordStore& records() override { return m_records; }
     std::vector<std::string> screenFonts() const override;
     void printFile(const std::string& path) override;
 
@@ -32,6 +36,7 @@ public:
 
 private:
     std::unique_ptr<RandomSource> m_random;
+    QtRecordStore m_records;
     QPointer<QWidget> m_mainWindow;
 };
 

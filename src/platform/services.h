@@ -13,6 +13,7 @@
 namespace kelvara::platform {
 
 class RandomSource;
+class RecordStore;
 
 enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
@@ -27,6 +28,16 @@ struct AppData {
 };
 
 enum class ReadStatus { Ok, Missing, Unreadable };
+
+// Local wall-clock time, to the second.
+struct LocalDateTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
 
 struct WriteResult {
     bool ok = true;
@@ -59,6 +70,14 @@ public:
     virtual WriteResult writeTextFile(const std::string& path, std::string_view text) = 0;
 
     virtual RandomSource& random() = 0;
+
+    virtual LocalDateTime localDateTime() const = 0;
+
+    // SHA-256 of the file's bytes as 64 lower-case hex digits; empty when it cannot be read.
+    virtual std::string fileSha256(const std::string& path) = 0;
+
+    // The draw records, in the folder beside the candidate list.
+    virtual RecordStore& records() = 0;
 
     // Installed screen fonts, in the platform's own order.
     virtual std::vector<std::string> screenFonts() const = 0;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "platform/text_lines.h"
 
@@ -62,6 +63,63 @@ platform::WriteResult FakeServices::writeTextFile(const std::string& path, std::
         return {false, "cannot write"};
     }
     return {};
+}
+
+// Not SHA-256, but as good for the engine, which only compares digests: 64 hex digits that
+// change with every byte of the file.
+std::string FakeServices::fileSha256(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream digest;
+    digest << std::hex;
+    for (int part = 0; part < 4; ++part) {
+        digest.width(16);
+        digest.fill('0');
+        digest << std::hash<std::string>{}(bytes + static_cast<char>(part));
+    }
+    return digest.str();
+}
+
+platform::RecordResult FakeRecordStore::create(std::string_view stem) {
+    for (int number = 1;; ++number) {
+        std::string path = "摇号记录/" + std::string(stem) +
+                           (number == 1 ? "" : "_" + std::to_string(number)) + ".txt";
+        if (!failure.empty()) {
+            return {false, path, failure};
+        }
+        if (files.count(path) == 0) {
+            files[path] = {};
+            current = path;
+            return {true, path, {}};
+        }
+    }
+}
+
+platform::RecordResult FakeRecordStore::takeOver(const std::string& path) {
+    if (files.count(path) == 0 || files[path].live) {
+        return {false, path, "held"};
+    }
+    current = path;
+    return {true, path, {}};
+}
+
+platform::WriteResult FakeRecordStore::append(std::string_view text) {
+    if (!failure.empty() || current.empty()) {
+        return {false, failure};
+    }
+    files[current].text += text;
+    return {};
+}
+
+std::optional<platform::StoredRecord> FakeRecordStore::newest() {
+    if (files.empty()) {
+        return std::nullopt;
+    }
+    const auto& [path, file] = *files.rbegin();
+    return platform::StoredRecord{path, file.text, file.live || path == current};
 }
 
 } // namespace kelvara::testing

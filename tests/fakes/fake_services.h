@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/random_source.h"
+#include "platform/record_store.h"
 #include "platform/services.h"
 
 namespace kelvara::testing {
@@ -25,6 +27,24 @@ public:
 private:
     std::uint64_t m_now;
     std::uint64_t m_step;
+};
+
+// Records kept in memory, with failures on request.
+class FakeRecordStore final : public platform::RecordStore {
+public:
+    struct File {
+        std::string text;
+        bool live = false; // held by another running copy
+    };
+
+    platform::RecordResult create(std::string_view stem) override;
+    platform::RecordResult takeOver(const std::string& path) override;
+    platform::WriteResult append(std::string_view text) override;
+    std::optional<platform::StoredRecord> newest() override;
+
+    std::map<std::string, File> files; // by path; names sort by their time
+    std::string current;               // the record that append() writes to
+    std::string failure;               // when set, create and append fail with this reason
 };
 
 // Services for tests without a toolkit: files are read as UTF-8 from the real file
@@ -47,6 +67,9 @@ public:
                                        const platform::LineSink& sink) override;
     platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override;
     platform::RandomSource& random() override { return *m_random; }
+    platform::LocalDateTime localDateTime() const override { return now; }
+    std::string fileSha256(const std::string& path) override;
+    platform::RecordStore& records() override { return recordStore; }
     std::vector<std::string> screenFonts() const override { return fonts; }
     void printFile(const std::string& path) override { printed.push_back(path); }
 
@@ -58,6 +81,8 @@ public:
     std::vector<std::string> printed;
     std::vector<std::string> unreadable; // paths that fail to read as if locked
     std::string directory;
+    platform::LocalDateTime now{2026, 12, 7, 19, 30, 5};
+    FakeRecordStore recordStore;
 
 private:
     std::unique_ptr<platform::RandomSource> m_random;

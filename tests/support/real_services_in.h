@@ -9,7 +9,9 @@ namespace kelvara::testing {
 // The real services, except that the program's directory is a folder of the test's choice.
 class RealServicesIn final : public platform::Services {
 public:
-    explicit RealServicesIn(std::string directory) : m_directory(std::move(directory)) {}
+    explicit RealServicesIn(std::string directory)
+        : m_directory(std::move(directory)),
+          m_records([this] { return platform::appFilePath(*this, platform::kRecordFolderName); }) {}
 
     platform::Answer messageBox(std::string_view text, platform::Buttons,
                                 std::optional<std::string_view>) override {
@@ -30,6 +32,9 @@ public:
         return m_real.writeTextFile(path, text);
     }
     platform::RandomSource& random() override { return m_real.random(); }
+    platform::LocalDateTime localDateTime() const override { return m_real.localDateTime(); }
+    std::string fileSha256(const std::string& path) override { return m_real.fileSha256(path); }
+    platform::RecordStore& records() override { return m_records; }
     std::vector<std::string> screenFonts() const override { return m_real.screenFonts(); }
     void printFile(const std::string& path) override { m_real.printFile(path); }
 
@@ -38,6 +43,7 @@ public:
 private:
     platform::QtServices m_real;
     std::string m_directory;
+    platform::QtRecordStore m_records;
 };
 
 } // namespace kelvara::testing

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "platform/record_store.h"
+
+class QLockFile;
+
+namespace kelvara::platform {
+
+inline constexpr char kRecordFolderName[] = "摇号记录";
+
+// Records as files, each with a QLockFile beside it while a run writes to it; a copy of the
+// program that ended without releasing its lock (killed, power cut) leaves a stale lock,
+// which the next copy recognises by its process id.
+class QtRecordStore final : public RecordStore {
+public:
+    // `folder` names the record folder afresh at every call, so it follows the data folder.
+    explicit QtRecordStore(std::function<std::string()> folder);
+    ~QtRecordStore() override;
+    QtRecordStore(const QtRecordStore&) = delete;
+    QtRecordStore& operator=(const QtRecordStore&) = delete;
+
+    RecordResult create(std::string_view stem) override;
+    RecordResult takeOver(const std::string& path) override;
+    WriteResult append(std::string_view text) override;
+    std::optional<StoredRecord> newest() override;
+
+private:
+    bool lockFor(const QString& path);
+
+    std::function<std::string()> m_folder;
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+};
+
+} // namespace kelvara::platform

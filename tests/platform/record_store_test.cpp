@@ -1,0 +1,142 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "platform/qt_record_store.h"
+#include "platform/qt_services.h"
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
+
+using namespace kelvara::platform;
+
+namespace {
+
+class RecordStoreTest : public ::testing::Test {
+protected:
+    QString folder() const { return m_dir.filePath(QString::fromUtf8(kRecordFolderName)); }
+    std::string folderPath() const { return folder().toStdString(); }
+
+    QByteArray bytesOf(const std::string& path) const {
+        QFile file(QString::fromStdString(path));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+    QtRecordStore m_store{[this] {
+        return folderPath();
+    }};
+};
+
+TEST_F(RecordStoreTest, CreatesNumberedRecordsAndAppendsToTheCurrentOne) {
+    const auto first = m_store.create("摇号记录_20261207_193005");
+    ASSERT_TRUE(first.ok) << first.error;
+    EXPECT_EQ(QDir::fromNativeSeparators(QString::fromStdString(first.path)),
+              folder() + QStringLiteral("/摇号记录_20261207_193005.txt"));
+    ASSERT_TRUE(m_store.append("a\r\n").ok);
+    ASSERT_TRUE(m_store.append("b\tB\nx\r\n").ok);
+    EXPECT_EQ(bytesOf(first.path), QByteArray("a\r\nb\tB\nx\r\n"));
+
+    // The same second again: the name gets a number, and the first record is left alone.
+    const auto second = m_store.create("摇号记录_20261207_193005");
+    ASSERT_TRUE(second.ok);
+    EXPECT_TRUE(QString::fromStdString(second.path).endsWith(QStringLiteral("_193005_2.txt")));
+    ASSERT_TRUE(m_store.append("c\r\n").ok);
+    EXPECT_EQ(bytesOf(first.path), QByteArray("a\r\nb\tB\nx\r\n"));
+    EXPECT_EQ(bytesOf(second.path), QByteArray("c\r\n"));
+}
+
+// A second copy of the program in the same folder sees the first one's record as live; a
+// record whose program is gone is not.
+TEST_F(RecordStoreTest, TheNewestRecordIsLiveOnlyWhileItsProgramRuns) {
+    ASSERT_TRUE(m_store.create("摇号记录_20261207_193005").ok);
+    ASSERT_TRUE(m_store.append("x\r\n").ok);
+    QtRecordStore otherCopy([this] { return folderPath(); });
+    auto seen = otherCopy.newest();
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_TRUE(seen->live);
+    EXPECT_EQ(seen->text, "x\r\n");
+    EXPECT_FALSE(otherCopy.takeOver(seen->path).ok);
+
+    // A lock left behind by a program that was killed names a process that is gone.
+    QFile stale(folder() + QStringLiteral("/摇号记录_20261207_200000.txt.lock"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("2147483000\nkelvara\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    stale.close();
+    QFile record(folder() + QStringLiteral("/摇号记录_20261207_200000.txt"));
+    ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+    record.write("y\r\n");
+    record.close();
+    seen = otherCopy.newest();
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_FALSE(seen->live);
+    EXPECT_EQ(seen->text, "y\r\n");
+    ASSERT_TRUE(otherCopy.takeOver(seen->path).ok);
+    ASSERT_TRUE(otherCopy.append("z\r\n").ok);
+    EXPECT_EQ(bytesOf(seen->path), QByteArray("y\r\nz\r\n"));
+}
+
+TEST_F(RecordStoreTest, NewestGoesByTheTimeAndNumberInTheName) {
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    for (const char* name : {"摇号记录_20261207_193005_10.txt", "摇号记录_20261207_193005_2.txt",
+                             "摇号记录_20261207_193005.txt", "摇号记录_20261206_235959_99.txt",
+                             "摇号记录_notes.txt", "other.txt"}) {
+        QFile file(folder() + u'/' + QString::fromUtf8(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(name);
+    }
+    const auto newest = m_store.newest();
+    ASSERT_TRUE(newest.has_value());
+    EXPECT_EQ(newest->text, "摇号记录_20261207_193005_10.txt");
+}
+
+TEST_F(RecordStoreTest, AFolderThatCannotBeMadeFailsWithTheSystemsReason) {
+    QFile blocker(folder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
+    blocker.close();
+    const auto result = m_store.create("摇号记录_20261207_193005");
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_TRUE(QString::fromStdString(result.path).contains(QStringLiteral("摇号记录_20261207")));
+    EXPECT_FALSE(m_store.append("x\r\n").ok);
+}
+
+#ifdef Q_OS_LINUX
+// A round that does not fit on the disk is taken back whole: no half line stays behind.
+TEST_F(RecordStoreTest, AnAppendCutShortIsTakenBack) {
+    ASSERT_TRUE(m_store.create("摇号记录_20261207_193005").ok);
+    ASSERT_TRUE(m_store.append("head\r\n").ok);
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = original;
+    small.rlim_cur = 50;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto result = m_store.append(std::string(200, 'x') + "\r\n");
+    setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.empty());
+    const auto newest = m_store.newest();
+    ASSERT_TRUE(newest.has_value());
+    EXPECT_EQ(newest->text, "head\r\n");
+}
+#endif
+
+TEST(FileDigestTest, IsTheSha256OfTheBytes) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("bonus.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("abc");
+    file.close();
+    QtServices services;
+    EXPECT_EQ(services.fileSha256(file.fileName().toStdString()),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(services.fileSha256(dir.filePath(QStringLiteral("none.txt")).toStdString()), "");
+}
+
+} // namespace
