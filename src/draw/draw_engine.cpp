@@ -1,6 +1,7 @@
 #include "draw_engine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <utility>
 
@@ -19,7 +20,8 @@ constexpr int kSampleSize = 10;
 constexpr int kPoolOuterLast = 1000;
 constexpr int kPoolInnerLast = 500;
 constexpr int kListingOuterLast = 5;
-constexpr int kListingInnerLast = 10000;
+constexpr int kListingPasses = kListingOuterLast + 1;
+constexpr int kListingMinInnerSteps = 10001;
 
 std::size_t index(int oneBased) {
     return static_cast<std::size_t>(oneBased - 1);
@@ -28,7 +30,7 @@ std::size_t index(int oneBased) {
 } // namespace
 
 DrawEngine::DrawEngine(DrawView& view, platform::Services& services)
-    : m_view(view), m_services(services) {}
+    : m_view(view), m_services(services), m_recorder(services) {}
 
 void DrawEngine::StartUp() {
     m_state.RollCursor = 1;
@@ -126,6 +128,9 @@ void DrawEngine::Cmd_Init_Click() {
         GenRndArray(static_cast<std::int16_t>(n), static_cast<std::int16_t>(n));
     m_view.setInitEnabled(false);
     m_view.setStartEnabled(true);
+    if (!m_continuing) {
+        m_recorder.Begin(n, m_services.fileSha256(path));
+    }
 }
 
 // ---- Random index generator -------------------------------------------------------------
@@ -293,8 +298,10 @@ bool DrawEngine::FetchWinners(const std::string& path, const std::vector<std::in
         Message(text::kLinesShifted);
         return false;
     }
+    m_roundLines.clear();
     for (std::size_t i = 0; i < chosen.size(); ++i) {
         m_state.RoundWinners[i] = std::move(names[i]);
+        m_roundLines.push_back(chosen[i].first);
         m_state.DrawnFlags[index(chosen[i].second)] = true;
     }
     return true;
@@ -345,22 +352,51 @@ void DrawEngine::CompletePendingListing() {
     }
 }
 
+int DrawEngine::ListingInnerSteps(int winnerCount) {
+    // Six passes of n (ln n + 10) / 6 steps make at least n ln n / 2 + 10 n transpositions:
+    // below that, large rounds keep winners at their file-order place more often than chance.
+    const double n = std::max(winnerCount, 1);
+    const double steps = std::ceil(n * (std::log(n) + 10.0) / kListingPasses);
+    return std::max(kListingMinInnerSteps, static_cast<int>(steps));
+}
+
 void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
-    MixByTranspositions(m_services.random(), m_state.RoundWinners, kListingOuterLast,
-                        kListingInnerLast);
+    // The lines travel with their names: the same transpositions on the positions of both.
+    std::vector<std::size_t> order(m_state.RoundWinners.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    MixByTranspositions(m_services.random(), order, kListingOuterLast,
+                        ListingInnerSteps(WinnerNum) - 1);
+    std::vector<std::string> mixed;
+    std::vector<std::int16_t> mixedLines;
+    mixed.reserve(order.size());
+    for (const std::size_t from : order) {
+        mixed.push_back(std::move(m_state.RoundWinners[from]));
+        mixedLines.push_back(from < m_roundLines.size() ? m_roundLines[from] : std::int16_t{0});
+    }
+    m_state.RoundWinners = std::move(mixed);
+    m_roundLines = std::move(mixedLines);
 
     // Nothing can repaint between the lines, so the text is built once and set once.
     std::string results = m_view.resultsText();
+    std::vector<ListedWinner> listed;
     for (int k = 1; k <= WinnerNum; ++k) {
+        const std::string& name = m_state.RoundWinners[index(k)];
         results += "\r\n[";
         results += std::to_string(m_nextResultNumber);
         results += "]:\t";
-        results += m_state.RoundWinners[index(k)];
+        results += name;
+        listed.push_back({m_nextResultNumber, m_roundLines[index(k)], name});
         ++m_nextResultNumber;
     }
     m_view.setRollCaption(m_state.RoundWinners[index(WinnerNum)]);
     m_view.setResultsText(std::move(results));
     m_view.moveResultsCaretToEnd();
+    // What the crowd has just seen is on the disk before the handler returns.
+    m_recorder.AddRound(listed);
+}
+
+void DrawEngine::EndRun() {
+    m_recorder.End();
 }
 
 } // namespace kelvara::draw

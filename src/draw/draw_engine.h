@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "draw_record.h"
 #include "draw_state.h"
 #include "draw_view.h"
 #include "line_alignment.h"
@@ -40,6 +41,9 @@ inline constexpr char kLinesShifted[] =
 inline constexpr char kLineTooLongBefore[] = "bonus.txt第";
 inline constexpr char kLineTooLongAfter[] = "行超过1000个字符，请检查文件内容！";
 inline constexpr char kRolling[] = "---------";
+inline constexpr char kContinueTitle[] = "继续摇号";
+inline constexpr char kListDiffers[] =
+    "bonus.txt与上次摇号时的名单不同，无法继续上次的摇号。\n上次的记录保存在：";
 } // namespace text
 
 inline constexpr int kMaxCandidates = 10000;
@@ -53,6 +57,9 @@ class DrawEngine final {
 public:
     DrawEngine(DrawView& view, platform::Services& services);
 
+    // Transposition steps per pass of the listing: enough to mix even the largest round.
+    static int ListingInnerSteps(int winnerCount);
+
     // Start-up part of the window's load: the rolling cursor and the numbering start at 1.
     void StartUp();
 
@@ -62,6 +69,12 @@ public:
     void Timer2_Timer();
     // Enter (13) and Space (32) act as the Start button; the code is left unchanged.
     void Form_KeyPress(std::int16_t& KeyAscii);
+
+    // At start-up, once the window shows: offers to continue the newest recorded run when it
+    // ended without "结束" (killed, a power cut, a frozen desktop).
+    void OfferToContinue();
+    // The program ends through the exit questions: the record says so.
+    void EndRun();
 
     // Runs a stopped round's listing now if its timer has not ticked yet, so that no
     // round is left unlisted before anything reads or replaces it.
@@ -83,6 +96,8 @@ private:
     std::vector<std::int16_t> RanksToSlots(std::vector<std::int16_t> ranks) const;
     bool FetchWinners(const std::string& path, const std::vector<std::int16_t>& slots);
     void ReportLineTooLong(int lineNumber);
+    void ContinueRun(const std::string& recordPath, const RecordedRun& run);
+    std::vector<std::string> ReadLines(std::vector<int> lineNumbers);
     void ListRoundWinners(std::int16_t WinnerNum);
     std::string CandidateFilePath() const;
     void Message(std::string_view message);
@@ -94,6 +109,10 @@ private:
     // One hash per line as Initialize read it: at every Start they tell a list that was
     // edited in place from one whose lines moved, without keeping the names.
     std::vector<LineHash> m_lineHashes;
+    // The line of each entry of RoundWinners, kept in step with it for the record.
+    std::vector<std::int16_t> m_roundLines;
+    DrawRecorder m_recorder;
+    bool m_continuing = false; // Initialize runs for a continued run: its record goes on
     std::int16_t m_nextResultNumber = 0;
     bool m_listingPending = false;
 };
