@@ -6,11 +6,15 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cmath>
 #include <fstream>
+#include <numeric>
 #include <random>
 
 #include "draw/draw_engine.h"
 #include "draw/line_alignment.h"
+#include "draw/mixing.h"
+#include "fakes/fake_services.h"
 #include "fakes/fake_view.h"
 #include "platform/local_time_of_day.h"
 #include "support/real_services_in.h"
@@ -194,6 +198,113 @@ void BM_List10000Behind10000Lines(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_List10000Behind10000Lines)->Unit(benchmark::kMillisecond);
+
+// A record's text of `winners` winners in rounds of 100, after its head.
+std::string RecordRounds(int winners) {
+    std::string text;
+    for (int number = 1; number <= winners; ++number) {
+        const std::string n = std::to_string(number);
+        if (number % 100 == 1) {
+            text += "第";
+            text += std::to_string(number / 100 + 1);
+            text += "轮：2026-12-07 19:31:12，100人\r\n";
+        }
+        text += '[';
+        text += n;
+        text += "]:\t第";
+        text += n;
+        text += "行\t王同学";
+        text += n;
+        text += "\r\n";
+    }
+    return text;
+}
+
+// One round of 100 appended to a record that holds 9,900 winners, synced to the disk.
+void BM_RecordRoundOf100(benchmark::State& state) {
+    ListFolder folder(10000);
+    BenchServices services(folder.path());
+    draw::DrawRecorder recorder(services);
+    recorder.Begin(10000, services.fileSha256(folder.path() + "/bonus.txt"));
+    services.records().append(RecordRounds(9900));
+    std::vector<std::string> names;
+    std::vector<draw::ListedWinner> round;
+    for (int i = 0; i < 100; ++i) {
+        std::string name = "李同学";
+        name += std::to_string(9901 + i);
+        names.push_back(std::move(name));
+    }
+    for (int i = 0; i < 100; ++i) {
+        round.push_back({static_cast<std::int16_t>(9901 + i), static_cast<std::int16_t>(9901 + i),
+                         names[static_cast<std::size_t>(i)]});
+    }
+    for (auto _ : state) {
+        recorder.AddRound(round);
+    }
+    if (!services.messages.empty()) {
+        state.SkipWithError("the record could not be written");
+    }
+}
+BENCHMARK(BM_RecordRoundOf100)->Unit(benchmark::kMillisecond);
+
+// Continuing a run of a 10,000-line list with 9,000 recorded winners: Initialize, marking
+// the recorded lines, reading their names again and rebuilding the results box.
+void BM_Continue9000Of10000(benchmark::State& state) {
+    ListFolder folder(10000);
+    {
+        BenchServices services(folder.path());
+        services.records().create("摇号记录_20261207_193005");
+        services.records().append(
+            "Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共10000条，SHA-256 " +
+            services.fileSha256(folder.path() + "/bonus.txt") +
+            "\r\n初始化：2026-12-07 19:30:05\r\n" + RecordRounds(9000));
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto draw = std::make_unique<Draw>(folder);
+        state.ResumeTiming();
+        draw->engine.OfferToContinue();
+        state.PauseTiming();
+        if (draw->engine.State().RemainingCount != 1000) {
+            state.SkipWithError("the run was not continued");
+        }
+        // Leave the record as it was for the next round of the benchmark.
+        draw.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Continue9000Of10000)->Unit(benchmark::kMillisecond);
+
+// Fairness of the listing order for a round of 10,000: the mean number of winners that keep
+// their file-order place is 1 for a uniform order. Argument 0 mixes with the former fixed
+// 6 x 10001 steps, 1 with the steps the listing uses now. Fast deterministic random source.
+void BM_ListingFixedPoints10000(benchmark::State& state) {
+    constexpr int kWinners = 10000;
+    const int innerSteps =
+        state.range(0) == 0 ? 10001 : draw::DrawEngine::ListingInnerSteps(kWinners);
+    platform::MixedRandomSource random(testing::SteppingTime{}, 20261207);
+    std::int64_t shuffles = 0;
+    std::int64_t fixedPoints = 0;
+    std::vector<int> order(kWinners);
+    for (auto _ : state) {
+        std::iota(order.begin(), order.end(), 0);
+        draw::MixByTranspositions(random, order, 5, innerSteps - 1);
+        for (int i = 0; i < kWinners; ++i) {
+            fixedPoints += order[static_cast<std::size_t>(i)] == i ? 1 : 0;
+        }
+        ++shuffles;
+    }
+    const double mean = static_cast<double>(fixedPoints) / static_cast<double>(shuffles);
+    state.counters["shuffles"] = static_cast<double>(shuffles);
+    state.counters["fixed_per_shuffle"] = mean;
+    // The count is close to Poisson(1) per shuffle: z against a uniform order.
+    state.counters["z"] = (mean - 1.0) * std::sqrt(static_cast<double>(shuffles));
+}
+BENCHMARK(BM_ListingFixedPoints10000)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(3000)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_WholeRun10000InRoundsOf100(benchmark::State& state) {
     ListFolder folder(10000);

@@ -13,10 +13,11 @@ public:
         : m_directory(std::move(directory)),
           m_records([this] { return platform::appFilePath(*this, platform::kRecordFolderName); }) {}
 
-    platform::Answer messageBox(std::string_view text, platform::Buttons,
+    // Records the text; answers Yes to a question.
+    platform::Answer messageBox(std::string_view text, platform::Buttons buttons,
                                 std::optional<std::string_view>) override {
         messages.emplace_back(text);
-        return platform::Answer::Ok;
+        return buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
     }
     platform::AppData appData() const override {
         auto data = m_real.appData();
