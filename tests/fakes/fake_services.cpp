@@ -85,8 +85,13 @@ std::string FakeServices::fileSha256(const std::string& path) {
 
 platform::RecordResult FakeRecordStore::create(std::string_view stem) {
     for (int number = 1;; ++number) {
-        std::string path = "摇号记录/" + std::string(stem) +
-                           (number == 1 ? "" : "_" + std::to_string(number)) + ".txt";
+        std::string path = "摇号记录/";
+        path += stem;
+        if (number > 1) {
+            path += '_';
+            path += std::to_string(number);
+        }
+        path += ".txt";
         if (!failure.empty()) {
             return {false, path, failure};
         }

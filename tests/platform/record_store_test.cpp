@@ -3,14 +3,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
-
 #include "platform/qt_record_store.h"
 #include "platform/qt_services.h"
 
-#ifdef Q_OS_LINUX
-#include <sys/resource.h>
-#endif
+#include "support/file_size_limit.h"
 
 using namespace kelvara::platform;
 
@@ -110,15 +106,8 @@ TEST_F(RecordStoreTest, AFolderThatCannotBeMadeFailsWithTheSystemsReason) {
 TEST_F(RecordStoreTest, AnAppendCutShortIsTakenBack) {
     ASSERT_TRUE(m_store.create("摇号记录_20261207_193005").ok);
     ASSERT_TRUE(m_store.append("head\r\n").ok);
-    rlimit original{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = original;
-    small.rlim_cur = 50;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto result = m_store.append(std::string(200, 'x') + "\r\n");
-    setrlimit(RLIMIT_FSIZE, &original);
-    std::signal(SIGXFSZ, previous);
+    const auto result = kelvara::testing::withFileSizeLimit(
+        50, [&] { return m_store.append(std::string(200, 'x') + "\r\n"); });
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.empty());
     const auto newest = m_store.newest();

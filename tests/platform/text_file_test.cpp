@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 #include <random>
 #include <string>
@@ -20,9 +19,7 @@
 #include "platform/text_lines.h"
 #include "platform/text_reader.h"
 
-#ifdef Q_OS_LINUX
-#include <sys/resource.h>
-#endif
+#include "support/file_size_limit.h"
 
 using namespace kelvara::platform;
 
@@ -430,15 +427,8 @@ TEST_F(TextFileTest, AWriteCutShortFailsAndKeepsTheEarlierFile) {
     for (const int size : {1000, 100'000}) {
         SCOPED_TRACE(size);
         const std::string text(static_cast<std::size_t>(size), 'x');
-        rlimit original{};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
-        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = original;
-        small.rlim_cur = 100;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const auto result = m_services.writeTextFile(path, text);
-        setrlimit(RLIMIT_FSIZE, &original);
-        std::signal(SIGXFSZ, previous);
+        const auto result = kelvara::testing::withFileSizeLimit(
+            100, [&] { return m_services.writeTextFile(path, text); });
 
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.error.empty());
