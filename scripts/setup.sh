@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, whatever the build, the program and its tests need and
-# the machine does not have yet. Safe to run again: installed packages are left alone.
+# Installs, from Debian's packages, whatever the build, the program and its tests
+# need and the machine does not have yet. Safe to run again: installed packages are left alone.
 set -euo pipefail
 
 PACKAGES=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk
-    xvfb xauth x11-utils xdotool imagemagick
+    xvfb xauth x11-utils xdotool imagemagick openbox
     cups-client
 )
+
+SUDO=()
+if [[ $(id -u) -ne 0 ]]; then
+    SUDO=(sudo)
+fi
 
 missing=()
 for package in "${PACKAGES[@]}"; do
@@ -19,15 +24,10 @@ for package in "${PACKAGES[@]}"; do
     fi
 done
 
-if ((${#missing[@]} == 0)); then
-    exit 0
+if ((${#missing[@]} > 0)); then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${SUDO[@]}" apt-get update -qq
+    "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-echo "Installing: ${missing[*]}"
-SUDO=()
-if [[ $(id -u) -ne 0 ]]; then
-    SUDO=(sudo)
-fi
-export DEBIAN_FRONTEND=noninteractive
-"${SUDO[@]}" apt-get update -qq
-"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

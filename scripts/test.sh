@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds twice and runs the tests through ctest:
-#   1. a normal build (warnings are errors): every test, the window's and the real
-#      program's under Xvfb included;
-#   2. an AddressSanitizer + UndefinedBehaviorSanitizer build: the engine, platform,
-#      output and window tests.
+#   1. with CMake's default generator (Unix Makefiles), warnings as errors: every test, the
+#      windows' and the real program's under Xvfb included;
+#   2. with Ninja, AddressSanitizer and UndefinedBehaviorSanitizer: the engine, platform,
+#      output and window tests (and the icon's drawing program is compiled).
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$ROOT/scripts/setup.sh"
 
-echo "== Normal build"
-"$ROOT/scripts/build.sh" "$ROOT/build-test"
+echo "== Build with Unix Makefiles"
+"$ROOT/scripts/build.sh" "$ROOT/build-test" -G "Unix Makefiles"
 (cd "$ROOT/build-test" && ctest --output-on-failure -j 2)
 
-echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
-"$ROOT/scripts/build.sh" "$ROOT/build-asan" -DKELVARA_SANITIZE=ON -DKELVARA_BENCHMARKS=OFF
+echo "== Build with Ninja, AddressSanitizer and UndefinedBehaviorSanitizer"
+"$ROOT/scripts/build.sh" "$ROOT/build-asan" -G Ninja -DKELVARA_SANITIZE=ON \
+    -DKELVARA_BENCHMARKS=OFF -DKELVARA_ICON_TOOL=ON
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export ASAN_OPTIONS="detect_leaks=1"
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp"

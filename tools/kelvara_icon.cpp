@@ -1,6 +1,8 @@
 // Draws the program's icon: a red lottery ball with a white disc carrying the character 奖.
-// Run at build time; writes the image to every path given (the format follows the suffix:
-// .png for the desktop and the window, .ico for the Windows resource).
+// Usage: kelvara_icon [--indexed] SIZE OUTPUT.png
+// The drawing is made for 48 x 48 pixels and scaled to SIZE. --indexed writes 256 colours
+// with an alpha palette, as the 48-pixel window and desktop icon is kept. scripts/redraw_icon.sh
+// runs it for every committed icon file.
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -15,12 +17,14 @@ namespace {
 
 constexpr int kSize = 48;
 
-QImage drawIcon() {
-    QImage image(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
+QImage drawIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
+    const double scale = static_cast<double>(size) / kSize;
+    painter.scale(scale, scale);
 
     // The ball, lit from the upper left.
     const QRectF ball(1.5, 1.5, kSize - 3.0, kSize - 3.0);
@@ -78,20 +82,21 @@ int main(int argc, char** argv) {
     // Fonts need a GUI application, but no display is needed for drawing into an image.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QStringList paths = QGuiApplication::arguments();
-    paths.removeFirst();
-    if (paths.isEmpty()) {
-        QTextStream(stderr) << "usage: kelvara_icon OUTPUT.png [OUTPUT.ico ...]\n";
+    QStringList arguments = QGuiApplication::arguments();
+    arguments.removeFirst();
+    const bool indexed = arguments.removeAll(QStringLiteral("--indexed")) > 0;
+    bool sizeOk = false;
+    const int size = arguments.value(0).toInt(&sizeOk);
+    if (arguments.size() != 2 || !sizeOk || size < 16 || size > 256) {
+        QTextStream(stderr) << "usage: kelvara_icon [--indexed] SIZE OUTPUT.png (SIZE 16 to 256)\n";
         return 2;
     }
-    const QImage icon = drawIcon();
-    for (const QString& path : paths) {
-        QImageWriter writer(path);
-        const bool ico = path.endsWith(QStringLiteral(".ico"), Qt::CaseInsensitive);
-        if (!writer.write(ico ? icon.convertToFormat(QImage::Format_ARGB32) : toIndexed(icon))) {
-            QTextStream(stderr) << "kelvara_icon: " << path << ": " << writer.errorString() << '\n';
-            return 1;
-        }
+    const QString path = arguments.at(1);
+    const QImage icon = drawIcon(size);
+    QImageWriter writer(path);
+    if (!writer.write(indexed ? toIndexed(icon) : icon.convertToFormat(QImage::Format_ARGB32))) {
+        QTextStream(stderr) << "kelvara_icon: " << path << ": " << writer.errorString() << '\n';
+        return 1;
     }
     return 0;
 }
