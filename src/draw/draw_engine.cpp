@@ -27,6 +27,19 @@ std::size_t index(int oneBased) {
     return static_cast<std::size_t>(oneBased - 1);
 }
 
+// A data folder away from the program is named, so the operator knows where the list goes.
+std::string missingFileMessage(const platform::AppData& data) {
+    std::string message = text::kMissingFile;
+    if (!data.isProgramDirectory) {
+        std::string folder = data.directory;
+#ifdef _WIN32
+        std::replace(folder.begin(), folder.end(), '/', '\\');
+#endif
+        message += "\n（文件夹：" + folder + "）";
+    }
+    return message;
+}
+
 } // namespace
 
 DrawEngine::DrawEngine(DrawView& view, platform::Services& services)
@@ -50,7 +63,7 @@ bool DrawEngine::ReportReadFailure(platform::ReadStatus status) {
     case platform::ReadStatus::Ok:
         return false;
     case platform::ReadStatus::Missing:
-        Message(text::kMissingFile);
+        Message(missingFileMessage(m_services.appData()));
         return true;
     case platform::ReadStatus::Unreadable:
         Message(text::kUnreadableFile);
@@ -64,7 +77,7 @@ bool DrawEngine::ReportReadFailure(platform::ReadStatus status) {
 void DrawEngine::Cmd_Init_Click() {
     const std::string path = CandidateFilePath();
     if (!m_services.fileExists(path)) {
-        Message(text::kMissingFile);
+        Message(missingFileMessage(m_services.appData()));
         return;
     }
 
@@ -232,7 +245,7 @@ void DrawEngine::StartRound() {
     }
     const std::string path = CandidateFilePath();
     if (!m_services.fileExists(path)) {
-        Message(text::kMissingFile);
+        Message(missingFileMessage(m_services.appData()));
         CancelStart();
         return;
     }

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QString>
 #include <random>
 
@@ -58,6 +59,9 @@ bool isSystemFile(const QString& path) {
 
 QtServices::QtServices()
     : m_random(std::make_unique<MixedRandomSource>(LocalTimeOfDay{}, runSecret())),
+      m_dataFolder(
+          chooseDataFolder(QCoreApplication::applicationDirPath(),
+                           QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))),
       m_records([this] { return appFilePath(*this, kRecordFolderName); }) {}
 
 QtServices::~QtServices() = default;
@@ -89,12 +93,13 @@ Answer QtServices::messageBox(std::string_view text, Buttons buttons,
 }
 
 AppData QtServices::appData() const {
-    QString directory = QCoreApplication::applicationDirPath();
-    while (directory.endsWith(QLatin1Char('/'))) {
-        directory.chop(1);
-    }
-    return {directory.toStdString(), version::kProductName, version::kMajor,
-            version::kMinor,         version::kRevision,    version::kFileDescription};
+    return {m_dataFolder.path.toStdString(),
+            version::kProductName,
+            version::kMajor,
+            version::kMinor,
+            version::kRevision,
+            version::kFileDescription,
+            m_dataFolder.isProgramDirectory};
 }
 
 bool QtServices::fileExists(const std::string& path) const {

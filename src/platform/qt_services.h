@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "platform/data_folder.h"
 #include "platform/qt_record_store.h"
 #include "platform/random_source.h"
 #include "platform/services.h"
@@ -36,6 +37,7 @@ public:
 
 private:
     std::unique_ptr<RandomSource> m_random;
+    DataFolder m_dataFolder;
     QtRecordStore m_records;
     QPointer<QWidget> m_mainWindow;
 };

@@ -19,12 +19,15 @@ enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 
 struct AppData {
-    std::string directory; // the program's directory, without a trailing separator
+    // The data folder, where the list is read and the results are written; without a
+    // trailing separator. The program's directory unless that is no place for them.
+    std::string directory;
     std::string title;
     std::int16_t major = 0;
     std::int16_t minor = 0;
     std::int16_t revision = 0;
     std::string fileDescription;
+    bool isProgramDirectory = true; // false: the data folder is in the user's documents
 };
 
 enum class ReadStatus { Ok, Missing, Unreadable };
@@ -86,7 +89,7 @@ public:
     virtual void printFile(const std::string& path) = 0;
 };
 
-// Path of a file that lives beside the program.
+// Path of a file in the data folder.
 std::string appFilePath(const Services& services, std::string_view fileName);
 
 } // namespace kelvara::platform

@@ -105,6 +105,40 @@ TEST_F(InitializeTest, MissingFileIsRefusedUntilItIsCreated) {
     EXPECT_EQ(engine.State().RemainingCount, 2);
 }
 
+// Beside the program the message is unchanged; a data folder elsewhere is named in it.
+TEST_F(InitializeTest, MissingListMessageNamesADataFolderAwayFromTheProgram) {
+    const std::string inDocuments =
+        std::string(draw::text::kMissingFile) + "\n（文件夹：" + m_dir.string() + "）";
+    const struct {
+        const char* name;
+        bool programDirectory;
+        bool atStart;
+        std::string expected;
+    } cases[] = {
+        {"program directory, Initialize", true, false, draw::text::kMissingFile},
+        {"documents folder, Initialize", false, false, inDocuments},
+        {"program directory, Start", true, true, draw::text::kMissingFile},
+        {"documents folder, Start", false, true, inDocuments},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeView freshView;
+        draw::DrawEngine freshEngine(freshView, services);
+        freshEngine.StartUp();
+        services.directoryIsProgramDirectory = c.programDirectory;
+        if (c.atStart) {
+            writeBonus(numberedList(3));
+            freshEngine.Cmd_Init_Click();
+            ASSERT_FALSE(freshView.initEnabled);
+        }
+        std::filesystem::remove(bonusPath());
+        services.messages.clear();
+        freshView.roundSize = "1";
+        c.atStart ? freshEngine.Cmd_Start_Click() : freshEngine.Cmd_Init_Click();
+        EXPECT_EQ(messageTexts(), std::vector<std::string>{c.expected});
+    }
+}
+
 TEST_F(InitializeTest, UnreadableFileIsReportedAndInitializeStaysAvailable) {
     writeBonus("甲\r\n乙\r\n");
     services.unreadable.push_back(bonusPath().string());

@@ -25,7 +25,7 @@ platform::Answer FakeServices::messageBox(std::string_view text, platform::Butto
 }
 
 platform::AppData FakeServices::appData() const {
-    return {directory, "Kelvara", 1, 0, 0, "最简单摇号软件"};
+    return {directory, "Kelvara", 1, 0, 0, "最简单摇号软件", directoryIsProgramDirectory};
 }
 
 bool FakeServices::fileExists(const std::string& path) const {

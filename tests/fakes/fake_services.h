@@ -81,6 +81,7 @@ public:
     std::vector<std::string> printed;
     std::vector<std::string> unreadable; // paths that fail to read as if locked
     std::string directory;
+    bool directoryIsProgramDirectory = true;
     platform::LocalDateTime now{2026, 12, 7, 19, 30, 5};
     FakeRecordStore recordStore;
 

@@ -118,6 +118,7 @@ TEST(ServicesTest, AppDataComesFromTheExecutableAndTheVersion) {
     const AppData data = services.appData();
     EXPECT_EQ(QString::fromStdString(data.directory), QCoreApplication::applicationDirPath());
     EXPECT_FALSE(data.directory.ends_with('/'));
+    EXPECT_TRUE(data.isProgramDirectory); // the test's folder is writable
     EXPECT_EQ(data.title, "Kelvara");
     EXPECT_EQ(std::vector<int>({data.major, data.minor, data.revision}),
               std::vector<int>({1, 0, 0}));
