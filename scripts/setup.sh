@@ -5,9 +5,9 @@ set -euo pipefail
 
 PACKAGES=(
     g++ cmake ninja-build make pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-noto-cjk
+    fonts-noto-cjk locales libc-l10n
     xvfb xauth x11-utils xdotool imagemagick openbox
     cups-client
 )
@@ -31,3 +31,11 @@ if ((${#missing[@]} > 0)); then
     "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# The Chinese locale: system error texts follow it, and the tests run under it.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+    echo "Generating the zh_CN.UTF-8 locale"
+    "${SUDO[@]}" sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen ||
+        echo 'zh_CN.UTF-8 UTF-8' | "${SUDO[@]}" tee -a /etc/locale.gen >/dev/null
+    "${SUDO[@]}" locale-gen >/dev/null
+fi

@@ -2,11 +2,13 @@
 #include <QIcon>
 
 #include "platform/qt_services.h"
+#include "platform/qt_translations.h"
 #include "ui/main/font_substitutions.h"
 #include "ui/main/frm_main.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    kelvara::platform::installQtChineseTranslations(app);
     kelvara::ui::registerFontSubstitutions();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kelvara/kelvara.png")));
 
