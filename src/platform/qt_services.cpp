@@ -16,6 +16,7 @@
 #include <random>
 
 #include "kelvara_version.h"
+#include "platform/font_families.h"
 #include "platform/local_time_of_day.h"
 #include "platform/text_codec.h"
 #include "platform/text_reader.h"
@@ -168,13 +169,7 @@ std::string QtServices::fileSha256(const std::string& path) {
 }
 
 std::vector<std::string> QtServices::screenFonts() const {
-    const QStringList families = QFontDatabase::families();
-    std::vector<std::string> names;
-    names.reserve(static_cast<std::size_t>(families.size()));
-    for (const QString& family : families) {
-        names.push_back(family.toStdString());
-    }
-    return names;
+    return distinctFamilyNames(QFontDatabase::families());
 }
 
 void QtServices::printFile(const std::string& path) {

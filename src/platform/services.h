@@ -82,7 +82,7 @@ public:
     // The draw records, in the folder beside the candidate list.
     virtual RecordStore& records() = 0;
 
-    // Installed screen fonts, in the platform's own order.
+    // Installed screen font families, each once, in the platform's own order.
     virtual std::vector<std::string> screenFonts() const = 0;
 
     // Hands a document to the system's print operation; the outcome is not reported.
