@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, whatever the build, the program and its tests
+# Installs, from Debian's packages, whatever the build, the program, its package and its tests
 # need and the machine does not have yet. Safe to run again: installed packages are left alone.
 set -euo pipefail
 
@@ -10,6 +10,7 @@ PACKAGES=(
     fonts-noto-cjk locales libc-l10n
     xvfb xauth x11-utils xdotool imagemagick openbox
     cups-client
+    dpkg-dev file lintian desktop-file-utils appstream
 )
 
 SUDO=()

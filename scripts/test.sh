@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds twice and runs the tests through ctest:
-#   1. with CMake's default generator (Unix Makefiles), warnings as errors: every test, the
-#      windows' and the real program's under Xvfb included;
+#   1. with CMake's default generator (Unix Makefiles), Debian's flags, warnings as errors,
+#      and the Debian package made from it: every test, the windows', the real program's
+#      under Xvfb and the package's (contents, checks, the installed tree started) included;
 #   2. with Ninja, AddressSanitizer and UndefinedBehaviorSanitizer: the engine, platform,
 #      output and window tests (and the icon's drawing program is compiled).
 set -euo pipefail
@@ -9,8 +10,9 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$ROOT/scripts/setup.sh"
 
-echo "== Build with Unix Makefiles"
-"$ROOT/scripts/build.sh" "$ROOT/build-test" -G "Unix Makefiles"
+echo "== Build with Unix Makefiles, packaged"
+"$ROOT/scripts/package.sh" "$ROOT/build-test" -G "Unix Makefiles" -DBUILD_TESTING=ON \
+    -DKELVARA_BENCHMARKS=ON
 (cd "$ROOT/build-test" && ctest --output-on-failure -j 2)
 
 echo "== Build with Ninja, AddressSanitizer and UndefinedBehaviorSanitizer"

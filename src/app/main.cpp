@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "kelvara_version.h"
 #include "platform/qt_services.h"
 #include "platform/qt_translations.h"
 #include "ui/main/font_substitutions.h"
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     kelvara::platform::installQtChineseTranslations(app);
     kelvara::ui::registerFontSubstitutions();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kelvara/kelvara.png")));
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(kelvara::version::kAppId));
 
     kelvara::platform::QtServices services;
     kelvara::ui::FrmMain window(services);
