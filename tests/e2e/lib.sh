@@ -32,8 +32,13 @@ skip() {
     exit "$E2E_SKIP"
 }
 
+# Fails the test; the screen at that moment is kept at ${TMPDIR:-/tmp}/<test>-failure.png.
 fail() {
     echo "FAIL: $*" >&2
+    if [[ -n ${DISPLAY:-} ]] && command -v import >/dev/null 2>&1; then
+        local shot="${TMPDIR:-/tmp}/$(basename "$0" .sh)-failure.png"
+        import -window root "$shot" 2>/dev/null && echo "screen: $shot" >&2
+    fi
     if [[ -s $E2E_WORK/kelvara.log ]]; then
         sed 's/^/kelvara: /' "$E2E_WORK/kelvara.log" >&2
     fi

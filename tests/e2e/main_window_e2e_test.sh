@@ -31,7 +31,7 @@ toggle() { # key, side (WIDTH or HEIGHT), expected twips
     want=$(px "$3")
     xdotool key --clearmodifiers "$key"
     outer_is() { outer_geometry "$E2E_MAIN" && ((OUTER_$side == want)); }
-    wait_for 5 outer_is || fail "$key: outer $side $(eval echo \$OUTER_$side), not $want"
+    wait_for 10 outer_is || fail "$key: outer $side $(eval echo \$OUTER_$side), not $want"
     ((OUTER_X == start_x && OUTER_Y == start_y)) || fail "$key moved the window"
 }
 toggle alt+h WIDTH 9915

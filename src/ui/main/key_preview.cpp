@@ -65,7 +65,7 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
 
 bool KeyPreview::previewKey(QWidget* receiver, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    std::int16_t code = keyAscii(key->key());
+    const std::int16_t code = keyAscii(key->key());
     if (code == 0 || !isFirstReceiver(receiver)) {
         return false;
     }
