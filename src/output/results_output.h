@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,19 +11,23 @@ class Services;
 namespace kelvara::output {
 
 inline constexpr char kResultsFileName[] = "摇号结果.txt";
-inline constexpr char kSavedMessage[] = "已经保存到摇号软件目录下！文件名叫摇号结果.txt";
-inline constexpr char kSaveFailedPrefix[] = "保存失败！无法写入文件：";
+
+// Why the results file could not be written: its path and the system's reason.
+struct WriteFailure {
+    std::string path;
+    std::string reason;
+};
 
 std::string ResultsFilePath(const platform::Services& services);
 
-// Writes the results text and one CR LF to the results file, replacing it whole.
-// On failure shows why and returns false; the earlier file stays as it was.
-bool WriteResultsFile(platform::Services& services, std::string_view resultsText);
+// Writes the results text and one CR LF to the results file, replacing it whole. On
+// failure the earlier file stays as it was.
+std::optional<WriteFailure> WriteResultsFile(platform::Services& services,
+                                             std::string_view resultsText);
 
-// Cmd_Save: write, then confirm.
-void SaveResults(platform::Services& services, std::string_view resultsText);
-
-// Cmd_Print: write, then hand the file to the system's print operation.
-void PrintResults(platform::Services& services, std::string_view resultsText);
+// Writes the results file, then hands it to the system's print operation; nothing is
+// printed when the write failed.
+std::optional<WriteFailure> PrintResults(platform::Services& services,
+                                         std::string_view resultsText);
 
 } // namespace kelvara::output

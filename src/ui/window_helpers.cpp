@@ -8,6 +8,10 @@
 
 namespace kelvara::ui {
 
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QFont boldFont(const QString& family, double points) {
     QFont font(family);
     font.setPointSizeF(points);
@@ -46,7 +50,7 @@ QString versionCaption(const platform::AppData& data, std::string_view separator
         .arg(data.major)
         .arg(data.minor)
         .arg(data.revision)
-        .arg(QString::fromUtf8(separator.data(), static_cast<qsizetype>(separator.size())))
+        .arg(fromUtf8(separator))
         .arg(QString::fromStdString(data.fileDescription));
 }
 

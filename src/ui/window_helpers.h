@@ -14,6 +14,9 @@ struct AppData;
 
 namespace kelvara::ui {
 
+// UTF-8 text of the engine and the tables as a QString.
+QString fromUtf8(std::string_view text);
+
 // A bold design font of the given family and point size.
 QFont boldFont(const QString& family, double points);
 

@@ -1,112 +1,64 @@
 #!/usr/bin/env bash
-# The real program under Xvfb: initialize, start, stop, then close with two answers.
-# Usage: main_window_e2e_test.sh <path-to-kelvara> <path-to-sample-bonus.txt>
-set -u
+# The real program under a window manager: initialize, a round judged from screenshots,
+# the outer sizes of the layout buttons with a real frame, the close box and Alt+F4 each
+# cancelled, then the guarded exit.
+# Usage: main_window_e2e_test.sh <kelvara> <bonus.txt>
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+require_tools import compare
+e2e_start "${1:?path of the built kelvara}" "${2:?path of the sample bonus.txt}"
 
-kelvara_bin=$1
-sample=$2
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in Xvfb xdotool import compare; do
-    command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed"
-done
-[ -x "$kelvara_bin" ] || fail "no program at $kelvara_bin"
-[ -f "$sample" ] || fail "no sample list at $sample"
-
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-cp "$kelvara_bin" "$work/kelvara"
-cp "$sample" "$work/bonus.txt"
-
-# A display number that nobody uses.
-display=""
-for n in $(seq 91 160); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        display=$n
-        break
-    fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 100); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
-
-export LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
-(cd "$work" && exec ./kelvara) >"$work/kelvara.log" 2>&1 &
-app_pid=$!
-
-find_window() { # title regex
-    timeout 10 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
-}
-window=$(find_window '^Kelvara V1\.0\.0     -  ')
-[ -n "$window" ] || fail "the main window did not appear"
-xdotool windowfocus --sync "$window" || fail "cannot focus the main window"
-
-shoot() { import -window "$window" "$work/$1.png" || fail "screenshot $1"; }
-# Number of differing pixels of two screenshots within a region WxH+X+Y.
-differ() {
-    compare -metric AE -extract "$3" "$work/$1.png" "$work/$2.png" null: 2>&1 | cut -d' ' -f1
-}
-label_area="449x55+16+24"   # inside Lbl_Roll
-results_area="440x180+10+98" # inside Txt_Results
-
-shoot start
-xdotool key alt+i
-sleep 1
-shoot initialized
+initialize
 xdotool key Return # Start
-sleep 0.5
-for i in 1 2 3 4 5; do
-    shoot "rolling$i"
-    sleep 0.13
-done
-xdotool key Return # Stop; the listing follows
-sleep 1.5
-shoot listed
-
-[ "$(differ start initialized "$label_area")" != 0 ] || fail "Initialize left the label unchanged"
+wait_for 10 changed initialized rolling1 "$label_area" || fail "Start left the label unchanged"
 # Ten sample names cycle; two shots may catch the same one, five shots all alike may not.
 rolled=no
 for i in 2 3 4 5; do
-    [ "$(differ rolling1 "rolling$i" "$label_area")" != 0 ] && rolled=yes
+    sleep 0.13
+    shoot "rolling$i"
+    [[ $(differ rolling1 "rolling$i" "$label_area") != 0 ]] && rolled=yes
 done
-[ "$rolled" = yes ] || fail "the label does not roll"
-[ "$(differ initialized listed "$results_area")" != 0 ] || fail "no winner was listed"
+[[ $rolled == yes ]] || fail "the label does not roll"
+sleep 0.1
+xdotool key Return # Stop; the listing follows
+wait_for 10 changed initialized listed "$results_area" || fail "no winner was listed"
 
-# Close: two questions, each answered with its default Yes.
-xdotool key alt+x
-for title in '^退出$' '^确认退出$'; do
-    box=$(find_window "$title")
-    [ -n "$box" ] || fail "no question titled $title"
-    xdotool windowfocus --sync "$box" 2>/dev/null
-    xdotool key Return
-done
+# Outer sizes with the window manager's frame: each button toggles, keeping the corner.
+outer_geometry "$E2E_MAIN"
+start_x=$OUTER_X start_y=$OUTER_Y start_height=$OUTER_HEIGHT
+toggle() { # key, side (WIDTH or HEIGHT), expected twips
+    local key=$1 side=$2 want
+    want=$(px "$3")
+    xdotool key --clearmodifiers "$key"
+    outer_is() { outer_geometry "$E2E_MAIN" && ((OUTER_$side == want)); }
+    wait_for 10 outer_is || fail "$key: outer $side $(eval echo \$OUTER_$side), not $want"
+    ((OUTER_X == start_x && OUTER_Y == start_y)) || fail "$key moved the window"
+}
+toggle alt+h WIDTH 9915
+((OUTER_HEIGHT == start_height)) || fail "Alt+H changed the height"
+toggle alt+h WIDTH 7230
+toggle alt+v HEIGHT 4810
+toggle alt+v HEIGHT 6000
+echo "outer sizes OK"
 
-for _ in $(seq 100); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after Yes twice"
-wait "$app_pid"
-status=$?
-app_pid=""
-[ "$status" -eq 0 ] || fail "exit status $status"
+# The close box, answered No; then Alt+F4, answered Yes and No: the window stays.
+outer_geometry "$E2E_MAIN"
+xdotool mousemove $((OUTER_X + OUTER_WIDTH - 10)) $((OUTER_Y + 10)) click 1
+wait_window "退出" >/dev/null
+xdotool key Escape
+wait_window_gone "退出"
+window_shown "确认退出" && fail "No to the first question still asked the second"
+xdotool windowactivate --sync "$E2E_MAIN"
+xdotool key alt+F4
+wait_window "退出" >/dev/null
+xdotool key Return
+wait_window "确认退出" >/dev/null
+xdotool key Escape
+wait_window_gone "确认退出"
+window_shown "$(main_title)" || fail "the window closed after No"
+echo "close box and Alt+F4 ask twice"
+
+xdotool windowactivate --sync "$E2E_MAIN"
+xdotool key --clearmodifiers alt+x
+e2e_exit_with_yes_twice
 echo "PASS"

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "kelvara_version.h"
 #include "platform/text_lines.h"
 
 namespace kelvara::testing {
@@ -25,7 +26,9 @@ platform::Answer FakeServices::messageBox(std::string_view text, platform::Butto
 }
 
 platform::AppData FakeServices::appData() const {
-    return {directory, "Kelvara", 1, 0, 0, "最简单摇号软件", directoryIsProgramDirectory};
+    return {directory,          version::kProductName, version::kMajor,
+            version::kMinor,    version::kRevision,    version::kFileDescription,
+            directoryIsProgramDirectory};
 }
 
 bool FakeServices::fileExists(const std::string& path) const {

@@ -11,7 +11,6 @@
 #include "fakes/fake_services.h"
 
 namespace fs = std::filesystem;
-using kelvara::platform::Buttons;
 using kelvara::testing::FakeServices;
 namespace output = kelvara::output;
 
@@ -53,24 +52,21 @@ struct BytesCase {
     std::string fileBytes;
 };
 
-class SaveBytes : public ::testing::TestWithParam<BytesCase> {};
+class WriteBytes : public ::testing::TestWithParam<BytesCase> {};
 
-TEST_P(SaveBytes, WritesTheBoxAndOneLineEndThenConfirms) {
+TEST_P(WriteBytes, WritesTheBoxAndOneLineEnd) {
     ProgramDir dir;
     FakeServices services(dir.str());
 
-    output::SaveResults(services, GetParam().boxText);
+    EXPECT_FALSE(output::WriteResultsFile(services, GetParam().boxText));
 
     EXPECT_EQ(readBytes(dir.str() + "/摇号结果.txt"), GetParam().fileBytes);
-    ASSERT_EQ(services.messages.size(), 1U);
-    EXPECT_EQ(services.messages[0].text, "已经保存到摇号软件目录下！文件名叫摇号结果.txt");
-    EXPECT_EQ(services.messages[0].buttons, Buttons::Ok);
-    EXPECT_EQ(services.messages[0].title, "");
+    EXPECT_TRUE(services.messages.empty()) << "the window words the messages";
     EXPECT_TRUE(services.printed.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Output, SaveBytes,
+    Output, WriteBytes,
     ::testing::Values(
         BytesCase{"BeforeAnyDraw", kHeading, "摇号结果\r\n\r\n"},
         BytesCase{"TwoWinners", kTwoWinners, "摇号结果\r\n\r\n[1]:\t张伟明\r\n[2]:\t李建华\r\n"},
@@ -78,20 +74,19 @@ INSTANTIATE_TEST_SUITE_P(
         BytesCase{"EditedByHand", "摇号结果\r\n手写\n", "摇号结果\r\n手写\n\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Output, SavingAgainReplacesTheWholeFile) {
+TEST(Output, WritingAgainReplacesTheWholeFile) {
     ProgramDir dir;
     FakeServices services(dir.str());
     const std::string path = dir.str() + "/摇号结果.txt";
 
-    output::SaveResults(services, kTwoWinners);
+    EXPECT_FALSE(output::WriteResultsFile(services, kTwoWinners));
     const std::string later = kTwoWinners + "\r\n[3]:\t王秀英";
-    output::SaveResults(services, later);
+    EXPECT_FALSE(output::WriteResultsFile(services, later));
     EXPECT_EQ(readBytes(path), later + "\r\n");
 
     // A shorter text after a longer one leaves no tail of the old file.
-    output::SaveResults(services, kHeading);
+    EXPECT_FALSE(output::WriteResultsFile(services, kHeading));
     EXPECT_EQ(readBytes(path), kHeading + "\r\n");
-    EXPECT_EQ(services.messages.size(), 3U);
 }
 
 TEST(Output, PrintReplacesASavedFileThenAsksForPrintingSilently) {
@@ -99,9 +94,8 @@ TEST(Output, PrintReplacesASavedFileThenAsksForPrintingSilently) {
     FakeServices services(dir.str());
     const std::string path = dir.str() + "/摇号结果.txt";
 
-    output::SaveResults(services, kHeading);
-    services.messages.clear();
-    output::PrintResults(services, kTwoWinners);
+    EXPECT_FALSE(output::WriteResultsFile(services, kHeading));
+    EXPECT_FALSE(output::PrintResults(services, kTwoWinners));
 
     EXPECT_EQ(readBytes(path), kTwoWinners + "\r\n");
     EXPECT_EQ(output::ResultsFilePath(services), path);
@@ -112,7 +106,7 @@ TEST(Output, PrintReplacesASavedFileThenAsksForPrintingSilently) {
 
 // The results file cannot be written, for root as well as for anybody else.
 enum class Blocker { DirectoryOfThatName, ProgramDirIsAFile };
-enum class Action { Save, Print };
+enum class Action { Write, Print };
 
 struct FailureCase {
     const char* name;
@@ -122,7 +116,7 @@ struct FailureCase {
 
 class WriteFailure : public ::testing::TestWithParam<FailureCase> {};
 
-TEST_P(WriteFailure, SaysWhyAndNeitherConfirmsNorPrints) {
+TEST_P(WriteFailure, ReturnsThePathAndTheReasonAndPrintsNothing) {
     ProgramDir dir;
     std::string programDir = dir.str();
     if (GetParam().blocker == Blocker::DirectoryOfThatName) {
@@ -133,23 +127,16 @@ TEST_P(WriteFailure, SaysWhyAndNeitherConfirmsNorPrints) {
         std::ofstream(programDir) << "a file where the directory should be";
     }
     FakeServices services(programDir);
-    const std::string path = programDir + "/摇号结果.txt";
 
-    if (GetParam().action == Action::Save) {
-        output::SaveResults(services, kTwoWinners);
-    } else {
-        output::PrintResults(services, kTwoWinners);
-    }
+    const auto failure = GetParam().action == Action::Write
+                             ? output::WriteResultsFile(services, kTwoWinners)
+                             : output::PrintResults(services, kTwoWinners);
 
-    ASSERT_EQ(services.messages.size(), 1U);
-    const std::string& text = services.messages[0].text;
-    EXPECT_EQ(text.rfind("保存失败！无法写入文件：" + path, 0), 0U) << text;
-    EXPECT_GT(text.size(), std::string("保存失败！无法写入文件：" + path).size())
-        << "the system's reason is missing";
-    EXPECT_EQ(services.messages[0].buttons, Buttons::Ok);
-    EXPECT_EQ(services.messages[0].title, "");
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->path, programDir + "/摇号结果.txt");
+    EXPECT_FALSE(failure->reason.empty()) << "the system's reason is missing";
+    EXPECT_TRUE(services.messages.empty());
     EXPECT_TRUE(services.printed.empty());
-    EXPECT_FALSE(output::WriteResultsFile(services, kHeading));
 
     if (GetParam().blocker == Blocker::DirectoryOfThatName) {
         EXPECT_TRUE(fs::is_directory(dir.path() / "摇号结果.txt"));
@@ -161,11 +148,11 @@ TEST_P(WriteFailure, SaysWhyAndNeitherConfirmsNorPrints) {
 
 INSTANTIATE_TEST_SUITE_P(
     Output, WriteFailure,
-    ::testing::Values(FailureCase{"SaveOverDirectory", Blocker::DirectoryOfThatName, Action::Save},
-                      FailureCase{"PrintOverDirectory", Blocker::DirectoryOfThatName,
-                                  Action::Print},
-                      FailureCase{"SaveUnderFile", Blocker::ProgramDirIsAFile, Action::Save},
-                      FailureCase{"PrintUnderFile", Blocker::ProgramDirIsAFile, Action::Print}),
+    ::testing::Values(
+        FailureCase{"WriteOverDirectory", Blocker::DirectoryOfThatName, Action::Write},
+        FailureCase{"PrintOverDirectory", Blocker::DirectoryOfThatName, Action::Print},
+        FailureCase{"WriteUnderFile", Blocker::ProgramDirIsAFile, Action::Write},
+        FailureCase{"PrintUnderFile", Blocker::ProgramDirIsAFile, Action::Print}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

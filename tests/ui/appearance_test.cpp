@@ -25,6 +25,7 @@
 using kelvara::testing::kStart;
 using kelvara::testing::kStop;
 using kelvara::testing::Session;
+using kelvara::testing::typeKey;
 using kelvara::ui::FrmMain;
 using kelvara::ui::PaletteColor;
 using kelvara::ui::RollLabel;
@@ -48,17 +49,9 @@ struct Window : Session {
         return text;
     }
 
-    template <typename T = QWidget> T* get(const char* name) const {
-        T* found = control<T>(name);
-        if (found == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return found;
-    }
-
     void widen() {
         if (window->outerWidthTwips() < 9000) {
-            get<QPushButton>("Cmd_Size_H")->click();
+            control<QPushButton>("Cmd_Size_H")->click();
         }
     }
 };
@@ -152,8 +145,8 @@ void AppearanceTest::colourBarsApplyThePaletteEntryOfTheirValue() {
     QFETCH(QColor, designColour);
     Window w;
     w.widen();
-    auto* scroll = w.get<QScrollBar>(bar.toLatin1().constData());
-    const QWidget* shown = w.get(target.toLatin1().constData());
+    auto* scroll = w.control<QScrollBar>(bar.toLatin1().constData());
+    const QWidget* shown = w.control(target.toLatin1().constData());
     const auto colour = [&] {
         return roleColour(shown, QPalette::ColorRole(role));
     };
@@ -182,16 +175,16 @@ void AppearanceTest::colourBarsApplyThePaletteEntryOfTheirValue() {
 void AppearanceTest::windowColourBarChangesOnlyTheWindowAndTheOperationsBar() {
     Window w;
     w.widen();
-    auto* bar = w.get<QScrollBar>("VScroll_Color_Frame");
-    const auto* oper = w.get("Frame_Oper");
-    const QList<const QWidget*> others = {w.get("Frame_Settings"), w.get("Frame_Roll"),
-                                          w.get("Label7"), w.get("Cmd_Size_H")};
+    auto* bar = w.control<QScrollBar>("VScroll_Color_Frame");
+    const auto* oper = w.control("Frame_Oper");
+    const QList<const QWidget*> others = {w.control("Frame_Settings"), w.control("Frame_Roll"),
+                                          w.control("Label7"), w.control("Cmd_Size_H")};
     QList<QColor> before;
     for (const QWidget* other : others) {
         before << roleColour(other, QPalette::Window);
     }
-    const QColor labelBack = roleColour(w.get("Lbl_Roll"), QPalette::Window);
-    const QColor resultsBack = roleColour(w.get("Txt_Results"), QPalette::Base);
+    const QColor labelBack = roleColour(w.control("Lbl_Roll"), QPalette::Window);
+    const QColor resultsBack = roleColour(w.control("Txt_Results"), QPalette::Base);
 
     QTest::keyClick(bar, Qt::Key_Down);
     QCOMPARE(roleColour(w.window.get(), QPalette::Window), QColor(0, 0, 128));
@@ -207,8 +200,8 @@ void AppearanceTest::windowColourBarChangesOnlyTheWindowAndTheOperationsBar() {
     for (int i = 0; i < others.size(); ++i) {
         QCOMPARE(roleColour(others[i], QPalette::Window), before[i]);
     }
-    QCOMPARE(roleColour(w.get("Lbl_Roll"), QPalette::Window), labelBack);
-    QCOMPARE(roleColour(w.get("Txt_Results"), QPalette::Base), resultsBack);
+    QCOMPARE(roleColour(w.control("Lbl_Roll"), QPalette::Window), labelBack);
+    QCOMPARE(roleColour(w.control("Txt_Results"), QPalette::Base), resultsBack);
 }
 
 void AppearanceTest::fontListsChangeOneAttributeAndKeepTheRest_data() {
@@ -240,8 +233,8 @@ void AppearanceTest::fontListsChangeOneAttributeAndKeepTheRest() {
     QFETCH(bool, isSize);
     Window w;
     w.widen();
-    auto* choices = w.get<QListWidget>(list.toLatin1().constData());
-    QWidget* shown = w.get(target.toLatin1().constData());
+    auto* choices = w.control<QListWidget>(list.toLatin1().constData());
+    QWidget* shown = w.control(target.toLatin1().constData());
     const QFont design = shown->font();
 
     const auto check = [&](int chosen) {
@@ -272,8 +265,8 @@ void AppearanceTest::fontListsChangeOneAttributeAndKeepTheRest() {
 void AppearanceTest::fontListsApplyOnlyAChosenItem() {
     Window w;
     w.widen();
-    auto* sizes = w.get<QListWidget>("List_FontSize_Results");
-    auto* results = w.get("Txt_Results");
+    auto* sizes = w.control<QListWidget>("List_FontSize_Results");
+    auto* results = w.control("Txt_Results");
     QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
     QApplication::sendEvent(sizes, &focusIn);
     QCOMPARE(sizes->currentRow(), 0);
@@ -323,8 +316,8 @@ void AppearanceTest::fontLabelsExpandAndCollapseTheirList() {
     QFETCH(bool, expands);
     Window w;
     w.widen();
-    auto* caption = w.get<QLabel>(label.toLatin1().constData());
-    auto* fonts = w.get<QListWidget>(list.toLatin1().constData());
+    auto* caption = w.control<QLabel>(label.toLatin1().constData());
+    auto* fonts = w.control<QListWidget>(list.toLatin1().constData());
     const QRect captionPlace = caption->geometry();
     const QRect design = twipsRect(480, designTop, 1335, 240);
     QCOMPARE(fonts->geometry(), design);
@@ -363,8 +356,8 @@ void AppearanceTest::rollFontListDoubleClickTogglesItsHeight() {
     QFETCH(int, endHeight);
     Window w;
     w.widen();
-    auto* fonts = w.get<QListWidget>("List_Fonts_Roll");
-    auto* roll = w.get<RollLabel>("Lbl_Roll");
+    auto* fonts = w.control<QListWidget>("List_Fonts_Roll");
+    auto* roll = w.control<RollLabel>("Lbl_Roll");
     const QFont design = roll->font();
     fonts->resize(fonts->width(), startHeight);
     const QPoint place = fonts->pos();
@@ -380,8 +373,8 @@ void AppearanceTest::rollFontListDoubleClickTogglesItsHeight() {
 void AppearanceTest::doubleClicksOfFontListsAndLabelsTogether() {
     Window w;
     w.widen();
-    auto* fonts = w.get<QListWidget>("List_Fonts_Roll");
-    auto* caption = w.get<QLabel>("Lbl_Font_Roll");
+    auto* fonts = w.control<QListWidget>("List_Fonts_Roll");
+    auto* caption = w.control<QLabel>("Lbl_Font_Roll");
     doubleClick(caption);
     QCOMPARE(fonts->geometry(), twipsRect(480, 1800, 1335, 1200));
     doubleClickItem(fonts, 2);
@@ -389,35 +382,35 @@ void AppearanceTest::doubleClicksOfFontListsAndLabelsTogether() {
     doubleClick(caption);
     QCOMPARE(fonts->geometry(), twipsRect(480, 600, 1335, 1200));
 
-    auto* results = w.get<QListWidget>("List_Fonts_Results");
+    auto* results = w.control<QListWidget>("List_Fonts_Results");
     const QRect before = results->geometry();
     doubleClickItem(results, 1);
-    QCOMPARE(w.get("Txt_Results")->font().family(), results->item(1)->text());
+    QCOMPARE(w.control("Txt_Results")->font().family(), results->item(1)->text());
     QCOMPARE(results->geometry(), before);
 }
 
 void AppearanceTest::rollLabelAlignmentAndWidth() {
     Window w;
     w.widen();
-    auto* roll = w.get<RollLabel>("Lbl_Roll");
-    const int panel = w.get("Pic_Roll")->width();
+    auto* roll = w.control<RollLabel>("Lbl_Roll");
+    const int panel = w.control("Pic_Roll")->width();
     const QRect design = roll->geometry();
 
     const Qt::Alignment expected[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter};
     for (int i : {0, 1, 2, 0}) {
-        QTest::mouseClick(w.get(QStringLiteral("Opt_Align_%1").arg(i).toLatin1().constData()),
+        QTest::mouseClick(w.control(QStringLiteral("Opt_Align_%1").arg(i).toLatin1().constData()),
                           Qt::LeftButton);
         QCOMPARE(roll->alignment() & Qt::AlignHorizontal_Mask, expected[i]);
     }
 
     // Double width is already selected at start: clicking it still applies it.
-    QTest::mouseClick(w.get("Opt_Size_1"), Qt::LeftButton);
+    QTest::mouseClick(w.control("Opt_Size_1"), Qt::LeftButton);
     QCOMPARE(roll->y(), design.y());
     QCOMPARE(roll->height(), design.height());
     QVERIFY(qAbs(roll->width() - 2 * panel) <= 1);
     QVERIFY2(qAbs(roll->x() + roll->width() / 2.0 - panel / 2.0) <= 1.0, "not centred");
 
-    QTest::mouseClick(w.get("Opt_Size_0"), Qt::LeftButton);
+    QTest::mouseClick(w.control("Opt_Size_0"), Qt::LeftButton);
     QCOMPARE(roll->geometry(), QRect(0, design.y(), panel, design.height()));
 }
 
@@ -451,7 +444,7 @@ void AppearanceTest::sizeButtonsToggleAtTheirThresholds() {
     const QPoint corner = frm.pos();
     const int otherSide = horizontal ? frm.outerHeightTwips() : frm.outerWidthTwips();
 
-    w.get<QPushButton>(horizontal ? "Cmd_Size_H" : "Cmd_Size_V")->click();
+    w.control<QPushButton>(horizontal ? "Cmd_Size_H" : "Cmd_Size_V")->click();
     QCOMPARE(horizontal ? frm.outerWidthTwips() : frm.outerHeightTwips(),
              qRound(Twips::fromPixels(Twips::toPixels(endTwips))));
     QCOMPARE(horizontal ? frm.outerHeightTwips() : frm.outerWidthTwips(), otherSide);
@@ -460,38 +453,39 @@ void AppearanceTest::sizeButtonsToggleAtTheirThresholds() {
 
     const QRect client = frm.rect();
     if (horizontal) {
-        const QRect panel = w.get("Frame_Settings")->geometry();
+        const QRect panel = w.control("Frame_Settings")->geometry();
         QCOMPARE(client.contains(panel), endTwips == 9915);
     } else {
-        const QRect oper = w.get("Frame_Oper")->geometry();
+        const QRect oper = w.control("Frame_Oper")->geometry();
         // How much of the bar the short window still shows depends on the frame's metrics.
         QCOMPARE(client.contains(oper), endTwips == 6000);
         // The size buttons stay in reach either way.
-        QVERIFY(client.contains(w.get("Cmd_Size_H")->geometry()));
-        QVERIFY(client.contains(w.get("Cmd_Size_V")->geometry()));
+        QVERIFY(client.contains(w.control("Cmd_Size_H")->geometry()));
+        QVERIFY(client.contains(w.control("Cmd_Size_V")->geometry()));
     }
 }
 
 void AppearanceTest::shortWindowStillDrawsFromTheKeyboard() {
     Window w;
-    auto* start = w.get<QPushButton>("Cmd_Start");
-    w.get<QPushButton>("Cmd_Init")->click();
+    auto* start = w.control<QPushButton>("Cmd_Start");
+    w.control<QPushButton>("Cmd_Init")->click();
     QVERIFY(start->isEnabled());
-    w.get<QPushButton>("Cmd_Size_V")->click();
-    QVERIFY(!w.window->rect().contains(start->geometry().translated(w.get("Frame_Oper")->pos())));
+    w.control<QPushButton>("Cmd_Size_V")->click();
+    QVERIFY(
+        !w.window->rect().contains(start->geometry().translated(w.control("Frame_Oper")->pos())));
 
-    auto* results = w.get<QPlainTextEdit>("Txt_Results");
+    auto* results = w.control<QPlainTextEdit>("Txt_Results");
     results->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(results, Qt::Key_Return);
+    typeKey(results, Qt::Key_Return);
     QCOMPARE(start->text(), kStop);
-    QVERIFY(w.get<QTimer>("Timer1")->isActive());
-    QTest::keyClick(results, Qt::Key_Space);
+    QVERIFY(w.control<QTimer>("Timer1")->isActive());
+    typeKey(results, Qt::Key_Space);
     QCOMPARE(start->text(), kStart);
     QTRY_VERIFY(results->toPlainText().contains(QStringLiteral("[1]:")));
 
-    QTest::keyClick(results, Qt::Key_Enter);
+    typeKey(results, Qt::Key_Enter);
     QCOMPARE(start->text(), kStop);
-    QTest::keyClick(results, Qt::Key_Enter);
+    typeKey(results, Qt::Key_Enter);
     QCOMPARE(start->text(), kStart);
 }
 
@@ -501,14 +495,14 @@ void AppearanceTest::titleCheckBoxSetsTheBorderStyle() {
     Window w;
     FrmMain& frm = *w.window;
     w.widen();
-    auto* box = w.get<QCheckBox>("Check_Title");
+    auto* box = w.control<QCheckBox>("Check_Title");
     QCOMPARE(box->checkState(), Qt::PartiallyChecked);
 
-    w.get<QPushButton>("Cmd_Init")->click();
-    auto* num = w.get("Txt_Num");
+    w.control<QPushButton>("Cmd_Init")->click();
+    auto* num = w.control("Txt_Num");
     num->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(num, Qt::Key_Return);
-    QCOMPARE(w.get<QPushButton>("Cmd_Start")->text(), kStop);
+    typeKey(num, Qt::Key_Return);
+    QCOMPARE(w.control<QPushButton>("Cmd_Start")->text(), kStop);
     const QPoint corner = frm.pos();
     QSize size = frm.size();
 
@@ -521,7 +515,7 @@ void AppearanceTest::titleCheckBoxSetsTheBorderStyle() {
         QCOMPARE(frm.pos(), corner);
         QCOMPARE(frm.size(), size);
         QCOMPARE(frm.focusWidget(), focus);
-        QVERIFY(w.get<QTimer>("Timer1")->isActive());
+        QVERIFY(w.control<QTimer>("Timer1")->isActive());
     };
 
     // By mouse, which also gives the box the focus.
@@ -546,9 +540,9 @@ void AppearanceTest::titleCheckBoxSetsTheBorderStyle() {
     box->setCheckState(Qt::PartiallyChecked);
     emit box->clicked(false);
     checkWindow(false, false, num);
-    w.get<QPushButton>("Cmd_Size_V")->click();
+    w.control<QPushButton>("Cmd_Size_V")->click();
     QVERIFY(frm.minimumSize() != frm.maximumSize());
-    w.get<QPushButton>("Cmd_Size_V")->click();
+    w.control<QPushButton>("Cmd_Size_V")->click();
     QCOMPARE(frm.outerHeightTwips(), 6000);
     size = frm.size();
 
@@ -556,8 +550,8 @@ void AppearanceTest::titleCheckBoxSetsTheBorderStyle() {
     QVERIFY(box->checkState() != Qt::PartiallyChecked);
     checkWindow(box->checkState() == Qt::Unchecked, true, num);
 
-    QTest::keyClick(num, Qt::Key_Return);
-    QCOMPARE(w.get<QPushButton>("Cmd_Start")->text(), kStart);
+    typeKey(num, Qt::Key_Return);
+    QCOMPARE(w.control<QPushButton>("Cmd_Start")->text(), kStart);
 }
 
 QTEST_MAIN(AppearanceTest)

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -10,12 +11,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <QtTest>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <set>
 #include <string>
@@ -32,6 +36,7 @@ using kelvara::platform::Buttons;
 using kelvara::testing::kStart;
 using kelvara::testing::kStop;
 using kelvara::testing::Session;
+using kelvara::testing::typeKey;
 using kelvara::ui::FrmMain;
 using kelvara::ui::RollLabel;
 using kelvara::ui::Twips;
@@ -51,6 +56,35 @@ std::string sixtyNames() {
         }
     }
     return text;
+}
+
+// Times of a widget's paints, in ms since the clock was made.
+class PaintClock final : public QObject {
+public:
+    explicit PaintClock(QWidget* widget) : m_widget(widget) {
+        m_clock.start();
+        widget->installEventFilter(this);
+    }
+    ~PaintClock() override { m_widget->removeEventFilter(this); }
+    QList<qint64> times() const { return m_times; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_widget && event->type() == QEvent::Paint) {
+            m_times << m_clock.elapsed();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_widget;
+    QElapsedTimer m_clock;
+    QList<qint64> m_times;
+};
+
+std::string readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
 } // namespace
@@ -73,7 +107,16 @@ private slots:
     void wholeDrawThroughTheWindow();
     void resultsBoxShowsExactText_data();
     void resultsBoxShowsExactText();
-    void rollingPaintsAtScreenRate();
+    void rollingPaintsOncePerScreenRefresh();
+    void saveAndPrintListAStoppedRoundFirst_data();
+    void saveAndPrintListAStoppedRoundFirst();
+    void writeFailureSaysWhy_data();
+    void writeFailureSaysWhy();
+    void focusStaysInTheOperationsBar_data();
+    void focusStaysInTheOperationsBar();
+    void heldKeyActsOnce_data();
+    void heldKeyActsOnce();
+    void keysDoNothingWhileAModalWindowIsOpen();
     void cleanupTestCase() { m_shared.reset(); }
 
 private:
@@ -85,7 +128,7 @@ void FrmMainTest::startUpState() {
     QVERIFY(s.ok);
     FrmMain& w = *s.window;
 
-    QCOMPARE(w.windowTitle(), QStringLiteral("Kelvara V1.0.0     -  最简单摇号软件"));
+    QCOMPARE(w.windowTitle(), kelvara::testing::versionCaption("     -  "));
     QCOMPARE(w.palette().color(QPalette::Window), QColor(255, 0, 0));
     QCOMPARE(s.control("Frame_Oper")->palette().color(QPalette::Window), QColor(255, 0, 0));
     QVERIFY(s.control("Frame_Oper")->autoFillBackground());
@@ -126,9 +169,8 @@ void FrmMainTest::startUpState() {
     }
 
     QCOMPARE(s.control<QCheckBox>("Check_Title")->checkState(), Qt::PartiallyChecked);
-    auto* align = w.findChild<QButtonGroup*>(QStringLiteral("Opt_Align"));
-    auto* size = w.findChild<QButtonGroup*>(QStringLiteral("Opt_Size"));
-    QVERIFY(align && size);
+    auto* align = s.control<QButtonGroup>("Opt_Align");
+    auto* size = s.control<QButtonGroup>("Opt_Size");
     QCOMPARE(align->checkedId(), 2);
     QCOMPARE(size->checkedId(), 1);
     for (const char* name :
@@ -221,7 +263,6 @@ void FrmMainTest::controlGeometry() {
     QCOMPARE(s.window->size(), Twips::size(7140, 5505));
 
     auto* widget = s.control(QTest::currentDataTag());
-    QVERIFY(widget != nullptr);
     QCOMPARE(widget->parentWidget()->objectName(), container);
     QCOMPARE(widget->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
     QVERIFY(widget->isVisibleTo(s.window.get()));
@@ -266,39 +307,38 @@ void FrmMainTest::accessKeys_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("initialized");
-    QTest::newRow("Alt+I") << int(Qt::Key_I) << "Cmd_Init" << false;
-    QTest::newRow("Alt+G after Initialize") << int(Qt::Key_G) << "Cmd_Start" << true;
-    QTest::newRow("Alt+P") << int(Qt::Key_P) << "Cmd_Print" << false;
-    QTest::newRow("Alt+S") << int(Qt::Key_S) << "Cmd_Save" << false;
-    QTest::newRow("Alt+X") << int(Qt::Key_X) << "Cmd_Exit" << false;
-    QTest::newRow("Alt+H") << int(Qt::Key_H) << "Cmd_Size_H" << false;
-    QTest::newRow("Alt+V") << int(Qt::Key_V) << "Cmd_Size_V" << false;
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("Alt+I") << int(Qt::Key_I) << "Cmd_Init" << false << 1;
+    QTest::newRow("Alt+G while Start is disabled") << int(Qt::Key_G) << "Cmd_Start" << false << 0;
+    QTest::newRow("Alt+G after Initialize") << int(Qt::Key_G) << "Cmd_Start" << true << 1;
+    QTest::newRow("Alt+P") << int(Qt::Key_P) << "Cmd_Print" << false << 1;
+    QTest::newRow("Alt+S") << int(Qt::Key_S) << "Cmd_Save" << false << 1;
+    QTest::newRow("Alt+X") << int(Qt::Key_X) << "Cmd_Exit" << false << 1;
+    QTest::newRow("Alt+H") << int(Qt::Key_H) << "Cmd_Size_H" << false << 1;
+    QTest::newRow("Alt+V") << int(Qt::Key_V) << "Cmd_Size_V" << false << 1;
 }
 
 void FrmMainTest::accessKeys() {
     QFETCH(int, key);
     QFETCH(QString, button);
     QFETCH(bool, initialized);
+    QFETCH(int, clicks);
     Session s(sixtyNames());
     QVERIFY(s.ok);
     s.services.answers = {Answer::No}; // Alt+X: keep the window
-    auto* start = s.control<QPushButton>("Cmd_Start");
-    QSignalSpy startClicks(start, &QPushButton::clicked);
-
-    // A disabled button ignores its key. Access keys click after a short animation.
-    QTest::keyClick(s.window.get(), Qt::Key_G, Qt::AltModifier);
-    QTest::qWait(250);
-    QCOMPARE(startClicks.count(), 0);
-    QCOMPARE(s.startCaption(), kStart);
-
     if (initialized) {
-        QTest::mouseClick(s.control("Cmd_Init"), Qt::LeftButton);
-        QVERIFY(start->isEnabled());
+        s.click("Cmd_Init");
+        QVERIFY(s.control("Cmd_Start")->isEnabled());
     }
-    auto* target = s.control<QPushButton>(qPrintable(button));
-    QSignalSpy clicks(target, &QPushButton::clicked);
+    auto* target = s.control<QPushButton>(button);
+    QSignalSpy clicked(target, &QPushButton::clicked);
     QTest::keyClick(s.window.get(), Qt::Key(key), Qt::AltModifier);
-    QTRY_COMPARE(clicks.count(), 1);
+    if (clicks == 0) {
+        // Access keys click after a short animation.
+        QTest::qWait(250);
+        QCOMPARE(s.startCaption(), kStart);
+    }
+    QTRY_COMPARE(clicked.count(), clicks);
     QVERIFY(s.window->isVisible());
 }
 
@@ -321,16 +361,16 @@ void FrmMainTest::enterAndSpaceRunOneAction() {
     Session s(sixtyNames());
     QVERIFY(s.ok);
     QTest::mouseClick(s.control("Cmd_Init"), Qt::LeftButton);
-    auto* target = s.control(qPrintable(focus));
+    auto* target = s.control(focus);
     target->setFocus();
     QCOMPARE(QApplication::focusWidget(), target);
     const std::size_t messagesBefore = s.services.messages.size();
 
-    QTest::keyClick(target, Qt::Key(key));
+    typeKey(target, Qt::Key(key));
     QCOMPARE(s.startCaption(), kStop);
     QVERIFY(s.rolling());
 
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    typeKey(QApplication::focusWidget(), Qt::Key(key));
     QCOMPARE(s.startCaption(), kStart);
     QVERIFY(!s.rolling());
     QTRY_VERIFY(s.window->resultsText().find("[1]:\t") != std::string::npos);
@@ -501,18 +541,192 @@ void FrmMainTest::resultsBoxShowsExactText() {
     QCOMPARE(box->document()->blockCount(), paragraphs);
 }
 
-// The caption changes every millisecond; painting follows the screen, not the timer.
-void FrmMainTest::rollingPaintsAtScreenRate() {
+// The caption changes every millisecond; painting follows the screen, not the timer: no
+// two paints closer than one refresh, yet a paint at nearly every refresh.
+void FrmMainTest::rollingPaintsOncePerScreenRefresh() {
     Session s(sixtyNames());
     QVERIFY(s.ok);
-    QTest::mouseClick(s.control("Cmd_Init"), Qt::LeftButton);
-    QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
     auto* label = s.control<RollLabel>("Lbl_Roll");
-    const int before = label->paintCount();
+    const double rate = std::clamp(label->screen()->refreshRate(), 30.0, 240.0);
+    const double refreshMs = 1000.0 / rate;
+    s.click("Cmd_Init");
+    s.click("Cmd_Start");
+    PaintClock paints(label);
     QTest::qWait(1000);
-    const int paints = label->paintCount() - before;
-    QVERIFY2(paints >= 10 && paints <= 250, qPrintable(QString::number(paints)));
-    QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
+    s.click("Cmd_Start");
+
+    const QList<qint64> times = paints.times();
+    QVERIFY2(times.size() >= rate / 2 && times.size() <= rate * 1.1,
+             qPrintable(QStringLiteral("%1 paints at %2 Hz").arg(times.size()).arg(rate)));
+    for (qsizetype i = 1; i < times.size(); ++i) {
+        QVERIFY2(times[i] - times[i - 1] >= std::floor(refreshMs) - 1,
+                 qPrintable(QStringLiteral("paints %1 ms apart").arg(times[i] - times[i - 1])));
+    }
+}
+
+void FrmMainTest::saveAndPrintListAStoppedRoundFirst_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("prints");
+    QTest::newRow("Save") << "Cmd_Save"
+                          << QStringList{QStringLiteral(
+                                 "已经保存到摇号软件目录下！文件名叫摇号结果.txt")}
+                          << false;
+    QTest::newRow("Print") << "Cmd_Print" << QStringList{} << true;
+}
+
+// Pressed right after Stop, before the listing's timer ticks: the file holds the round.
+void FrmMainTest::saveAndPrintListAStoppedRoundFirst() {
+    QFETCH(QString, button);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, prints);
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    s.click("Cmd_Init");
+    s.click("Cmd_Start");
+    s.services.messages.clear();
+    s.control<QPushButton>("Cmd_Start")->click();
+    QVERIFY(s.control<QTimer>("Timer2")->isActive());
+    s.control<QPushButton>(button)->click();
+
+    const std::string saved = readFile(s.dir.filePath(QStringLiteral("摇号结果.txt")));
+    QVERIFY2(saved.find("\r\n[1]:\t") != std::string::npos, saved.c_str());
+    QCOMPARE(saved, s.window->resultsText() + "\r\n");
+    QStringList shown;
+    for (const auto& message : s.services.messages) {
+        shown << QString::fromStdString(message.text);
+    }
+    QCOMPARE(shown, messages);
+    QCOMPARE(s.services.printed.size(), prints ? 1U : 0U);
+}
+
+void FrmMainTest::writeFailureSaysWhy_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("Save") << "Cmd_Save";
+    QTest::newRow("Print") << "Cmd_Print";
+}
+
+// A directory where the results file should be: the operator learns where and why, no
+// notice of success follows and nothing is printed.
+void FrmMainTest::writeFailureSaysWhy() {
+    QFETCH(QString, button);
+    Session s;
+    QVERIFY(s.ok);
+    QVERIFY(QDir(s.dir.path()).mkdir(QStringLiteral("摇号结果.txt")));
+    s.control<QPushButton>(button)->click();
+
+    QCOMPARE(s.services.messages.size(), 1U);
+    const QString text = QString::fromStdString(s.services.messages[0].text);
+    const QString path =
+        QStringLiteral("保存失败！无法写入文件：") + s.dir.path() + QStringLiteral("/摇号结果.txt");
+    QVERIFY2(text.startsWith(path + QLatin1Char('\n')), qPrintable(text));
+    QVERIFY2(text.size() > path.size() + 1, "the system's reason is missing");
+    QCOMPARE(s.services.messages[0].buttons, Buttons::Ok);
+    QVERIFY(s.services.messages[0].title.empty());
+    QVERIFY(s.services.printed.empty());
+}
+
+void FrmMainTest::focusStaysInTheOperationsBar_data() {
+    QTest::addColumn<QString>("pressed");
+    QTest::addColumn<bool>("initializeFirst");
+    QTest::newRow("Initialize") << "Cmd_Init" << false;
+    QTest::newRow("Start") << "Cmd_Start" << true;
+}
+
+// A button that disables itself while it works keeps the focus on the window and gets it
+// back, instead of losing it to the next control, deep in the hidden settings panel.
+void FrmMainTest::focusStaysInTheOperationsBar() {
+    QFETCH(QString, pressed);
+    QFETCH(bool, initializeFirst);
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    if (initializeFirst) {
+        s.click("Cmd_Init");
+    }
+    auto* button = s.control<QPushButton>(pressed);
+    button->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), button);
+    button->click();
+    QCOMPARE(s.startCaption(), initializeFirst ? kStop : kStart);
+    QCOMPARE(QApplication::focusWidget(), s.control("Cmd_Start"));
+}
+
+void FrmMainTest::heldKeyActsOnce_data() {
+    // Key events as the window system delivers them: R for a release, P for a press, a
+    // trailing "r" where the event carries the auto-repeat flag; then the time stamp in ms.
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<int>("acts");
+    QTest::newRow("held, repeats flagged")
+        << QStringList{"P1000", "R1660r", "P1660r", "R1700r", "P1700r", "R2000"} << 1;
+    QTest::newRow("held, repeats unflagged")
+        << QStringList{"P1000", "R1660", "P1660", "R1700", "P1700", "R2000"} << 1;
+    QTest::newRow("held, repeat's halves 30 ms apart")
+        << QStringList{"P1000", "R1660", "P1690", "R1730", "P1760", "R2000"} << 1;
+    QTest::newRow("held, presses only") << QStringList{"P1000", "P1500", "P1540", "R2000"} << 1;
+    QTest::newRow("pressed twice by a person")
+        << QStringList{"P1000", "R1100", "P1250", "R1350"} << 2;
+    QTest::newRow("pressed again 50 ms after letting go")
+        << QStringList{"P1000", "R1100", "P1150", "R1250"} << 2;
+}
+
+// Start acts once per press; a second act stops the round, which lists a winner.
+void FrmMainTest::heldKeyActsOnce() {
+    QFETCH(QStringList, events);
+    QFETCH(int, acts);
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    s.click("Cmd_Init");
+    QWidget* const focus = QApplication::focusWidget();
+    for (const QString& event : events) {
+        const bool press = event.startsWith(QLatin1Char('P'));
+        const bool repeat = event.endsWith(QLatin1Char('r'));
+        const qsizetype digits = event.size() - 1 - (repeat ? 1 : 0);
+        QKeyEvent key(press ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier,
+                      QStringLiteral("\r"), repeat);
+        key.setTimestamp(event.mid(1, digits).toULongLong());
+        QApplication::sendEvent(focus, &key);
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(s.startCaption(), acts % 2 == 1 ? kStop : kStart);
+    if (acts >= 2) {
+        QTRY_VERIFY(s.window->resultsText().find("[1]:") != std::string::npos);
+    }
+    const std::string results = s.window->resultsText();
+    QCOMPARE(results.find("[1]:") != std::string::npos, acts >= 2);
+    QCOMPARE(results.find("[2]:") != std::string::npos, acts >= 4);
+}
+
+// Enter typed into the About window, or sent to the main window while the About window
+// is modal, starts nothing.
+void FrmMainTest::keysDoNothingWhileAModalWindowIsOpen() {
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    s.click("Cmd_Init");
+    bool wasModal = false;
+    QTimer::singleShot(0, s.window.get(), [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        wasModal = about != nullptr && about != s.window.get();
+        if (about == nullptr) {
+            return;
+        }
+        QWidget* aboutFocus = about->focusWidget() != nullptr ? about->focusWidget() : about;
+        typeKey(aboutFocus, Qt::Key_Return);
+        typeKey(aboutFocus, Qt::Key_Space);
+        // Straight to the main window's focus, where its keys would go. (Space would click
+        // the focused button itself, which the window system never lets happen.)
+        typeKey(s.window->focusWidget(), Qt::Key_Return);
+        about->close();
+    });
+    s.control<QPushButton>("CmdAbout")->click();
+    QVERIFY(wasModal);
+    QCOMPARE(s.startCaption(), kStart);
+    QVERIFY(!s.rolling());
+
+    // Once it is closed the keys work again.
+    s.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+    typeKey(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(s.startCaption(), kStop);
 }
 
 QTEST_MAIN(FrmMainTest)

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "fakes/fake_services.h"
+#include "support/gui_helpers.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/roll_label.h"
 
@@ -29,19 +30,19 @@ struct Session {
         window->show();
         ok = QTest::qWaitForWindowActive(window.get());
     }
+
+    // The window's object of that name; the test program ends when there is none.
     template <typename T = QWidget> T* control(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
+        return findControl<T>(*window, name);
     }
+    template <typename T = QWidget> T* control(const QString& name) const {
+        return control<T>(name.toLatin1().constData());
+    }
+
     QString rollText() const { return control<ui::RollLabel>("Lbl_Roll")->text(); }
     QString startCaption() const { return control<QPushButton>("Cmd_Start")->text(); }
     bool rolling() const { return control<QTimer>("Timer1")->isActive(); }
-    int messageCount(const char* text) const {
-        int count = 0;
-        for (const auto& message : services.messages) {
-            count += message.text == text ? 1 : 0;
-        }
-        return count;
-    }
+    void click(const char* name) const { QTest::mouseClick(control(name), Qt::LeftButton); }
 
     QTemporaryDir dir;
     FakeServices services;

@@ -12,6 +12,7 @@
 #include "kelvara_version.h"
 #include "platform/services.h"
 #include "ui/about/help_text.h"
+#include "ui/control_layout.h"
 #include "ui/twips.h"
 #include "ui/window_helpers.h"
 
@@ -26,7 +27,39 @@ QIcon noIcon() {
     return QIcon(blank);
 }
 
+// name, container, left, top, width, height, caption, tooltip; in tab order, though the
+// labels never take the focus.
+constexpr ControlPlace kFrmAboutLayout[] = {
+    {"LblVer", "FrmAbout", 120, 0, 4455, 735, "", ""},
+    {"Txt_Help", "FrmAbout", 120, 1200, 4455, 1575, "", ""},
+    {"Label2", "FrmAbout", 240, 720, 4215, 375, "", ""},
+};
+static_assert(containersComeFirst(kFrmAboutLayout, "FrmAbout"));
+
 } // namespace
+
+void FrmAbout::Ui::setupUi(QWidget& window) {
+    LayoutBuilder builder(window);
+    LblVer = builder.add<QLabel>(placeOf(kFrmAboutLayout, "LblVer"));
+    LblVer->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    LblVer->setWordWrap(true);
+    LblVer->setFont(boldFont(QStringLiteral("微软雅黑"), 14.25));
+    LblVer->setForegroundRole(QPalette::Highlight);
+
+    Txt_Help = builder.add<QPlainTextEdit>(placeOf(kFrmAboutLayout, "Txt_Help"));
+    Txt_Help->setReadOnly(true);
+    // Locked, yet the text can still be selected, copied and scrolled from the keyboard.
+    Txt_Help->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Txt_Help->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Txt_Help->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Txt_Help->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setRoleColour(Txt_Help, QPalette::Text, QColor(0, 0, 255));
+
+    Label2 = builder.add<QLabel>(placeOf(kFrmAboutLayout, "Label2"));
+    Label2->setWordWrap(true);
+    Label2->setFont(boldFont(QStringLiteral("宋体"), 9));
+    setRoleColour(Label2, QPalette::WindowText, QColor(192, 0, 0));
+}
 
 FrmAbout::FrmAbout(platform::Services& services, QWidget* parent)
     : QDialog(parent,
@@ -38,33 +71,7 @@ FrmAbout::FrmAbout(platform::Services& services, QWidget* parent)
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(Twips::size(4680, 2910));
 
-    // Created in tab order; the labels never take the focus.
-    m_lblVer = new QLabel(this);
-    m_lblVer->setObjectName(QStringLiteral("LblVer"));
-    m_lblVer->setGeometry(Twips::rect(120, 0, 4455, 735));
-    m_lblVer->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_lblVer->setWordWrap(true);
-    m_lblVer->setFont(boldFont(QStringLiteral("微软雅黑"), 14.25));
-    m_lblVer->setForegroundRole(QPalette::Highlight);
-
-    m_txtHelp = new QPlainTextEdit(this);
-    m_txtHelp->setObjectName(QStringLiteral("Txt_Help"));
-    m_txtHelp->setGeometry(Twips::rect(120, 1200, 4455, 1575));
-    m_txtHelp->setReadOnly(true);
-    // Locked, yet the text can still be selected, copied and scrolled from the keyboard.
-    m_txtHelp->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_txtHelp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_txtHelp->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setRoleColour(m_txtHelp, QPalette::Text, QColor(0, 0, 255));
-
-    m_label2 = new QLabel(this);
-    m_label2->setObjectName(QStringLiteral("Label2"));
-    m_label2->setGeometry(Twips::rect(240, 720, 4215, 375));
-    m_label2->setWordWrap(true);
-    m_label2->setFont(boldFont(QStringLiteral("宋体"), 9));
-    setRoleColour(m_label2, QPalette::WindowText, QColor(192, 0, 0));
-
+    m_ui.setupUi(*this);
     restoreDesignState();
 }
 
@@ -79,19 +86,19 @@ void FrmAbout::showEvent(QShowEvent* event) {
 }
 
 void FrmAbout::restoreDesignState() {
-    m_lblVer->setText(QStringLiteral("Kelvara  V1.0 完全 永久 免费 摇号软件"));
+    m_ui.LblVer->setText(QStringLiteral("Kelvara  V1.0 完全 永久 免费 摇号软件"));
     // The editor keeps paragraphs, not line ends: each CR LF becomes one paragraph break.
     QString help = QString::fromUtf8(kAboutHelpText);
     help.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    m_txtHelp->setPlainText(help);
-    m_txtHelp->moveCursor(QTextCursor::Start);
-    m_txtHelp->verticalScrollBar()->setValue(0);
-    m_label2->setText(QString::fromUtf8(version::kCreditLine));
-    m_txtHelp->setFocus(Qt::OtherFocusReason);
+    m_ui.Txt_Help->setPlainText(help);
+    m_ui.Txt_Help->moveCursor(QTextCursor::Start);
+    m_ui.Txt_Help->verticalScrollBar()->setValue(0);
+    m_ui.Label2->setText(QString::fromUtf8(version::kCreditLine));
+    m_ui.Txt_Help->setFocus(Qt::OtherFocusReason);
 }
 
 void FrmAbout::Form_Load() {
-    m_lblVer->setText(versionCaption(m_services.appData(), "-"));
+    m_ui.LblVer->setText(versionCaption(m_services.appData(), "-"));
 }
 
 } // namespace kelvara::ui

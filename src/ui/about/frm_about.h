@@ -25,13 +25,19 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The window's controls, by their design names.
+    struct Ui {
+        QLabel* LblVer = nullptr;
+        QPlainTextEdit* Txt_Help = nullptr;
+        QLabel* Label2 = nullptr;
+        void setupUi(QWidget& window);
+    };
+
     void restoreDesignState();
     void Form_Load();
 
     platform::Services& m_services;
-    QLabel* m_lblVer = nullptr;
-    QPlainTextEdit* m_txtHelp = nullptr;
-    QLabel* m_label2 = nullptr;
+    Ui m_ui;
 };
 
 } // namespace kelvara::ui

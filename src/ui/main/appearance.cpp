@@ -8,10 +8,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 
 #include "ui/main/frm_main.h"
+#include "ui/main/frm_main_ui.h"
 #include "ui/main/palette_color.h"
+#include "ui/main/results_box.h"
 #include "ui/main/roll_label.h"
 #include "ui/twips.h"
 #include "ui/window_helpers.h"
@@ -36,12 +39,6 @@ constexpr int kNarrowWidth = 7230;
 constexpr int kShortBelow = 5000;
 constexpr int kTallHeight = 6000;
 constexpr int kShortHeight = 4810;
-
-template <typename T> T* control(const FrmMain& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    Q_ASSERT_X(found != nullptr, "Appearance", name);
-    return found;
-}
 
 // Thresholds given in twips are compared in whole pixels, each side rounded the same way,
 // so a control set to exactly a threshold's height counts as at the threshold.
@@ -92,28 +89,10 @@ void setPointSize(QWidget* target, const QString& sizeText) {
 
 } // namespace
 
-Appearance::Appearance(FrmMain& window)
-    : QObject(&window), m_window(window), Lbl_Roll(control<RollLabel>(window, "Lbl_Roll")),
-      Txt_Results(control<QPlainTextEdit>(window, "Txt_Results")),
-      Pic_Roll(control<QWidget>(window, "Pic_Roll")),
-      Frame_Oper(control<QGroupBox>(window, "Frame_Oper")),
-      Cmd_Size_H(control<QAbstractButton>(window, "Cmd_Size_H")),
-      Cmd_Size_V(control<QAbstractButton>(window, "Cmd_Size_V")),
-      HScroll_Color_Roll(control<QScrollBar>(window, "HScroll_Color_Roll")),
-      HScroll_Color_Roll_Back(control<QScrollBar>(window, "HScroll_Color_Roll_Back")),
-      HScroll_Color_Results(control<QScrollBar>(window, "HScroll_Color_Results")),
-      HScroll_Color_Results_Back(control<QScrollBar>(window, "HScroll_Color_Results_Back")),
-      VScroll_Color_Frame(control<QScrollBar>(window, "VScroll_Color_Frame")),
-      List_Fonts_Roll(control<QListWidget>(window, "List_Fonts_Roll")),
-      List_Fonts_Results(control<QListWidget>(window, "List_Fonts_Results")),
-      List_FontSize_Roll(control<QListWidget>(window, "List_FontSize_Roll")),
-      List_FontSize_Results(control<QListWidget>(window, "List_FontSize_Results")),
-      Lbl_Font_Roll(control<QLabel>(window, "Lbl_Font_Roll")),
-      Lbl_Font_Results(control<QLabel>(window, "Lbl_Font_Results")),
-      Opt_Align(control<QButtonGroup>(window, "Opt_Align")),
-      Opt_Size(control<QButtonGroup>(window, "Opt_Size")),
-      Check_Title(control<QCheckBox>(window, "Check_Title")) {
+Appearance::Appearance(FrmMain& window, const FrmMainUi& windowUi)
+    : QObject(&window), m_window(window), m_windowUi(windowUi) {
     setObjectName(QStringLiteral("Appearance"));
+    m_ui.setupUi(window);
     connectHandlers();
 }
 
@@ -121,11 +100,11 @@ void Appearance::connectHandlers() {
     // A bar's colour applies when its value settles: an arrow, a track click, a key, or
     // the end of a thumb drag, never the positions passed during the drag.
     const std::pair<QScrollBar*, void (Appearance::*)()> bars[] = {
-        {HScroll_Color_Roll, &Appearance::HScroll_Color_Roll_Change},
-        {HScroll_Color_Roll_Back, &Appearance::HScroll_Color_Roll_Back_Change},
-        {HScroll_Color_Results, &Appearance::HScroll_Color_Results_Change},
-        {HScroll_Color_Results_Back, &Appearance::HScroll_Color_Results_Back_Change},
-        {VScroll_Color_Frame, &Appearance::VScroll_Color_Frame_Change},
+        {m_ui.HScroll_Color_Roll, &Appearance::HScroll_Color_Roll_Change},
+        {m_ui.HScroll_Color_Roll_Back, &Appearance::HScroll_Color_Roll_Back_Change},
+        {m_ui.HScroll_Color_Results, &Appearance::HScroll_Color_Results_Change},
+        {m_ui.HScroll_Color_Results_Back, &Appearance::HScroll_Color_Results_Back_Change},
+        {m_ui.VScroll_Color_Frame, &Appearance::VScroll_Color_Frame_Change},
     };
     for (const auto& [bar, handler] : bars) {
         bar->setTracking(false);
@@ -137,22 +116,22 @@ void Appearance::connectHandlers() {
         connect(bar, &QScrollBar::valueChanged, this, handler);
     }
 
-    onItemChosen(List_Fonts_Roll, &Appearance::List_Fonts_Roll_Click);
-    onItemChosen(List_Fonts_Results, &Appearance::List_Fonts_Results_Click);
-    onItemChosen(List_FontSize_Roll, &Appearance::List_FontSize_Roll_Click);
-    onItemChosen(List_FontSize_Results, &Appearance::List_FontSize_Results_Click);
-    connect(List_Fonts_Roll, &QListWidget::itemDoubleClicked, this,
+    onItemChosen(m_ui.List_Fonts_Roll, &Appearance::List_Fonts_Roll_Click);
+    onItemChosen(m_ui.List_Fonts_Results, &Appearance::List_Fonts_Results_Click);
+    onItemChosen(m_ui.List_FontSize_Roll, &Appearance::List_FontSize_Roll_Click);
+    onItemChosen(m_ui.List_FontSize_Results, &Appearance::List_FontSize_Results_Click);
+    connect(m_ui.List_Fonts_Roll, &QListWidget::itemDoubleClicked, this,
             &Appearance::List_Fonts_Roll_DblClick);
 
     // Labels raise no double-click of their own.
-    Lbl_Font_Roll->installEventFilter(this);
-    Lbl_Font_Results->installEventFilter(this);
+    m_ui.Lbl_Font_Roll->installEventFilter(this);
+    m_ui.Lbl_Font_Results->installEventFilter(this);
 
-    connect(Opt_Align, &QButtonGroup::idClicked, this, &Appearance::Opt_Align_Click);
-    connect(Opt_Size, &QButtonGroup::idClicked, this, &Appearance::Opt_Size_Click);
-    connect(Cmd_Size_H, &QAbstractButton::clicked, this, &Appearance::Cmd_Size_H_Click);
-    connect(Cmd_Size_V, &QAbstractButton::clicked, this, &Appearance::Cmd_Size_V_Click);
-    connect(Check_Title, &QAbstractButton::clicked, this, &Appearance::Check_Title_Click);
+    connect(m_ui.Opt_Align_Group, &QButtonGroup::idClicked, this, &Appearance::Opt_Align_Click);
+    connect(m_ui.Opt_Size_Group, &QButtonGroup::idClicked, this, &Appearance::Opt_Size_Click);
+    connect(m_windowUi.Cmd_Size_H, &QAbstractButton::clicked, this, &Appearance::Cmd_Size_H_Click);
+    connect(m_windowUi.Cmd_Size_V, &QAbstractButton::clicked, this, &Appearance::Cmd_Size_V_Click);
+    connect(m_ui.Check_Title, &QAbstractButton::clicked, this, &Appearance::Check_Title_Click);
 }
 
 void Appearance::onItemChosen(QListWidget* list, void (Appearance::*handler)()) {
@@ -163,11 +142,11 @@ void Appearance::onItemChosen(QListWidget* list, void (Appearance::*handler)()) 
 
 bool Appearance::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick) {
-        if (watched == Lbl_Font_Roll) {
+        if (watched == m_ui.Lbl_Font_Roll) {
             Lbl_Font_Roll_DblClick();
             return true;
         }
-        if (watched == Lbl_Font_Results) {
+        if (watched == m_ui.Lbl_Font_Results) {
             Lbl_Font_Results_DblClick();
             return true;
         }
@@ -176,71 +155,75 @@ bool Appearance::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Appearance::HScroll_Color_Roll_Change() {
-    setRoleColour(Lbl_Roll, QPalette::WindowText, PaletteColor(HScroll_Color_Roll->value()));
+    setRoleColour(m_windowUi.Lbl_Roll, QPalette::WindowText,
+                  PaletteColor(m_ui.HScroll_Color_Roll->value()));
 }
 
 void Appearance::HScroll_Color_Roll_Back_Change() {
-    setRoleColour(Lbl_Roll, QPalette::Window, PaletteColor(HScroll_Color_Roll_Back->value()));
+    setRoleColour(m_windowUi.Lbl_Roll, QPalette::Window,
+                  PaletteColor(m_ui.HScroll_Color_Roll_Back->value()));
 }
 
 void Appearance::HScroll_Color_Results_Change() {
-    setRoleColour(Txt_Results, QPalette::Text, PaletteColor(HScroll_Color_Results->value()));
+    setRoleColour(m_windowUi.Txt_Results, QPalette::Text,
+                  PaletteColor(m_ui.HScroll_Color_Results->value()));
 }
 
 void Appearance::HScroll_Color_Results_Back_Change() {
-    setRoleColour(Txt_Results, QPalette::Base, PaletteColor(HScroll_Color_Results_Back->value()));
+    setRoleColour(m_windowUi.Txt_Results, QPalette::Base,
+                  PaletteColor(m_ui.HScroll_Color_Results_Back->value()));
 }
 
 void Appearance::List_Fonts_Roll_Click() {
-    const QString family = chosenText(List_Fonts_Roll);
+    const QString family = chosenText(m_ui.List_Fonts_Roll);
     if (!family.isEmpty()) {
-        setFamily(Lbl_Roll, family);
+        setFamily(m_windowUi.Lbl_Roll, family);
     }
 }
 
 void Appearance::List_Fonts_Results_Click() {
-    const QString family = chosenText(List_Fonts_Results);
+    const QString family = chosenText(m_ui.List_Fonts_Results);
     if (!family.isEmpty()) {
-        setFamily(Txt_Results, family);
+        setFamily(m_windowUi.Txt_Results, family);
     }
 }
 
 void Appearance::List_FontSize_Roll_Click() {
-    setPointSize(Lbl_Roll, chosenText(List_FontSize_Roll));
+    setPointSize(m_windowUi.Lbl_Roll, chosenText(m_ui.List_FontSize_Roll));
 }
 
 void Appearance::List_FontSize_Results_Click() {
-    setPointSize(Txt_Results, chosenText(List_FontSize_Results));
+    setPointSize(m_windowUi.Txt_Results, chosenText(m_ui.List_FontSize_Results));
 }
 
 void Appearance::Lbl_Font_Roll_DblClick() {
-    toggleFontList(List_Fonts_Roll);
+    toggleFontList(m_ui.List_Fonts_Roll);
 }
 
 void Appearance::Lbl_Font_Results_DblClick() {
-    toggleFontList(List_Fonts_Results);
+    toggleFontList(m_ui.List_Fonts_Results);
 }
 
 // The click of the same double-click has already applied the font.
 void Appearance::List_Fonts_Roll_DblClick() {
-    const int height = above(List_Fonts_Roll->height(), kListTallAbove)
+    const int height = above(m_ui.List_Fonts_Roll->height(), kListTallAbove)
                            ? Twips::toPixels(kListFlatHeight)
                            : Twips::toPixels(kListTallHeight);
-    List_Fonts_Roll->resize(List_Fonts_Roll->width(), height);
+    m_ui.List_Fonts_Roll->resize(m_ui.List_Fonts_Roll->width(), height);
 }
 
 void Appearance::Opt_Align_Click(int index) {
     static constexpr Qt::Alignment kAlignments[] = {Qt::AlignLeft, Qt::AlignRight,
                                                     Qt::AlignHCenter};
     if (index >= 0 && index < static_cast<int>(std::size(kAlignments))) {
-        Lbl_Roll->setAlignment(kAlignments[index]);
+        m_windowUi.Lbl_Roll->setAlignment(kAlignments[index]);
     }
 }
 
 // Single width covers the panel exactly; double width overhangs it by half on each side,
 // so the label's middle half shows.
 void Appearance::Opt_Size_Click(int index) {
-    const double panel = Twips::fromPixels(Pic_Roll->width());
+    const double panel = Twips::fromPixels(m_windowUi.Pic_Roll->width());
     double left = 0;
     double width = 0;
     if (index == 0) {
@@ -252,9 +235,9 @@ void Appearance::Opt_Size_Click(int index) {
     } else {
         return;
     }
-    const QRect g = Lbl_Roll->geometry();
+    const QRect g = m_windowUi.Lbl_Roll->geometry();
     const QRect across = Twips::rect(left, 0, width, 0);
-    Lbl_Roll->setGeometry(across.x(), g.y(), across.width(), g.height());
+    m_windowUi.Lbl_Roll->setGeometry(across.x(), g.y(), across.width(), g.height());
 }
 
 void Appearance::Cmd_Size_H_Click() {
@@ -272,8 +255,8 @@ void Appearance::Cmd_Size_V_Click() {
 // The box starts grayed; once clicked it only switches between checked and unchecked.
 // Its value is the border style: unchecked 0, checked 1, grayed 2.
 void Appearance::Check_Title_Click() {
-    const Qt::CheckState value = Check_Title->checkState();
-    Check_Title->setTristate(false);
+    const Qt::CheckState value = m_ui.Check_Title->checkState();
+    m_ui.Check_Title->setTristate(false);
     switch (value) {
     case Qt::Unchecked:
         setBorderStyle(0);
@@ -288,8 +271,8 @@ void Appearance::Check_Title_Click() {
 }
 
 void Appearance::VScroll_Color_Frame_Change() {
-    setBackground(&m_window, PaletteColor(VScroll_Color_Frame->value()));
-    setBackground(Frame_Oper, m_window.palette().color(QPalette::Window));
+    setBackground(&m_window, PaletteColor(m_ui.VScroll_Color_Frame->value()));
+    setBackground(m_windowUi.Frame_Oper, m_window.palette().color(QPalette::Window));
 }
 
 // 0 none, 1 fixed single, 2 sizable: read from the window itself.

@@ -2,32 +2,27 @@
 
 #include <QObject>
 
-class QAbstractButton;
-class QButtonGroup;
-class QCheckBox;
-class QGroupBox;
-class QLabel;
+#include "ui/main/settings_panel_ui.h"
+
 class QListWidget;
-class QListWidgetItem;
-class QPlainTextEdit;
-class QScrollBar;
-class QWidget;
 
 namespace kelvara::ui {
 
 class FrmMain;
-class RollLabel;
+struct FrmMainUi;
 
-// The appearance handlers of the main window: fonts and colours of the rolling label and
-// the results box, and the layout toggles. They keep no settings of their own; every
-// decision reads the current property of the window or control. The controls are found
-// by their design names, so the window only has to create this object.
+// The appearance handlers of the main window: the settings panel, which they build, with
+// the fonts and colours of the rolling label and the results box, and the layout toggles.
+// They keep no settings of their own; every decision reads the current property of the
+// window or control.
 class Appearance final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Appearance)
 
 public:
-    explicit Appearance(FrmMain& window);
+    Appearance(FrmMain& window, const FrmMainUi& windowUi);
+
+    const SettingsPanelUi& ui() const { return m_ui; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,26 +57,8 @@ private:
     void keepResizable();
 
     FrmMain& m_window;
-    RollLabel* Lbl_Roll = nullptr;
-    QPlainTextEdit* Txt_Results = nullptr;
-    QWidget* Pic_Roll = nullptr;
-    QGroupBox* Frame_Oper = nullptr;
-    QAbstractButton* Cmd_Size_H = nullptr;
-    QAbstractButton* Cmd_Size_V = nullptr;
-    QScrollBar* HScroll_Color_Roll = nullptr;
-    QScrollBar* HScroll_Color_Roll_Back = nullptr;
-    QScrollBar* HScroll_Color_Results = nullptr;
-    QScrollBar* HScroll_Color_Results_Back = nullptr;
-    QScrollBar* VScroll_Color_Frame = nullptr;
-    QListWidget* List_Fonts_Roll = nullptr;
-    QListWidget* List_Fonts_Results = nullptr;
-    QListWidget* List_FontSize_Roll = nullptr;
-    QListWidget* List_FontSize_Results = nullptr;
-    QLabel* Lbl_Font_Roll = nullptr;
-    QLabel* Lbl_Font_Results = nullptr;
-    QButtonGroup* Opt_Align = nullptr;
-    QButtonGroup* Opt_Size = nullptr;
-    QCheckBox* Check_Title = nullptr;
+    const FrmMainUi& m_windowUi;
+    SettingsPanelUi m_ui;
 };
 
 } // namespace kelvara::ui

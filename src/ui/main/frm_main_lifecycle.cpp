@@ -1,0 +1,81 @@
+// The main window's start-up, keyboard preview and guarded shut-down.
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "platform/services.h"
+#include "ui/main/appearance.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/key_preview.h"
+#include "ui/window_helpers.h"
+
+namespace kelvara::ui {
+
+namespace {
+
+constexpr char kExitQuestion[] = "确定要关闭摇号软件吗?";
+constexpr char kExitTitle[] = "退出";
+constexpr char kConfirmQuestion[] = "请再次确认关闭吗?";
+constexpr char kConfirmTitle[] = "确认退出";
+const QColor kRed(255, 0, 0);
+
+} // namespace
+
+void FrmMain::Form_Load() {
+    setWindowTitle(versionCaption(m_services.appData(), "     -  "));
+
+    m_engine.StartUp();
+
+    setBackground(this, kRed);
+    setBackground(m_ui.Frame_Oper, kRed);
+
+    m_ui.Cmd_Start->setEnabled(false);
+
+    const SettingsPanelUi& panel = m_appearance->ui();
+    for (const std::string& name : m_services.screenFonts()) {
+        panel.List_Fonts_Roll->addItem(fromUtf8(name));
+        panel.List_Fonts_Results->addItem(fromUtf8(name));
+    }
+
+    m_keyPreview = std::make_unique<KeyPreview>(
+        *this, m_heldKeys, [this](std::int16_t KeyAscii) { Form_KeyPress(KeyAscii); });
+}
+
+void FrmMain::Form_KeyPress(std::int16_t KeyAscii) {
+    m_engine.Form_KeyPress(KeyAscii);
+}
+
+bool FrmMain::Form_Unload() {
+    using platform::Answer;
+    using platform::Buttons;
+    if (m_services.messageBox(kExitQuestion, Buttons::YesNo, std::string_view(kExitTitle)) !=
+        Answer::Yes) {
+        return false;
+    }
+    return m_services.messageBox(kConfirmQuestion, Buttons::YesNo,
+                                 std::string_view(kConfirmTitle)) == Answer::Yes;
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    // A second close request while the questions are open is ignored.
+    if (m_askingToClose) {
+        event->ignore();
+        return;
+    }
+    m_askingToClose = true;
+    const bool mayClose = Form_Unload();
+    m_askingToClose = false;
+    if (mayClose) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void FrmMain::Cmd_Exit_Click() {
+    close();
+}
+
+} // namespace kelvara::ui

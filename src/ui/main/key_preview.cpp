@@ -1,0 +1,92 @@
+#include "key_preview.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include "ui/held_key_guard.h"
+
+namespace kelvara::ui {
+
+namespace {
+
+std::int16_t keyAscii(int key) {
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Space:
+        return 32;
+    default:
+        return 0;
+    }
+}
+
+// A key event goes first to the focused control of its window and then, while nobody
+// accepts it, on to that control's parents: only its first receiver counts.
+bool isFirstReceiver(QWidget* receiver) {
+    QWidget* const window = receiver->window();
+    QWidget* const focus = window->focusWidget();
+    return receiver == (focus != nullptr ? focus : window);
+}
+
+} // namespace
+
+KeyPreview::KeyPreview(QWidget& window, HeldKeyGuard& heldKeys, Handler handler)
+    : m_window(window), m_heldKeys(heldKeys), m_handler(std::move(handler)) {
+    qApp->installEventFilter(this);
+}
+
+KeyPreview::~KeyPreview() {
+    qApp->removeEventFilter(this);
+}
+
+bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (watched->isWidgetType() && previewKey(static_cast<QWidget*>(watched), event)) {
+            return true;
+        }
+        break;
+    case QEvent::ApplicationStateChange:
+        // Keys let go of while another program has the keyboard are never seen.
+        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() !=
+            Qt::ApplicationActive) {
+            m_heldKeys.releaseAll();
+        }
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool KeyPreview::previewKey(QWidget* receiver, QEvent* event) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const std::int16_t code = keyAscii(key->key());
+    if (code == 0 || !isFirstReceiver(receiver)) {
+        return false;
+    }
+    // Every press and release counts, also those that a message box receives: a key held
+    // down when a box opens is still held when the box closes.
+    const bool acts = m_heldKeys.accept(*key);
+
+    if (receiver->window() != &m_window) {
+        return false;
+    }
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        return false;
+    }
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal != &m_window) {
+        return false;
+    }
+    if (acts) {
+        m_handler(code);
+    }
+    return qobject_cast<QAbstractButton*>(receiver) != nullptr;
+}
+
+} // namespace kelvara::ui

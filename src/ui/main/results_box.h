@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <string>
+
+namespace kelvara::ui {
+
+// The results box: read-only for the operator, and holding its text exactly as the draw
+// wrote it (CR LF, lone CR or LF and TAB inside names), which the editor's paragraphs
+// cannot. The box shows a rendering of the exact text, brought up to date once the
+// handler that changed it has ended.
+class ResultsBox final : public QPlainTextEdit {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ResultsBox)
+
+public:
+    explicit ResultsBox(QWidget* parent);
+
+    const std::string& exactText() const { return m_exact; }
+    void setExactText(std::string text);
+    void moveCaretToEnd();
+
+private:
+    void scheduleSync();
+    void sync();
+
+    std::string m_exact;
+    std::string m_shown;
+    bool m_caretToEnd = false;
+    QTimer m_sync;
+};
+
+} // namespace kelvara::ui

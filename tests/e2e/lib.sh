@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# Shared by the end-to-end tests: the real program in a scratch folder, on a private X
+# server with a window manager (openbox, as on a desktop), driven by xdotool. A test
+# sources this file, calls e2e_start with the program and the sample list, and waits for
+# windows and files to appear instead of sleeping. A missing tool skips the test (77).
+
+set -euo pipefail
+
+readonly E2E_SKIP=77
+# The built version's names, from the build (see tests/CMakeLists.txt).
+readonly E2E_PRODUCT=${KELVARA_E2E_PRODUCT:-Kelvara}
+readonly E2E_VERSION=${KELVARA_E2E_VERSION:?the build passes the version}
+
+E2E_WORK=$(mktemp -d)
+E2E_XVFB=
+E2E_WM=
+E2E_APP=
+E2E_MAIN=
+
+e2e_cleanup() {
+    local pid
+    for pid in "$E2E_APP" "$E2E_WM" "$E2E_XVFB"; do
+        [[ -n $pid ]] && kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$E2E_WORK"
+}
+trap e2e_cleanup EXIT
+
+skip() {
+    echo "SKIP: $*"
+    exit "$E2E_SKIP"
+}
+
+# Fails the test; the screen at that moment is kept at ${TMPDIR:-/tmp}/<test>-failure.png.
+fail() {
+    echo "FAIL: $*" >&2
+    if [[ -n ${DISPLAY:-} ]] && command -v import >/dev/null 2>&1; then
+        local shot="${TMPDIR:-/tmp}/$(basename "$0" .sh)-failure.png"
+        import -window root "$shot" 2>/dev/null && echo "screen: $shot" >&2
+    fi
+    if [[ -s $E2E_WORK/kelvara.log ]]; then
+        sed 's/^/kelvara: /' "$E2E_WORK/kelvara.log" >&2
+    fi
+    exit 1
+}
+
+require_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
+    done
+}
+
+# Polls a command for up to $1 seconds.
+wait_for() {
+    local seconds=$1
+    shift
+    local end=$((SECONDS + seconds))
+    until "$@"; do
+        ((SECONDS < end)) || return 1
+        sleep 0.1
+    done
+}
+
+# The program's visible window whose title is exactly $1. (xdotool's name patterns are
+# unreliable with Chinese titles, so titles are compared here.)
+window_titled() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$E2E_APP" 2>/dev/null); do
+        if [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]]; then
+            echo "$id"
+            return 0
+        fi
+    done
+    return 1
+}
+window_shown() { window_titled "$1" >/dev/null; }
+window_gone() { ! window_shown "$1"; }
+
+# Waits up to 10 s for the window titled $1 and gives it the keyboard; prints its id.
+wait_window() {
+    wait_for 10 window_shown "$1" || fail "no window titled '$1'"
+    local id
+    id=$(window_titled "$1")
+    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+    echo "$id"
+}
+
+wait_window_gone() {
+    wait_for 10 window_gone "$1" || fail "the window titled '$1' stayed open"
+}
+
+# The window's outer size and place with the window manager's frame: sets OUTER_X,
+# OUTER_Y, OUTER_WIDTH, OUTER_HEIGHT.
+# (xwininfo, as xdotool counts the frame's offset twice in a reparented window's place.)
+outer_geometry() {
+    local info x y width height left right top bottom
+    info=$(xwininfo -id "$1") || return 1
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    width=$(sed -n 's/^ *Width: *//p' <<<"$info")
+    height=$(sed -n 's/^ *Height: *//p' <<<"$info")
+    read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS |
+        sed -n 's/.*= *//p' | tr -d ',')
+    OUTER_X=$((x - ${left:-0}))
+    OUTER_Y=$((y - ${top:-0}))
+    OUTER_WIDTH=$((width + ${left:-0} + ${right:-0}))
+    OUTER_HEIGHT=$((height + ${top:-0} + ${bottom:-0}))
+}
+
+# Twips to pixels on the server's 96 DPI.
+px() { echo $((($1 + 7) / 15)); }
+
+# Screenshots of the main window, compared within a region WxH+X+Y (needs import and
+# compare): differ prints the number of differing pixels; changed takes a new shot $2 and
+# is true once it differs from $1 within region $3.
+shoot() { import -window "$E2E_MAIN" "$E2E_WORK/$1.png" || fail "screenshot $1"; }
+differ() {
+    compare -metric AE -extract "$3" "$E2E_WORK/$1.png" "$E2E_WORK/$2.png" null: 2>&1 |
+        cut -d' ' -f1
+}
+changed() { shoot "$2" && [[ $(differ "$1" "$2" "$3") != 0 ]]; }
+readonly label_area="449x55+16+24"    # inside Lbl_Roll
+readonly results_area="440x180+10+98" # inside Txt_Results
+
+# Initialize, and wait until the rolling label shows the count.
+initialize() {
+    shoot before-initialize
+    xdotool key --clearmodifiers alt+i
+    wait_for 10 changed before-initialize initialized "$label_area" ||
+        fail "Initialize left the label unchanged"
+}
+
+main_title() { echo "$E2E_PRODUCT V$E2E_VERSION     -  最简单摇号软件"; }
+
+# Starts the display, the window manager and the program over a copy of the list, and
+# waits for the main window; sets E2E_MAIN.
+e2e_start() {
+    local program=$1 bonus=$2
+    require_tools Xvfb openbox xdotool xprop xwininfo
+    [[ -x $program ]] || fail "no program at $program"
+    [[ -f $bonus ]] || fail "no sample list at $bonus"
+    cp "$program" "$E2E_WORK/kelvara"
+    cp "$bonus" "$E2E_WORK/bonus.txt"
+
+    # A free display, chosen by the server itself.
+    exec 3>"$E2E_WORK/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >"$E2E_WORK/xvfb.log" 2>&1 &
+    E2E_XVFB=$!
+    exec 3>&-
+    wait_for 10 test -s "$E2E_WORK/display" || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$E2E_WORK/display")"
+
+    XDG_CONFIG_HOME=$E2E_WORK XDG_CACHE_HOME=$E2E_WORK openbox --sm-disable \
+        >"$E2E_WORK/openbox.log" 2>&1 &
+    E2E_WM=$!
+    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    wait_for 10 wm_running || fail "openbox did not start"
+
+    export LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
+    unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+    (cd "$E2E_WORK" && exec ./kelvara) >"$E2E_WORK/kelvara.log" 2>&1 &
+    E2E_APP=$!
+    E2E_MAIN=$(wait_window "$(main_title)")
+}
+
+# Answers the two exit questions with Yes and waits for the program to end with status 0.
+e2e_exit_with_yes_twice() {
+    wait_window "退出" >/dev/null
+    xdotool key Return
+    wait_window_gone "退出"
+    wait_window "确认退出" >/dev/null
+    xdotool key Return
+    wait_for 15 eval '! kill -0 "$E2E_APP" 2>/dev/null' || fail "the program did not end"
+    local status=0
+    wait "$E2E_APP" || status=$?
+    E2E_APP=
+    ((status == 0)) || fail "exit status $status"
+}

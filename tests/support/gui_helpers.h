@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QtTest>
+
+#include "kelvara_version.h"
+#include "ui/held_key_guard.h"
+
+namespace kelvara::testing {
+
+// The object of that name under root; a missing one ends the test program with its name,
+// rather than letting the test go on with nothing.
+template <typename T = QWidget> T* findControl(const QObject& root, const char* name) {
+    T* found = root.findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) {
+        qFatal("%s has no %s named %s", qPrintable(root.objectName()),
+               T::staticMetaObject.className(), name);
+    }
+    return found;
+}
+
+// "<title> V<major>.<minor>.<revision><separator><description>" of the built version.
+inline QString versionCaption(const char* separator) {
+    return QStringLiteral("%1 V%2.%3.%4%5%6")
+        .arg(QString::fromUtf8(version::kProductName))
+        .arg(version::kMajor)
+        .arg(version::kMinor)
+        .arg(version::kRevision)
+        .arg(QString::fromUtf8(separator))
+        .arg(QString::fromUtf8(version::kFileDescription));
+}
+
+// A key typed as a person types it: let go of the last key a moment ago, then pressed and
+// released, so that it is never taken for a held key's repeat.
+inline void typeKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::qWait(static_cast<int>(ui::HeldKeyGuard::kRepeatGap.count()) + 10);
+    QTest::keyClick(widget, key, modifiers);
+}
+
+} // namespace kelvara::testing

@@ -1,0 +1,87 @@
+#include <QKeyEvent>
+#include <QtTest>
+
+#include "ui/held_key_guard.h"
+
+using kelvara::ui::HeldKeyGuard;
+using Milliseconds = HeldKeyGuard::Milliseconds;
+
+class HeldKeyGuardTest final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void actsOncePerPress_data();
+    void actsOncePerPress();
+    void forgetsHeldKeysWhenTheKeyboardIsLost();
+};
+
+void HeldKeyGuardTest::actsOncePerPress_data() {
+    // One event a word: P press or R release, then its time in ms as the window system's
+    // time stamp, or after "~" as the clock's reading for an event without a stamp; Return
+    // unless a key is named. "acts" has a digit per event: 1 where a press acts.
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("acts");
+    QTest::newRow("a press acts") << QStringList{"P1000"} << "1";
+    QTest::newRow("held, presses without releases")
+        << QStringList{"P1000", "P1500", "P1540"} << "100";
+    QTest::newRow("held, repeat pairs with one stamp")
+        << QStringList{"P1000", "R1660", "P1660", "R1700", "P1700", "R1800"} << "100000";
+    QTest::newRow("held, a pair's press at the repeat gap")
+        << QStringList{"P1000", "R1660", "P1700"} << "100";
+    QTest::newRow("pressed again just after the repeat gap")
+        << QStringList{"P1000", "R1100", "P1141"} << "101";
+    QTest::newRow("pressed twice by a person")
+        << QStringList{"P1000", "R1100", "P1250", "R1350", "P1500"} << "10101";
+    QTest::newRow("no stamps: a pair within the gap on the clock")
+        << QStringList{"P~1000", "R~1660", "P~1690"} << "100";
+    QTest::newRow("no stamps: pressed twice by a person")
+        << QStringList{"P~1000", "R~1100", "P~1300"} << "101";
+    // Stamps and clock readings are never compared with each other.
+    QTest::newRow("the release without a stamp")
+        << QStringList{"P1000", "R~1100", "P~1120"} << "100";
+    QTest::newRow("a stamp that went back") << QStringList{"P4000", "R5000", "P10"} << "101";
+    QTest::newRow("other keys are their own")
+        << QStringList{"P1000", "P1010 Space", "P1020 Enter", "P1030"} << "1110";
+    QTest::newRow("a release of another key lets none go")
+        << QStringList{"P1000", "R1100 Space", "P1300"} << "100";
+}
+
+void HeldKeyGuardTest::actsOncePerPress() {
+    QFETCH(QStringList, events);
+    QFETCH(QString, acts);
+    Milliseconds now{0};
+    HeldKeyGuard guard([&now] { return now; });
+
+    QString acted;
+    for (const QString& event : events) {
+        const QStringList words = event.split(QLatin1Char(' '));
+        const bool press = words[0].startsWith(QLatin1Char('P'));
+        const bool stamped = words[0].at(1) != QLatin1Char('~');
+        const quint64 time = words[0].mid(stamped ? 1 : 2).toULongLong();
+        Qt::Key key = Qt::Key_Return;
+        if (words.size() > 1) {
+            key = words[1] == QLatin1String("Space") ? Qt::Key_Space : Qt::Key_Enter;
+        }
+        now = Milliseconds(time);
+        QKeyEvent keyEvent(press ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier);
+        keyEvent.setTimestamp(stamped ? time : 0);
+        acted += guard.accept(keyEvent) ? QLatin1Char('1') : QLatin1Char('0');
+    }
+    QCOMPARE(acted, acts);
+}
+
+// Released while another program had the keyboard: the next press acts.
+void HeldKeyGuardTest::forgetsHeldKeysWhenTheKeyboardIsLost() {
+    HeldKeyGuard guard([] { return Milliseconds(0); });
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    press.setTimestamp(1000);
+    QVERIFY(guard.accept(press));
+    press.setTimestamp(5000);
+    QVERIFY(!guard.accept(press));
+    guard.releaseAll();
+    press.setTimestamp(9000);
+    QVERIFY(guard.accept(press));
+}
+
+QTEST_MAIN(HeldKeyGuardTest)
+#include "held_key_guard_test.moc"
