@@ -185,8 +185,11 @@ void DrawRecorder::AddRound(std::span<const ListedWinner> winners) {
                        Now() + "，" + std::to_string(winners.size()) + "人";
     text += kCrLf;
     for (const ListedWinner& winner : winners) {
-        text +=
-            "[" + std::to_string(winner.number) + "]:\t第" + std::to_string(winner.line) + "行\t";
+        text += '[';
+        text += std::to_string(winner.number);
+        text += "]:\t第";
+        text += std::to_string(winner.line);
+        text += "行\t";
         text += winner.name;
         text += kCrLf;
     }
