@@ -83,7 +83,9 @@ wait_window() {
     wait_for 10 window_shown "$1" || fail "no window titled '$1'"
     local id
     id=$(window_titled "$1")
-    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+    # A modal box that opens meanwhile takes the activation, so the wait is bounded.
+    timeout 3 xdotool windowactivate --sync "$id" 2>/dev/null ||
+        timeout 3 xdotool windowfocus --sync "$id" 2>/dev/null || true
     echo "$id"
 }
 
@@ -160,9 +162,28 @@ e2e_start() {
 
     export LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
     unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
-    (cd "$E2E_WORK" && exec ./kelvara) >"$E2E_WORK/kelvara.log" 2>&1 &
+    e2e_launch
+    e2e_focus_main
+}
+
+e2e_focus_main() {
+    timeout 3 xdotool windowactivate --sync "$E2E_MAIN" 2>/dev/null || true
+}
+
+# Starts the program (again) in the scratch folder and waits for its main window; sets
+# E2E_APP and E2E_MAIN.
+e2e_launch() {
+    (cd "$E2E_WORK" && exec ./kelvara) >>"$E2E_WORK/kelvara.log" 2>&1 &
     E2E_APP=$!
-    E2E_MAIN=$(wait_window "$(main_title)")
+    wait_for 10 window_shown "$(main_title)" || fail "the main window did not appear"
+    E2E_MAIN=$(window_titled "$(main_title)")
+}
+
+# Ends the program at once, as a crash or a power cut would: no question, nothing saved.
+e2e_kill() {
+    kill -9 "$E2E_APP"
+    wait "$E2E_APP" 2>/dev/null || true
+    E2E_APP=
 }
 
 # Answers the two exit questions with Yes and waits for the program to end with status 0.

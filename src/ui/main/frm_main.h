@@ -11,6 +11,7 @@
 #include "ui/main/frm_main_ui.h"
 
 class QCloseEvent;
+class QShowEvent;
 
 namespace kelvara::platform {
 class Services;
@@ -57,6 +58,7 @@ public:
     void moveResultsCaretToEnd() override;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
@@ -90,6 +92,7 @@ private:
     HeldKeyGuard m_heldKeys;
     std::unique_ptr<KeyPreview> m_keyPreview;
     bool m_askingToClose = false;
+    bool m_shownBefore = false;
     // Where the focus returns once a control that lost it by being disabled is usable.
     QWidget* m_focusAfterEnable = nullptr;
     FrmAbout* m_about = nullptr;

@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
 
 #include "platform/services.h"
 #include "ui/main/appearance.h"
@@ -58,6 +60,15 @@ bool FrmMain::Form_Unload() {
                                  std::string_view(kConfirmTitle)) == Answer::Yes;
 }
 
+void FrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        // Asked once the window is on the screen, so the question has it behind it.
+        QTimer::singleShot(0, this, [this] { m_engine.OfferToContinue(); });
+    }
+}
+
 void FrmMain::closeEvent(QCloseEvent* event) {
     // A second close request while the questions are open is ignored.
     if (m_askingToClose) {
@@ -68,6 +79,7 @@ void FrmMain::closeEvent(QCloseEvent* event) {
     const bool mayClose = Form_Unload();
     m_askingToClose = false;
     if (mayClose) {
+        m_engine.EndRun();
         event->accept();
     } else {
         event->ignore();
