@@ -8,23 +8,27 @@ std::string ResultsFilePath(const platform::Services& services) {
     return platform::appFilePath(services, kResultsFileName);
 }
 
-std::optional<WriteFailure> WriteResultsFile(platform::Services& services,
-                                             std::string_view resultsText) {
+std::optional<OutputFailure> WriteResultsFile(platform::Services& services,
+                                              std::string_view resultsText) {
     const std::string path = ResultsFilePath(services);
     platform::WriteResult result = services.writeTextFile(path, resultsText);
     if (result.ok) {
         return std::nullopt;
     }
-    return WriteFailure{path, std::move(result.error)};
+    return OutputFailure{OutputFailure::Step::Write, path, std::move(result.error)};
 }
 
-std::optional<WriteFailure> PrintResults(platform::Services& services,
-                                         std::string_view resultsText) {
-    auto failure = WriteResultsFile(services, resultsText);
-    if (!failure) {
-        services.printFile(ResultsFilePath(services));
+std::optional<OutputFailure> PrintResults(platform::Services& services,
+                                          std::string_view resultsText) {
+    if (auto failure = WriteResultsFile(services, resultsText)) {
+        return failure;
     }
-    return failure;
+    const std::string path = ResultsFilePath(services);
+    platform::PrintResult printed = services.printFile(path);
+    if (printed.ok) {
+        return std::nullopt;
+    }
+    return OutputFailure{OutputFailure::Step::Print, path, std::move(printed.error)};
 }
 
 } // namespace kelvara::output

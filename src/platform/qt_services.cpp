@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMessageBox>
 #include <QProcess>
@@ -41,6 +42,45 @@ void clearButtonIcons(QMessageBox& box) {
 QString toQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+#ifndef Q_OS_WIN
+// How long the print command may take to accept the document before the window goes on
+// without waiting for its answer.
+constexpr int kPrintCommandWaitMs = 5000;
+
+// Runs the print command on the document and waits (briefly) for it to accept it. A command
+// that cannot start, or ends with an error, fails with its own message when it gives one.
+PrintResult runPrintCommand(const QString& program, const QString& document) {
+    auto* command = new QProcess;
+    command->start(program, {document});
+    if (!command->waitForStarted(kPrintCommandWaitMs)) {
+        const std::string reason = QString(program + u'：' + command->errorString()).toStdString();
+        delete command;
+        return {false, reason};
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool finished = command->waitForFinished(kPrintCommandWaitMs);
+    QGuiApplication::restoreOverrideCursor();
+    if (!finished) {
+        // Still busy: the document is with it; it cleans up after itself when it ends.
+        QObject::connect(command, &QProcess::finished, command, &QObject::deleteLater);
+        return {};
+    }
+    const QString said =
+        QString::fromLocal8Bit(command->readAllStandardError() + command->readAllStandardOutput())
+            .trimmed();
+    const bool failed = command->exitStatus() != QProcess::NormalExit || command->exitCode() != 0;
+    const int exitCode = command->exitCode();
+    delete command;
+    if (!failed) {
+        return {};
+    }
+    if (!said.isEmpty()) {
+        return {false, said.toStdString()};
+    }
+    return {false, QStringLiteral("%1 返回错误代码 %2").arg(program).arg(exitCode).toStdString()};
+}
+#endif
 
 std::uint64_t runSecret() {
     std::random_device device;
@@ -172,14 +212,25 @@ std::vector<std::string> QtServices::screenFonts() const {
     return distinctFamilyNames(QFontDatabase::families());
 }
 
-void QtServices::printFile(const std::string& path) {
+PrintResult QtServices::printFile(const std::string& path) {
 #ifdef Q_OS_WIN
-    const HWND owner = m_mainWindow ? reinterpret_cast<HWND>(m_mainWindow->winId()) : nullptr;
     const std::wstring file = QString::fromStdString(path).toStdWString();
-    ShellExecuteW(owner, L"print", file.c_str(), L"", L"", 0);
+    SHELLEXECUTEINFOW request{};
+    request.cbSize = sizeof request;
+    // The shell shows no error box of its own: the window says what went wrong.
+    request.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    request.hwnd = m_mainWindow ? reinterpret_cast<HWND>(m_mainWindow->winId()) : nullptr;
+    request.lpVerb = L"print";
+    request.lpFile = file.c_str();
+    request.lpParameters = L"";
+    request.lpDirectory = L"";
+    request.nShow = SW_HIDE;
+    if (!ShellExecuteExW(&request)) {
+        return {false, qt_error_string(static_cast<int>(GetLastError())).toStdString()};
+    }
+    return {};
 #else
-    // Handed to the print spooler; like the shell's print verb, the outcome is not awaited.
-    QProcess::startDetached(QStringLiteral("lp"), {QString::fromStdString(path)});
+    return runPrintCommand(QStringLiteral("lp"), QString::fromStdString(path));
 #endif
 }
 

@@ -30,7 +30,7 @@ public:
     std::string fileSha256(const std::string& path) override;
     RecordStore& records() override { return m_records; }
     std::vector<std::string> screenFonts() const override;
-    void printFile(const std::string& path) override;
+    PrintResult printFile(const std::string& path) override;
 
     // The window that owns message boxes and print requests.
     void setMainWindow(QWidget* window) { m_mainWindow = window; }

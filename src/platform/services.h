@@ -47,6 +47,11 @@ struct WriteResult {
     std::string error; // the system's reason when !ok
 };
 
+struct PrintResult {
+    bool ok = true;
+    std::string error; // the print command's own words, or the system's reason
+};
+
 // Receives one line of a text file, without its terminator; returns false to stop reading.
 using LineSink = std::function<bool(std::string_view line)>;
 
@@ -85,8 +90,9 @@ public:
     // Installed screen font families, each once, in the platform's own order.
     virtual std::vector<std::string> screenFonts() const = 0;
 
-    // Hands a document to the system's print operation; the outcome is not reported.
-    virtual void printFile(const std::string& path) = 0;
+    // Hands a document to the system's print operation. Fails when the operation cannot
+    // start or reports an error at once; the printing itself is not awaited.
+    virtual PrintResult printFile(const std::string& path) = 0;
 };
 
 // Path of a file in the data folder.

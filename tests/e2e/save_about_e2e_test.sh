@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real program under a window manager: one round, Save and the bytes of the results
-# file, then the About window (widened window, CmdAbout clicked), a screenshot, and the
+# file, Print without a printer, then the About window (widened window, CmdAbout clicked), a screenshot, and the
 # guarded exit.
 # Usage: save_about_e2e_test.sh <kelvara> <bonus.txt>
 # The screenshot is kept at $KELVARA_E2E_SHOT (default: $TMPDIR/kelvara-save-about.png).
@@ -27,6 +27,19 @@ cmp "$E2E_WORK/expected" "$results" || fail "unexpected bytes: $(od -c "$results
 echo "results file OK: [1] $name"
 xdotool key Return
 wait_window_gone "$E2E_PRODUCT"
+
+# Print where no printer is set up: the file is written and the operator is told that
+# nothing was printed (lp's own words), instead of waiting for a page that never comes.
+if command -v lp >/dev/null 2>&1 && ! lpstat -d 2>/dev/null | grep -q 'destination:'; then
+    rm -f "$results"
+    xdotool windowactivate --sync "$E2E_MAIN"
+    xdotool key --clearmodifiers alt+p
+    wait_window "$E2E_PRODUCT" >/dev/null
+    [[ -f $results ]] || fail "Print did not write the results file"
+    xdotool key Return
+    wait_window_gone "$E2E_PRODUCT"
+    echo "print without a printer: reported"
+fi
 
 # Widen the window to uncover the settings panel, then click CmdAbout (2160, 4440, 255,
 # 735 inside Frame_Settings at 7200, 120).

@@ -71,7 +71,11 @@ public:
     std::string fileSha256(const std::string& path) override;
     platform::RecordStore& records() override { return recordStore; }
     std::vector<std::string> screenFonts() const override { return fonts; }
-    void printFile(const std::string& path) override { printed.push_back(path); }
+    platform::PrintResult printFile(const std::string& path) override {
+        printed.push_back(path);
+        return printFailure.empty() ? platform::PrintResult{}
+                                    : platform::PrintResult{false, printFailure};
+    }
 
     void setRandom(std::unique_ptr<platform::RandomSource> random) { m_random = std::move(random); }
 
@@ -79,6 +83,7 @@ public:
     std::deque<platform::Answer> answers; // scripted; Yes (or Ok) when empty
     std::vector<std::string> fonts{"宋体", "黑体", "微软雅黑"};
     std::vector<std::string> printed;
+    std::string printFailure;            // when set, the print operation refuses with this reason
     std::vector<std::string> unreadable; // paths that fail to read as if locked
     std::string directory;
     bool directoryIsProgramDirectory = true;

@@ -104,6 +104,19 @@ TEST(Output, PrintReplacesASavedFileThenAsksForPrintingSilently) {
     EXPECT_TRUE(services.messages.empty());
 }
 
+// No printer: the print operation refuses the file, which stays written.
+TEST(Output, APrintThatFailsSaysWhyAndKeepsTheFile) {
+    ProgramDir dir;
+    FakeServices services(dir.str());
+    services.printFailure = "lp: Error - No default destination.";
+    const auto failure = output::PrintResults(services, kTwoWinners);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->step, output::OutputFailure::Step::Print);
+    EXPECT_EQ(failure->reason, "lp: Error - No default destination.");
+    EXPECT_EQ(readBytes(dir.str() + "/摇号结果.txt"), kTwoWinners + "\r\n");
+    EXPECT_EQ(services.printed.size(), 1U);
+}
+
 // The results file cannot be written, for root as well as for anybody else.
 enum class Blocker { DirectoryOfThatName, ProgramDirIsAFile };
 enum class Action { Write, Print };
@@ -133,6 +146,7 @@ TEST_P(WriteFailure, ReturnsThePathAndTheReasonAndPrintsNothing) {
                              : output::PrintResults(services, kTwoWinners);
 
     ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->step, output::OutputFailure::Step::Write);
     EXPECT_EQ(failure->path, programDir + "/摇号结果.txt");
     EXPECT_FALSE(failure->reason.empty()) << "the system's reason is missing";
     EXPECT_TRUE(services.messages.empty());

@@ -141,33 +141,48 @@ TEST(ServicesTest, OnlyVisibleRegularFilesExist) {
 }
 
 #ifndef Q_OS_WIN
-TEST(ServicesTest, PrintHandsTheFileToLpWithoutWaiting) {
-    QTemporaryDir dir;
-    const QString record = dir.filePath("lp-arguments");
-    QFile script(dir.filePath("lp"));
-    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nsleep 1\nprintf '%s\\n' \"$@\" > '" + record.toUtf8() + ".part'\n" +
-                 "mv '" + record.toUtf8() + ".part' '" + record.toUtf8() + "'\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", dir.path().toUtf8() + ":" + savedPath);
+// The print command is `lp`, found on PATH: a script stands in for it here.
+TEST(ServicesTest, PrintHandsTheFileToLpAndReportsItsFailure) {
+    const struct {
+        const char* name;
+        const char* script; // empty: no lp at all
+        bool ok;
+        const char* reason;
+    } rows[] = {
+        {"accepted", "printf '%s\\n' \"$@\" > \"$0.arguments\"\nexit 0\n", true, ""},
+        {"no printer", "echo 'lp: Error - No default destination.' >&2\nexit 1\n", false,
+         "lp: Error - No default destination."},
+        {"fails silently", "exit 3\n", false, "lp 返回错误代码 3"},
+        {"missing", "", false, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        if (*row.script != '\0') {
+            QFile script(dir.filePath(QStringLiteral("lp")));
+            ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+            script.write(QByteArray("#!/bin/sh\n") + row.script);
+            script.close();
+            script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", dir.path().toUtf8());
+        QtServices services;
+        const std::string document = dir.filePath(QStringLiteral("摇号结果 1.txt")).toStdString();
+        const PrintResult result = services.printFile(document);
+        qputenv("PATH", savedPath);
 
-    QtServices services;
-    const std::string document = dir.filePath("摇号结果 1.txt").toStdString();
-    QElapsedTimer timer;
-    timer.start();
-    services.printFile(document);
-    // The script sleeps a second; the call must not.
-    EXPECT_LT(timer.elapsed(), 900);
-    qputenv("PATH", savedPath);
-
-    const QDeadlineTimer deadline(10'000);
-    while (!QFile::exists(record) && !deadline.hasExpired()) {
-        QThread::msleep(20);
+        EXPECT_EQ(result.ok, row.ok);
+        if (row.reason != nullptr) {
+            EXPECT_EQ(result.error, row.reason);
+        } else {
+            EXPECT_NE(result.error.find("lp"), std::string::npos) << result.error;
+        }
+        if (row.ok) {
+            QFile recorded(dir.filePath(QStringLiteral("lp.arguments")));
+            ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
+            EXPECT_EQ(recorded.readAll(), QByteArray::fromStdString(document) + "\n");
+        }
     }
-    QFile recorded(record);
-    ASSERT_TRUE(recorded.open(QIODevice::ReadOnly)) << "lp was not started";
-    EXPECT_EQ(recorded.readAll(), QByteArray::fromStdString(document) + "\n");
 }
 #endif

@@ -37,7 +37,9 @@ public:
     std::string fileSha256(const std::string& path) override { return m_real.fileSha256(path); }
     platform::RecordStore& records() override { return m_records; }
     std::vector<std::string> screenFonts() const override { return m_real.screenFonts(); }
-    void printFile(const std::string& path) override { m_real.printFile(path); }
+    platform::PrintResult printFile(const std::string& path) override {
+        return m_real.printFile(path);
+    }
 
     std::vector<std::string> messages;
 

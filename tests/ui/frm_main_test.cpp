@@ -112,6 +112,7 @@ private slots:
     void saveAndPrintListAStoppedRoundFirst();
     void writeFailureSaysWhy_data();
     void writeFailureSaysWhy();
+    void printFailureSaysWhy();
     void focusStaysInTheOperationsBar_data();
     void focusStaysInTheOperationsBar();
     void heldKeyActsOnce_data();
@@ -624,6 +625,19 @@ void FrmMainTest::writeFailureSaysWhy() {
     QCOMPARE(s.services.messages[0].buttons, Buttons::Ok);
     QVERIFY(s.services.messages[0].title.empty());
     QVERIFY(s.services.printed.empty());
+}
+
+// No printer: the operator is told, in the print command's words.
+void FrmMainTest::printFailureSaysWhy() {
+    Session s;
+    QVERIFY(s.ok);
+    s.services.printFailure = "lp: Error - No default destination.";
+    s.click("Cmd_Print");
+    QCOMPARE(s.services.messages.size(), 1U);
+    QCOMPARE(s.services.messages[0].text,
+             std::string("打印失败：lp: Error - No default destination."));
+    QCOMPARE(s.services.messages[0].buttons, Buttons::Ok);
+    QVERIFY(QFile::exists(s.dir.filePath(QStringLiteral("摇号结果.txt"))));
 }
 
 void FrmMainTest::focusStaysInTheOperationsBar_data() {

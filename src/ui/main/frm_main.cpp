@@ -2,8 +2,8 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QListWidget>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -30,6 +30,7 @@ constexpr int kClientWidth = 7140;
 constexpr int kClientHeight = 5505;
 constexpr char kSavedMessage[] = "已经保存到摇号软件目录下！文件名叫摇号结果.txt";
 constexpr char kSaveFailed[] = "保存失败！无法写入文件：";
+constexpr char kPrintFailed[] = "打印失败：";
 
 // The path as the operator knows it from the file manager.
 std::string displayPath(std::string path) {
@@ -128,7 +129,7 @@ void FrmMain::Timer2_Timer() {
 void FrmMain::Cmd_Save_Click() {
     m_engine.CompletePendingListing();
     if (const auto failure = output::WriteResultsFile(m_services, resultsText())) {
-        reportWriteFailure(*failure);
+        reportOutputFailure(*failure);
         return;
     }
     m_services.messageBox(kSavedMessage);
@@ -137,18 +138,23 @@ void FrmMain::Cmd_Save_Click() {
 void FrmMain::Cmd_Print_Click() {
     m_engine.CompletePendingListing();
     if (const auto failure = output::PrintResults(m_services, resultsText())) {
-        reportWriteFailure(*failure);
+        reportOutputFailure(*failure);
     }
 }
 
 // Without this the results of the whole run would be lost with the program; the box
-// keeps them, so the operator can free the file or the disk and save again.
-void FrmMain::reportWriteFailure(const output::WriteFailure& failure) {
-    std::string message = kSaveFailed;
-    message += displayPath(failure.path);
-    if (!failure.reason.empty()) {
-        message += '\n';
-        message += failure.reason;
+// keeps them, so the operator can free the file or the disk and save again. A print that
+// failed says so, or the operator would wait for a page that never comes.
+void FrmMain::reportOutputFailure(const output::OutputFailure& failure) {
+    std::string message;
+    if (failure.step == output::OutputFailure::Step::Print) {
+        message = kPrintFailed + failure.reason;
+    } else {
+        message = kSaveFailed + displayPath(failure.path);
+        if (!failure.reason.empty()) {
+            message += '\n';
+            message += failure.reason;
+        }
     }
     m_services.messageBox(message);
 }

@@ -17,7 +17,7 @@ namespace kelvara::platform {
 class Services;
 }
 namespace kelvara::output {
-struct WriteFailure;
+struct OutputFailure;
 }
 
 namespace kelvara::ui {
@@ -80,7 +80,7 @@ private:
     void Cmd_Print_Click();
     void CmdAbout_Click();
 
-    void reportWriteFailure(const output::WriteFailure& failure);
+    void reportOutputFailure(const output::OutputFailure& failure);
     void parkFocusWhileDisabled(QWidget* control, QWidget* successor);
     QSize frameExtra() const;
 
