@@ -28,7 +28,9 @@ using BenchServices = testing::RealServicesIn;
 // A folder with a bonus.txt of the given number of made-up names.
 class ListFolder {
 public:
-    explicit ListFolder(int lines) { write(m_dir.filePath("bonus.txt").toStdString(), lines); }
+    explicit ListFolder(int lines) {
+        write(m_dir.filePath(QStringLiteral("bonus.txt")).toStdString(), lines);
+    }
 
     // The list, with line `edited` (if any) changed where it stands.
     static void write(const std::string& file, int lines, int edited = 0) {

@@ -130,14 +130,14 @@ TEST(ServicesTest, OnlyVisibleRegularFilesExist) {
     QtServices services;
     QTemporaryDir dir;
     for (const char* name : {"bonus.txt", ".bonus.txt"}) {
-        QFile file(dir.filePath(name));
+        QFile file(dir.filePath(QString::fromUtf8(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
-    EXPECT_TRUE(services.fileExists(dir.filePath("bonus.txt").toStdString()));
-    EXPECT_FALSE(services.fileExists(dir.filePath(".bonus.txt").toStdString()));
-    EXPECT_FALSE(services.fileExists(dir.filePath("folder").toStdString()));
-    EXPECT_FALSE(services.fileExists(dir.filePath("none.txt").toStdString()));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    EXPECT_TRUE(services.fileExists(dir.filePath(QStringLiteral("bonus.txt")).toStdString()));
+    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral(".bonus.txt")).toStdString()));
+    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral("folder")).toStdString()));
+    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral("none.txt")).toStdString()));
 }
 
 #ifndef Q_OS_WIN

@@ -21,6 +21,8 @@
 
 #include "support/file_size_limit.h"
 
+using namespace Qt::StringLiterals;
+
 using namespace kelvara::platform;
 
 namespace {
@@ -32,10 +34,12 @@ struct ReadOutcome {
 
 class TextFileTest : public ::testing::Test {
 protected:
-    std::string pathOf(const char* name) const { return m_dir.filePath(name).toStdString(); }
+    std::string pathOf(const char* name) const {
+        return m_dir.filePath(QString::fromUtf8(name)).toStdString();
+    }
 
     std::string writeBytes(const char* name, const QByteArray& bytes) {
-        QFile file(m_dir.filePath(name));
+        QFile file(m_dir.filePath(QString::fromUtf8(name)));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         EXPECT_EQ(file.write(bytes), bytes.size());
         return pathOf(name);
@@ -301,7 +305,7 @@ TEST_F(TextFileTest, SinkCanStopTheReading) {
 }
 
 TEST_F(TextFileTest, MissingAndUnreadableFilesReachNoSink) {
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder.txt"));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"folder.txt"_s));
     EXPECT_EQ(read(pathOf("none.txt")).status, ReadStatus::Missing);
     EXPECT_EQ(read(pathOf("folder.txt")).status, ReadStatus::Missing);
     EXPECT_FALSE(m_services.fileExists(pathOf("folder.txt")));
@@ -408,13 +412,13 @@ TEST_F(TextFileTest, FailedWritesReportAndKeepEarlierFiles) {
     EXPECT_FALSE(underFile.error.empty());
     EXPECT_EQ(fileBytes(parent), QByteArray("earlier\r\n"));
 
-    ASSERT_TRUE(QDir(m_dir.path()).mkpath("taken/inner"));
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(u"taken/inner"_s));
     const auto onDirectory = m_services.writeTextFile(pathOf("taken"), "text");
     EXPECT_FALSE(onDirectory.ok);
     EXPECT_FALSE(onDirectory.error.empty());
-    EXPECT_TRUE(QFileInfo(m_dir.filePath("taken/inner")).isDir());
+    EXPECT_TRUE(QFileInfo(m_dir.filePath(u"taken/inner"_s)).isDir());
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-              QStringList({"plain.txt", "taken"}));
+              QStringList({u"plain.txt"_s, u"taken"_s}));
 }
 
 #ifdef Q_OS_LINUX
@@ -434,7 +438,7 @@ TEST_F(TextFileTest, AWriteCutShortFailsAndKeepsTheEarlierFile) {
         EXPECT_FALSE(result.error.empty());
         EXPECT_EQ(fileBytes(path), QByteArray("earlier\r\n"));
         EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files),
-                  QStringList{QStringLiteral("摇号结果.txt")});
+                  QStringList{u"摇号结果.txt"_s});
     }
 }
 #endif

@@ -31,6 +31,8 @@
 #include "ui/main_window_session.h"
 #include "ui/twips.h"
 
+using namespace Qt::StringLiterals;
+
 using kelvara::platform::Answer;
 using kelvara::platform::Buttons;
 using kelvara::testing::kStart;
@@ -274,28 +276,28 @@ void FrmMainTest::tabOrder() {
     QVERIFY(s.ok);
     // Option buttons of one group take a single stop, at the checked one; the disabled
     // Start button is skipped.
-    const QStringList expected = {"Pic_Roll",
-                                  "Txt_Num",
-                                  "Cmd_Exit",
-                                  "Cmd_Save",
-                                  "Cmd_Init",
-                                  "Opt_Align_2",
-                                  "Opt_Size_1",
-                                  "List_FontSize_Roll",
-                                  "List_FontSize_Results",
-                                  "List_Fonts_Roll",
-                                  "List_Fonts_Results",
-                                  "HScroll_Color_Results",
-                                  "HScroll_Color_Results_Back",
-                                  "HScroll_Color_Roll_Back",
-                                  "HScroll_Color_Roll",
-                                  "VScroll_Color_Frame",
-                                  "Cmd_Print",
-                                  "CmdAbout",
-                                  "Cmd_Size_V",
-                                  "Cmd_Size_H",
-                                  "Check_Title",
-                                  "Txt_Results"};
+    const QStringList expected = {u"Pic_Roll"_s,
+                                  u"Txt_Num"_s,
+                                  u"Cmd_Exit"_s,
+                                  u"Cmd_Save"_s,
+                                  u"Cmd_Init"_s,
+                                  u"Opt_Align_2"_s,
+                                  u"Opt_Size_1"_s,
+                                  u"List_FontSize_Roll"_s,
+                                  u"List_FontSize_Results"_s,
+                                  u"List_Fonts_Roll"_s,
+                                  u"List_Fonts_Results"_s,
+                                  u"HScroll_Color_Results"_s,
+                                  u"HScroll_Color_Results_Back"_s,
+                                  u"HScroll_Color_Roll_Back"_s,
+                                  u"HScroll_Color_Roll"_s,
+                                  u"VScroll_Color_Frame"_s,
+                                  u"Cmd_Print"_s,
+                                  u"CmdAbout"_s,
+                                  u"Cmd_Size_V"_s,
+                                  u"Cmd_Size_H"_s,
+                                  u"Check_Title"_s,
+                                  u"Txt_Results"_s};
     QStringList visited;
     for (int i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -510,17 +512,17 @@ void FrmMainTest::resultsBoxShowsExactText_data() {
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("paragraphs");
-    QTest::newRow("appended lines") << QStringList{"摇号结果\r\n", "摇号结果\r\n\r\n[1]:\t甲",
-                                                   "摇号结果\r\n\r\n[1]:\t甲\r\n[2]:\t乙"}
+    QTest::newRow("appended lines") << QStringList{u"摇号结果\r\n"_s, u"摇号结果\r\n\r\n[1]:\t甲"_s,
+                                                   u"摇号结果\r\n\r\n[1]:\t甲\r\n[2]:\t乙"_s}
                                     << "摇号结果\n\n[1]:\t甲\n[2]:\t乙" << 4;
     QTest::newRow("lone LF and CR inside names")
-        << QStringList{"摇号结果\r\n\r\n[1]:\t司马\n光",
-                       "摇号结果\r\n\r\n[1]:\t司马\n光\r\n[2]:\t丙\r丁"}
+        << QStringList{u"摇号结果\r\n\r\n[1]:\t司马\n光"_s,
+                       u"摇号结果\r\n\r\n[1]:\t司马\n光\r\n[2]:\t丙\r丁"_s}
         << "摇号结果\n\n[1]:\t司马\n光\n[2]:\t丙\n丁" << 4;
     QTest::newRow("CR then LF in two steps")
-        << QStringList{"摇号结果\r", "摇号结果\r\n甲"} << "摇号结果\n甲" << 2;
+        << QStringList{u"摇号结果\r"_s, u"摇号结果\r\n甲"_s} << "摇号结果\n甲" << 2;
     QTest::newRow("replaced, not appended")
-        << QStringList{"摇号结果\r\n\r\n[1]:\t甲", "别的\r\n"} << "别的\n"
+        << QStringList{u"摇号结果\r\n\r\n[1]:\t甲"_s, u"别的\r\n"_s} << "别的\n"
         << 2;
 }
 
@@ -570,8 +572,7 @@ void FrmMainTest::saveAndPrintListAStoppedRoundFirst_data() {
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("prints");
     QTest::newRow("Save") << "Cmd_Save"
-                          << QStringList{QStringLiteral(
-                                 "已经保存到摇号软件目录下！文件名叫摇号结果.txt")}
+                          << QStringList{u"已经保存到摇号软件目录下！文件名叫摇号结果.txt"_s}
                           << false;
     QTest::newRow("Print") << "Cmd_Print" << QStringList{} << true;
 }
@@ -671,16 +672,18 @@ void FrmMainTest::heldKeyActsOnce_data() {
     QTest::addColumn<QStringList>("events");
     QTest::addColumn<int>("acts");
     QTest::newRow("held, repeats flagged")
-        << QStringList{"P1000", "R1660r", "P1660r", "R1700r", "P1700r", "R2000"} << 1;
+        << QStringList{u"P1000"_s, u"R1660r"_s, u"P1660r"_s, u"R1700r"_s, u"P1700r"_s, u"R2000"_s}
+        << 1;
     QTest::newRow("held, repeats unflagged")
-        << QStringList{"P1000", "R1660", "P1660", "R1700", "P1700", "R2000"} << 1;
+        << QStringList{u"P1000"_s, u"R1660"_s, u"P1660"_s, u"R1700"_s, u"P1700"_s, u"R2000"_s} << 1;
     QTest::newRow("held, repeat's halves 30 ms apart")
-        << QStringList{"P1000", "R1660", "P1690", "R1730", "P1760", "R2000"} << 1;
-    QTest::newRow("held, presses only") << QStringList{"P1000", "P1500", "P1540", "R2000"} << 1;
+        << QStringList{u"P1000"_s, u"R1660"_s, u"P1690"_s, u"R1730"_s, u"P1760"_s, u"R2000"_s} << 1;
+    QTest::newRow("held, presses only")
+        << QStringList{u"P1000"_s, u"P1500"_s, u"P1540"_s, u"R2000"_s} << 1;
     QTest::newRow("pressed twice by a person")
-        << QStringList{"P1000", "R1100", "P1250", "R1350"} << 2;
+        << QStringList{u"P1000"_s, u"R1100"_s, u"P1250"_s, u"R1350"_s} << 2;
     QTest::newRow("pressed again 50 ms after letting go")
-        << QStringList{"P1000", "R1100", "P1150", "R1250"} << 2;
+        << QStringList{u"P1000"_s, u"R1100"_s, u"P1150"_s, u"R1250"_s} << 2;
 }
 
 // Start acts once per press; a second act stops the round, which lists a winner.

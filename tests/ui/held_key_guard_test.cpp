@@ -3,6 +3,8 @@
 
 #include "ui/held_key_guard.h"
 
+using namespace Qt::StringLiterals;
+
 using kelvara::ui::HeldKeyGuard;
 using Milliseconds = HeldKeyGuard::Milliseconds;
 
@@ -21,29 +23,31 @@ void HeldKeyGuardTest::actsOncePerPress_data() {
     // unless a key is named. "acts" has a digit per event: 1 where a press acts.
     QTest::addColumn<QStringList>("events");
     QTest::addColumn<QString>("acts");
-    QTest::newRow("a press acts") << QStringList{"P1000"} << "1";
+    QTest::newRow("a press acts") << QStringList{u"P1000"_s} << "1";
     QTest::newRow("held, presses without releases")
-        << QStringList{"P1000", "P1500", "P1540"} << "100";
+        << QStringList{u"P1000"_s, u"P1500"_s, u"P1540"_s} << "100";
     QTest::newRow("held, repeat pairs with one stamp")
-        << QStringList{"P1000", "R1660", "P1660", "R1700", "P1700", "R1800"} << "100000";
+        << QStringList{u"P1000"_s, u"R1660"_s, u"P1660"_s, u"R1700"_s, u"P1700"_s, u"R1800"_s}
+        << "100000";
     QTest::newRow("held, a pair's press at the repeat gap")
-        << QStringList{"P1000", "R1660", "P1700"} << "100";
+        << QStringList{u"P1000"_s, u"R1660"_s, u"P1700"_s} << "100";
     QTest::newRow("pressed again just after the repeat gap")
-        << QStringList{"P1000", "R1100", "P1141"} << "101";
+        << QStringList{u"P1000"_s, u"R1100"_s, u"P1141"_s} << "101";
     QTest::newRow("pressed twice by a person")
-        << QStringList{"P1000", "R1100", "P1250", "R1350", "P1500"} << "10101";
+        << QStringList{u"P1000"_s, u"R1100"_s, u"P1250"_s, u"R1350"_s, u"P1500"_s} << "10101";
     QTest::newRow("no stamps: a pair within the gap on the clock")
-        << QStringList{"P~1000", "R~1660", "P~1690"} << "100";
+        << QStringList{u"P~1000"_s, u"R~1660"_s, u"P~1690"_s} << "100";
     QTest::newRow("no stamps: pressed twice by a person")
-        << QStringList{"P~1000", "R~1100", "P~1300"} << "101";
+        << QStringList{u"P~1000"_s, u"R~1100"_s, u"P~1300"_s} << "101";
     // Stamps and clock readings are never compared with each other.
     QTest::newRow("the release without a stamp")
-        << QStringList{"P1000", "R~1100", "P~1120"} << "100";
-    QTest::newRow("a stamp that went back") << QStringList{"P4000", "R5000", "P10"} << "101";
+        << QStringList{u"P1000"_s, u"R~1100"_s, u"P~1120"_s} << "100";
+    QTest::newRow("a stamp that went back")
+        << QStringList{u"P4000"_s, u"R5000"_s, u"P10"_s} << "101";
     QTest::newRow("other keys are their own")
-        << QStringList{"P1000", "P1010 Space", "P1020 Enter", "P1030"} << "1110";
+        << QStringList{u"P1000"_s, u"P1010 Space"_s, u"P1020 Enter"_s, u"P1030"_s} << "1110";
     QTest::newRow("a release of another key lets none go")
-        << QStringList{"P1000", "R1100 Space", "P1300"} << "100";
+        << QStringList{u"P1000"_s, u"R1100 Space"_s, u"P1300"_s} << "100";
 }
 
 void HeldKeyGuardTest::actsOncePerPress() {

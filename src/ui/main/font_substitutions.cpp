@@ -6,6 +6,8 @@
 
 namespace kelvara::ui {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QStringList installed(const QStringList& candidates) {
@@ -29,10 +31,10 @@ void registerFontSubstitutions() {
     done = true;
 
     const QStringList sans =
-        installed({"Noto Sans CJK SC", "Source Han Sans SC", "Noto Sans SC", "WenQuanYi Zen Hei",
-                   "WenQuanYi Micro Hei", "Droid Sans Fallback"});
-    QStringList serif = installed({"Noto Serif CJK SC", "Source Han Serif SC", "Noto Serif SC",
-                                   "AR PL UMing CN", "AR PL SungtiL GB"});
+        installed({u"Noto Sans CJK SC"_s, u"Source Han Sans SC"_s, u"Noto Sans SC"_s,
+                   u"WenQuanYi Zen Hei"_s, u"WenQuanYi Micro Hei"_s, u"Droid Sans Fallback"_s});
+    QStringList serif = installed({u"Noto Serif CJK SC"_s, u"Source Han Serif SC"_s,
+                                   u"Noto Serif SC"_s, u"AR PL UMing CN"_s, u"AR PL SungtiL GB"_s});
     // Without a CJK serif a CJK sans still shows the characters.
     serif << sans;
 

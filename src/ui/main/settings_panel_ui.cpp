@@ -15,6 +15,8 @@
 
 namespace kelvara::ui {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QScrollBar* colourBar(LayoutBuilder& builder, const ControlPlace& place,
@@ -95,7 +97,7 @@ void SettingsPanelUi::setupUi(QWidget& window) {
     Opt_Size[1]->setChecked(true);
     Label1 = builder.add<CaptionLabel>(frmMainPlace("Label1"));
     List_FontSize_Roll = oneRowList(builder, frmMainPlace("List_FontSize_Roll"));
-    List_FontSize_Roll->addItems({"22", "26", "30", "34", "38", "42"});
+    List_FontSize_Roll->addItems({u"22"_s, u"26"_s, u"30"_s, u"34"_s, u"38"_s, u"42"_s});
     Label6 = builder.add<CaptionLabel>(frmMainPlace("Label6"));
     HScroll_Color_Roll = colourBar(builder, frmMainPlace("HScroll_Color_Roll"), Qt::Horizontal);
     Label2 = builder.add<CaptionLabel>(frmMainPlace("Label2"));
@@ -107,9 +109,10 @@ void SettingsPanelUi::setupUi(QWidget& window) {
     // The results box's settings.
     Label4 = builder.add<CaptionLabel>(frmMainPlace("Label4"));
     List_FontSize_Results = oneRowList(builder, frmMainPlace("List_FontSize_Results"));
-    List_FontSize_Results->addItems({"10", "12",  "14",  "16",  "18",  "20",  "22",
-                                     "24", "26",  "30",  "40",  "50",  "60",  "70",
-                                     "80", "100", "120", "150", "180", "240", "300"});
+    List_FontSize_Results->addItems({u"10"_s,  u"12"_s,  u"14"_s, u"16"_s,  u"18"_s,  u"20"_s,
+                                     u"22"_s,  u"24"_s,  u"26"_s, u"30"_s,  u"40"_s,  u"50"_s,
+                                     u"60"_s,  u"70"_s,  u"80"_s, u"100"_s, u"120"_s, u"150"_s,
+                                     u"180"_s, u"240"_s, u"300"_s});
     Label3 = builder.add<CaptionLabel>(frmMainPlace("Label3"));
     HScroll_Color_Results =
         colourBar(builder, frmMainPlace("HScroll_Color_Results"), Qt::Horizontal);
