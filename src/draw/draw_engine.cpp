@@ -404,6 +404,7 @@ void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
     m_view.setRollCaption(m_state.RoundWinners[index(WinnerNum)]);
     m_view.setResultsText(std::move(results));
     m_view.moveResultsCaretToEnd();
+    m_view.roundListed(listed);
     // What the crowd has just seen is on the disk before the handler returns.
     m_recorder.AddRound(listed);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
+
+#include "draw_record.h"
 
 namespace kelvara::draw {
 
@@ -24,6 +27,9 @@ public:
     virtual std::string resultsText() const = 0;
     virtual void setResultsText(std::string text) = 0;
     virtual void moveResultsCaretToEnd() = 0;
+
+    // A round was listed: its winners with their result numbers, in the listed order.
+    virtual void roundListed(std::span<const ListedWinner> winners) { static_cast<void>(winners); }
 };
 
 } // namespace kelvara::draw

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "platform/services.h"
 #include "ui/about/frm_about.h"
 #include "ui/main/appearance.h"
+#include "ui/main/audience_screen.h"
 #include "ui/main/font_substitutions.h"
 #include "ui/main/key_preview.h"
 #include "ui/main/results_box.h"
@@ -53,12 +55,14 @@ FrmMain::FrmMain(platform::Services& services, QWidget* parent)
 
     m_ui.setupUi(*this);
     m_appearance = new Appearance(*this, m_ui);
+    m_audience = new AudienceScreen(*this, *m_ui.Lbl_Roll);
     setTabOrder();
     connectHandlers();
     m_ui.Txt_Results->setFocus(Qt::OtherFocusReason);
     centreOnScreen(*this);
 
     Form_Load();
+    m_keyPreview->setClickerWindow(m_audience);
 }
 
 FrmMain::~FrmMain() = default;
@@ -107,6 +111,18 @@ void FrmMain::connectHandlers() {
     connect(m_appearance->ui().CmdAbout, &QPushButton::clicked, this, &FrmMain::CmdAbout_Click);
     connect(m_ui.Timer1, &QTimer::timeout, this, &FrmMain::Timer1_Timer);
     connect(m_ui.Timer2, &QTimer::timeout, this, &FrmMain::Timer2_Timer);
+
+    auto* audienceKey = new QShortcut(QKeySequence(Qt::Key_F11), this);
+    audienceKey->setAutoRepeat(false);
+    connect(audienceKey, &QShortcut::activated, this, &FrmMain::toggleAudienceScreen);
+}
+
+void FrmMain::toggleAudienceScreen() {
+    if (m_audience->isVisible()) {
+        m_audience->close();
+    } else {
+        m_audience->open();
+    }
 }
 
 void FrmMain::Cmd_Init_Click() {
@@ -196,7 +212,9 @@ void FrmMain::parkFocusWhileDisabled(QWidget* control, QWidget* successor) {
 }
 
 void FrmMain::setRollCaption(std::string_view text) {
-    m_ui.Lbl_Roll->setText(fromUtf8(text));
+    const QString caption = fromUtf8(text);
+    m_ui.Lbl_Roll->setText(caption);
+    m_audience->setRollText(caption);
 }
 
 void FrmMain::setInitEnabled(bool enabled) {
@@ -245,8 +263,12 @@ void enableTimer(QTimer* timer, bool enabled) {
 }
 } // namespace
 
+// A new round takes the audience's screen from the last one's list.
 void FrmMain::setTimer1Enabled(bool enabled) {
     enableTimer(m_ui.Timer1, enabled);
+    if (enabled) {
+        m_audience->clearRound();
+    }
 }
 
 void FrmMain::setTimer2Enabled(bool enabled) {
@@ -263,6 +285,15 @@ void FrmMain::setResultsText(std::string text) {
 
 void FrmMain::moveResultsCaretToEnd() {
     m_ui.Txt_Results->moveCaretToEnd();
+}
+
+void FrmMain::roundListed(std::span<const draw::ListedWinner> winners) {
+    QList<AudienceScreen::Winner> shown;
+    shown.reserve(static_cast<qsizetype>(winners.size()));
+    for (const draw::ListedWinner& winner : winners) {
+        shown.push_back({winner.number, fromUtf8(winner.name)});
+    }
+    m_audience->showRound(std::move(shown));
 }
 
 QSize FrmMain::frameExtra() const {

@@ -23,6 +23,7 @@ struct OutputFailure;
 namespace kelvara::ui {
 
 class Appearance;
+class AudienceScreen;
 class FrmAbout;
 class KeyPreview;
 
@@ -56,6 +57,11 @@ public:
     std::string resultsText() const override;
     void setResultsText(std::string text) override;
     void moveResultsCaretToEnd() override;
+    void roundListed(std::span<const draw::ListedWinner> winners) override;
+
+    // The audience view, full screen for a hall; F11 opens and closes it.
+    AudienceScreen& audienceScreen() const { return *m_audience; }
+    void toggleAudienceScreen();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -96,6 +102,7 @@ private:
     // Where the focus returns once a control that lost it by being disabled is usable.
     QWidget* m_focusAfterEnable = nullptr;
     FrmAbout* m_about = nullptr;
+    AudienceScreen* m_audience = nullptr;
 };
 
 } // namespace kelvara::ui

@@ -11,15 +11,17 @@ namespace kelvara::ui {
 
 namespace {
 
-std::int16_t keyAscii(int key) {
+// Keys that act in some window; their presses and releases count wherever they go.
+bool isGuarded(int key) {
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return 13;
     case Qt::Key_Space:
-        return 32;
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+        return true;
     default:
-        return 0;
+        return false;
     }
 }
 
@@ -63,17 +65,36 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+std::int16_t KeyPreview::keyAsciiIn(const QWidget* window, int key) const {
+    if (window == m_clickerWindow) {
+        return 13;
+    }
+    if (window != &m_window) {
+        return 0;
+    }
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Space:
+        return 32;
+    default:
+        return 0;
+    }
+}
+
 bool KeyPreview::previewKey(QWidget* receiver, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    const std::int16_t code = keyAscii(key->key());
-    if (code == 0 || !isFirstReceiver(receiver)) {
+    if (!isGuarded(key->key()) || !isFirstReceiver(receiver)) {
         return false;
     }
     // Every press and release counts, also those that a message box receives: a key held
     // down when a box opens is still held when the box closes.
     const bool acts = m_heldKeys.accept(*key);
 
-    if (receiver->window() != &m_window) {
+    const QWidget* const window = receiver->window();
+    const std::int16_t code = keyAsciiIn(window, key->key());
+    if (code == 0) {
         return false;
     }
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
@@ -86,7 +107,7 @@ bool KeyPreview::previewKey(QWidget* receiver, QEvent* event) {
     if (acts) {
         m_handler(code);
     }
-    return qobject_cast<QAbstractButton*>(receiver) != nullptr;
+    return window == m_clickerWindow || qobject_cast<QAbstractButton*>(receiver) != nullptr;
 }
 
 } // namespace kelvara::ui

@@ -3,7 +3,6 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QScreen>
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
@@ -14,17 +13,15 @@ namespace kelvara::ui {
 RollLabel::RollLabel(QWidget* parent) : QFrame(parent) {
     setAutoFillBackground(true);
     setFocusPolicy(Qt::NoFocus);
-    m_repaintTimer.setSingleShot(true);
-    m_repaintTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_repaintTimer, &QTimer::timeout, this, [this] { update(); });
 }
 
+// The caption may change far more often than the screen refreshes.
 void RollLabel::setText(const QString& text) {
     if (text == m_text) {
         return;
     }
     m_text = text;
-    scheduleRepaint();
+    m_pacer.request();
 }
 
 void RollLabel::setAlignment(Qt::Alignment alignment) {
@@ -32,32 +29,9 @@ void RollLabel::setAlignment(Qt::Alignment alignment) {
     update();
 }
 
-int RollLabel::repaintIntervalMs() const {
-    const QScreen* s = screen();
-    const double rate = s != nullptr ? s->refreshRate() : 60.0;
-    // Some virtual screens report nonsense; stay between 30 and 240 paints a second.
-    const double clamped = std::clamp(rate > 0.0 ? rate : 60.0, 30.0, 240.0);
-    return static_cast<int>(std::floor(1000.0 / clamped));
-}
-
-// The caption may change far more often than the screen refreshes: paint at most once
-// per refresh, and always paint the latest caption.
-void RollLabel::scheduleRepaint() {
-    if (m_repaintTimer.isActive()) {
-        return;
-    }
-    const int interval = repaintIntervalMs();
-    const qint64 since = m_sincePaint.isValid() ? m_sincePaint.elapsed() : interval;
-    if (since >= interval) {
-        update();
-    } else {
-        m_repaintTimer.start(static_cast<int>(interval - since));
-    }
-}
-
 void RollLabel::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
-    m_sincePaint.start();
+    m_pacer.painted();
     ++m_paintCount;
     if (m_text.isEmpty()) {
         return;
@@ -68,18 +42,22 @@ void RollLabel::paintEvent(QPaintEvent* event) {
     drawCaption(painter, contentsRect(), m_text, font(), m_alignment);
 }
 
+LineBox lineBox(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    const double em = QFontInfo(font).pixelSize();
+    const double ascent = std::min(metrics.ascent(), 0.9 * em);
+    const double descent = std::min(metrics.descent(), 0.22 * em);
+    return {ascent, ascent + descent + metrics.leading()};
+}
+
 void drawCaption(QPainter& painter, const QRectF& area, const QString& text, const QFont& font,
                  Qt::Alignment alignment) {
     painter.save();
     painter.setClipRect(area);
 
-    // Tall CJK fonts report an ascent well above their ideographs; place lines by the em
-    // box instead, so a caption fits its label as it does with the design fonts.
-    const QFontMetricsF metrics(font);
-    const double em = QFontInfo(font).pixelSize();
-    const double ascent = std::min(metrics.ascent(), 0.9 * em);
-    const double descent = std::min(metrics.descent(), 0.22 * em);
-    const double lineHeight = ascent + descent + metrics.leading();
+    const LineBox box = lineBox(font);
+    const double ascent = box.ascent;
+    const double lineHeight = box.height;
 
     QTextLayout layout(text, font);
     QTextOption option;

@@ -1,13 +1,21 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QString>
-#include <QTimer>
+
+#include "ui/repaint_pacer.h"
 
 namespace kelvara::ui {
+
+// A line of text placed by the em box of its font: tall CJK fonts report an ascent well
+// above their ideographs, so lines placed by the em box sit as they do with the design fonts.
+struct LineBox {
+    double ascent = 0;
+    double height = 0;
+};
+LineBox lineBox(const QFont& font);
 
 // Draws text wrapped into area, top-aligned, lines spaced by the font's em box.
 void drawCaption(QPainter& painter, const QRectF& area, const QString& text, const QFont& font,
@@ -37,13 +45,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void scheduleRepaint();
-    int repaintIntervalMs() const;
-
     QString m_text;
     Qt::Alignment m_alignment = Qt::AlignHCenter;
-    QElapsedTimer m_sincePaint;
-    QTimer m_repaintTimer;
+    RepaintPacer m_pacer{*this};
     int m_paintCount = 0;
 };
 

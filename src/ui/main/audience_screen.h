@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QFont>
+#include <QList>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include "ui/repaint_pacer.h"
+
+class QScreen;
+
+namespace kelvara::ui {
+
+class RollLabel;
+
+// The audience view: the draw full screen for a hall, on a screen other than the main
+// window's (a projector), or over the main window when there is only one screen. It shows
+// the rolling label's text in the label's font family, weight and colours, as large as
+// fits, on the main window's background colour, and after a round is listed that round's
+// winners in as many columns as they need, in pages of at most kPageSize.
+// Its own keys: F11 or Esc closes it, Up and Down turn the pages, B and "." blank it.
+// Start and Stop keys reach the draw through the main window's key preview.
+class AudienceScreen final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AudienceScreen)
+
+public:
+    struct Winner {
+        int number = 0;
+        QString name;
+    };
+
+    static constexpr int kPageSize = 100;
+
+    // Owned by the main window, whose background and label it follows.
+    AudienceScreen(QWidget& mainWindow, RollLabel& label);
+
+    void setRollText(const QString& text);
+    void showRound(QList<Winner> winners);
+    void clearRound();
+
+    // Full screen on the audience's screen, with the keyboard.
+    void open();
+    bool isBlank() const { return m_blank; }
+
+    // Where and how things are drawn (test hooks).
+    struct ListLayout {
+        int columns = 0;
+        int rows = 0;
+        int pixelSize = 0;
+        int page = 0; // 0-based
+        int pages = 0;
+        QString heading; // the count and the numbers' range, above the pages
+        QList<QRect> cells;
+        QStringList texts;
+    };
+    ListLayout listLayout() const { return m_list; }
+    QRect rollArea() const;
+    QFont rollFont() const;
+    QScreen* chosenScreen() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void followScreens();
+    void placeOnScreen();
+    void turnPage(int step);
+    void layOutList();
+    QRect rollBox() const;
+    QRect listBox() const;
+    QFont labelFont(int pixelSize) const;
+    void paintRoll(QPainter& painter) const;
+    void paintList(QPainter& painter) const;
+
+    QWidget& m_mainWindow;
+    const RollLabel& m_label;
+    QString m_rollText;
+    QList<Winner> m_winners;
+    ListLayout m_list;
+    bool m_blank = false;
+    RepaintPacer m_pacer{*this};
+};
+
+} // namespace kelvara::ui
