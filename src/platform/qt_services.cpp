@@ -1,5 +1,6 @@
 #include "qt_services.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -14,6 +15,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QString>
+#include <algorithm>
 #include <random>
 
 #include "kelvara_version.h"
@@ -107,9 +109,20 @@ QtServices::QtServices()
 
 QtServices::~QtServices() = default;
 
+// The main window; while another window of the program fills the main window's screen
+// (the audience view), that window, so that the box shows above it.
+QWidget* QtServices::dialogOwner() const {
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    const auto covering = std::find_if(windows.begin(), windows.end(), [this](QWidget* w) {
+        return m_mainWindow != nullptr && w != m_mainWindow && w->isVisible() &&
+               w->isFullScreen() && w->screen() == m_mainWindow->screen();
+    });
+    return covering != windows.end() ? *covering : m_mainWindow.data();
+}
+
 Answer QtServices::messageBox(std::string_view text, Buttons buttons,
                               std::optional<std::string_view> title) {
-    QMessageBox box(m_mainWindow);
+    QMessageBox box(dialogOwner());
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(title ? toQString(*title) : QString::fromUtf8(version::kProductName));
     // Names in messages are plain text, never markup.

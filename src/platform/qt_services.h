@@ -36,6 +36,8 @@ public:
     void setMainWindow(QWidget* window) { m_mainWindow = window; }
 
 private:
+    QWidget* dialogOwner() const;
+
     std::unique_ptr<RandomSource> m_random;
     DataFolder m_dataFolder;
     QtRecordStore m_records;

@@ -113,6 +113,29 @@ TEST(ServicesTest, MessageBoxShowsChineseButtonsAndReturnsTheAnswer) {
     }
 }
 
+// A full-screen window of the program over the main window's screen would hide a box of
+// the main window: the box belongs to it instead. A hidden or smaller one changes nothing.
+TEST(ServicesTest, MessageBoxShowsAboveAFullScreenWindowOverTheMainWindow) {
+    QtServices services;
+    QWidget mainWindow;
+    mainWindow.show();
+    services.setMainWindow(&mainWindow);
+    QWidget other(&mainWindow, Qt::Window | Qt::FramelessWindowHint);
+    const auto ownerOfTheNextBox = [&] {
+        SeenBox seen;
+        answerNextBox(seen, [](QMessageBox& box) { box.accept(); });
+        services.messageBox("拒绝", Buttons::Ok, std::nullopt);
+        return seen.parent;
+    };
+    EXPECT_EQ(ownerOfTheNextBox(), &mainWindow) << "hidden";
+    other.show();
+    EXPECT_EQ(ownerOfTheNextBox(), &mainWindow) << "a normal window";
+    other.showFullScreen();
+    EXPECT_EQ(ownerOfTheNextBox(), &other) << "full screen";
+    other.hide();
+    EXPECT_EQ(ownerOfTheNextBox(), &mainWindow) << "closed again";
+}
+
 TEST(ServicesTest, AppDataComesFromTheExecutableAndTheVersion) {
     QtServices services;
     const AppData data = services.appData();

@@ -381,12 +381,21 @@ void AudienceScreen::paintList(QPainter& painter) const {
     }
     const QPalette& colours = m_label.palette();
     const QRect box = listBox();
-    painter.fillRect(box, colours.color(QPalette::Window));
+    const int pad = static_cast<int>(box.height() * kPadding / 2);
+    // The panel holds the names with a margin, the heading's line included.
+    QRect panel;
+    for (const QRect& cell : m_list.cells) {
+        panel |= cell;
+    }
+    const QRect heading(box.left() + pad, box.top() + pad, box.width() - 2 * pad,
+                        static_cast<int>(box.height() * kHeadingHeight) - pad);
+    if (!m_list.heading.isEmpty()) {
+        panel = box;
+    }
+    painter.fillRect(panel.adjusted(-m_list.pixelSize, -pad, m_list.pixelSize, pad) & box,
+                     colours.color(QPalette::Window));
     painter.setPen(colours.color(QPalette::WindowText));
     if (!m_list.heading.isEmpty()) {
-        const int pad = static_cast<int>(box.height() * kPadding / 2);
-        const QRect heading(box.left() + pad, box.top() + pad, box.width() - 2 * pad,
-                            static_cast<int>(box.height() * kHeadingHeight) - pad);
         const int pixels =
             fittingPixelSize(m_label.font(), m_list.heading, heading.size(), m_list.pixelSize);
         drawLine(painter, heading, m_list.heading, labelFont(pixels), Qt::AlignHCenter);
