@@ -85,6 +85,25 @@ TEST_F(DrawRoundTest, ResultsTextKeepsItsFormatAndNumberingRunsOnAcrossRounds) {
     EXPECT_EQ(engine.NextResultNumber(), 7);
 }
 
+// The audience view hears of each round as the results box shows it: same numbers, same
+// names, same order, once per round.
+TEST_F(DrawRoundTest, EachListedRoundReachesTheViewWithItsNumbers) {
+    initialize(10);
+    drawRound("3");
+    drawRound("2");
+    const auto lines = listedLines(view.results);
+    ASSERT_EQ(view.listedRounds.size(), 2U);
+    std::vector<std::pair<int, std::string>> heard;
+    for (const auto& round : view.listedRounds) {
+        heard.insert(heard.end(), round.begin(), round.end());
+    }
+    ASSERT_EQ(heard.size(), lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(heard[i], std::make_pair(lines[i].number, lines[i].name));
+    }
+    EXPECT_EQ(view.listedRounds[1].front().first, 4);
+}
+
 TEST_F(DrawRoundTest, NamesSurviveByteForByte) {
     writeBonus("\tA  B\t\r\nC\nD\r\n\r\n");
     engine.Cmd_Init_Click();

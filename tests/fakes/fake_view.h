@@ -1,6 +1,8 @@
 #pragma once
 
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "draw/draw_engine.h"
@@ -26,6 +28,13 @@ public:
     std::string resultsText() const override { return results; }
     void setResultsText(std::string text) override { results = std::move(text); }
     void moveResultsCaretToEnd() override { caret = results.size(); }
+    void roundListed(std::span<const draw::ListedWinner> winners) override {
+        std::vector<std::pair<int, std::string>> round;
+        for (const draw::ListedWinner& winner : winners) {
+            round.emplace_back(winner.number, std::string(winner.name));
+        }
+        listedRounds.push_back(std::move(round));
+    }
 
     std::string rollCaption = "摇号";
     int rollCaptionChanges = 0;
@@ -37,6 +46,7 @@ public:
     bool timer2 = false;
     std::string results = "摇号结果\r\n";
     std::size_t caret = 0;
+    std::vector<std::vector<std::pair<int, std::string>>> listedRounds; // number, name
 };
 
 } // namespace kelvara::testing

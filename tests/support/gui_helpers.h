@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QWidget>
 #include <QtTest>
 
 #include "kelvara_version.h"
@@ -37,5 +41,29 @@ inline void typeKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifier
     QTest::qWait(static_cast<int>(ui::HeldKeyGuard::kRepeatGap.count()) + 10);
     QTest::keyClick(widget, key, modifiers);
 }
+
+// Times of a widget's paints, in ms since the clock was made.
+class PaintClock final : public QObject {
+public:
+    explicit PaintClock(QWidget* widget) : m_widget(widget) {
+        m_clock.start();
+        widget->installEventFilter(this);
+    }
+    ~PaintClock() override { m_widget->removeEventFilter(this); }
+    QList<qint64> times() const { return m_times; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_widget && event->type() == QEvent::Paint) {
+            m_times << m_clock.elapsed();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_widget;
+    QElapsedTimer m_clock;
+    QList<qint64> m_times;
+};
 
 } // namespace kelvara::testing

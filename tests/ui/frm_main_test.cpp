@@ -37,6 +37,7 @@ using kelvara::platform::Answer;
 using kelvara::platform::Buttons;
 using kelvara::testing::kStart;
 using kelvara::testing::kStop;
+using kelvara::testing::PaintClock;
 using kelvara::testing::Session;
 using kelvara::testing::typeKey;
 using kelvara::ui::FrmMain;
@@ -59,30 +60,6 @@ std::string sixtyNames() {
     }
     return text;
 }
-
-// Times of a widget's paints, in ms since the clock was made.
-class PaintClock final : public QObject {
-public:
-    explicit PaintClock(QWidget* widget) : m_widget(widget) {
-        m_clock.start();
-        widget->installEventFilter(this);
-    }
-    ~PaintClock() override { m_widget->removeEventFilter(this); }
-    QList<qint64> times() const { return m_times; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_widget && event->type() == QEvent::Paint) {
-            m_times << m_clock.elapsed();
-        }
-        return false;
-    }
-
-private:
-    QWidget* m_widget;
-    QElapsedTimer m_clock;
-    QList<qint64> m_times;
-};
 
 std::string readFile(const QString& path) {
     QFile file(path);

@@ -57,6 +57,7 @@ public:
         QStringList texts;
     };
     ListLayout listLayout() const { return m_list; }
+    QString rollText() const { return m_rollText; }
     QRect rollArea() const;
     QFont rollFont() const;
     QScreen* chosenScreen() const;

@@ -1,0 +1,387 @@
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScreen>
+#include <QScrollBar>
+#include <QtTest>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "ui/main/audience_screen.h"
+#include "ui/main/palette_color.h"
+#include "ui/main/roll_label.h"
+#include "ui/main_window_session.h"
+#include "ui/window_helpers.h"
+
+using kelvara::testing::kStart;
+using kelvara::testing::kStop;
+using kelvara::testing::PaintClock;
+using kelvara::testing::Session;
+using kelvara::testing::typeKey;
+using kelvara::ui::AudienceScreen;
+using kelvara::ui::RollLabel;
+
+namespace {
+
+std::string names(int count) {
+    static const char* const family[] = {"张", "王", "李", "赵", "刘", "陈", "欧阳", "司马"};
+    static const char* const given[] = {"伟", "芳", "娜", "敏", "静", "磊", "洋", "艳", "勇", "军"};
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += std::string(family[i % 8]) + given[(i / 8) % 10] + std::to_string(i) + "\r\n";
+    }
+    return text;
+}
+
+AudienceScreen& audience(const Session& s) {
+    return *s.control<AudienceScreen>("AudienceScreen");
+}
+
+// The view alone at a projector's size, over a stand-in main window and label.
+struct LoneView {
+    LoneView() : label(&mainWindow), view(mainWindow, label) {
+        label.setFont(kelvara::ui::boldFont(QStringLiteral("黑体"), 42));
+        view.resize(1920, 1080);
+    }
+    void showRound(int count, int firstNumber = 1) {
+        QList<AudienceScreen::Winner> winners;
+        for (int i = 0; i < count; ++i) {
+            winners.push_back({firstNumber + i, QStringLiteral("张伟%1").arg(i)});
+        }
+        view.showRound(winners);
+    }
+    QWidget mainWindow;
+    RollLabel label;
+    AudienceScreen view;
+};
+
+bool fitsOneLine(const QFont& font, const QString& text, const QRect& area) {
+    const QFontMetricsF metrics(font);
+    const double width =
+        std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).width());
+    return width <= area.width() && kelvara::ui::lineBox(font).height <= area.height();
+}
+
+QColor pixel(QWidget& widget, QPoint at) {
+    return widget.grab().toImage().pixelColor(at);
+}
+
+} // namespace
+
+class AudienceScreenTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void opensOnTheAudiencesScreen();
+    void followsTheLabelTheListingAndTheBackground();
+    void clickerKeysStartAndStop_data();
+    void clickerKeysStartAndStop();
+    void aKeyHeldAcrossTheWindowsActsOnce();
+    void blankAndClose();
+    void rollTextFits_data();
+    void rollTextFits();
+    void columnLayout_data();
+    void columnLayout();
+    void pagesTurnWithUpAndDown();
+    void rollingPaintsOncePerScreenRefresh();
+};
+
+// Another screen when there is one (the projector), else over the main window.
+void AudienceScreenTest::opensOnTheAudiencesScreen() {
+    Session s;
+    QVERIFY(s.ok);
+    QVERIFY(!audience(s).isVisible());
+    QTest::keyClick(s.window.get(), Qt::Key_F11);
+    AudienceScreen& view = audience(s);
+    QVERIFY(view.isVisible());
+    QVERIFY(view.isFullScreen());
+    QVERIFY(view.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QTRY_COMPARE(QApplication::focusWidget(), &view);
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QScreen* const expected = screens.size() > 1 ? screens[1] : s.window->screen();
+    QCOMPARE(s.window->screen(), screens[0]);
+    QCOMPARE(view.screen(), expected);
+    QTRY_COMPARE(view.geometry(), expected->geometry());
+
+    QTest::keyClick(&view, Qt::Key_F11);
+    QVERIFY(!view.isVisible());
+}
+
+void AudienceScreenTest::followsTheLabelTheListingAndTheBackground() {
+    Session s(names(60));
+    QVERIFY(s.ok);
+    QTest::keyClick(s.window.get(), Qt::Key_F11);
+    AudienceScreen& view = audience(s);
+    QCOMPARE(view.rollText(), QStringLiteral("摇号"));
+    s.click("Cmd_Init");
+    QCOMPARE(view.rollText(), QStringLiteral("共60条数据！"));
+
+    s.control<QLineEdit>("Txt_Num")->setText(QStringLiteral("3"));
+    s.click("Cmd_Start");
+    QVERIFY(view.listLayout().cells.isEmpty());
+    const QString first = view.rollText();
+    QTRY_VERIFY(view.rollText() != first);
+    QCOMPARE(view.rollText(), s.rollText());
+    s.click("Cmd_Start");
+    QTRY_COMPARE(view.listLayout().texts.size(), 3);
+
+    // The listed round as the results box has it, "[n]:<TAB>name" shown as "[n] name".
+    QStringList listed;
+    for (const auto& line :
+         QString::fromStdString(s.window->resultsText()).split(QStringLiteral("\r\n"))) {
+        if (line.startsWith(QLatin1Char('['))) {
+            listed << QString(line).replace(QStringLiteral("]:\t"), QStringLiteral("] "));
+        }
+    }
+    QCOMPARE(view.listLayout().texts, listed);
+    QCOMPARE(view.rollText(), s.rollText());
+
+    // The label's font family and weight, at the view's own size.
+    s.control<QListWidget>("List_Fonts_Roll")->setCurrentRow(0);
+    QCOMPARE(view.rollFont().family(), QStringLiteral("宋体"));
+    QVERIFY(view.rollFont().bold());
+
+    // Colours: the screen in the window's background, the text's box in the label's.
+    const QPoint corner(2, 2);
+    const QPoint inBox = view.rollArea().topLeft();
+    QCOMPARE(pixel(view, corner), QColor(255, 0, 0));
+    QCOMPARE(pixel(view, inBox), QColor(128, 255, 255));
+    s.control<QScrollBar>("VScroll_Color_Frame")->setValue(1);
+    s.control<QScrollBar>("HScroll_Color_Roll_Back")->setValue(14);
+    QCOMPARE(pixel(view, corner), kelvara::ui::PaletteColor(1));
+    QCOMPARE(pixel(view, inBox), kelvara::ui::PaletteColor(14));
+
+    // The next round clears the last one's list.
+    s.click("Cmd_Start");
+    QVERIFY(view.listLayout().cells.isEmpty());
+}
+
+void AudienceScreenTest::clickerKeysStartAndStop_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+    QTest::newRow("PageDown") << int(Qt::Key_PageDown);
+    QTest::newRow("PageUp") << int(Qt::Key_PageUp);
+}
+
+// Each key a clicker sends starts a round and stops it, once per press.
+void AudienceScreenTest::clickerKeysStartAndStop() {
+    QFETCH(int, key);
+    Session s(names(60));
+    QVERIFY(s.ok);
+    s.click("Cmd_Init");
+    QTest::keyClick(s.window.get(), Qt::Key_F11);
+    AudienceScreen& view = audience(s);
+    QTRY_COMPARE(QApplication::focusWidget(), &view);
+
+    typeKey(&view, Qt::Key(key));
+    QCOMPARE(s.startCaption(), kStop);
+    QVERIFY(s.rolling());
+    typeKey(&view, Qt::Key(key));
+    QCOMPARE(s.startCaption(), kStart);
+    QTRY_COMPARE(view.listLayout().texts.size(), 1);
+    QVERIFY(s.window->resultsText().find("[2]:") == std::string::npos);
+    QVERIFY(s.services.messages.empty());
+}
+
+// Enter pressed in the main window and still held when its repeats reach the view.
+void AudienceScreenTest::aKeyHeldAcrossTheWindowsActsOnce() {
+    Session s(names(60));
+    QVERIFY(s.ok);
+    s.click("Cmd_Init");
+    AudienceScreen& view = audience(s);
+    const auto send = [](QWidget* to, QEvent::Type type, quint64 time) {
+        QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        key.setTimestamp(time);
+        QApplication::sendEvent(to, &key);
+    };
+    send(QApplication::focusWidget(), QEvent::KeyPress, 1000);
+    QCOMPARE(s.startCaption(), kStop);
+    view.open();
+    send(&view, QEvent::KeyPress, 1500);
+    send(&view, QEvent::KeyPress, 1540);
+    QCOMPARE(s.startCaption(), kStop);
+    send(&view, QEvent::KeyRelease, 2000);
+    send(&view, QEvent::KeyPress, 2300);
+    QCOMPARE(s.startCaption(), kStart);
+}
+
+void AudienceScreenTest::blankAndClose() {
+    Session s;
+    QVERIFY(s.ok);
+    QTest::keyClick(s.window.get(), Qt::Key_F11);
+    AudienceScreen& view = audience(s);
+    QTRY_COMPARE(QApplication::focusWidget(), &view);
+    const QPoint inBox = view.rollArea().topLeft();
+    for (Qt::Key key : {Qt::Key_B, Qt::Key_Period}) {
+        QTest::keyClick(&view, key);
+        QVERIFY(view.isBlank());
+        QCOMPARE(pixel(view, inBox), QColor(0, 0, 0));
+        QTest::keyClick(&view, key);
+        QVERIFY(!view.isBlank());
+        QCOMPARE(pixel(view, inBox), QColor(128, 255, 255));
+    }
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_F11}) {
+        QTest::keyClick(s.window.get(), Qt::Key_F11);
+        QVERIFY(view.isVisible());
+        QTest::keyClick(&view, key);
+        QVERIFY(!view.isVisible());
+        QTRY_COMPARE(QApplication::activeWindow(), s.window.get());
+    }
+}
+
+void AudienceScreenTest::rollTextFits_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("limitedByHeight");
+    QTest::newRow("two characters") << QStringLiteral("张三") << true;
+    QTest::newRow("a department and a name")
+        << QStringLiteral("市场营销部华东区销售一组 欧阳建国") << false;
+    QTest::newRow("eighty characters") << QStringLiteral("张").repeated(80) << false;
+    QTest::newRow("Latin letters") << QStringLiteral("Wolfgang Amadeus Mozart-Smith") << false;
+    QTest::newRow("a line break inside") << QStringLiteral("司马\n光") << true;
+}
+
+// As large as the box allows, never wider or taller than it.
+void AudienceScreenTest::rollTextFits() {
+    QFETCH(QString, text);
+    QFETCH(bool, limitedByHeight);
+    LoneView lone;
+    lone.view.setRollText(text);
+    const QRect area = lone.view.rollArea();
+    QVERIFY(area.width() >= 1920 * 0.8 && area.height() >= 1080 * 0.35);
+    const QFont font = lone.view.rollFont();
+    const QString shown = lone.view.rollText();
+    QVERIFY(!shown.contains(QLatin1Char('\n')));
+    QVERIFY2(fitsOneLine(font, shown, area), qPrintable(QString::number(font.pixelSize())));
+    // One pixel more would not fit: nothing is smaller than it needs to be.
+    QFont larger = font;
+    larger.setPixelSize(font.pixelSize() + 1);
+    QVERIFY(!fitsOneLine(larger, shown, area));
+    if (limitedByHeight) {
+        QVERIFY(font.pixelSize() > area.height() * 0.8);
+    }
+}
+
+void AudienceScreenTest::columnLayout_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("1") << 1 << 1 << 1;
+    QTest::newRow("3") << 3 << 0 << 1;
+    QTest::newRow("12") << 12 << 0 << 1;
+    QTest::newRow("100") << 100 << 0 << 1;
+    QTest::newRow("101") << 101 << 0 << 2;
+}
+
+// Every name of the page in its own cell, whole, on the screen, at a size read across a
+// hall; fewer names are never smaller.
+void AudienceScreenTest::columnLayout() {
+    QFETCH(int, count);
+    QFETCH(int, columns);
+    QFETCH(int, pages);
+    LoneView lone;
+    lone.showRound(count, 7);
+    const AudienceScreen::ListLayout layout = lone.view.listLayout();
+    QCOMPARE(layout.pages, pages);
+    const int perPage = (count + pages - 1) / pages;
+    QCOMPARE(layout.cells.size(), perPage);
+    QCOMPARE(layout.texts.first(), QStringLiteral("[7] 张伟0"));
+    if (columns != 0) {
+        QCOMPARE(layout.columns, columns);
+    }
+    QVERIFY(layout.columns * layout.rows >= perPage);
+    QVERIFY((layout.columns - 1) * layout.rows < perPage); // no empty column
+    QVERIFY2(layout.pixelSize >= 1080 / 40, qPrintable(QString::number(layout.pixelSize)));
+
+    QFont font = lone.label.font();
+    font.setPixelSize(layout.pixelSize);
+    const QRect below(0, lone.view.rollArea().bottom(), 1920, 1080 - lone.view.rollArea().bottom());
+    for (qsizetype i = 0; i < layout.cells.size(); ++i) {
+        const QRect cell = layout.cells[i];
+        QVERIFY2(below.contains(cell), qPrintable(layout.texts[i]));
+        QVERIFY2(fitsOneLine(font, layout.texts[i], cell.adjusted(0, 0, 1, 1)),
+                 qPrintable(layout.texts[i]));
+        for (qsizetype j = 0; j < i; ++j) {
+            QVERIFY(!cell.intersects(layout.cells[j]));
+        }
+    }
+    // Numbers run down the columns.
+    if (layout.rows > 1) {
+        QCOMPARE(layout.cells[1].left(), layout.cells[0].left());
+        QVERIFY(layout.cells[1].top() > layout.cells[0].top());
+    }
+
+    if (count > 1) {
+        LoneView fewer;
+        fewer.showRound(count / 3 + 1);
+        QVERIFY(fewer.view.listLayout().pixelSize >= layout.pixelSize);
+    }
+    if (pages > 1) {
+        QCOMPARE(
+            layout.heading,
+            QStringLiteral("本轮共%1人　[7]～[%2]　第1/%3页").arg(count).arg(count + 6).arg(pages));
+    } else {
+        QVERIFY(layout.heading.isEmpty());
+    }
+}
+
+void AudienceScreenTest::pagesTurnWithUpAndDown() {
+    LoneView lone;
+    lone.showRound(101);
+    AudienceScreen& view = lone.view;
+    const auto page = [&] {
+        return view.listLayout().page;
+    };
+    const auto firstShown = [&] {
+        return view.listLayout().texts.first();
+    };
+    QCOMPARE(page(), 0);
+    QTest::keyClick(&view, Qt::Key_Up);
+    QCOMPARE(page(), 0);
+    QTest::keyClick(&view, Qt::Key_Down);
+    QCOMPARE(page(), 1);
+    QCOMPARE(firstShown(), QStringLiteral("[52] 张伟51"));
+    QCOMPARE(view.listLayout().texts.last(), QStringLiteral("[101] 张伟100"));
+    QVERIFY(view.listLayout().heading.endsWith(QStringLiteral("第2/2页")));
+    QTest::keyClick(&view, Qt::Key_Down);
+    QCOMPARE(page(), 1);
+    QTest::keyClick(&view, Qt::Key_Up);
+    QCOMPARE(firstShown(), QStringLiteral("[1] 张伟0"));
+
+    // A new round starts at its first page.
+    QTest::keyClick(&view, Qt::Key_Down);
+    lone.showRound(150, 102);
+    QCOMPARE(page(), 0);
+}
+
+// The view too paints at the screen's pace, not the rolling timer's.
+void AudienceScreenTest::rollingPaintsOncePerScreenRefresh() {
+    Session s(names(60));
+    QVERIFY(s.ok);
+    s.click("Cmd_Init");
+    AudienceScreen& view = audience(s);
+    view.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const double rate = std::clamp(view.screen()->refreshRate(), 30.0, 240.0);
+    s.click("Cmd_Start");
+    QList<qint64> paints;
+    {
+        PaintClock clock(&view);
+        QTest::qWait(1000);
+        paints = clock.times();
+    }
+    s.click("Cmd_Start");
+
+    QVERIFY2(paints.size() >= rate / 2 && paints.size() <= rate * 1.1,
+             qPrintable(QStringLiteral("%1 paints at %2 Hz").arg(paints.size()).arg(rate)));
+    for (qsizetype i = 1; i < paints.size(); ++i) {
+        QVERIFY(paints[i] - paints[i - 1] >= std::floor(1000.0 / rate) - 1);
+    }
+}
+
+QTEST_MAIN(AudienceScreenTest)
+#include "audience_screen_test.moc"
