@@ -8,7 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk locales libc-l10n
-    xvfb xauth x11-utils xdotool imagemagick openbox stress
+    xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick openbox stress
     cups-client
     dpkg-dev file lintian desktop-file-utils appstream
 )

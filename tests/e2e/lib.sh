@@ -11,6 +11,15 @@ readonly E2E_SKIP=77
 readonly E2E_PRODUCT=${KELVARA_E2E_PRODUCT:-Kelvara}
 readonly E2E_VERSION=${KELVARA_E2E_VERSION:?the build passes the version}
 
+# The X screen, and the monitors on it ("name WxH+X+Y output"; output "screen" is the
+# server's one output, "none" a monitor of its own), set before e2e_start. Xvfb's
+# Xinerama stacks its screens at one corner, so two monitors are RandR monitors on one
+# wide screen, which Qt sees as two screens.
+E2E_SCREEN=${E2E_SCREEN:-1280x1024x24}
+E2E_MONITORS=()
+# Where screenshots worth a look are copied, when set.
+readonly E2E_SHOTS=${KELVARA_E2E_SHOTS:-}
+
 E2E_WORK=$(mktemp -d)
 E2E_XVFB=
 E2E_WM=
@@ -114,6 +123,36 @@ outer_geometry() {
 # Twips to pixels on the server's 96 DPI.
 px() { echo $((($1 + 7) / 15)); }
 
+# The window's inner size and place as WxH+X+Y.
+window_geometry() {
+    local info
+    info=$(xwininfo -id "$1") || return 1
+    printf '%sx%s+%s+%s\n' "$(sed -n 's/^ *Width: *//p' <<<"$info")" \
+        "$(sed -n 's/^ *Height: *//p' <<<"$info")" \
+        "$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")" \
+        "$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")"
+}
+
+# Defines one RandR monitor, "name WxH+X+Y output", at 96 DPI.
+add_monitor() {
+    local name geometry output width height x y
+    read -r name geometry output <<<"$1"
+    IFS='x+' read -r width height x y <<<"$geometry"
+    xrandr --setmonitor "$name" \
+        "$width/$((width * 254 / 960))x$height/$((height * 254 / 960))+$x+$y" "$output" >/dev/null ||
+        fail "monitor $1"
+}
+monitor_count() { xrandr --listmonitors | sed -n 's/^Monitors: //p'; }
+# Takes monitor $1 away, as when a projector is unplugged.
+unplug_monitor() { xrandr --delmonitor "$1" || fail "unplugging $1"; }
+
+# Copies screenshot $1 (a file) to the shots folder as $2.png, when there is one.
+keep_shot() {
+    if [[ -n $E2E_SHOTS ]]; then
+        mkdir -p "$E2E_SHOTS" && cp "$1" "$E2E_SHOTS/$2.png"
+    fi
+}
+
 # Screenshots of the main window, compared within a region WxH+X+Y (needs import and
 # compare): differ prints the number of differing pixels; changed takes a new shot $2 and
 # is true once it differs from $1 within region $3.
@@ -146,13 +185,22 @@ e2e_start() {
     cp "$program" "$E2E_WORK/kelvara"
     cp "$bonus" "$E2E_WORK/bonus.txt"
 
-    # A free display, chosen by the server itself.
+    # A free display, chosen by the server itself; kept as it is between clients, as
+    # monitors are set by clients that come and go.
     exec 3>"$E2E_WORK/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >"$E2E_WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$E2E_SCREEN" -dpi 96 -nolisten tcp -noreset >"$E2E_WORK/xvfb.log" 2>&1 &
     E2E_XVFB=$!
     exec 3>&-
     wait_for 10 test -s "$E2E_WORK/display" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$E2E_WORK/display")"
+    if ((${#E2E_MONITORS[@]} > 0)); then
+        require_tools xrandr
+        local monitor
+        for monitor in "${E2E_MONITORS[@]}"; do
+            add_monitor "$monitor"
+        done
+        (($(monitor_count) == ${#E2E_MONITORS[@]})) || fail "monitors: $(xrandr --listmonitors)"
+    fi
 
     XDG_CONFIG_HOME=$E2E_WORK XDG_CACHE_HOME=$E2E_WORK openbox --sm-disable \
         >"$E2E_WORK/openbox.log" 2>&1 &

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The audience view on a laptop with a projector: two monitors side by side, the main
+# window on the laptop's. F11 puts the view full screen on the projector; PageDown, as a
+# presenter clicker sends it, starts and stops a round of 12 whose winners the view then
+# shows; B blanks it; unplugging the projector brings the view over the laptop's screen;
+# F11 closes it. Save then holds the 12 winners.
+# Usage: audience_e2e_test.sh <kelvara> <bonus.txt>
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+require_tools import compare convert
+E2E_SCREEN=3200x1080x24
+E2E_MONITORS=("laptop 1280x800+0+0 screen" "projector 1920x1080+1280+0 none")
+e2e_start "${1:?path of the built kelvara}" "${2:?path of the sample bonus.txt}"
+readonly view_title="摇号 - 观众画面"
+readonly projector="1920x1080+1280+0"
+results="$E2E_WORK/摇号结果.txt"
+
+# Screenshots of the projector's monitor.
+shoot_projector() {
+    import -window root -crop "$projector" +repage "$E2E_WORK/$1.png" || fail "screenshot $1"
+}
+projector_changed() { # earlier shot, new shot
+    shoot_projector "$2" &&
+        [[ $(compare -metric AE "$E2E_WORK/$1.png" "$E2E_WORK/$2.png" null: 2>&1 | cut -d' ' -f1) != 0 ]]
+}
+mean_brightness() { convert "$E2E_WORK/$1.png" -colorspace Gray -format '%[fx:mean]' info:; }
+geometry_is() { [[ $(window_geometry "$1") == "$2" ]]; }
+
+initialize
+# The round size, typed into its box (client 172, 321 lies in Txt_Num).
+xdotool mousemove --window "$E2E_MAIN" 172 321 click 1
+xdotool type 12
+
+xdotool key F11
+view=$(wait_window "$view_title")
+wait_for 10 geometry_is "$view" "$projector" ||
+    fail "the view is at $(window_geometry "$view"), not on the projector"
+xprop -id "$view" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN || fail "the view is not full screen"
+echo "F11: the view is full screen on the projector"
+
+shoot_projector idle
+xdotool key Next # Start
+wait_for 10 projector_changed idle rolling1 || fail "PageDown started nothing on the projector"
+rolled=no
+for i in 2 3 4 5; do
+    sleep 0.13
+    projector_changed rolling1 "rolling$i" && rolled=yes
+done
+[[ $rolled == yes ]] || fail "the view does not roll"
+keep_shot "$E2E_WORK/rolling5.png" audience-rolling
+xdotool key Next # Stop; the listing follows
+wait_for 10 changed initialized listed "$results_area" || fail "no winner was listed"
+# The view shows the list once two shots a moment apart agree.
+settled() { shoot_projector listed1 && sleep 0.2 && ! projector_changed listed1 listed2; }
+wait_for 10 settled || fail "the view does not settle after Stop"
+keep_shot "$E2E_WORK/listed2.png" audience-round-of-12
+echo "PageDown started and stopped a round on the projector"
+
+xdotool key b
+wait_for 5 eval 'shoot_projector blank && [[ $(mean_brightness blank) == 0 ]]' ||
+    fail "B left the view showing"
+xdotool key b
+wait_for 5 eval 'shoot_projector unblank && [[ $(mean_brightness unblank) != 0 ]]' ||
+    fail "B again left the view black"
+
+unplug_monitor projector
+wait_for 10 geometry_is "$view" "1280x800+0+0" ||
+    fail "after unplugging the projector the view is at $(window_geometry "$view")"
+echo "unplugged: the view moved over the laptop's screen"
+
+xdotool key F11
+wait_window_gone "$view_title"
+xdotool windowactivate --sync "$E2E_MAIN"
+xdotool key --clearmodifiers alt+s
+wait_window "$E2E_PRODUCT" >/dev/null
+listed=$(grep -c $'^\[[0-9]*\]:\t' "$results" || true)
+((listed == 12)) || fail "the round listed $listed winners, not 12"
+xdotool key Return
+wait_window_gone "$E2E_PRODUCT"
+
+xdotool windowactivate --sync "$E2E_MAIN"
+xdotool key --clearmodifiers alt+x
+e2e_exit_with_yes_twice
+echo "PASS"

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The audience view on a single screen: F11 covers the screen, Enter starts and stops a
+# round, Esc closes the view; opened again, a refused Start shows its message above the
+# view, and once the message is answered the view has the keyboard again.
+# Usage: audience_single_e2e_test.sh <kelvara> <bonus.txt>
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+require_tools import compare
+e2e_start "${1:?path of the built kelvara}" "${2:?path of the sample bonus.txt}"
+readonly view_title="摇号 - 观众画面"
+readonly screen_size="1280x1024+0+0"
+
+shoot_screen() { import -window root "$E2E_WORK/$1.png" || fail "screenshot $1"; }
+screen_changed() { # earlier shot, new shot
+    shoot_screen "$2" &&
+        [[ $(compare -metric AE "$E2E_WORK/$1.png" "$E2E_WORK/$2.png" null: 2>&1 | cut -d' ' -f1) != 0 ]]
+}
+geometry_is() { [[ $(window_geometry "$1") == "$2" ]]; }
+# Window ids bottom to top, as the window manager stacks them.
+stacking() { xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g'; }
+active_window() { printf '%d\n' "$(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //')"; }
+above() { # window $1 is stacked above window $2
+    local order
+    order=$(for id in $(stacking); do printf '%d\n' "$id"; done)
+    (($(grep -nx "$1" <<<"$order" | cut -d: -f1) > $(grep -nx "$2" <<<"$order" | cut -d: -f1)))
+}
+
+initialize
+xdotool key F11
+view=$(wait_window "$view_title")
+wait_for 10 geometry_is "$view" "$screen_size" || fail "the view is at $(window_geometry "$view")"
+
+shoot_screen idle
+xdotool key Return # Start
+wait_for 10 screen_changed idle rolling || fail "Enter started nothing on the view"
+sleep 0.2
+xdotool key Return # Stop
+settled() { shoot_screen listed1 && sleep 0.2 && ! screen_changed listed1 listed2; }
+wait_for 10 settled || fail "the view does not settle after Stop"
+xdotool key Escape
+wait_window_gone "$view_title"
+echo "F11, a round by Enter, Esc"
+
+# A round size of 0 is refused; the message must not hide behind the view.
+xdotool windowactivate --sync "$E2E_MAIN"
+xdotool mousemove --window "$E2E_MAIN" 172 321 click 1
+xdotool key ctrl+a
+xdotool type 0
+xdotool key F11
+view=$(wait_window "$view_title")
+xdotool key Return
+box=$(wait_window "$E2E_PRODUCT")
+above "$box" "$view" || fail "the refusal is stacked below the view: $(stacking)"
+shoot_screen refusal
+keep_shot "$E2E_WORK/refusal.png" audience-single-refusal
+xdotool key Return
+wait_window_gone "$E2E_PRODUCT"
+wait_for 5 eval '(($(active_window) == view))' || fail "the view lost the keyboard to the refusal"
+echo "the refusal showed above the view"
+
+xdotool key Escape
+wait_window_gone "$view_title"
+xdotool windowactivate --sync "$E2E_MAIN"
+xdotool key --clearmodifiers alt+x
+e2e_exit_with_yes_twice
+echo "PASS"
