@@ -43,14 +43,10 @@ for ((i = 1; i <= holds; i++)); do
 done
 stop_load
 
-xdotool key --clearmodifiers alt+s
-wait_window "$E2E_PRODUCT" >/dev/null
-listed=$(grep -c $'^\[[0-9]*\]:\t' "$results" || true)
+listed=$(save_and_count_winners)
 ((listed == 2 * holds)) ||
     fail "$((2 * holds)) holds listed $listed winners: $(tr -d '\r' <"$results" | tail -n +3)"
 echo "$((2 * holds)) holds of 2 s, $listed winners"
-xdotool key Return
-wait_window_gone "$E2E_PRODUCT"
 
 xdotool windowactivate --sync "$E2E_MAIN"
 xdotool key --clearmodifiers alt+x

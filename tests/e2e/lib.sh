@@ -173,6 +173,17 @@ initialize() {
         fail "Initialize left the label unchanged"
 }
 
+# Saves the results with Alt+S from the main window, answers the notice and prints how
+# many winners the results file lists.
+save_and_count_winners() {
+    xdotool windowactivate --sync "$E2E_MAIN"
+    xdotool key --clearmodifiers alt+s
+    wait_window "$E2E_PRODUCT" >/dev/null
+    grep -c $'^\[[0-9]*\]:\t' "$E2E_WORK/摇号结果.txt" || true
+    xdotool key Return
+    wait_window_gone "$E2E_PRODUCT"
+}
+
 main_title() { echo "$E2E_PRODUCT V$E2E_VERSION     -  最简单摇号软件"; }
 
 # Starts the display, the window manager and the program over a copy of the list, and
