@@ -25,9 +25,7 @@ mean_brightness() { convert "$E2E_WORK/$1.png" -colorspace Gray -format '%[fx:me
 geometry_is() { [[ $(window_geometry "$1") == "$2" ]]; }
 
 initialize
-# The round size, typed into its box (client 172, 321 lies in Txt_Num).
-xdotool mousemove --window "$E2E_MAIN" 172 321 click 1
-xdotool type 12
+set_round_size 12
 
 xdotool key F11
 view=$(wait_window "$view_title")

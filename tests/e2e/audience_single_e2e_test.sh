@@ -42,9 +42,7 @@ echo "F11, a round by Enter, Esc"
 
 # A round size of 0 is refused; the message must not hide behind the view.
 xdotool windowactivate --sync "$E2E_MAIN"
-xdotool mousemove --window "$E2E_MAIN" 172 321 click 1
-xdotool key ctrl+a
-xdotool type 0
+set_round_size 0
 xdotool key F11
 view=$(wait_window "$view_title")
 xdotool key Return

@@ -173,6 +173,14 @@ initialize() {
         fail "Initialize left the label unchanged"
 }
 
+# Types $1 into the round-size box of the main window, replacing what it held.
+set_round_size() { # Txt_Num: 2280, 240, 375, 270 inside Frame_Oper at 120, 4440
+    xdotool mousemove --window "$E2E_MAIN" "$(px $((120 + 2280 + 187)))" \
+        "$(px $((4440 + 240 + 135)))" click 1
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type "$1"
+}
+
 # Saves the results with Alt+S from the main window, answers the notice and prints how
 # many winners the results file lists.
 save_and_count_winners() {

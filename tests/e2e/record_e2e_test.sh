@@ -12,13 +12,6 @@ results="$E2E_WORK/摇号结果.txt"
 records="$E2E_WORK/摇号记录"
 candidates=$(wc -l <"$bonus")
 
-set_round_size() { # Txt_Num: 2280, 240, 375, 270 inside Frame_Oper at 120, 4440
-    xdotool mousemove --window "$E2E_MAIN" "$(px $((120 + 2280 + 187)))" \
-        "$(px $((4440 + 240 + 135)))" click 1
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type "$1"
-}
-
 draw_round() { # Enter starts, Enter stops; waits for the listing
     shoot before-round
     xdotool key Return
