@@ -30,7 +30,8 @@ save_to() { # Save, dismiss the notice, keep the file as $1
 
 newest_record() { ls "$records"/摇号记录_*.txt | sort | tail -n1; }
 winner_lines() { grep -ac $'^\\[[0-9]*\\]:\t第' "$1"; }
-# No question within two seconds of the start; the main window then has the keyboard.
+# No question within a second or two of the start (it comes as soon as the window shows);
+# the main window then has the keyboard.
 no_question() {
     wait_for 2 window_shown "继续摇号" && return 1
     e2e_focus_main
