@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -48,6 +49,48 @@ TEST(InitializeEncodingsTest, LoadsListsInEveryEncodingPeopleSave) {
         EXPECT_TRUE(services.messages.empty());
         EXPECT_EQ(engine.State().RollSample, (std::vector<std::string>{"张伟", "王芳", "李娜"}));
         EXPECT_EQ(view.rollCaption, "共3条数据！");
+    }
+}
+
+// A list replaced by a file larger than the memory is refused at once, by its line count or
+// by its endless last line, and nothing is lost.
+TEST(InitializeEncodingsTest, HugeFilesAreRefusedWithinASecond) {
+    QByteArray manyLines;
+    for (int i = 1; i <= 20000; ++i) {
+        manyLines += "name " + QByteArray::number(i) + "\r\n";
+    }
+    const struct {
+        const char* name;
+        QByteArray start;
+        qint64 size;
+        std::string message;
+    } cases[] = {
+        {"20000 lines, then 6 GB of nothing", manyLines, qint64{6} << 30,
+         draw::text::kTooManyLines},
+        {"three names, then 40 GB of nothing", "A\r\nB\r\nC\r\n", qint64{40} << 30,
+         "bonus.txt第4行超过1000个字符，请检查文件内容！"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("bonus.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.start);
+        if (!file.resize(c.size)) {
+            GTEST_SKIP() << "no sparse files here";
+        }
+        file.close();
+
+        RealServicesIn services(dir.path().toStdString());
+        FakeView view;
+        draw::DrawEngine engine(view, services);
+        engine.StartUp();
+        QElapsedTimer timer;
+        timer.start();
+        engine.Cmd_Init_Click();
+        EXPECT_LT(timer.elapsed(), 1000);
+        EXPECT_EQ(services.messages, std::vector<std::string>{c.message});
+        EXPECT_TRUE(view.initEnabled);
     }
 }
 
