@@ -16,6 +16,11 @@
 
 #include "platform/qt_services.h"
 
+#ifdef Q_OS_WIN
+#include <QSettings>
+#include <qt_windows.h>
+#endif
+
 using namespace kelvara::platform;
 
 namespace {
@@ -149,18 +154,33 @@ TEST(ServicesTest, AppDataComesFromTheExecutableAndTheVersion) {
     EXPECT_EQ(appFilePath(services, "bonus.txt"), data.directory + "/bonus.txt");
 }
 
+#ifdef Q_OS_WIN
+// Sets a file's hidden or system attribute, the way Windows marks files to keep out of sight.
+void addAttribute(const QString& path, DWORD attribute) {
+    const auto name = reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16());
+    ASSERT_TRUE(SetFileAttributesW(name, GetFileAttributesW(name) | attribute));
+}
+#endif
+
 TEST(ServicesTest, OnlyVisibleRegularFilesExist) {
     QtServices services;
     QTemporaryDir dir;
-    for (const char* name : {"bonus.txt", ".bonus.txt"}) {
+    for (const char* name : {"bonus.txt", ".bonus.txt", "hidden.txt", "system.txt"}) {
         QFile file(dir.filePath(QString::fromUtf8(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     EXPECT_TRUE(services.fileExists(dir.filePath(QStringLiteral("bonus.txt")).toStdString()));
-    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral(".bonus.txt")).toStdString()));
     EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral("folder")).toStdString()));
     EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral("none.txt")).toStdString()));
+#ifdef Q_OS_WIN
+    addAttribute(dir.filePath(QStringLiteral("hidden.txt")), FILE_ATTRIBUTE_HIDDEN);
+    addAttribute(dir.filePath(QStringLiteral("system.txt")), FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral("hidden.txt")).toStdString()));
+    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral("system.txt")).toStdString()));
+#else
+    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral(".bonus.txt")).toStdString()));
+#endif
 }
 
 #ifndef Q_OS_WIN
@@ -207,5 +227,54 @@ TEST(ServicesTest, PrintHandsTheFileToLpAndReportsItsFailure) {
             EXPECT_EQ(recorded.readAll(), QByteArray::fromStdString(document) + "\n");
         }
     }
+}
+#endif
+
+#ifdef Q_OS_WIN
+// A document type of the test's own whose print operation copies the document to a record
+// file, registered for the current user and removed again.
+class PrintVerb {
+public:
+    explicit PrintVerb(const QString& record) {
+        QSettings classes(kClasses, QSettings::NativeFormat);
+        classes.setValue(".kelvaraprint/.", kType);
+        classes.setValue(kType + "/shell/print/command/.",
+                         QStringLiteral("cmd.exe /c copy /y \"%1\" \"%2\"")
+                             .arg(QStringLiteral("%1"), QDir::toNativeSeparators(record)));
+        classes.sync();
+    }
+    ~PrintVerb() {
+        QSettings classes(kClasses, QSettings::NativeFormat);
+        classes.remove(".kelvaraprint");
+        classes.remove(kType);
+    }
+    PrintVerb(const PrintVerb&) = delete;
+    PrintVerb& operator=(const PrintVerb&) = delete;
+
+private:
+    static inline const QString kClasses = QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes");
+    static inline const QString kType = QStringLiteral("Kelvara.PrintTest");
+};
+
+TEST(ServicesTest, PrintHandsTheFileToTheShellsPrintOperation) {
+    QTemporaryDir dir;
+    const QString document = dir.filePath("摇号结果 1.kelvaraprint");
+    QFile file(document);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("摇号结果\r\n");
+    file.close();
+    const QString record = dir.filePath("printed.txt");
+    PrintVerb verb(record);
+
+    QtServices services;
+    services.printFile(document.toStdString());
+
+    const QDeadlineTimer deadline(20'000);
+    while (!QFile::exists(record) && !deadline.hasExpired()) {
+        QThread::msleep(50);
+    }
+    QFile printed(record);
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly)) << "the print operation did not run";
+    EXPECT_EQ(printed.readAll(), QByteArray("摇号结果\r\n"));
 }
 #endif

@@ -18,12 +18,14 @@
 #include "platform/text_codec.h"
 #include "platform/text_lines.h"
 #include "platform/text_reader.h"
+#include "support/legacy_code_page.h"
 
 #include "support/file_size_limit.h"
 
 using namespace Qt::StringLiterals;
 
 using namespace kelvara::platform;
+using kelvara::testing::legacyIsGbk;
 
 namespace {
 
@@ -105,7 +107,12 @@ TEST_F(TextFileTest, DecodesEachEncodingItRecognises) {
                     "b\0",
                     8),
          {"a" + kReplacement + "b"}},
+#ifdef Q_OS_WIN
+        // The ANSI code page leaves out a byte that it cannot decode.
+        {"ansi invalid byte", "\xD5\xC5\xFF", {"张"}},
+#else
         {"gb18030 invalid byte", "\xD5\xC5\xFF", {"张" + kReplacement}},
+#endif
         // Not valid UTF-8 as a whole, so the whole file is read in the legacy code page.
         {"truncated utf8 sequence", "ok\r\n\xE4\xB8", {"ok", "涓"}},
         // A character that the end of the file leaves unfinished still makes a line.
@@ -131,6 +138,8 @@ TEST_F(TextFileTest, DecodesEachEncodingItRecognises) {
          {"张伟", "王芳", "李娜", "刘洋", "陈静", "杨帆", "赵磊", "黄敏", "周杰", "吴昊",
           "Andr" + kReplacement}},
     };
+    // The GBK rows need a GBK legacy code page: Windows must run with the Chinese one.
+    ASSERT_TRUE(legacyIsGbk()) << "the ANSI code page is not GBK";
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const auto outcome = read(writeBytes("bonus.txt", row.bytes));
