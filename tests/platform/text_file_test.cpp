@@ -25,6 +25,7 @@
 using namespace Qt::StringLiterals;
 
 using namespace kelvara::platform;
+using kelvara::testing::legacyBytes;
 using kelvara::testing::legacyIsGbk;
 
 namespace {
@@ -400,18 +401,47 @@ TEST_F(TextFileTest, ReadsTenThousandLinesQuickly) {
 }
 
 TEST_F(TextFileTest, WritesTheTextAndOneCrLf) {
+    // Linux writes UTF-8; Windows the ANSI code page, or UTF-8 with a mark when the code
+    // page cannot hold every character.
+#ifdef Q_OS_WIN
+    ASSERT_TRUE(legacyIsGbk()) << "the ANSI code page is not GBK";
+    const auto inCodePage = [](const char* text) {
+        return legacyBytes(QString::fromUtf8(text));
+    };
+    const auto beyondCodePage = [](const char* text) {
+        return "\xEF\xBB\xBF" + QByteArray(text);
+    };
+#else
+    const auto inCodePage = [](const char* text) {
+        return QByteArray(text);
+    };
+    const auto beyondCodePage = inCodePage;
+#endif
+    struct Row {
+        const char* name;
+        const char* text;
+        QByteArray bytes;
+        std::vector<std::string> lines;
+    };
+    // One file written again and again: each write replaces the whole file.
+    const std::vector<Row> rows{
+        // A lone LF in the text stays as it is: the file is written in binary mode.
+        {"chinese with a lone lf",
+         "摇号结果\r\n\r\n[1]:\t张三\nx",
+         inCodePage("摇号结果\r\n\r\n[1]:\t张三\nx\r\n"),
+         {"摇号结果", "", "[1]:\t张三\nx"}},
+        {"shorter than before", "短", inCodePage("短\r\n"), {"短"}},
+        {"emoji", "张三😀", beyondCodePage("张三😀\r\n"), {"张三😀"}},
+        {"hangul", "[2]:\t김민준", beyondCodePage("[2]:\t김민준\r\n"), {"[2]:\t김민준"}},
+        {"ascii", "[3]:\tTom", "[3]:\tTom\r\n", {"[3]:\tTom"}},
+    };
     const auto path = pathOf("摇号结果.txt");
-    // A lone LF in the text stays as it is: the file is written in binary mode.
-    ASSERT_TRUE(m_services.writeTextFile(path, "摇号结果\r\n\r\n[1]:\t张三\nx").ok);
-#ifndef Q_OS_WIN
-    EXPECT_EQ(fileBytes(path), QByteArray("摇号结果\r\n\r\n[1]:\t张三\nx\r\n"));
-#endif
-    EXPECT_EQ(read(path).lines, (std::vector<std::string>{"摇号结果", "", "[1]:\t张三\nx"}));
-
-    ASSERT_TRUE(m_services.writeTextFile(path, "短").ok);
-#ifndef Q_OS_WIN
-    EXPECT_EQ(fileBytes(path), QByteArray("短\r\n"));
-#endif
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(m_services.writeTextFile(path, row.text).ok);
+        EXPECT_EQ(fileBytes(path), row.bytes);
+        EXPECT_EQ(read(path).lines, row.lines);
+    }
 }
 
 TEST_F(TextFileTest, FailedWritesReportAndKeepEarlierFiles) {
