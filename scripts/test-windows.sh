@@ -9,8 +9,9 @@ BUILD="${KELVARA_WINDOWS_BUILD:-$ROOT/build-windows}"
 "$ROOT/scripts/build-windows.sh" --tests
 
 export WINEPREFIX="$BUILD/wine" WINEARCH=win64 WINEDEBUG=-all
-# No .NET or browser engine: wine would offer to download them.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No .NET or browser engine (wine would offer to download them), and no debugger that
+# would wait on a crashed test instead of letting it fail.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 # wine takes its locale, and so the ANSI code page, from LANG.
 export LANG=zh_CN.UTF-8
 unset LC_ALL LC_CTYPE LC_MESSAGES QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -157,7 +158,8 @@ TEST(ServicesTest, AppDataComesFromTheExecutableAndTheVersion) {
 #ifdef Q_OS_WIN
 // Sets a file's hidden or system attribute, the way Windows marks files to keep out of sight.
 void addAttribute(const QString& path, DWORD attribute) {
-    const auto name = reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16());
+    const QString native = QDir::toNativeSeparators(path);
+    const auto name = reinterpret_cast<LPCWSTR>(native.utf16());
     ASSERT_TRUE(SetFileAttributesW(name, GetFileAttributesW(name) | attribute));
 }
 #endif
@@ -232,28 +234,44 @@ TEST(ServicesTest, PrintHandsTheFileToLpAndReportsItsFailure) {
 
 #ifdef Q_OS_WIN
 // A document type of the test's own whose print operation copies the document to a record
-// file, registered for the current user and removed again.
+// file, registered for the current user and removed again. Wine's shell does not look at
+// the user's classes, so there it goes to the machine's.
 class PrintVerb {
 public:
     explicit PrintVerb(const QString& record) {
-        QSettings classes(kClasses, QSettings::NativeFormat);
-        classes.setValue(".kelvaraprint/.", kType);
-        classes.setValue(kType + "/shell/print/command/.",
-                         QStringLiteral("cmd.exe /c copy /y \"%1\" \"%2\"")
-                             .arg(QStringLiteral("%1"), QDir::toNativeSeparators(record)));
-        classes.sync();
+        const QString command = QStringLiteral("cmd.exe /c copy /y \"%1\" \"%2\"")
+                                    .arg(QStringLiteral("%1"), QDir::toNativeSeparators(record));
+        for (const QString& root : {kUserClasses, kMachineClasses}) {
+            m_root = root;
+            QSettings classes(root, QSettings::NativeFormat);
+            classes.setValue(kExtension + "/.", kType);
+            classes.setValue(kType + "/shell/print/command/.", command);
+            classes.sync();
+            if (QSettings(kAllClasses, QSettings::NativeFormat).value(kExtension + "/.") == kType) {
+                return;
+            }
+            remove();
+        }
     }
-    ~PrintVerb() {
-        QSettings classes(kClasses, QSettings::NativeFormat);
-        classes.remove(".kelvaraprint");
-        classes.remove(kType);
-    }
+    ~PrintVerb() { remove(); }
     PrintVerb(const PrintVerb&) = delete;
     PrintVerb& operator=(const PrintVerb&) = delete;
 
 private:
-    static inline const QString kClasses = QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes");
+    void remove() const {
+        QSettings classes(m_root, QSettings::NativeFormat);
+        classes.remove(kExtension);
+        classes.remove(kType);
+    }
+
+    static inline const QString kUserClasses =
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes");
+    static inline const QString kMachineClasses =
+        QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Classes");
+    static inline const QString kAllClasses = QStringLiteral("HKEY_CLASSES_ROOT");
+    static inline const QString kExtension = QStringLiteral(".kelvaraprint");
     static inline const QString kType = QStringLiteral("Kelvara.PrintTest");
+    QString m_root;
 };
 
 TEST(ServicesTest, PrintHandsTheFileToTheShellsPrintOperation) {
@@ -270,7 +288,7 @@ TEST(ServicesTest, PrintHandsTheFileToTheShellsPrintOperation) {
     services.printFile(document.toStdString());
 
     const QDeadlineTimer deadline(20'000);
-    while (!QFile::exists(record) && !deadline.hasExpired()) {
+    while (QFileInfo(record).size() == 0 && !deadline.hasExpired()) {
         QThread::msleep(50);
     }
     QFile printed(record);
