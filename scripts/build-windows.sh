@@ -58,6 +58,6 @@ sed 's/\r$//; s/$/\r/' "$ROOT/resources/bonus.txt" | iconv -f UTF-8 -t GBK >"$ST
     printf '\xEF\xBB\xBF'
     sed "s/@VERSION@/$VERSION/; s/\r\$//; s/\$/\r/" "$ROOT/resources/readme-windows.txt"
 } >"$STAGE/说明.txt"
-# -UN=UTF8 marks the names as UTF-8, so Windows shows 说明.txt and not garbled characters.
-(cd "$BUILD/package" && TZ=UTC zip -q -X -r -UN=UTF8 "$BUILD/$NAME.zip" "$NAME")
+# Names stored as UTF-8 and flagged so (with a UTF-8 locale), so Windows shows 说明.txt.
+(cd "$BUILD/package" && LC_ALL=C.UTF-8 cmake -E tar cf "$BUILD/$NAME.zip" --format=zip "$NAME")
 echo "Packed $BUILD/$NAME.zip ($(du -k "$BUILD/$NAME.zip" | cut -f1) KB)"

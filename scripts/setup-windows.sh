@@ -8,4 +8,4 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$ROOT/scripts/setup.sh" \
     g++-mingw-w64-x86-64-posix wine wine64 \
     googletest dpkg-dev xz-utils \
-    openbox zip unzip
+    openbox unzip

@@ -20,7 +20,9 @@ xvfb_pid=
 wm_pid=
 app_pid=
 verb_saved=
+txt_added=
 cleanup() {
+    [[ -n $txt_added ]] && wine reg delete "$txt_key" /f >/dev/null 2>&1 || true
     [[ -n $verb_saved ]] && wine reg import "$verb_saved" >/dev/null 2>&1 || true
     [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
     [[ -n $wm_pid ]] && kill "$wm_pid" 2>/dev/null || true
@@ -56,13 +58,14 @@ for file in kelvara.exe bonus.txt 说明.txt; do
 done
 # The program carries its icon and its version data (windres lists a PE file's resources).
 resources=$(x86_64-w64-mingw32-windres -i "$folder/kelvara.exe" -O rc) || fail "no resources"
-grep -q '^1 ICON' <<<"$resources" || fail "kelvara.exe has no icon"
+grep -q 'RT_GROUP_ICON' <<<"$resources" || fail "kelvara.exe has no icon"
 grep -q 'FILEVERSION 1, 0, 0, 0' <<<"$resources" || fail "kelvara.exe has no version 1.0.0"
 # 最简单摇号软件, as windres writes it.
 grep -Fq 'L"\x6700\x7b80\x5355\x6447\x53f7\x8f6f\x4ef6"' <<<"$resources" ||
     fail "kelvara.exe has no Chinese file description"
 # The sample list is GBK, which is not UTF-8.
-iconv -f GBK -t UTF-8 "$folder/bonus.txt" >"$work/bonus-utf8.txt" || fail "bonus.txt is not GBK"
+iconv -f GBK -t UTF-8 "$folder/bonus.txt" | tr -d '\r' >"$work/bonus-utf8.txt" ||
+    fail "bonus.txt is not GBK"
 ! iconv -f UTF-8 -t UTF-8 "$folder/bonus.txt" >/dev/null 2>&1 || fail "bonus.txt is UTF-8"
 results="$folder/摇号结果.txt"
 
@@ -84,6 +87,10 @@ printed_win=$(winepath -w "$printed_unix" 2>/dev/null)
 verb='HKLM\Software\Classes\txtfile\shell\print\command'
 wine reg export "$verb" "$(winepath -w "$work/print-verb.reg")" /y >/dev/null 2>&1 &&
     verb_saved=$(winepath -w "$work/print-verb.reg")
+# .txt files are of the text file type (wine's own prefix may not say so).
+txt_key='HKLM\Software\Classes\.txt'
+wine reg query "$txt_key" >/dev/null 2>&1 || txt_added=yes
+wine reg add "$txt_key" /ve /d txtfile /f >/dev/null 2>&1 || fail "cannot associate .txt"
 wine reg add "$verb" /ve /d "cmd.exe /c copy /y \"%1\" \"$printed_win\"" /f >/dev/null 2>&1 ||
     fail "cannot set the print verb"
 
