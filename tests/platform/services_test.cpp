@@ -244,10 +244,11 @@ public:
         for (const QString& root : {kUserClasses, kMachineClasses}) {
             m_root = root;
             QSettings classes(root, QSettings::NativeFormat);
-            classes.setValue(kExtension + "/.", kType);
-            classes.setValue(kType + "/shell/print/command/.", command);
+            classes.setValue(kExtension + QStringLiteral("/."), kType);
+            classes.setValue(kType + QStringLiteral("/shell/print/command/."), command);
             classes.sync();
-            if (QSettings(kAllClasses, QSettings::NativeFormat).value(kExtension + "/.") == kType) {
+            if (QSettings(kAllClasses, QSettings::NativeFormat)
+                    .value(kExtension + QStringLiteral("/.")) == kType) {
                 return;
             }
             remove();
@@ -274,25 +275,34 @@ private:
     QString m_root;
 };
 
-TEST(ServicesTest, PrintHandsTheFileToTheShellsPrintOperation) {
+TEST(ServicesTest, PrintHandsTheFileToTheShellsPrintOperationOrSaysWhyNot) {
     QTemporaryDir dir;
-    const QString document = dir.filePath("摇号结果 1.kelvaraprint");
-    QFile file(document);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("摇号结果\r\n");
-    file.close();
-    const QString record = dir.filePath("printed.txt");
+    const QByteArray text("\xE6\x91\x87\xE5\x8F\xB7\xE7\xBB\x93\xE6\x9E\x9C\r\n");
+    for (const QString& name :
+         {QStringLiteral("摇号结果 1.kelvaraprint"), QStringLiteral("摇号结果 1.kelvaranone")}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    const QString record = dir.filePath(QStringLiteral("printed.txt"));
     PrintVerb verb(record);
-
     QtServices services;
-    services.printFile(document.toStdString());
 
+    // A document type without a print operation: the shell's reason comes back.
+    const PrintResult refused =
+        services.printFile(dir.filePath(QStringLiteral("摇号结果 1.kelvaranone")).toStdString());
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.error.empty());
+
+    const PrintResult printed =
+        services.printFile(dir.filePath(QStringLiteral("摇号结果 1.kelvaraprint")).toStdString());
+    EXPECT_TRUE(printed.ok) << printed.error;
     const QDeadlineTimer deadline(20'000);
-    while (QFileInfo(record).size() == 0 && !deadline.hasExpired()) {
+    while (QFileInfo(record).size() < text.size() && !deadline.hasExpired()) {
         QThread::msleep(50);
     }
-    QFile printed(record);
-    ASSERT_TRUE(printed.open(QIODevice::ReadOnly)) << "the print operation did not run";
-    EXPECT_EQ(printed.readAll(), QByteArray("摇号结果\r\n"));
+    QFile copy(record);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << "the print operation did not run";
+    EXPECT_EQ(copy.readAll(), text);
 }
 #endif

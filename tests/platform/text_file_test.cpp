@@ -408,8 +408,8 @@ TEST_F(TextFileTest, WritesTheTextAndOneCrLf) {
     const auto inCodePage = [](const char* text) {
         return legacyBytes(QString::fromUtf8(text));
     };
-    const auto beyondCodePage = [](const char* text) {
-        return "\xEF\xBB\xBF" + QByteArray(text);
+    const auto beyondCodePage = [](const char* text) -> QByteArray {
+        return QByteArray("\xEF\xBB\xBF").append(text);
     };
 #else
     const auto inCodePage = [](const char* text) {
@@ -476,8 +476,7 @@ TEST_F(TextFileTest, AWriteCutShortFailsAndKeepsTheEarlierFile) {
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.error.empty());
         EXPECT_EQ(fileBytes(path), QByteArray("earlier\r\n"));
-        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files),
-                  QStringList{u"摇号结果.txt"_s});
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{u"摇号结果.txt"_s});
     }
 }
 #endif
