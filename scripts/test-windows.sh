@@ -42,12 +42,16 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     echo "== Wine prefix $WINEPREFIX"
     wineboot --init >"$run/wineboot.log" 2>&1
 fi
-# One wine server for the whole run instead of one per test program.
-wineserver --persistent
+# One wine server for the whole run instead of one per test program (or the one already
+# serving this prefix).
+wineserver --persistent 2>/dev/null || true
 
+# Both parts run whatever the other's outcome; the script fails if either does.
+status=0
 echo "== Unit tests under wine"
-(cd "$BUILD/kelvara" && ctest --output-on-failure -j 2 -LE e2e)
+(cd "$BUILD/kelvara" && ctest --output-on-failure -j 2 -LE e2e --timeout 300) || status=1
 
 echo "== Portable folder under wine"
 bash "$ROOT/tests/wine/portable_folder_test.sh" "$BUILD"/Kelvara-*-win64.zip \
-    "${KELVARA_WINE_SHOT:-$BUILD/kelvara-wine.png}"
+    "${KELVARA_WINE_SHOT:-$BUILD/kelvara-wine.png}" || status=1
+exit "$status"
