@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build, the program, its package and its tests
 # need and the machine does not have yet. Safe to run again: installed packages are left alone.
+# Usage: scripts/setup.sh [more packages...]
 set -euo pipefail
 
 PACKAGES=(
@@ -11,6 +12,7 @@ PACKAGES=(
     xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick openbox stress
     cups-client
     dpkg-dev file lintian desktop-file-utils appstream
+    "$@"
 )
 
 SUDO=()

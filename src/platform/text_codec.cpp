@@ -135,6 +135,7 @@ qsizetype utf16CompleteLength(QByteArrayView bytes, bool littleEndian) {
     return length;
 }
 
+#ifndef Q_OS_WIN
 bool inRange(unsigned byte, unsigned low, unsigned high) {
     return byte >= low && byte <= high;
 }
@@ -170,6 +171,7 @@ qsizetype gb18030CompleteLength(QByteArrayView bytes) {
     }
     return size;
 }
+#endif
 
 qsizetype legacyCompleteLength(QByteArrayView bytes) {
 #ifdef Q_OS_WIN

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,14 +17,22 @@ namespace kelvara::testing {
 // A temporary program directory with an engine, a fake window and fake services.
 class DrawFixture : public ::testing::Test {
 protected:
-    DrawFixture() : m_dir(makeDir()), services(m_dir.string(), 7), engine(view, services) {
+    DrawFixture() : m_dir(makeDir()), services(utf8String(m_dir), 7), engine(view, services) {
         engine.StartUp();
     }
     ~DrawFixture() override { std::filesystem::remove_all(m_dir); }
 
+    // A new directory of a random name: create_directory tells whether it was new.
     static std::filesystem::path makeDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kelvara-XXXXXX").string();
-        return mkdtemp(pattern.data());
+        std::random_device seed;
+        std::mt19937_64 names(seed());
+        const auto base = std::filesystem::temp_directory_path();
+        while (true) {
+            auto dir = base / ("kelvara-" + std::to_string(names()));
+            if (std::filesystem::create_directory(dir)) {
+                return dir;
+            }
+        }
     }
 
     std::filesystem::path bonusPath() const { return m_dir / "bonus.txt"; }

@@ -180,7 +180,7 @@ TEST_F(DrawRoundTest, RoundSizeInputs) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("typed '") + c.typed + "'");
         FakeView freshView;
-        FakeServices freshServices(m_dir.string(), 11);
+        FakeServices freshServices(utf8String(m_dir), 11);
         draw::DrawEngine freshEngine(freshView, freshServices);
         freshEngine.StartUp();
         writeBonus(numberedList(20));
@@ -220,7 +220,7 @@ TEST_F(DrawRoundTest, MissingOrUnreadableListAtStartCancelsTheRound) {
     EXPECT_FALSE(view.timer1);
 
     writeBonus(numberedList(6));
-    services.unreadable.push_back(bonusPath().string());
+    services.unreadable.push_back(utf8String(bonusPath()));
     engine.Cmd_Start_Click();
     EXPECT_EQ(services.messages.back().text, draw::text::kUnreadableFile);
     EXPECT_EQ(engine.State().RemainingCount, 6);
@@ -378,7 +378,7 @@ TEST_F(DrawRoundTest, EveryCandidateHasTheSameChance) {
         std::map<std::string, int> wins;
         for (int run = 0; run < kRuns; ++run) {
             FakeView freshView;
-            FakeServices freshServices(m_dir.string(), 1000 + static_cast<std::uint64_t>(run));
+            FakeServices freshServices(utf8String(m_dir), 1000 + static_cast<std::uint64_t>(run));
             draw::DrawEngine freshEngine(freshView, freshServices);
             freshEngine.StartUp();
             freshEngine.Cmd_Init_Click();

@@ -141,7 +141,7 @@ TEST_F(InitializeTest, MissingListMessageNamesADataFolderAwayFromTheProgram) {
 
 TEST_F(InitializeTest, UnreadableFileIsReportedAndInitializeStaysAvailable) {
     writeBonus("甲\r\n乙\r\n");
-    services.unreadable.push_back(bonusPath().string());
+    services.unreadable.push_back(utf8String(bonusPath()));
     engine.Cmd_Init_Click();
     EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kUnreadableFile});
     EXPECT_TRUE(view.initEnabled);

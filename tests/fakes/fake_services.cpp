@@ -10,6 +10,15 @@
 
 namespace kelvara::testing {
 
+std::filesystem::path utf8Path(std::string_view path) {
+    return std::u8string(path.begin(), path.end());
+}
+
+std::string utf8String(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
 FakeServices::FakeServices(std::string dir, std::uint64_t seed)
     : directory(std::move(dir)),
       m_random(std::make_unique<platform::MixedRandomSource>(SteppingTime{}, seed)) {}
@@ -33,7 +42,7 @@ platform::AppData FakeServices::appData() const {
 
 bool FakeServices::fileExists(const std::string& path) const {
     std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    return std::filesystem::is_regular_file(utf8Path(path), error);
 }
 
 platform::ReadStatus FakeServices::readTextLines(const std::string& path,
@@ -41,12 +50,13 @@ platform::ReadStatus FakeServices::readTextLines(const std::string& path,
     if (!fileExists(path)) {
         return platform::ReadStatus::Missing;
     }
+    // Compared as paths: on Windows '/' and '\\' are the same separator.
     for (const auto& locked : unreadable) {
-        if (locked == path) {
+        if (utf8Path(locked).lexically_normal() == utf8Path(path).lexically_normal()) {
             return platform::ReadStatus::Unreadable;
         }
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(utf8Path(path), std::ios::binary);
     if (!in) {
         return platform::ReadStatus::Unreadable;
     }
@@ -56,7 +66,7 @@ platform::ReadStatus FakeServices::readTextLines(const std::string& path,
 }
 
 platform::WriteResult FakeServices::writeTextFile(const std::string& path, std::string_view text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(utf8Path(path), std::ios::binary | std::ios::trunc);
     if (!out) {
         return {false, "cannot open"};
     }

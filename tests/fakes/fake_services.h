@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,6 +13,11 @@
 #include "platform/services.h"
 
 namespace kelvara::testing {
+
+// Paths are UTF-8 text throughout the program; the standard library reads a plain
+// std::string path in the system's narrow encoding, which on Windows is not UTF-8.
+std::filesystem::path utf8Path(std::string_view path);
+std::string utf8String(const std::filesystem::path& path);
 
 // A clock that advances by a fixed step at every reading: deterministic, and never
 // twice the same time, like a fine real clock.

@@ -12,6 +12,8 @@
 
 namespace fs = std::filesystem;
 using kelvara::testing::FakeServices;
+using kelvara::testing::utf8Path;
+using kelvara::testing::utf8String;
 namespace output = kelvara::output;
 
 namespace {
@@ -21,7 +23,7 @@ class ProgramDir {
 public:
     ProgramDir() {
         std::random_device seed;
-        m_path = fs::temp_directory_path() / ("kelvara-输出-" + std::to_string(seed()));
+        m_path = fs::temp_directory_path() / utf8Path("kelvara-输出-" + std::to_string(seed()));
         fs::create_directories(m_path);
     }
     ~ProgramDir() {
@@ -31,7 +33,7 @@ public:
     ProgramDir(const ProgramDir&) = delete;
     ProgramDir& operator=(const ProgramDir&) = delete;
 
-    std::string str() const { return m_path.string(); }
+    std::string str() const { return utf8String(m_path); }
     fs::path path() const { return m_path; }
 
 private:
@@ -39,7 +41,7 @@ private:
 };
 
 std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(utf8Path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -133,11 +135,11 @@ TEST_P(WriteFailure, ReturnsThePathAndTheReasonAndPrintsNothing) {
     ProgramDir dir;
     std::string programDir = dir.str();
     if (GetParam().blocker == Blocker::DirectoryOfThatName) {
-        fs::create_directory(dir.path() / "摇号结果.txt");
-        std::ofstream(dir.path() / "摇号结果.txt" / "inside") << "kept";
+        fs::create_directory(dir.path() / utf8Path("摇号结果.txt"));
+        std::ofstream(dir.path() / utf8Path("摇号结果.txt") / "inside") << "kept";
     } else {
         programDir += "/kelvara";
-        std::ofstream(programDir) << "a file where the directory should be";
+        std::ofstream(utf8Path(programDir)) << "a file where the directory should be";
     }
     FakeServices services(programDir);
 
@@ -153,10 +155,10 @@ TEST_P(WriteFailure, ReturnsThePathAndTheReasonAndPrintsNothing) {
     EXPECT_TRUE(services.printed.empty());
 
     if (GetParam().blocker == Blocker::DirectoryOfThatName) {
-        EXPECT_TRUE(fs::is_directory(dir.path() / "摇号结果.txt"));
+        EXPECT_TRUE(fs::is_directory(dir.path() / utf8Path("摇号结果.txt")));
         EXPECT_EQ(readBytes(dir.str() + "/摇号结果.txt/inside"), "kept");
     } else {
-        EXPECT_TRUE(fs::is_regular_file(programDir));
+        EXPECT_TRUE(fs::is_regular_file(utf8Path(programDir)));
     }
 }
 

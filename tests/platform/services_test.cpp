@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,6 +16,11 @@
 #include <functional>
 
 #include "platform/qt_services.h"
+
+#ifdef Q_OS_WIN
+#include <QSettings>
+#include <qt_windows.h>
+#endif
 
 using namespace kelvara::platform;
 
@@ -149,18 +155,34 @@ TEST(ServicesTest, AppDataComesFromTheExecutableAndTheVersion) {
     EXPECT_EQ(appFilePath(services, "bonus.txt"), data.directory + "/bonus.txt");
 }
 
+#ifdef Q_OS_WIN
+// Sets a file's hidden or system attribute, the way Windows marks files to keep out of sight.
+void addAttribute(const QString& path, DWORD attribute) {
+    const QString native = QDir::toNativeSeparators(path);
+    const auto name = reinterpret_cast<LPCWSTR>(native.utf16());
+    ASSERT_TRUE(SetFileAttributesW(name, GetFileAttributesW(name) | attribute));
+}
+#endif
+
 TEST(ServicesTest, OnlyVisibleRegularFilesExist) {
     QtServices services;
     QTemporaryDir dir;
-    for (const char* name : {"bonus.txt", ".bonus.txt"}) {
+    for (const char* name : {"bonus.txt", ".bonus.txt", "hidden.txt", "system.txt"}) {
         QFile file(dir.filePath(QString::fromUtf8(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     EXPECT_TRUE(services.fileExists(dir.filePath(QStringLiteral("bonus.txt")).toStdString()));
-    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral(".bonus.txt")).toStdString()));
     EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral("folder")).toStdString()));
     EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral("none.txt")).toStdString()));
+#ifdef Q_OS_WIN
+    addAttribute(dir.filePath(QStringLiteral("hidden.txt")), FILE_ATTRIBUTE_HIDDEN);
+    addAttribute(dir.filePath(QStringLiteral("system.txt")), FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral("hidden.txt")).toStdString()));
+    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral("system.txt")).toStdString()));
+#else
+    EXPECT_FALSE(services.fileExists(dir.filePath(QStringLiteral(".bonus.txt")).toStdString()));
+#endif
 }
 
 #ifndef Q_OS_WIN
@@ -207,5 +229,80 @@ TEST(ServicesTest, PrintHandsTheFileToLpAndReportsItsFailure) {
             EXPECT_EQ(recorded.readAll(), QByteArray::fromStdString(document) + "\n");
         }
     }
+}
+#endif
+
+#ifdef Q_OS_WIN
+// A document type of the test's own whose print operation copies the document to a record
+// file, registered for the current user and removed again. Wine's shell does not look at
+// the user's classes, so there it goes to the machine's.
+class PrintVerb {
+public:
+    explicit PrintVerb(const QString& record) {
+        const QString command = QStringLiteral("cmd.exe /c copy /y \"%1\" \"%2\"")
+                                    .arg(QStringLiteral("%1"), QDir::toNativeSeparators(record));
+        for (const QString& root : {kUserClasses, kMachineClasses}) {
+            m_root = root;
+            QSettings classes(root, QSettings::NativeFormat);
+            classes.setValue(kExtension + QStringLiteral("/."), kType);
+            classes.setValue(kType + QStringLiteral("/shell/print/command/."), command);
+            classes.sync();
+            if (QSettings(kAllClasses, QSettings::NativeFormat)
+                    .value(kExtension + QStringLiteral("/.")) == kType) {
+                return;
+            }
+            remove();
+        }
+    }
+    ~PrintVerb() { remove(); }
+    PrintVerb(const PrintVerb&) = delete;
+    PrintVerb& operator=(const PrintVerb&) = delete;
+
+private:
+    void remove() const {
+        QSettings classes(m_root, QSettings::NativeFormat);
+        classes.remove(kExtension);
+        classes.remove(kType);
+    }
+
+    static inline const QString kUserClasses =
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes");
+    static inline const QString kMachineClasses =
+        QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Classes");
+    static inline const QString kAllClasses = QStringLiteral("HKEY_CLASSES_ROOT");
+    static inline const QString kExtension = QStringLiteral(".kelvaraprint");
+    static inline const QString kType = QStringLiteral("Kelvara.PrintTest");
+    QString m_root;
+};
+
+TEST(ServicesTest, PrintHandsTheFileToTheShellsPrintOperationOrSaysWhyNot) {
+    QTemporaryDir dir;
+    const QByteArray text("\xE6\x91\x87\xE5\x8F\xB7\xE7\xBB\x93\xE6\x9E\x9C\r\n");
+    for (const QString& name :
+         {QStringLiteral("摇号结果 1.kelvaraprint"), QStringLiteral("摇号结果 1.kelvaranone")}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    const QString record = dir.filePath(QStringLiteral("printed.txt"));
+    PrintVerb verb(record);
+    QtServices services;
+
+    // A document type without a print operation: the shell's reason comes back.
+    const PrintResult refused =
+        services.printFile(dir.filePath(QStringLiteral("摇号结果 1.kelvaranone")).toStdString());
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.error.empty());
+
+    const PrintResult printed =
+        services.printFile(dir.filePath(QStringLiteral("摇号结果 1.kelvaraprint")).toStdString());
+    EXPECT_TRUE(printed.ok) << printed.error;
+    const QDeadlineTimer deadline(20'000);
+    while (QFileInfo(record).size() < text.size() && !deadline.hasExpired()) {
+        QThread::msleep(50);
+    }
+    QFile copy(record);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << "the print operation did not run";
+    EXPECT_EQ(copy.readAll(), text);
 }
 #endif

@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# The packed Windows program under wine, as a user on Chinese Windows meets it: the zip is
+# unpacked into a folder with a Chinese name, kelvara.exe runs there with code page 936 on
+# Xvfb with openbox. Initialize reads the GBK sample list, one round is drawn, Save writes
+# 摇号结果.txt in GBK, Print hands that file to the shell's print operation, and a
+# screenshot of the window is kept. The caller provides WINEPREFIX.
+# Usage: portable_folder_test.sh <Kelvara-…-win64.zip> <screenshot.png>
+set -euo pipefail
+
+zip=${1:?path of the packed zip}
+shot=${2:?where to keep the screenshot}
+
+for tool in Xvfb openbox xdotool import unzip iconv wine; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing" >&2; exit 1; }
+done
+: "${WINEPREFIX:?a prepared wine prefix}"
+
+work=$(mktemp -d)
+xvfb_pid=
+wm_pid=
+app_pid=
+verb_saved=
+txt_added=
+cleanup() {
+    [[ -n $txt_added ]] && wine reg delete "$txt_key" /f >/dev/null 2>&1 || true
+    [[ -n $verb_saved ]] && wine reg import "$verb_saved" >/dev/null 2>&1 || true
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
+    [[ -n $wm_pid ]] && kill "$wm_pid" 2>/dev/null || true
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [[ -s $work/kelvara.log ]] && sed 's/^/kelvara: /' "$work/kelvara.log" >&2
+    exit 1
+}
+
+# Polls a command for up to $1 seconds.
+wait_for() {
+    local seconds=$1
+    shift
+    local end=$((SECONDS + seconds))
+    until "$@"; do
+        ((SECONDS < end)) || return 1
+        sleep 0.2
+    done
+}
+
+# The portable folder, unpacked where a user would put it.
+mkdir "$work/摇号 软件"
+unzip -q "$zip" -d "$work/摇号 软件"
+folder=$(find "$work/摇号 软件" -mindepth 1 -maxdepth 1 -type d)
+for file in kelvara.exe bonus.txt 说明.txt; do
+    [[ -f $folder/$file ]] || fail "the zip has no $file"
+done
+# The program carries its icon and its version data (windres lists a PE file's resources).
+resources=$(x86_64-w64-mingw32-windres -i "$folder/kelvara.exe" -O rc) || fail "no resources"
+grep -q 'RT_GROUP_ICON' <<<"$resources" || fail "kelvara.exe has no icon"
+grep -q 'FILEVERSION 1, 0, 0, 0' <<<"$resources" || fail "kelvara.exe has no version 1.0.0"
+# 最简单摇号软件, as windres writes it.
+grep -Fq 'L"\x6700\x7b80\x5355\x6447\x53f7\x8f6f\x4ef6"' <<<"$resources" ||
+    fail "kelvara.exe has no Chinese file description"
+# The sample list is GBK, which is not UTF-8.
+iconv -f GBK -t UTF-8 "$folder/bonus.txt" | tr -d '\r' >"$work/bonus-utf8.txt" ||
+    fail "bonus.txt is not GBK"
+! iconv -f UTF-8 -t UTF-8 "$folder/bonus.txt" >/dev/null 2>&1 || fail "bonus.txt is UTF-8"
+results="$folder/摇号结果.txt"
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(head -n 1 "$work/display")"
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+export LANG=zh_CN.UTF-8
+unset LC_ALL LC_CTYPE LC_MESSAGES QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+
+# The shell's print operation for text files, replaced by one that keeps a copy of what it
+# was given: the test sees what would have gone to the printer.
+printed_unix="$work/printed.txt"
+printed_win=$(winepath -w "$printed_unix" 2>/dev/null)
+verb='HKLM\Software\Classes\txtfile\shell\print\command'
+wine reg export "$verb" "$(winepath -w "$work/print-verb.reg")" /y >/dev/null 2>&1 &&
+    verb_saved=$(winepath -w "$work/print-verb.reg")
+# .txt files are of the text file type (wine's own prefix may not say so).
+txt_key='HKLM\Software\Classes\.txt'
+wine reg query "$txt_key" >/dev/null 2>&1 || txt_added=yes
+wine reg add "$txt_key" /ve /d txtfile /f >/dev/null 2>&1 || fail "cannot associate .txt"
+wine reg add "$verb" /ve /d "cmd.exe /c copy /y \"%1\" \"$printed_win\"" /f >/dev/null 2>&1 ||
+    fail "cannot set the print verb"
+
+(cd "$folder" && exec wine kelvara.exe) >"$work/kelvara.log" 2>&1 &
+app_pid=$!
+
+# A visible window whose title is exactly $1.
+window_titled() {
+    local id
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        if [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]]; then
+            echo "$id"
+            return 0
+        fi
+    done
+}
+main_window() { window_titled "Kelvara V1.0.0     -  最简单摇号软件"; }
+main_shown() { [[ -n $(main_window) ]]; }
+wait_for 60 main_shown || fail "the main window did not appear"
+main=$(main_window)
+xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+sleep 1
+
+# Initialize, one round (Enter starts, Enter stops), then let the listing run.
+xdotool key --clearmodifiers alt+i
+sleep 1.5
+xdotool key Return
+sleep 1
+xdotool key Return
+sleep 2
+import -window root "$shot"
+echo "screenshot: $shot"
+
+# Save writes the file before its confirmation appears.
+xdotool key --clearmodifiers alt+s
+wait_for 15 test -f "$results" || fail "Alt+S wrote no results file"
+sleep 1
+xdotool key Return
+sleep 0.5
+
+# GBK bytes: the heading, an empty line, the one winner, CR LF.
+name=$(iconv -f GBK -t UTF-8 "$results" | sed -n '3p' | tr -d '\r' | cut -f2)
+[[ -n $name ]] || fail "no winner in the results file: $(od -c "$results" | head)"
+grep -Fxq -- "$name" "$work/bonus-utf8.txt" || fail "the winner '$name' is not in the list"
+printf '摇号结果\r\n\r\n[1]:\t%s\r\n' "$name" | iconv -f UTF-8 -t GBK >"$work/expected"
+cmp "$work/expected" "$results" || fail "unexpected bytes: $(od -c "$results" | head)"
+echo "results file OK (GBK): [1] $name"
+
+# Print rewrites the file and hands it to the shell's print operation.
+rm -f "$results"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key --clearmodifiers alt+p
+wait_for 20 test -s "$printed_unix" || fail "Print did not reach the shell's print operation"
+cmp "$results" "$printed_unix" || fail "the printed file differs from the results file"
+echo "print OK: the shell's print operation received 摇号结果.txt"
+
+# Exit with Yes to both questions.
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key --clearmodifiers alt+x
+sleep 1
+xdotool key Return
+sleep 1
+xdotool key Return
+end=$((SECONDS + 20))
+while kill -0 "$app_pid" 2>/dev/null; do
+    ((SECONDS < end)) || fail "the program did not end after two Yes answers"
+    sleep 0.2
+done
+status=0
+wait "$app_pid" || status=$?
+app_pid=
+((status == 0)) || fail "exit status $status"
+echo "PASS"
