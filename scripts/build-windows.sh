@@ -18,6 +18,12 @@ HOST_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 mkdir -p "$BUILD"
 QT_PREFIX="$("$ROOT/scripts/build-qt-windows.sh" "$BUILD/qt" | tail -n 1)"
 PREFIXES="$QT_PREFIX"
+# Builds made against another Qt or toolchain file keep its paths and flags in their caches:
+# start them afresh.
+if [[ "$(cat "$BUILD/qt-prefix" 2>/dev/null)" != "$QT_PREFIX" ]]; then
+    rm -rf "$BUILD/kelvara" "$BUILD/googletest" "$BUILD/googletest-build"
+    echo "$QT_PREFIX" >"$BUILD/qt-prefix"
+fi
 
 if [[ "$TESTS" == ON ]]; then
     # Debian ships GoogleTest as source; build it once per build folder with the same compiler.

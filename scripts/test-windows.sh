@@ -45,6 +45,9 @@ fi
 # One wine server for the whole run instead of one per test program (or the one already
 # serving this prefix).
 wineserver --persistent 2>/dev/null || true
+# wine starts its own services with the first program, and they would keep that program's
+# output open, so ctest would wait on a finished test until its timeout: start them here.
+wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 
 # Both parts run whatever the other's outcome; the script fails if either does.
 status=0

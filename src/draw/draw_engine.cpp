@@ -28,14 +28,11 @@ std::size_t index(int oneBased) {
 }
 
 // A data folder away from the program is named, so the operator knows where the list goes.
-std::string missingFileMessage(const platform::AppData& data) {
+std::string missingFileMessage(const platform::Services& services) {
+    const platform::AppData data = services.appData();
     std::string message = text::kMissingFile;
     if (!data.isProgramDirectory) {
-        std::string folder = data.directory;
-#ifdef _WIN32
-        std::replace(folder.begin(), folder.end(), '/', '\\');
-#endif
-        message += "\n（文件夹：" + folder + "）";
+        message += "\n（文件夹：" + services.displayPath(data.directory) + "）";
     }
     return message;
 }
@@ -63,7 +60,7 @@ bool DrawEngine::ReportReadFailure(platform::ReadStatus status) {
     case platform::ReadStatus::Ok:
         return false;
     case platform::ReadStatus::Missing:
-        Message(missingFileMessage(m_services.appData()));
+        Message(missingFileMessage(m_services));
         return true;
     case platform::ReadStatus::Unreadable:
         Message(text::kUnreadableFile);
@@ -77,7 +74,7 @@ bool DrawEngine::ReportReadFailure(platform::ReadStatus status) {
 void DrawEngine::Cmd_Init_Click() {
     const std::string path = CandidateFilePath();
     if (!m_services.fileExists(path)) {
-        Message(missingFileMessage(m_services.appData()));
+        Message(missingFileMessage(m_services));
         return;
     }
 
@@ -245,7 +242,7 @@ void DrawEngine::StartRound() {
     }
     const std::string path = CandidateFilePath();
     if (!m_services.fileExists(path)) {
-        Message(missingFileMessage(m_services.appData()));
+        Message(missingFileMessage(m_services));
         CancelStart();
         return;
     }

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -25,7 +26,6 @@
 #include "platform/text_reader.h"
 
 #ifdef Q_OS_WIN
-#include <QDir>
 #include <qt_windows.h>
 #include <shellapi.h>
 #endif
@@ -219,6 +219,10 @@ std::string QtServices::fileSha256(const std::string& path) {
         return {};
     }
     return hash.result().toHex().toStdString();
+}
+
+std::string QtServices::displayPath(const std::string& path) const {
+    return QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
 }
 
 std::vector<std::string> QtServices::screenFonts() const {

@@ -29,6 +29,7 @@ public:
     LocalDateTime localDateTime() const override;
     std::string fileSha256(const std::string& path) override;
     RecordStore& records() override { return m_records; }
+    std::string displayPath(const std::string& path) const override;
     std::vector<std::string> screenFonts() const override;
     PrintResult printFile(const std::string& path) override;
 

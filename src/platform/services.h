@@ -87,6 +87,9 @@ public:
     // The draw records, in the folder beside the candidate list.
     virtual RecordStore& records() = 0;
 
+    // The path as the system's file manager shows it (backslashes on Windows).
+    virtual std::string displayPath(const std::string& path) const = 0;
+
     // Installed screen font families, each once, in the platform's own order.
     virtual std::vector<std::string> screenFonts() const = 0;
 

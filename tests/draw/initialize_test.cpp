@@ -108,7 +108,7 @@ TEST_F(InitializeTest, MissingFileIsRefusedUntilItIsCreated) {
 // Beside the program the message is unchanged; a data folder elsewhere is named in it.
 TEST_F(InitializeTest, MissingListMessageNamesADataFolderAwayFromTheProgram) {
     const std::string inDocuments =
-        std::string(draw::text::kMissingFile) + "\n（文件夹：" + m_dir.string() + "）";
+        std::string(draw::text::kMissingFile) + "\n（文件夹：<" + m_dir.string() + ">）";
     const struct {
         const char* name;
         bool programDirectory;

@@ -3,13 +3,14 @@
 # server with a window manager (openbox, as on a desktop), driven by xdotool. A test
 # sources this file, calls e2e_start with the program and the sample list, and waits for
 # windows and files to appear instead of sleeping. A missing tool skips the test (77).
+# The installed-package and wine tests use its desktop (e2e_desktop) and helpers too.
 
 set -euo pipefail
 
 readonly E2E_SKIP=77
 # The built version's names, from the build (see tests/CMakeLists.txt).
 readonly E2E_PRODUCT=${KELVARA_E2E_PRODUCT:-Kelvara}
-readonly E2E_VERSION=${KELVARA_E2E_VERSION:?the build passes the version}
+readonly E2E_VERSION=${KELVARA_E2E_VERSION:-}
 
 # The X screen, and the monitors on it ("name WxH+X+Y output"; output "screen" is the
 # server's one output, "none" a monitor of its own), set before e2e_start. Xvfb's
@@ -32,6 +33,10 @@ e2e_cleanup() {
         [[ -n $pid ]] && kill "$pid" 2>/dev/null || true
     done
     wait 2>/dev/null || true
+    # A test's own undoing (permissions, settings), once its programs are gone.
+    if declare -F e2e_on_exit >/dev/null; then
+        e2e_on_exit || true
+    fi
     rm -rf "$E2E_WORK"
 }
 trap e2e_cleanup EXIT
@@ -72,11 +77,21 @@ wait_for() {
     done
 }
 
+# The program's visible windows; with E2E_ANY_CLIENT set, every client's (a program under
+# wine runs in another process than the one started).
+program_windows() {
+    if [[ -n ${E2E_ANY_CLIENT:-} ]]; then
+        xdotool search --onlyvisible --name . 2>/dev/null
+    else
+        xdotool search --onlyvisible --pid "$E2E_APP" 2>/dev/null
+    fi
+}
+
 # The program's visible window whose title is exactly $1. (xdotool's name patterns are
 # unreliable with Chinese titles, so titles are compared here.)
 window_titled() {
     local id
-    for id in $(xdotool search --onlyvisible --pid "$E2E_APP" 2>/dev/null); do
+    for id in $(program_windows); do
         if [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]]; then
             echo "$id"
             return 0
@@ -199,11 +214,22 @@ main_title() { echo "$E2E_PRODUCT V$E2E_VERSION     -  最简单摇号软件"; }
 e2e_start() {
     local program=$1 bonus=$2
     require_tools Xvfb openbox xdotool xprop xwininfo
+    [[ -n $E2E_VERSION ]] || fail "the build passes the version (KELVARA_E2E_VERSION)"
     [[ -x $program ]] || fail "no program at $program"
     [[ -f $bonus ]] || fail "no sample list at $bonus"
     cp "$program" "$E2E_WORK/kelvara"
     cp "$bonus" "$E2E_WORK/bonus.txt"
+    e2e_desktop
 
+    export LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
+    unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+    e2e_launch
+    e2e_focus_main
+}
+
+# Starts the X server with E2E_SCREEN and E2E_MONITORS, and openbox on it; exports DISPLAY.
+e2e_desktop() {
+    require_tools Xvfb openbox xprop
     # A free display, chosen by the server itself; kept as it is between clients, as
     # monitors are set by clients that come and go.
     exec 3>"$E2E_WORK/display"
@@ -226,11 +252,6 @@ e2e_start() {
     E2E_WM=$!
     wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
     wait_for 10 wm_running || fail "openbox did not start"
-
-    export LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
-    unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
-    e2e_launch
-    e2e_focus_main
 }
 
 e2e_focus_main() {

@@ -76,6 +76,8 @@ public:
     platform::LocalDateTime localDateTime() const override { return now; }
     std::string fileSha256(const std::string& path) override;
     platform::RecordStore& records() override { return recordStore; }
+    // Marked, so a test sees which paths reach the operator in the system's form.
+    std::string displayPath(const std::string& path) const override { return "<" + path + ">"; }
     std::vector<std::string> screenFonts() const override { return fonts; }
     platform::PrintResult printFile(const std::string& path) override {
         printed.push_back(path);

@@ -11,44 +11,16 @@
 set -euo pipefail
 
 deb=${1:?path of the .deb}
-version=${2:?the program version}
+export KELVARA_E2E_VERSION=${2:?the program version}
 shots=${KELVARA_PACKAGE_SHOTS:-${TMPDIR:-/tmp}}
 [[ -f $deb ]] || { echo "SKIP: no package at $deb (scripts/package.sh makes it)"; exit 77; }
-for tool in dpkg-deb Xvfb openbox xdotool import setpriv; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
-done
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+require_tools dpkg-deb xdotool import setpriv
 
-work=$(mktemp -d)
+work=$E2E_WORK
 chmod 755 "$work"
-xvfb_pid=
-wm_pid=
-app_pid=
-cleanup() {
-    for pid in $app_pid $wm_pid $xvfb_pid; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    chmod -R u+w "$work"
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    [[ -s $work/kelvara.log ]] && sed 's/^/kelvara: /' "$work/kelvara.log" >&2
-    exit 1
-}
-
-# Polls a command for up to $1 seconds.
-wait_for() {
-    local seconds=$1
-    shift
-    local end=$((SECONDS + seconds))
-    until "$@"; do
-        ((SECONDS < end)) || return 1
-        sleep 0.2
-    done
-}
+# The unpacked tree is read-only in places.
+e2e_on_exit() { chmod -R u+w "$work"; }
 
 # The superuser may write everywhere, so it runs the program as nobody; anyone else runs it
 # as themselves, with the unpacked usr/bin made read-only.
@@ -68,16 +40,7 @@ chmod a-w "$root/usr/bin"
 touch "$work/unpacked"
 sample="$root/usr/share/doc/kelvara/examples/bonus.txt"
 
-# A free display, chosen by the server itself, and a window manager.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-sleep 0.5
+e2e_desktop
 
 # Starts $1 (a program file) with HOME $2 in a Chinese session.
 start_program() {
@@ -86,60 +49,33 @@ start_program() {
     (cd "$(dirname "$1")" && exec env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$2" \
         XDG_RUNTIME_DIR="$runtime" LANG=zh_CN.UTF-8 QT_QPA_PLATFORM=xcb \
         "${as_user[@]}" "$1") >"$work/kelvara.log" 2>&1 &
-    app_pid=$!
-    wait_for 20 main_shown || fail "the main window did not appear"
-    main=$(main_window)
-    xdotool windowfocus --sync "$main"
-    sleep 0.5
+    E2E_APP=$!
+    wait_for 20 window_shown "$(main_title)" || fail "the main window did not appear"
+    E2E_MAIN=$(window_titled "$(main_title)")
+    e2e_focus_main
 }
 
-# The program's visible window whose title is exactly $1.
-window_titled() {
-    local id
-    for id in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
-        if [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]]; then
-            echo "$id"
-            return 0
-        fi
-    done
-}
-main_window() { window_titled "Kelvara V$version     -  最简单摇号软件"; }
-main_shown() { [[ -n $(main_window) ]]; }
-box_window() { window_titled "Kelvara"; }
-box_shown() { [[ -n $(box_window) ]]; }
-box_gone() { [[ -z $(box_window) ]]; }
+box_window() { window_titled "$E2E_PRODUCT"; }
 
 # Presses Initialize on a missing list; leaves the message's height in box_height and its
 # picture in $1.
 missing_list_message() {
     xdotool key --clearmodifiers alt+i
-    wait_for 10 box_shown || fail "Initialize showed no message for the missing list"
+    wait_for 10 window_shown "$E2E_PRODUCT" || fail "Initialize showed no message for the missing list"
     sleep 0.7
     eval "$(xdotool getwindowgeometry --shell "$(box_window)")"
     box_height=$HEIGHT
     import -window root "$1"
     echo "screenshot: $1"
     xdotool key Return
-    wait_for 5 box_gone || fail "the message did not close"
+    wait_window_gone "$E2E_PRODUCT"
 }
 
 # Alt+X and Yes to both questions; the program must end normally.
 quit_program() {
-    xdotool windowfocus --sync "$main"
+    e2e_focus_main
     xdotool key --clearmodifiers alt+x
-    sleep 0.7
-    xdotool key Return
-    sleep 0.7
-    xdotool key Return
-    local end=$((SECONDS + 15))
-    while kill -0 "$app_pid" 2>/dev/null; do
-        ((SECONDS < end)) || fail "the program did not end after two Yes answers"
-        sleep 0.2
-    done
-    local status=0
-    wait "$app_pid" || status=$?
-    app_pid=
-    ((status == 0)) || fail "exit status $status"
+    e2e_exit_with_yes_twice
 }
 
 echo "== Installed copy"
@@ -154,15 +90,15 @@ installed_height=$box_height
 # A list put into the folder loads, and the results are saved beside it.
 cp "$sample" "$data/bonus.txt"
 chmod 644 "$data/bonus.txt"
-xdotool windowfocus --sync "$main"
+e2e_focus_main
 xdotool key --clearmodifiers alt+i
 sleep 1.5
-[[ -z $(box_window) ]] || fail "Initialize refused the list in $data"
+window_gone "$E2E_PRODUCT" || fail "Initialize refused the list in $data"
 xdotool key --clearmodifiers alt+s
 wait_for 10 test -f "$data/摇号结果.txt" || fail "Save wrote nothing into $data"
-wait_for 10 box_shown || fail "Save showed no confirmation"
+wait_window "$E2E_PRODUCT" >/dev/null
 xdotool key Return
-wait_for 5 box_gone || fail "the confirmation did not close"
+wait_window_gone "$E2E_PRODUCT"
 quit_program
 leftovers=$(find "$root" -newer "$work/unpacked")
 [[ -z $leftovers ]] || fail "files written into the installed tree: $leftovers"

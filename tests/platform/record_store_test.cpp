@@ -1,7 +1,14 @@
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <iostream>
 
 #include "platform/qt_record_store.h"
 #include "platform/qt_services.h"
@@ -11,6 +18,10 @@
 using namespace kelvara::platform;
 
 namespace {
+
+// The child that holds a record: where it keeps it, and what it says once it holds it.
+constexpr char kHolderFolder[] = "KELVARA_TEST_RECORD_FOLDER";
+constexpr char kHolderReady[] = "record held";
 
 class RecordStoreTest : public ::testing::Test {
 protected:
@@ -46,8 +57,20 @@ TEST_F(RecordStoreTest, CreatesNumberedRecordsAndAppendsToTheCurrentOne) {
     EXPECT_EQ(bytesOf(second.path), QByteArray("c\r\n"));
 }
 
+// The child's part of the next test: a copy of the program that starts a record in the
+// folder it is given, says so, and waits to be killed. Runs only when that test asks for it.
+TEST(RecordHolder, DISABLED_StartsARecordAndWaits) {
+    const std::string folder = qEnvironmentVariable(kHolderFolder).toStdString();
+    ASSERT_FALSE(folder.empty());
+    QtRecordStore store([&] { return folder; });
+    ASSERT_TRUE(store.create("摇号记录_20261207_200000").ok);
+    ASSERT_TRUE(store.append("y\r\n").ok);
+    std::cout << kHolderReady << std::endl;
+    QThread::sleep(120);
+}
+
 // A second copy of the program in the same folder sees the first one's record as live; a
-// record whose program is gone is not.
+// record whose program is gone, killed as a crash ends it, is not, and can be continued.
 TEST_F(RecordStoreTest, TheNewestRecordIsLiveOnlyWhileItsProgramRuns) {
     ASSERT_TRUE(m_store.create("摇号记录_20261207_193005").ok);
     ASSERT_TRUE(m_store.append("x\r\n").ok);
@@ -58,15 +81,32 @@ TEST_F(RecordStoreTest, TheNewestRecordIsLiveOnlyWhileItsProgramRuns) {
     EXPECT_EQ(seen->text, "x\r\n");
     EXPECT_FALSE(otherCopy.takeOver(seen->path).ok);
 
-    // A lock left behind by a program that was killed names a process that is gone.
-    QFile stale(folder() + QStringLiteral("/摇号记录_20261207_200000.txt.lock"));
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("2147483000\nkelvara\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    stale.close();
-    QFile record(folder() + QStringLiteral("/摇号记录_20261207_200000.txt"));
-    ASSERT_TRUE(record.open(QIODevice::WriteOnly));
-    record.write("y\r\n");
-    record.close();
+    // Another process takes a newer record the way the program does.
+    QProcess holder;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kHolderFolder), folder());
+    holder.setProcessEnvironment(environment);
+    holder.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=RecordHolder.*"),
+                  QStringLiteral("--gtest_also_run_disabled_tests")});
+    QByteArray said;
+    QDeadlineTimer deadline(60'000);
+    while (!said.contains(kHolderReady) && holder.state() != QProcess::NotRunning &&
+           !deadline.hasExpired()) {
+        holder.waitForReadyRead(1000);
+        said += holder.readAllStandardOutput();
+    }
+    ASSERT_TRUE(said.contains(kHolderReady)) << said.toStdString();
+    seen = otherCopy.newest();
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_TRUE(seen->live);
+    EXPECT_EQ(seen->text, "y\r\n");
+    EXPECT_FALSE(otherCopy.takeOver(seen->path).ok);
+
+    // Killed: its lock file stays behind, naming a process that is gone.
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished(30'000));
+    ASSERT_TRUE(QFileInfo::exists(folder() + QStringLiteral("/摇号记录_20261207_200000.txt.lock")));
     seen = otherCopy.newest();
     ASSERT_TRUE(seen.has_value());
     EXPECT_FALSE(seen->live);

@@ -155,6 +155,18 @@ TEST(ServicesTest, AppDataComesFromTheExecutableAndTheVersion) {
     EXPECT_EQ(appFilePath(services, "bonus.txt"), data.directory + "/bonus.txt");
 }
 
+// Paths in messages look as in the file manager: backslashes on Windows, and the names kept.
+TEST(ServicesTest, DisplayPathsUseTheSystemsSeparators) {
+    QtServices services;
+#ifdef Q_OS_WIN
+    EXPECT_EQ(services.displayPath("C:/Users/张三/Documents/Kelvara/摇号结果.txt"),
+              "C:\\Users\\张三\\Documents\\Kelvara\\摇号结果.txt");
+#else
+    EXPECT_EQ(services.displayPath("/home/张三/Documents/Kelvara/摇号结果.txt"),
+              "/home/张三/Documents/Kelvara/摇号结果.txt");
+#endif
+}
+
 #ifdef Q_OS_WIN
 // Sets a file's hidden or system attribute, the way Windows marks files to keep out of sight.
 void addAttribute(const QString& path, DWORD attribute) {

@@ -36,6 +36,9 @@ public:
     platform::LocalDateTime localDateTime() const override { return m_real.localDateTime(); }
     std::string fileSha256(const std::string& path) override { return m_real.fileSha256(path); }
     platform::RecordStore& records() override { return m_records; }
+    std::string displayPath(const std::string& path) const override {
+        return m_real.displayPath(path);
+    }
     std::vector<std::string> screenFonts() const override { return m_real.screenFonts(); }
     platform::PrintResult printFile(const std::string& path) override {
         return m_real.printFile(path);

@@ -15,38 +15,17 @@ for tool in Xvfb openbox xdotool import unzip iconv wine; do
 done
 : "${WINEPREFIX:?a prepared wine prefix}"
 
-work=$(mktemp -d)
-xvfb_pid=
-wm_pid=
-app_pid=
+export KELVARA_E2E_VERSION=${KELVARA_E2E_VERSION:-1.0.0}
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+work=$E2E_WORK
+# The window belongs to wine's process for the program, not to the one started here.
+E2E_ANY_CLIENT=yes
 verb_saved=
 txt_added=
-cleanup() {
+# Puts back the prefix's print operation and file type as they were.
+e2e_on_exit() {
     [[ -n $txt_added ]] && wine reg delete "$txt_key" /f >/dev/null 2>&1 || true
     [[ -n $verb_saved ]] && wine reg import "$verb_saved" >/dev/null 2>&1 || true
-    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
-    [[ -n $wm_pid ]] && kill "$wm_pid" 2>/dev/null || true
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    [[ -s $work/kelvara.log ]] && sed 's/^/kelvara: /' "$work/kelvara.log" >&2
-    exit 1
-}
-
-# Polls a command for up to $1 seconds.
-wait_for() {
-    local seconds=$1
-    shift
-    local end=$((SECONDS + seconds))
-    until "$@"; do
-        ((SECONDS < end)) || return 1
-        sleep 0.2
-    done
 }
 
 # The portable folder, unpacked where a user would put it.
@@ -69,14 +48,7 @@ iconv -f GBK -t UTF-8 "$folder/bonus.txt" | tr -d '\r' >"$work/bonus-utf8.txt" |
 ! iconv -f UTF-8 -t UTF-8 "$folder/bonus.txt" >/dev/null 2>&1 || fail "bonus.txt is UTF-8"
 results="$folder/摇号结果.txt"
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
+e2e_desktop
 export LANG=zh_CN.UTF-8
 unset LC_ALL LC_CTYPE LC_MESSAGES QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
 
@@ -95,23 +67,10 @@ wine reg add "$verb" /ve /d "cmd.exe /c copy /y \"%1\" \"$printed_win\"" /f >/de
     fail "cannot set the print verb"
 
 (cd "$folder" && exec wine kelvara.exe) >"$work/kelvara.log" 2>&1 &
-app_pid=$!
-
-# A visible window whose title is exactly $1.
-window_titled() {
-    local id
-    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-        if [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]]; then
-            echo "$id"
-            return 0
-        fi
-    done
-}
-main_window() { window_titled "Kelvara V1.0.0     -  最简单摇号软件"; }
-main_shown() { [[ -n $(main_window) ]]; }
-wait_for 60 main_shown || fail "the main window did not appear"
-main=$(main_window)
-xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+E2E_APP=$!
+wait_for 60 window_shown "$(main_title)" || fail "the main window did not appear"
+E2E_MAIN=$(window_titled "$(main_title)")
+e2e_focus_main
 sleep 1
 
 # Initialize, one round (Enter starts, Enter stops), then let the listing run.
@@ -141,26 +100,14 @@ echo "results file OK (GBK): [1] $name"
 
 # Print rewrites the file and hands it to the shell's print operation.
 rm -f "$results"
-xdotool windowactivate --sync "$main" 2>/dev/null || true
+e2e_focus_main
 xdotool key --clearmodifiers alt+p
 wait_for 20 test -s "$printed_unix" || fail "Print did not reach the shell's print operation"
 cmp "$results" "$printed_unix" || fail "the printed file differs from the results file"
 echo "print OK: the shell's print operation received 摇号结果.txt"
 
 # Exit with Yes to both questions.
-xdotool windowactivate --sync "$main" 2>/dev/null || true
+e2e_focus_main
 xdotool key --clearmodifiers alt+x
-sleep 1
-xdotool key Return
-sleep 1
-xdotool key Return
-end=$((SECONDS + 20))
-while kill -0 "$app_pid" 2>/dev/null; do
-    ((SECONDS < end)) || fail "the program did not end after two Yes answers"
-    sleep 0.2
-done
-status=0
-wait "$app_pid" || status=$?
-app_pid=
-((status == 0)) || fail "exit status $status"
+e2e_exit_with_yes_twice
 echo "PASS"

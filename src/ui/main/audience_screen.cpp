@@ -65,14 +65,19 @@ int fittingPixelSize(const QFont& font, const QString& text, QSizeF box, int mos
     const double height = lineBox(probe).height;
     int pixels = static_cast<int>(
         std::floor(kProbePixels * std::min(box.width() / width, box.height() / height)));
-    pixels = std::clamp(pixels, 1, std::max(1, most));
-    // Hinting keeps sizes from scaling exactly: step down until the text really fits.
-    while (pixels > 1) {
-        const QFont sized = withPixelSize(font, pixels);
-        if (widest(sized, {text}) <= box.width() && lineBox(sized).height <= box.height()) {
-            break;
-        }
+    most = std::max(1, most);
+    pixels = std::clamp(pixels, 1, most);
+    // Hinting keeps sizes from scaling exactly, either way: step down until the text really
+    // fits, or up while a larger size still does.
+    const auto fits = [&](int size) {
+        const QFont sized = withPixelSize(font, size);
+        return widest(sized, {text}) <= box.width() && lineBox(sized).height <= box.height();
+    };
+    while (pixels > 1 && !fits(pixels)) {
         --pixels;
+    }
+    while (pixels < most && fits(pixels + 1)) {
+        ++pixels;
     }
     return pixels;
 }

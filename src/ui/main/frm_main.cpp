@@ -34,14 +34,6 @@ constexpr char kSavedMessage[] = "已经保存到摇号软件目录下！文件�
 constexpr char kSaveFailed[] = "保存失败！无法写入文件：";
 constexpr char kPrintFailed[] = "打印失败：";
 
-// The path as the operator knows it from the file manager.
-std::string displayPath(std::string path) {
-#ifdef Q_OS_WIN
-    std::replace(path.begin(), path.end(), '/', '\\');
-#endif
-    return path;
-}
-
 } // namespace
 
 FrmMain::FrmMain(platform::Services& services, QWidget* parent)
@@ -166,7 +158,7 @@ void FrmMain::reportOutputFailure(const output::OutputFailure& failure) {
     if (failure.step == output::OutputFailure::Step::Print) {
         message = kPrintFailed + failure.reason;
     } else {
-        message = kSaveFailed + displayPath(failure.path);
+        message = kSaveFailed + m_services.displayPath(failure.path);
         if (!failure.reason.empty()) {
             message += '\n';
             message += failure.reason;
