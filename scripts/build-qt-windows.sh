@@ -8,7 +8,8 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 WORK="${1:-$ROOT/build-windows/qt}"
-CACHE="${KELVARA_CACHE:-$HOME/.cache/kelvara}"
+# In the home folder (from the password file when HOME is not set).
+CACHE=${KELVARA_CACHE:-~/.cache/kelvara}
 TOOLCHAIN="$ROOT/cmake/mingw-w64-x86_64.cmake"
 HOST_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 
