@@ -4,13 +4,11 @@
 #include "kelvara_version.h"
 #include "platform/qt_services.h"
 #include "platform/qt_translations.h"
-#include "ui/main/font_substitutions.h"
 #include "ui/main/frm_main.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     kelvara::platform::installQtChineseTranslations(app);
-    kelvara::ui::registerFontSubstitutions();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kelvara/kelvara.png")));
     QGuiApplication::setDesktopFileName(QString::fromUtf8(kelvara::version::kAppId));
 

@@ -53,34 +53,32 @@ constexpr int kPrintCommandWaitMs = 5000;
 // Runs the print command on the document and waits (briefly) for it to accept it. A command
 // that cannot start, or ends with an error, fails with its own message when it gives one.
 PrintResult runPrintCommand(const QString& program, const QString& document) {
-    auto* command = new QProcess;
+    auto command = std::make_unique<QProcess>();
     command->start(program, {document});
     if (!command->waitForStarted(kPrintCommandWaitMs)) {
-        const std::string reason = QString(program + u'：' + command->errorString()).toStdString();
-        delete command;
-        return {false, reason};
+        return {false, QString(program + u'：' + command->errorString()).toStdString()};
     }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const bool finished = command->waitForFinished(kPrintCommandWaitMs);
     QGuiApplication::restoreOverrideCursor();
     if (!finished) {
         // Still busy: the document is with it; it cleans up after itself when it ends.
-        QObject::connect(command, &QProcess::finished, command, &QObject::deleteLater);
+        QProcess* const running = command.release();
+        QObject::connect(running, &QProcess::finished, running, &QObject::deleteLater);
         return {};
     }
     const QString said =
         QString::fromLocal8Bit(command->readAllStandardError() + command->readAllStandardOutput())
             .trimmed();
-    const bool failed = command->exitStatus() != QProcess::NormalExit || command->exitCode() != 0;
-    const int exitCode = command->exitCode();
-    delete command;
-    if (!failed) {
+    if (command->exitStatus() == QProcess::NormalExit && command->exitCode() == 0) {
         return {};
     }
     if (!said.isEmpty()) {
         return {false, said.toStdString()};
     }
-    return {false, QStringLiteral("%1 返回错误代码 %2").arg(program).arg(exitCode).toStdString()};
+    return {
+        false,
+        QStringLiteral("%1 返回错误代码 %2").arg(program).arg(command->exitCode()).toStdString()};
 }
 #endif
 

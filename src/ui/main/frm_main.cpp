@@ -34,6 +34,14 @@ constexpr char kSavedMessage[] = "已经保存到摇号软件目录下！文件�
 constexpr char kSaveFailed[] = "保存失败！无法写入文件：";
 constexpr char kPrintFailed[] = "打印失败：";
 
+void enableTimer(QTimer* timer, bool enabled) {
+    if (!enabled) {
+        timer->stop();
+    } else if (!timer->isActive()) {
+        timer->start();
+    }
+}
+
 } // namespace
 
 FrmMain::FrmMain(platform::Services& services, QWidget* parent)
@@ -244,16 +252,6 @@ std::string FrmMain::roundSizeText() const {
 void FrmMain::setRoundSizeText(std::string_view text) {
     m_ui.Txt_Num->setText(fromUtf8(text));
 }
-
-namespace {
-void enableTimer(QTimer* timer, bool enabled) {
-    if (!enabled) {
-        timer->stop();
-    } else if (!timer->isActive()) {
-        timer->start();
-    }
-}
-} // namespace
 
 // A new round takes the audience's screen from the last one's list.
 void FrmMain::setTimer1Enabled(bool enabled) {
