@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -47,8 +48,9 @@ private:
 };
 
 struct Draw {
-    explicit Draw(const ListFolder& folder) : services(folder.path()), engine(view, services) {
-        engine.StartUp();
+    explicit Draw(const ListFolder& folder)
+        : services(folder.path()), engine(view, view, services.forDraw()) {
+        engine.startUp();
     }
     testing::FakeView view;
     BenchServices services;
@@ -82,7 +84,7 @@ void BM_Initialize10000(benchmark::State& state) {
     for (auto _ : state) {
         Draw draw(folder);
         draw.engine.Cmd_Init_Click();
-        const auto& s = draw.engine.State();
+        const auto& s = draw.engine.state();
         std::size_t sampleBytes = 0;
         for (const auto& name : s.RollSample) {
             sampleBytes += name.capacity();
@@ -96,6 +98,57 @@ void BM_Initialize10000(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Initialize10000)->Unit(benchmark::kMillisecond);
+
+// The reader alone: 10,000 lines decoded, split and hashed.
+void BM_ReadList10000(benchmark::State& state) {
+    ListFolder folder(10000);
+    BenchServices services(folder.path());
+    const std::string path = folder.path() + "/bonus.txt";
+    for (auto _ : state) {
+        int lines = 0;
+        const auto read =
+            services.readTextLines(path, [&](std::string_view) { return ++lines > 0; });
+        if (lines != 10000 || read.sha256.empty()) {
+            state.SkipWithError("the list was not read whole");
+        }
+    }
+}
+BENCHMARK(BM_ReadList10000)->Unit(benchmark::kMillisecond);
+
+// Initialize on a list replaced by a sparse file far larger than the memory: 20,000 lines
+// and then 6 GB of nothing (argument 0), or three names and then 40 GB (argument 1). Both are
+// refused after the first lines the reader needs, however large the file.
+void BM_InitializeOnAHugeFile(benchmark::State& state) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("bonus.txt")));
+    if (!file.open(QIODevice::WriteOnly)) {
+        state.SkipWithError("no file");
+        return;
+    }
+    QByteArray start = "A\r\nB\r\nC\r\n";
+    if (state.range(0) == 0) {
+        start.clear();
+        for (int i = 1; i <= 20000; ++i) {
+            start += "name " + QByteArray::number(i) + "\r\n";
+        }
+    }
+    file.write(start);
+    if (!file.resize((state.range(0) == 0 ? qint64{6} : qint64{40}) << 30)) {
+        state.SkipWithError("no sparse files here");
+        return;
+    }
+    file.close();
+    for (auto _ : state) {
+        testing::FakeView view;
+        BenchServices services(dir.path().toStdString());
+        draw::DrawEngine engine(view, view, services.forDraw());
+        engine.Cmd_Init_Click();
+        if (view.notices.size() != 1 || !view.initEnabled) {
+            state.SkipWithError("the file was not refused");
+        }
+    }
+}
+BENCHMARK(BM_InitializeOnAHugeFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_StartAllOf10000(benchmark::State& state) {
     ListFolder folder(10000);
@@ -128,7 +181,7 @@ void BM_StartOf10000WithOneEditedLine(benchmark::State& state) {
         state.ResumeTiming();
         draw->engine.Cmd_Start_Click();
         state.PauseTiming();
-        if (draw->view.startCaptionText != draw::text::kStopCaption) {
+        if (!draw->view.rolling()) {
             state.SkipWithError("the round did not start");
         }
         draw.reset();
@@ -143,7 +196,7 @@ std::vector<draw::LineHash> NumberedHashes(int count, const char* suffix = "") {
         std::string line = "同学";
         line += std::to_string(i);
         line += suffix;
-        hashes.push_back(draw::HashLine(line));
+        hashes.push_back(draw::hashLine(line));
     }
     return hashes;
 }
@@ -155,7 +208,7 @@ void BM_LineCheck10000(benchmark::State& state) {
     auto after = before;
     switch (state.range(0)) {
     case 0:
-        after[5000] = draw::HashLine("改过的名字");
+        after[5000] = draw::hashLine("改过的名字");
         break;
     case 1:
         std::rotate(after.begin(), after.begin() + 1, after.end());
@@ -165,41 +218,41 @@ void BM_LineCheck10000(benchmark::State& state) {
         for (std::size_t i = 0; i < after.size(); i += 2) {
             std::string line = "新";
             line += std::to_string(i);
-            after[i] = draw::HashLine(line);
+            after[i] = draw::hashLine(line);
         }
         break;
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(draw::LinesInsertedOrRemoved(before, after));
+        benchmark::DoNotOptimize(draw::linesInsertedOrRemoved(before, after));
     }
 }
 BENCHMARK(BM_LineCheck10000)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-void BM_List10000Behind10000Lines(benchmark::State& state) {
+// The listing of a round of 5,000 behind 5,000 listed winners: the mixing, the results, the
+// results box's text and the record.
+void BM_List5000Behind5000(benchmark::State& state) {
     ListFolder folder(10000);
-    std::string fullBox = "摇号结果\r\n";
-    for (int i = 1; i <= 10000; ++i) {
-        fullBox += "\r\n[" + std::to_string(i) + "]:\t王同学" + std::to_string(i);
-    }
-    Draw draw(folder);
-    draw.engine.Cmd_Init_Click();
-    draw.view.roundSize = "10000";
-    draw.engine.Cmd_Start_Click();
-    draw.engine.Cmd_Start_Click();
     for (auto _ : state) {
         state.PauseTiming();
-        draw.view.results = fullBox;
-        draw.view.timer2 = true;
+        auto draw = std::make_unique<Draw>(folder);
+        draw->engine.Cmd_Init_Click();
+        draw->view.roundSize = "5000";
+        for (int round = 0; round < 2; ++round) {
+            draw->engine.completePendingListing();
+            draw->engine.Cmd_Start_Click();
+            draw->engine.Cmd_Start_Click();
+        }
         state.ResumeTiming();
-        draw.engine.Timer2_Timer();
+        draw->engine.Timer2_Timer();
         state.PauseTiming();
-        // Arm the same round again for the next iteration.
-        draw.view.startCaptionText = draw::text::kStopCaption;
-        draw.engine.Cmd_Start_Click();
+        if (draw->engine.results().entries().size() != 10000) {
+            state.SkipWithError("the round was not listed");
+        }
+        draw.reset();
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_List10000Behind10000Lines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_List5000Behind5000)->Unit(benchmark::kMillisecond);
 
 // A record's text of `winners` winners in rounds of 100, after its head.
 std::string RecordRounds(int winners) {
@@ -226,48 +279,47 @@ std::string RecordRounds(int winners) {
 void BM_RecordRoundOf100(benchmark::State& state) {
     ListFolder folder(10000);
     BenchServices services(folder.path());
-    draw::DrawRecorder recorder(services);
-    recorder.Begin(10000, services.fileSha256(folder.path() + "/bonus.txt"));
+    draw::DrawRecorder recorder(services.records(), services, services);
+    bool failed = recorder.beginRun(10000, std::string(64, '0')).has_value();
     services.records().append(RecordRounds(9900));
-    std::vector<std::string> names;
-    std::vector<draw::ListedWinner> round;
+    std::vector<draw::ResultEntry> round;
     for (int i = 0; i < 100; ++i) {
-        std::string name = "李同学";
-        name += std::to_string(9901 + i);
-        names.push_back(std::move(name));
-    }
-    for (int i = 0; i < 100; ++i) {
-        round.push_back({static_cast<std::int16_t>(9901 + i), static_cast<std::int16_t>(9901 + i),
-                         names[static_cast<std::size_t>(i)]});
+        round.push_back({9901 + i,
+                         {9901 + i, "李同学" + std::to_string(9901 + i)},
+                         100,
+                         services.localDateTime()});
     }
     for (auto _ : state) {
-        recorder.AddRound(round);
+        failed = recorder.addRound(round).has_value() || failed;
     }
-    if (!services.messages.empty()) {
+    if (failed) {
         state.SkipWithError("the record could not be written");
     }
 }
 BENCHMARK(BM_RecordRoundOf100)->Unit(benchmark::kMillisecond);
 
-// Continuing a run of a 10,000-line list with 9,000 recorded winners: Initialize, marking
-// the recorded lines, reading their names again and rebuilding the results box.
+// Continuing a run of a 10,000-line list with 9,000 recorded winners: reading the record,
+// Initialize, marking the recorded lines and restoring the results.
 void BM_Continue9000Of10000(benchmark::State& state) {
     ListFolder folder(10000);
     {
         BenchServices services(folder.path());
-        services.records().create("摇号记录_20261207_193005");
+        const auto list = services.readTextLines(folder.path() + "/bonus.txt",
+                                                 [](std::string_view) { return true; });
+        services.records().create({2026, 12, 7, 19, 30, 5});
         services.records().append(
-            "Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共10000条，SHA-256 " +
-            services.fileSha256(folder.path() + "/bonus.txt") +
+            "Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共10000条，SHA-256 " + list.sha256 +
             "\r\n初始化：2026-12-07 19:30:05\r\n" + RecordRounds(9000));
     }
     for (auto _ : state) {
         state.PauseTiming();
         auto draw = std::make_unique<Draw>(folder);
         state.ResumeTiming();
-        draw->engine.OfferToContinue();
+        if (const auto offer = draw->engine.unfinishedRun()) {
+            draw->engine.continueRun(*offer);
+        }
         state.PauseTiming();
-        if (draw->engine.State().RemainingCount != 1000) {
+        if (draw->engine.state().RemainingCount != 1000) {
             state.SkipWithError("the run was not continued");
         }
         // Leave the record as it was for the next round of the benchmark.
@@ -283,14 +335,14 @@ BENCHMARK(BM_Continue9000Of10000)->Unit(benchmark::kMillisecond);
 void BM_ListingFixedPoints10000(benchmark::State& state) {
     constexpr int kWinners = 10000;
     const int innerSteps =
-        state.range(0) == 0 ? 10001 : draw::DrawEngine::ListingInnerSteps(kWinners);
+        state.range(0) == 0 ? 10001 : draw::DrawEngine::listingInnerSteps(kWinners);
     platform::MixedRandomSource random(testing::SteppingTime{}, 20261207);
     std::int64_t shuffles = 0;
     std::int64_t fixedPoints = 0;
     std::vector<int> order(kWinners);
     for (auto _ : state) {
         std::iota(order.begin(), order.end(), 0);
-        draw::MixByTranspositions(random, order, 5, innerSteps - 1);
+        draw::mixByTranspositions(random, order, 5, innerSteps - 1);
         for (int i = 0; i < kWinners; ++i) {
             fixedPoints += order[static_cast<std::size_t>(i)] == i ? 1 : 0;
         }
@@ -319,7 +371,7 @@ void BM_WholeRun10000InRoundsOf100(benchmark::State& state) {
             draw.engine.Cmd_Start_Click();
             draw.engine.Timer2_Timer();
         }
-        if (draw.engine.State().RemainingCount != 0) {
+        if (draw.engine.state().RemainingCount != 0) {
             state.SkipWithError("the run did not draw every candidate");
         }
     }

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "mixing.h"
-#include "platform/services.h"
+#include "platform/app_info.h"
 #include "platform/text_lines.h"
 #include "round_size.h"
 
@@ -27,127 +27,136 @@ std::size_t index(int oneBased) {
     return static_cast<std::size_t>(oneBased - 1);
 }
 
-// A data folder away from the program is named, so the operator knows where the list goes.
-std::string missingFileMessage(const platform::Services& services) {
-    const platform::AppData data = services.appData();
-    std::string message = text::kMissingFile;
-    if (!data.isProgramDirectory) {
-        message += "\n（文件夹：" + services.displayPath(data.directory) + "）";
-    }
-    return message;
-}
-
 } // namespace
 
-DrawEngine::DrawEngine(DrawView& view, platform::Services& services)
-    : m_view(view), m_services(services), m_recorder(services) {}
+DrawEngine::DrawEngine(DrawView& view, DrawNotices& notices, DrawServices services)
+    : m_view(view), m_notices(notices), m_services(services),
+      m_recorder(services.records, services.clock, services.app) {}
 
-void DrawEngine::StartUp() {
+void DrawEngine::startUp() {
     m_state.RollCursor = 1;
     m_nextResultNumber = 1;
 }
 
-std::string DrawEngine::CandidateFilePath() const {
-    return platform::appFilePath(m_services, text::kCandidateFile);
+std::string DrawEngine::candidateFilePath() const {
+    return platform::appFilePath(m_services.app, kCandidateFile);
 }
 
-void DrawEngine::Message(std::string_view message) {
-    m_services.messageBox(message, platform::Buttons::Ok);
+void DrawEngine::tell(NoticeKind kind) {
+    m_notices.tell(Notice(kind));
 }
 
-bool DrawEngine::ReportReadFailure(platform::ReadStatus status) {
+bool DrawEngine::reportReadFailure(platform::ReadStatus status) {
     switch (status) {
     case platform::ReadStatus::Ok:
         return false;
     case platform::ReadStatus::Missing:
-        Message(missingFileMessage(m_services));
+        tell(NoticeKind::ListMissing);
         return true;
     case platform::ReadStatus::Unreadable:
-        Message(text::kUnreadableFile);
+        tell(NoticeKind::ListUnreadable);
         return true;
     }
     return true;
 }
 
+void DrawEngine::reportRecordFailure(const std::optional<RecordFailure>& failure) {
+    if (failure) {
+        m_notices.tell(Notice(NoticeKind::RecordNotWritten, 0, failure->path, failure->reason));
+    }
+}
+
+void DrawEngine::recountRemaining() {
+    m_state.RemainingCount = static_cast<std::int16_t>(
+        std::count(m_state.DrawnFlags.begin(), m_state.DrawnFlags.end(), false));
+}
+
 // ---- Initialize -------------------------------------------------------------------------
 
 void DrawEngine::Cmd_Init_Click() {
-    const std::string path = CandidateFilePath();
-    if (!m_services.fileExists(path)) {
-        Message(missingFileMessage(m_services));
+    const std::string path = candidateFilePath();
+    if (!m_services.files.fileExists(path)) {
+        tell(NoticeKind::ListMissing);
         return;
     }
+    const ListRead list = readList(path);
+    if (refuseList(list)) {
+        return;
+    }
+    initializeFrom(list);
+    reportRecordFailure(m_recorder.beginRun(m_state.CandidateCount(), list.result.sha256));
+}
 
-    // Counting stops as soon as the list is known to be too long, however long the file.
-    int lineCount = 0;
-    int tooLongLine = 0;
-    std::vector<LineHash> hashes;
-    auto status = m_services.readTextLines(path, [&](std::string_view line) {
-        if (++lineCount > kMaxCandidates) {
+DrawEngine::ListRead DrawEngine::readList(const std::string& path) {
+    // Reading stops as soon as the list is known to be refused, however long the file.
+    ListRead list;
+    list.result = m_services.files.readTextLines(path, [&](std::string_view line) {
+        if (list.lines.size() >= kMaxCandidates) {
+            list.tooMany = true;
             return false;
         }
         if (platform::utf8Length(line) > kMaxLineLength) {
-            tooLongLine = lineCount;
+            list.tooLongLine = static_cast<int>(list.lines.size()) + 1;
             return false;
         }
-        hashes.push_back(HashLine(line));
+        list.lines.emplace_back(line);
         return true;
     });
-    if (ReportReadFailure(status)) {
-        return;
-    }
-    if (tooLongLine != 0) {
-        ReportLineTooLong(tooLongLine);
-        return;
-    }
-    if (lineCount < 2) {
-        Message(text::kTooFewLines);
-        return;
-    }
-    if (lineCount > kMaxCandidates) {
-        Message(text::kTooManyLines);
-        return;
-    }
+    return list;
+}
 
-    // Sample: the whole list when it is short, else every step-th line, ten in all.
-    const int n = lineCount;
-    const int sampleSize = std::min(n, kSampleSize);
-    const int step = n <= kSampleSize ? 1 : n / kSampleSize;
-    std::vector<std::string> sample(static_cast<std::size_t>(sampleSize));
-    int lineNumber = 0;
-    int stored = 0;
-    status = m_services.readTextLines(path, [&](std::string_view line) {
-        ++lineNumber;
-        if (lineNumber == (stored + 1) * step) {
-            sample[static_cast<std::size_t>(stored)] = line;
-            ++stored;
-        }
-        return stored < sampleSize;
-    });
-    if (ReportReadFailure(status)) {
-        return;
+// Tells why the list cannot be drawn from, if it cannot.
+bool DrawEngine::refuseList(const ListRead& list) {
+    if (reportReadFailure(list.result.status)) {
+        return true;
     }
+    if (list.tooLongLine != 0) {
+        m_notices.tell(Notice(NoticeKind::LineTooLong, list.tooLongLine));
+        return true;
+    }
+    if (list.lines.size() < 2) {
+        tell(NoticeKind::TooFewLines);
+        return true;
+    }
+    if (list.tooMany) {
+        tell(NoticeKind::TooManyLines);
+        return true;
+    }
+    return false;
+}
 
-    m_state.RollSample = std::move(sample);
-    m_lineHashes = std::move(hashes);
+void DrawEngine::initializeFrom(const ListRead& list) {
+    const auto n = static_cast<std::int16_t>(list.lines.size());
+    m_state.RollSample = sampleOf(list.lines);
+    m_lineHashes.clear();
+    for (const std::string& line : list.lines) {
+        m_lineHashes.push_back(hashLine(line));
+    }
     m_state.DrawnFlags.assign(static_cast<std::size_t>(n), false);
-    m_state.RemainingCount = static_cast<std::int16_t>(n);
+    m_state.RemainingCount = n;
     m_state.RoundSize = 1;
-    m_view.setRollCaption("共" + std::to_string(n) + "条数据！");
-    m_state.LinePermutation =
-        GenRndArray(static_cast<std::int16_t>(n), static_cast<std::int16_t>(n));
+    m_view.showListSize(n);
+    m_state.LinePermutation = GenRndArray(n, n);
     m_view.setInitEnabled(false);
     m_view.setStartEnabled(true);
-    if (!m_continuing) {
-        m_recorder.Begin(n, m_services.fileSha256(path));
+}
+
+// The whole list when it is short, else every step-th line, ten in all.
+std::vector<std::string> DrawEngine::sampleOf(const std::vector<std::string>& lines) const {
+    const int n = static_cast<int>(lines.size());
+    const int step = n <= kSampleSize ? 1 : n / kSampleSize;
+    std::vector<std::string> sample;
+    for (int k = 1; k <= std::min(n, kSampleSize); ++k) {
+        sample.push_back(lines[index(k * step)]);
     }
+    return sample;
 }
 
 // ---- Random index generator -------------------------------------------------------------
 
 std::vector<std::int16_t> DrawEngine::GenRndArray(std::int16_t MyNum, std::int16_t NeededNum) {
     if (NeededNum > MyNum) {
-        Message(text::kNeededAboveMyNum);
+        tell(NoticeKind::NeededAboveMyNum);
         return {};
     }
     if (NeededNum < 1) {
@@ -155,7 +164,7 @@ std::vector<std::int16_t> DrawEngine::GenRndArray(std::int16_t MyNum, std::int16
     }
     std::vector<std::int16_t> pool(static_cast<std::size_t>(MyNum));
     std::iota(pool.begin(), pool.end(), std::int16_t{1});
-    MixByTranspositions(m_services.random(), pool, kPoolOuterLast, kPoolInnerLast);
+    mixByTranspositions(m_services.random, pool, kPoolOuterLast, kPoolInnerLast);
 
     // Read the mixed pool from its top end down. One look-up only: reading each value
     // once more as an index would apply the mixing twice, which is far from uniform.
@@ -175,21 +184,26 @@ void DrawEngine::Form_KeyPress(std::int16_t& KeyAscii) {
 }
 
 void DrawEngine::Cmd_Start_Click() {
-    const std::string caption = m_view.startCaption();
-    if (caption == text::kStartCaption) {
-        StartRound();
-    } else if (caption == text::kStopCaption) {
-        StopRound();
+    switch (m_phase) {
+    case RoundPhase::Idle:
+        startRound();
+        break;
+    case RoundPhase::Rolling:
+        stopRound();
+        break;
+    case RoundPhase::Starting:
+        break;
     }
 }
 
-void DrawEngine::CancelStart() {
-    m_view.setStartCaption(text::kStartCaption);
+void DrawEngine::cancelStart() {
+    m_phase = RoundPhase::Idle;
+    m_view.setStartAction(StartAction::Start);
     m_view.setStartEnabled(true);
 }
 
-std::optional<std::int16_t> DrawEngine::ReadRoundSize() {
-    const RoundSizeInput input = ParseRoundSize(m_view.roundSizeText());
+std::optional<std::int16_t> DrawEngine::readRoundSize() {
+    const RoundSizeInput input = parseRoundSize(m_view.roundSizeText());
     switch (input.kind) {
     case RoundSizeKind::Empty:
     case RoundSizeKind::Negative:
@@ -197,7 +211,7 @@ std::optional<std::int16_t> DrawEngine::ReadRoundSize() {
         return std::int16_t{1};
     case RoundSizeKind::Positive:
         if (input.value > m_state.RemainingCount) {
-            Message(text::kRoundAboveRemaining);
+            tell(NoticeKind::RoundAboveRemaining);
             return std::nullopt;
         }
         return static_cast<std::int16_t>(input.value);
@@ -205,11 +219,11 @@ std::optional<std::int16_t> DrawEngine::ReadRoundSize() {
     case RoundSizeKind::NotANumber:
         break;
     }
-    Message(text::kRoundNotPositive);
+    tell(NoticeKind::RoundNotPositive);
     return std::nullopt;
 }
 
-std::vector<std::int16_t> DrawEngine::RanksToSlots(std::vector<std::int16_t> ranks) const {
+std::vector<std::int16_t> DrawEngine::ranksToSlots(std::vector<std::int16_t> ranks) const {
     // Rank r designates the r-th undrawn slot; sorted ranks map in one walk of the flags.
     std::sort(ranks.begin(), ranks.end());
     std::vector<std::int16_t> slots;
@@ -225,44 +239,43 @@ std::vector<std::int16_t> DrawEngine::RanksToSlots(std::vector<std::int16_t> ran
     return slots;
 }
 
-void DrawEngine::StartRound() {
-    CompletePendingListing();
+void DrawEngine::startRound() {
+    completePendingListing();
     if (m_state.RemainingCount < 2) {
-        Message(text::kTooFewCandidates);
+        tell(NoticeKind::TooFewCandidates);
         return;
     }
-    m_view.setRollCaption(text::kRolling);
+    m_view.showRolling();
     m_view.setStartEnabled(false);
-    m_view.setStartCaption(text::kStopCaption);
+    m_phase = RoundPhase::Starting;
+    m_view.setStartAction(StartAction::Stop);
 
-    const auto roundSize = ReadRoundSize();
+    const auto roundSize = readRoundSize();
     if (!roundSize) {
-        CancelStart();
+        cancelStart();
         return;
     }
-    const std::string path = CandidateFilePath();
-    if (!m_services.fileExists(path)) {
-        Message(missingFileMessage(m_services));
-        CancelStart();
+    const std::string path = candidateFilePath();
+    if (!m_services.files.fileExists(path)) {
+        tell(NoticeKind::ListMissing);
+        cancelStart();
         return;
     }
     m_state.RoundSize = *roundSize;
-    m_state.RoundWinners.assign(static_cast<std::size_t>(*roundSize), std::string());
-
+    m_state.RoundWinners.clear();
     const std::vector<std::int16_t> slots =
-        RanksToSlots(GenRndArray(m_state.RemainingCount, m_state.RoundSize));
-    if (!FetchWinners(path, slots)) {
-        m_state.RoundWinners.clear();
-        CancelStart();
+        ranksToSlots(GenRndArray(m_state.RemainingCount, m_state.RoundSize));
+    if (!fetchWinners(path, slots)) {
+        cancelStart();
         return;
     }
-    m_state.RemainingCount = static_cast<std::int16_t>(
-        std::count(m_state.DrawnFlags.begin(), m_state.DrawnFlags.end(), false));
+    recountRemaining();
+    m_phase = RoundPhase::Rolling;
     m_view.setTimer1Enabled(true);
     m_view.setStartEnabled(true);
 }
 
-bool DrawEngine::FetchWinners(const std::string& path, const std::vector<std::int16_t>& slots) {
+bool DrawEngine::fetchWinners(const std::string& path, const std::vector<std::int16_t>& slots) {
     // The chosen slots by line number, so one reading of the file finds them in file order.
     std::vector<std::pair<std::int16_t, std::int16_t>> chosen; // line, slot
     chosen.reserve(slots.size());
@@ -276,58 +289,53 @@ bool DrawEngine::FetchWinners(const std::string& path, const std::vector<std::in
     const int candidateCount = m_state.CandidateCount();
     std::vector<LineHash> hashes;
     hashes.reserve(static_cast<std::size_t>(candidateCount));
-    std::vector<std::string> names(chosen.size());
-    std::size_t found = 0;
+    std::vector<Candidate> winners;
+    winners.reserve(chosen.size());
     int lineNumber = 0;
     int tooLongLine = 0;
-    const auto status = m_services.readTextLines(path, [&](std::string_view line) {
+    const auto read = m_services.files.readTextLines(path, [&](std::string_view line) {
         ++lineNumber;
         if (platform::utf8Length(line) > kMaxLineLength) {
             tooLongLine = lineNumber;
             return false;
         }
-        hashes.push_back(HashLine(line));
-        if (found < chosen.size() && chosen[found].first == lineNumber) {
-            names[found++] = line;
+        hashes.push_back(hashLine(line));
+        if (winners.size() < chosen.size() && chosen[winners.size()].first == lineNumber) {
+            winners.push_back({lineNumber, std::string(line)});
         }
         return lineNumber < candidateCount;
     });
-    if (ReportReadFailure(status)) {
+    if (reportReadFailure(read.status)) {
         return false;
     }
     if (tooLongLine != 0) {
-        ReportLineTooLong(tooLongLine);
+        m_notices.tell(Notice(NoticeKind::LineTooLong, tooLongLine));
         return false;
     }
     if (lineNumber < candidateCount) {
         // Listing the missing lines would number winners who are nobody.
-        Message(text::kFileShrunk);
+        tell(NoticeKind::ListShrunk);
         return false;
     }
-    if (LinesInsertedOrRemoved(m_lineHashes, hashes)) {
-        Message(text::kLinesShifted);
+    if (linesInsertedOrRemoved(m_lineHashes, hashes)) {
+        tell(NoticeKind::LinesShifted);
         return false;
     }
-    m_roundLines.clear();
-    for (std::size_t i = 0; i < chosen.size(); ++i) {
-        m_state.RoundWinners[i] = std::move(names[i]);
-        m_roundLines.push_back(chosen[i].first);
-        m_state.DrawnFlags[index(chosen[i].second)] = true;
+    for (const auto& [line, slot] : chosen) {
+        m_state.DrawnFlags[index(slot)] = true;
     }
+    m_state.RoundWinners = std::move(winners);
     return true;
 }
 
-void DrawEngine::ReportLineTooLong(int lineNumber) {
-    Message(text::kLineTooLongBefore + std::to_string(lineNumber) + text::kLineTooLongAfter);
-}
-
-void DrawEngine::StopRound() {
-    m_view.setStartCaption(text::kStartCaption);
+void DrawEngine::stopRound() {
+    m_phase = RoundPhase::Idle;
+    m_view.setStartAction(StartAction::Start);
     m_view.setTimer1Enabled(false);
     if (m_state.RoundWinners.empty()) {
         return;
     }
-    m_view.setRollCaption(m_state.RoundWinners.front());
+    m_view.showName(m_state.RoundWinners.front().name);
     m_view.setTimer2Enabled(true);
     m_listingPending = true;
 }
@@ -340,7 +348,7 @@ void DrawEngine::Timer1_Timer() {
     if (m_state.RollCursor < 1 || m_state.RollCursor > sampleSize) {
         m_state.RollCursor = 1;
     }
-    m_view.setRollCaption(m_state.RollSample[index(m_state.RollCursor)]);
+    m_view.showName(m_state.RollSample[index(m_state.RollCursor)]);
     m_state.RollCursor = m_state.RollCursor < sampleSize
                              ? static_cast<std::int16_t>(m_state.RollCursor + 1)
                              : std::int16_t{1};
@@ -356,13 +364,13 @@ void DrawEngine::Timer2_Timer() {
     }
 }
 
-void DrawEngine::CompletePendingListing() {
+void DrawEngine::completePendingListing() {
     if (m_listingPending) {
         Timer2_Timer();
     }
 }
 
-int DrawEngine::ListingInnerSteps(int winnerCount) {
+int DrawEngine::listingInnerSteps(int winnerCount) {
     // Six passes of n (ln n + 10) / 6 steps make at least n ln n / 2 + 10 n transpositions:
     // below that, large rounds keep winners at their file-order place more often than chance.
     const double n = std::max(winnerCount, 1);
@@ -371,43 +379,27 @@ int DrawEngine::ListingInnerSteps(int winnerCount) {
 }
 
 void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
-    // The lines travel with their names: the same transpositions on the positions of both.
-    std::vector<std::size_t> order(m_state.RoundWinners.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    MixByTranspositions(m_services.random(), order, kListingOuterLast,
-                        ListingInnerSteps(WinnerNum) - 1);
-    std::vector<std::string> mixed;
-    std::vector<std::int16_t> mixedLines;
-    mixed.reserve(order.size());
-    for (const std::size_t from : order) {
-        mixed.push_back(std::move(m_state.RoundWinners[from]));
-        mixedLines.push_back(from < m_roundLines.size() ? m_roundLines[from] : std::int16_t{0});
-    }
-    m_state.RoundWinners = std::move(mixed);
-    m_roundLines = std::move(mixedLines);
-
-    // Nothing can repaint between the lines, so the text is built once and set once.
-    std::string results = m_view.resultsText();
-    std::vector<ListedWinner> listed;
+    mixByTranspositions(m_services.random, m_state.RoundWinners, kListingOuterLast,
+                        listingInnerSteps(WinnerNum) - 1);
+    const platform::LocalDateTime now = m_services.clock.localDateTime();
+    std::vector<ResultEntry> round;
+    round.reserve(static_cast<std::size_t>(WinnerNum));
     for (int k = 1; k <= WinnerNum; ++k) {
-        const std::string& name = m_state.RoundWinners[index(k)];
-        results += "\r\n[";
-        results += std::to_string(m_nextResultNumber);
-        results += "]:\t";
-        results += name;
-        listed.push_back({m_nextResultNumber, m_roundLines[index(k)], name});
+        round.push_back({m_nextResultNumber, m_state.RoundWinners[index(k)], 0, now});
         ++m_nextResultNumber;
     }
-    m_view.setRollCaption(m_state.RoundWinners[index(WinnerNum)]);
-    m_view.setResultsText(std::move(results));
-    m_view.moveResultsCaretToEnd();
-    m_view.roundListed(listed);
+    m_results.addRound(std::move(round));
+
+    // Nothing can repaint in between, so the box takes the round at once.
+    m_view.showName(m_state.RoundWinners[index(WinnerNum)].name);
+    m_view.showResults(m_results);
+    m_view.roundListed(m_results.lastRound());
     // What the crowd has just seen is on the disk before the handler returns.
-    m_recorder.AddRound(listed);
+    reportRecordFailure(m_recorder.addRound(m_results.lastRound()));
 }
 
-void DrawEngine::EndRun() {
-    m_recorder.End();
+void DrawEngine::endRun() {
+    m_recorder.endRun();
 }
 
 } // namespace kelvara::draw

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/app_info.h"
 #include "platform/record_store.h"
-#include "platform/services.h"
 
 namespace kelvara::draw {
 
@@ -16,14 +16,14 @@ constexpr std::string_view kInitialized = "初始化：";
 constexpr std::string_view kRound = "第";
 constexpr std::string_view kRoundMark = "轮：";
 
-std::string TwoDigits(int value) {
+std::string twoDigits(int value) {
     char text[8];
     std::snprintf(text, sizeof text, "%02d", value);
     return text;
 }
 
 // A whole decimal number at the start of text; its length in `used`.
-std::optional<int> LeadingNumber(std::string_view text, std::size_t& used) {
+std::optional<int> leadingNumber(std::string_view text, std::size_t& used) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end == text.data()) {
@@ -33,7 +33,7 @@ std::optional<int> LeadingNumber(std::string_view text, std::size_t& used) {
     return value;
 }
 
-bool Consume(std::string_view& text, std::string_view prefix) {
+bool consume(std::string_view& text, std::string_view prefix) {
     if (!text.starts_with(prefix)) {
         return false;
     }
@@ -41,47 +41,43 @@ bool Consume(std::string_view& text, std::string_view prefix) {
     return true;
 }
 
-// "[12]:\t第17行\t张三" gives number 12 and line 17; the name is read again from the list.
-std::optional<RecordedWinner> ParseWinner(std::string_view line) {
+// A number and what follows it: "12" then "]:\t第".
+std::optional<int> numberThen(std::string_view& text, std::string_view after) {
     std::size_t used = 0;
-    if (!Consume(line, "[")) {
-        return std::nullopt;
-    }
-    const auto number = LeadingNumber(line, used);
+    const auto number = leadingNumber(text, used);
     if (!number) {
         return std::nullopt;
     }
-    line.remove_prefix(used);
-    if (!Consume(line, "]:\t第")) {
+    text.remove_prefix(used);
+    if (!consume(text, after)) {
         return std::nullopt;
     }
-    const auto lineNumber = LeadingNumber(line, used);
+    return number;
+}
+
+// "[12]:\t第17行\t张三" gives number 12 and line 17; the name is read again from the list.
+std::optional<RecordedWinner> parseWinner(std::string_view line) {
+    if (!consume(line, "[")) {
+        return std::nullopt;
+    }
+    const auto number = numberThen(line, "]:\t第");
+    const auto lineNumber = number ? numberThen(line, "行\t") : std::nullopt;
     if (!lineNumber) {
         return std::nullopt;
     }
-    line.remove_prefix(used);
-    if (!Consume(line, "行\t")) {
-        return std::nullopt;
-    }
-    return RecordedWinner{*number, *lineNumber};
+    return RecordedWinner{*number, *lineNumber, 0, {}};
 }
 
 // "名单：bonus.txt，共60条，SHA-256 <hex>"
-bool ParseListLine(std::string_view line, RecordedRun& run) {
+bool parseListLine(std::string_view line, RecordedRun& run) {
     const std::string_view count = "，共";
-    const std::string_view digest = "条，SHA-256 ";
     const auto countAt = line.find(count);
     if (countAt == std::string_view::npos) {
         return false;
     }
     line.remove_prefix(countAt + count.size());
-    std::size_t used = 0;
-    const auto lines = LeadingNumber(line, used);
+    const auto lines = numberThen(line, "条，SHA-256 ");
     if (!lines) {
-        return false;
-    }
-    line.remove_prefix(used);
-    if (!Consume(line, digest)) {
         return false;
     }
     run.lineCount = *lines;
@@ -89,20 +85,34 @@ bool ParseListLine(std::string_view line, RecordedRun& run) {
     return true;
 }
 
+std::string winnerLine(const ResultEntry& entry) {
+    return "[" + std::to_string(entry.number) + "]:\t第" + std::to_string(entry.winner.line) +
+           "行\t" + entry.winner.name + std::string(kCrLf);
+}
+
 } // namespace
 
-std::string FormatDateTime(const platform::LocalDateTime& time) {
-    return std::to_string(time.year) + "-" + TwoDigits(time.month) + "-" + TwoDigits(time.day) +
-           " " + TwoDigits(time.hour) + ":" + TwoDigits(time.minute) + ":" + TwoDigits(time.second);
+std::string formatDateTime(const platform::LocalDateTime& time) {
+    return std::to_string(time.year) + "-" + twoDigits(time.month) + "-" + twoDigits(time.day) +
+           " " + twoDigits(time.hour) + ":" + twoDigits(time.minute) + ":" + twoDigits(time.second);
 }
 
-std::string RecordStem(const platform::LocalDateTime& time) {
-    return record::kStemPrefix + std::to_string(time.year) + TwoDigits(time.month) +
-           TwoDigits(time.day) + "_" + TwoDigits(time.hour) + TwoDigits(time.minute) +
-           TwoDigits(time.second);
+std::optional<platform::LocalDateTime> parseDateTime(std::string_view text) {
+    platform::LocalDateTime time;
+    const auto year = numberThen(text, "-");
+    const auto month = year ? numberThen(text, "-") : std::nullopt;
+    const auto day = month ? numberThen(text, " ") : std::nullopt;
+    const auto hour = day ? numberThen(text, ":") : std::nullopt;
+    const auto minute = hour ? numberThen(text, ":") : std::nullopt;
+    std::size_t used = 0;
+    const auto second = minute ? leadingNumber(text, used) : std::nullopt;
+    if (!second || used != text.size()) {
+        return std::nullopt;
+    }
+    return platform::LocalDateTime{*year, *month, *day, *hour, *minute, *second};
 }
 
-std::optional<RecordedRun> ParseRecord(std::string_view text) {
+std::optional<RecordedRun> parseRecord(std::string_view text) {
     RecordedRun run;
     bool haveList = false;
     std::size_t start = 0;
@@ -111,11 +121,13 @@ std::optional<RecordedRun> ParseRecord(std::string_view text) {
          start = end + kCrLf.size(), end = text.find(kCrLf, start)) {
         std::string_view line = text.substr(start, end - start);
         if (line.starts_with("[")) {
-            if (const auto winner = ParseWinner(line)) {
-                run.winners.push_back(*winner);
+            if (auto winner = parseWinner(line)) {
+                winner->round = run.rounds;
+                winner->time = run.lastRoundTime;
+                run.winners.push_back(std::move(*winner));
             }
-        } else if (Consume(line, kListLine)) {
-            haveList = ParseListLine(line, run);
+        } else if (consume(line, kListLine)) {
+            haveList = parseListLine(line, run);
         } else if (line.starts_with(record::kEnded) || line.starts_with(record::kNotContinued)) {
             run.closed = true;
         } else if (line.starts_with(kRound) && line.find(kRoundMark) != std::string_view::npos) {
@@ -130,19 +142,17 @@ std::optional<RecordedRun> ParseRecord(std::string_view text) {
     return run;
 }
 
-std::string DrawRecorder::Now() const {
-    return FormatDateTime(m_services.localDateTime());
+std::string DrawRecorder::now() const {
+    return formatDateTime(m_clock.localDateTime());
 }
 
-void DrawRecorder::Begin(int lineCount, std::string_view sha256) {
-    const platform::AppData app = m_services.appData();
+std::optional<RecordFailure> DrawRecorder::beginRun(int lineCount, std::string_view sha256) {
+    const platform::AppData app = m_app.appData();
     m_begun = true;
     m_open = false;
-    m_rounds = 0;
     m_unwritten.clear();
-    m_failureShown = false;
-    const platform::LocalDateTime now = m_services.localDateTime();
-    m_stem = RecordStem(now);
+    m_failureTold = false;
+    m_initialized = m_clock.localDateTime();
     std::string head = app.title + " V" + std::to_string(app.major) + "." +
                        std::to_string(app.minor) + "." + std::to_string(app.revision) +
                        record::kTitle;
@@ -152,85 +162,72 @@ void DrawRecorder::Begin(int lineCount, std::string_view sha256) {
     head += sha256;
     head += kCrLf;
     head += kInitialized;
-    head += FormatDateTime(now);
+    head += formatDateTime(m_initialized);
     head += kCrLf;
-    Write(std::move(head), true);
+    return write(std::move(head));
 }
 
-bool DrawRecorder::Continue(const std::string& path, int rounds) {
-    const platform::RecordResult taken = m_services.records().takeOver(path);
+std::optional<RecordFailure> DrawRecorder::continueRun(const std::string& path) {
+    const platform::RecordResult taken = m_records.takeOver(path);
     m_begun = true;
     m_open = taken.ok;
     m_path = taken.path;
-    m_rounds = rounds;
     m_unwritten.clear();
-    m_failureShown = false;
-    Write(std::string(record::kContinued) + Now() + std::string(kCrLf), true);
-    return m_open;
+    m_failureTold = false;
+    // A record that cannot be taken over is replaced by a new one of this time.
+    m_initialized = m_clock.localDateTime();
+    return write(std::string(record::kContinued) + formatDateTime(m_initialized) +
+                 std::string(kCrLf));
 }
 
-void DrawRecorder::Decline(const std::string& path) {
-    auto& records = m_services.records();
-    if (records.takeOver(path).ok) {
-        records.append(std::string(record::kNotContinued) + Now() + std::string(kCrLf));
+void DrawRecorder::decline(const std::string& path) {
+    if (m_records.takeOver(path).ok) {
+        m_records.append(std::string(record::kNotContinued) + now() + std::string(kCrLf));
     }
 }
 
-void DrawRecorder::AddRound(std::span<const ListedWinner> winners) {
-    if (!m_begun) {
-        return;
+std::optional<RecordFailure> DrawRecorder::addRound(std::span<const ResultEntry> round) {
+    if (!m_begun || round.empty()) {
+        return std::nullopt;
     }
-    ++m_rounds;
-    std::string text = std::string(kRound) + std::to_string(m_rounds) + std::string(kRoundMark) +
-                       Now() + "，" + std::to_string(winners.size()) + "人";
-    text += kCrLf;
-    for (const ListedWinner& winner : winners) {
-        text += '[';
-        text += std::to_string(winner.number);
-        text += "]:\t第";
-        text += std::to_string(winner.line);
-        text += "行\t";
-        text += winner.name;
-        text += kCrLf;
+    std::string text = std::string(kRound) + std::to_string(round.front().round) +
+                       std::string(kRoundMark) + formatDateTime(round.front().time) + "，" +
+                       std::to_string(round.size()) + "人" + std::string(kCrLf);
+    for (const ResultEntry& entry : round) {
+        text += winnerLine(entry);
     }
-    Write(std::move(text), true);
+    return write(std::move(text));
 }
 
-void DrawRecorder::End() {
+void DrawRecorder::endRun() {
     if (m_begun) {
-        // The program is closing: a failure now can no longer be acted on.
-        Write(std::string(record::kEnded) + Now() + std::string(kCrLf), false);
+        static_cast<void>(write(std::string(record::kEnded) + now() + std::string(kCrLf)));
     }
 }
 
-void DrawRecorder::Write(std::string text, bool tellFailure) {
+std::optional<RecordFailure> DrawRecorder::write(std::string text) {
     m_unwritten += text;
-    auto& records = m_services.records();
     std::string reason;
     if (!m_open) {
-        const platform::RecordResult created = records.create(m_stem);
+        const platform::RecordResult created = m_records.create(m_initialized);
         m_path = created.path;
         m_open = created.ok;
         reason = created.error;
     }
     if (m_open) {
-        const platform::WriteResult written = records.append(m_unwritten);
+        const platform::WriteResult written = m_records.append(m_unwritten);
         if (written.ok) {
             m_unwritten.clear();
-            m_failureShown = false;
-            return;
+            m_failureTold = false;
+            return std::nullopt;
         }
         reason = written.error;
     }
-    if (tellFailure && !m_failureShown) {
-        m_failureShown = true;
-        std::string message = record::kWriteFailed + m_path;
-        if (!reason.empty()) {
-            message += "\n" + reason;
-        }
-        message += record::kWriteFailedAdvice;
-        m_services.messageBox(message, platform::Buttons::Ok);
+    if (m_failureTold) {
+        return std::nullopt;
     }
+    m_failureTold = true;
+    return RecordFailure{m_path, reason};
 }
 
 } // namespace kelvara::draw

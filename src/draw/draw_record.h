@@ -1,15 +1,17 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/clock.h"
+#include "results.h"
+
 namespace kelvara::platform {
-class Services;
-struct LocalDateTime;
+class AppInfo;
+class RecordStore;
 } // namespace kelvara::platform
 
 namespace kelvara::draw {
@@ -19,20 +21,19 @@ namespace kelvara::draw {
 // with the program. UTF-8 without mark, CR LF line ends, one fact per line.
 namespace record {
 inline constexpr char kTitle[] = " 摇号记录";
-inline constexpr char kStemPrefix[] = "摇号记录_";
 inline constexpr char kEnded[] = "结束：";
 inline constexpr char kContinued[] = "继续：";
 inline constexpr char kNotContinued[] = "未继续：";
-inline constexpr char kWriteFailed[] = "无法写入摇号记录：";
-inline constexpr char kWriteFailedAdvice[] = "\n本次摇号的结果只保存在结果框中，请及时保存。";
 } // namespace record
 
-std::string FormatDateTime(const platform::LocalDateTime& time); // 2026-12-07 19:30:05
-std::string RecordStem(const platform::LocalDateTime& time);     // 摇号记录_20261207_193005
+std::string formatDateTime(const platform::LocalDateTime& time); // 2026-12-07 19:30:05
+std::optional<platform::LocalDateTime> parseDateTime(std::string_view text);
 
 struct RecordedWinner {
-    int number = 0; // result number
-    int line = 0;   // line in bonus.txt
+    int number = 0;   // result number
+    int line = 0;     // line in bonus.txt
+    int round = 0;    // the round block it stands in; 0 before the first
+    std::string time; // that round's time as recorded
 };
 
 // What a record tells of its run. Lines cut off by a power cut are ignored.
@@ -45,42 +46,45 @@ struct RecordedRun {
     bool closed = false; // ended through the exit questions, or not to be continued
 };
 
-std::optional<RecordedRun> ParseRecord(std::string_view text);
+std::optional<RecordedRun> parseRecord(std::string_view text);
 
-struct ListedWinner {
-    std::int16_t number;
-    std::int16_t line;
-    std::string_view name;
+// A record that could not be written: where, and the system's reason.
+struct RecordFailure {
+    std::string path;
+    std::string reason;
 };
 
-// Writes the record of one run. When the record cannot be written the operator is told
-// once, drawing goes on, and the unwritten text is tried again with the next round.
+// Writes the record of one run. A write that fails is reported once (until a write succeeds
+// again), drawing goes on, and the unwritten text is tried again with the next round.
 class DrawRecorder final {
 public:
-    explicit DrawRecorder(platform::Services& services) : m_services(services) {}
+    DrawRecorder(platform::RecordStore& records, const platform::WallClock& clock,
+                 const platform::AppInfo& app)
+        : m_records(records), m_clock(clock), m_app(app) {}
 
     // At Initialize: a new record with the list's line count and SHA-256.
-    void Begin(int lineCount, std::string_view sha256);
+    std::optional<RecordFailure> beginRun(int lineCount, std::string_view sha256);
     // A run continued after the program ended without "结束": its record goes on.
-    bool Continue(const std::string& path, int rounds);
+    std::optional<RecordFailure> continueRun(const std::string& path);
     // The operator chose not to continue that run: it is not offered again.
-    void Decline(const std::string& path);
-    void AddRound(std::span<const ListedWinner> winners);
-    // The program ends through the exit questions.
-    void End();
+    void decline(const std::string& path);
+    std::optional<RecordFailure> addRound(std::span<const ResultEntry> round);
+    // The program ends through the exit questions; a failure now can no longer be acted on.
+    void endRun();
 
 private:
-    void Write(std::string text, bool tellFailure);
-    std::string Now() const;
+    std::optional<RecordFailure> write(std::string text);
+    std::string now() const;
 
-    platform::Services& m_services;
+    platform::RecordStore& m_records;
+    const platform::WallClock& m_clock;
+    const platform::AppInfo& m_app;
     bool m_begun = false;
     bool m_open = false; // the record file exists and is ours
-    std::string m_stem;
+    platform::LocalDateTime m_initialized;
     std::string m_path;
     std::string m_unwritten;
-    int m_rounds = 0;
-    bool m_failureShown = false;
+    bool m_failureTold = false;
 };
 
 } // namespace kelvara::draw

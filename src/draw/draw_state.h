@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "results.h"
+
 namespace kelvara::draw {
 
 // The draw's state for the whole run. The design numbers its arrays from 1; here they are
@@ -15,7 +17,7 @@ struct DrawState {
     std::vector<std::int16_t> LinePermutation; // per slot: its line number in bonus.txt
     std::vector<std::string> RollSample;       // names the rolling label cycles through
     std::int16_t RollCursor = 0;               // 1-based index of the next sample name
-    std::vector<std::string> RoundWinners;     // the current round, in file order after Start
+    std::vector<Candidate> RoundWinners;       // the current round, in file order after Start
 
     std::int16_t CandidateCount() const { return static_cast<std::int16_t>(DrawnFlags.size()); }
 };

@@ -9,7 +9,7 @@ namespace kelvara::draw {
 namespace {
 
 // Lines the two lists could share at best, whatever the alignment: their common multiset.
-std::size_t CommonLines(std::span<const LineHash> a, std::span<const LineHash> b) {
+std::size_t commonLines(std::span<const LineHash> a, std::span<const LineHash> b) {
     std::vector<LineHash> left(a.begin(), a.end());
     std::vector<LineHash> right(b.begin(), b.end());
     std::sort(left.begin(), left.end());
@@ -33,7 +33,7 @@ std::size_t CommonLines(std::span<const LineHash> a, std::span<const LineHash> b
 
 // Myers' greedy search: does a script of at most maxEdits insertions and deletions turn a
 // into b? Time O((N + M) * maxEdits), memory O(maxEdits).
-bool EditScriptWithin(std::span<const LineHash> a, std::span<const LineHash> b,
+bool editScriptWithin(std::span<const LineHash> a, std::span<const LineHash> b,
                       std::size_t maxEdits) {
     const auto n = static_cast<std::ptrdiff_t>(a.size());
     const auto m = static_cast<std::ptrdiff_t>(b.size());
@@ -64,11 +64,11 @@ bool EditScriptWithin(std::span<const LineHash> a, std::span<const LineHash> b,
 
 } // namespace
 
-LineHash HashLine(std::string_view line) {
+LineHash hashLine(std::string_view line) {
     return std::hash<std::string_view>{}(line);
 }
 
-bool LinesInsertedOrRemoved(std::span<const LineHash> before, std::span<const LineHash> after) {
+bool linesInsertedOrRemoved(std::span<const LineHash> before, std::span<const LineHash> after) {
     if (before.size() != after.size()) {
         return true;
     }
@@ -89,10 +89,10 @@ bool LinesInsertedOrRemoved(std::span<const LineHash> before, std::span<const Li
     }
     // Place by place the lists share a.size() - edited lines at an edit cost of 2 * edited.
     // A shift pays only where it can share more: never when the common lines allow no more.
-    if (CommonLines(a, b) <= a.size() - edited) {
+    if (commonLines(a, b) <= a.size() - edited) {
         return false;
     }
-    return EditScriptWithin(a, b, 2 * edited - 1);
+    return editScriptWithin(a, b, 2 * edited - 1);
 }
 
 } // namespace kelvara::draw

@@ -8,11 +8,11 @@ namespace kelvara::draw {
 
 using LineHash = std::uint64_t;
 
-LineHash HashLine(std::string_view line);
+LineHash hashLine(std::string_view line);
 
 // True when lines were inserted into or removed from `before` to give `after`: some
 // alignment that skips lines matches more of them than comparing place by place does.
 // Lines edited where they stand are no insertion or removal.
-bool LinesInsertedOrRemoved(std::span<const LineHash> before, std::span<const LineHash> after);
+bool linesInsertedOrRemoved(std::span<const LineHash> before, std::span<const LineHash> after);
 
 } // namespace kelvara::draw

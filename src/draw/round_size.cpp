@@ -70,7 +70,7 @@ char fold(char32_t cp) {
 
 } // namespace
 
-RoundSizeInput ParseRoundSize(std::string_view utf8Text) {
+RoundSizeInput parseRoundSize(std::string_view utf8Text) {
     std::string ascii;
     for (std::size_t pos = 0; pos < utf8Text.size();) {
         const auto cp = nextCodePoint(utf8Text, pos);

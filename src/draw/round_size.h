@@ -21,6 +21,6 @@ struct RoundSizeInput {
 
 // Trims blanks (also the ideographic space), accepts ASCII and full-width digits, a sign and
 // a decimal fraction, and rounds a half to the even neighbour (2.5 -> 2, 3.5 -> 4).
-RoundSizeInput ParseRoundSize(std::string_view utf8Text);
+RoundSizeInput parseRoundSize(std::string_view utf8Text);
 
 } // namespace kelvara::draw

@@ -1,30 +1,30 @@
 #include "results_output.h"
 
-#include "platform/services.h"
+#include "draw/results.h"
+#include "platform/app_info.h"
+#include "platform/files.h"
 
 namespace kelvara::output {
 
-std::string ResultsFilePath(const platform::Services& services) {
-    return platform::appFilePath(services, kResultsFileName);
+std::string ResultsOutput::filePath() const {
+    return platform::appFilePath(m_app, kResultsFileName);
 }
 
-std::optional<OutputFailure> WriteResultsFile(platform::Services& services,
-                                              std::string_view resultsText) {
-    const std::string path = ResultsFilePath(services);
-    platform::WriteResult result = services.writeTextFile(path, resultsText);
-    if (result.ok) {
+std::optional<OutputFailure> ResultsOutput::save(const draw::Results& results) {
+    const std::string path = filePath();
+    platform::WriteResult written = m_files.writeTextFile(path, draw::resultsText(results));
+    if (written.ok) {
         return std::nullopt;
     }
-    return OutputFailure{OutputFailure::Step::Write, path, std::move(result.error)};
+    return OutputFailure{OutputFailure::Step::Write, path, std::move(written.error)};
 }
 
-std::optional<OutputFailure> PrintResults(platform::Services& services,
-                                          std::string_view resultsText) {
-    if (auto failure = WriteResultsFile(services, resultsText)) {
+std::optional<OutputFailure> ResultsOutput::print(const draw::Results& results) {
+    if (auto failure = save(results)) {
         return failure;
     }
-    const std::string path = ResultsFilePath(services);
-    platform::PrintResult printed = services.printFile(path);
+    const std::string path = filePath();
+    platform::PrintResult printed = m_printer.printFile(path);
     if (printed.ok) {
         return std::nullopt;
     }

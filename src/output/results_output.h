@@ -2,10 +2,14 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace kelvara::platform {
-class Services;
+class AppInfo;
+class FileWriter;
+class Printer;
+} // namespace kelvara::platform
+namespace kelvara::draw {
+class Results;
 }
 
 namespace kelvara::output {
@@ -21,16 +25,26 @@ struct OutputFailure {
     std::string reason;
 };
 
-std::string ResultsFilePath(const platform::Services& services);
+// The results file in the data folder: the results text and one CR LF, written whole.
+class ResultsOutput final {
+public:
+    ResultsOutput(const platform::AppInfo& app, platform::FileWriter& files,
+                  platform::Printer& printer)
+        : m_app(app), m_files(files), m_printer(printer) {}
 
-// Writes the results text and one CR LF to the results file, replacing it whole. On
-// failure the earlier file stays as it was.
-std::optional<OutputFailure> WriteResultsFile(platform::Services& services,
-                                              std::string_view resultsText);
+    std::string filePath() const;
 
-// Writes the results file, then hands it to the system's print operation; nothing is
-// printed when the write failed. A print that fails leaves the file written.
-std::optional<OutputFailure> PrintResults(platform::Services& services,
-                                          std::string_view resultsText);
+    // Replaces the results file whole; on failure the earlier file stays as it was.
+    std::optional<OutputFailure> save(const draw::Results& results);
+
+    // Saves, then hands the file to the system's print operation; nothing is printed when
+    // the save failed. A print that fails leaves the file written.
+    std::optional<OutputFailure> print(const draw::Results& results);
+
+private:
+    const platform::AppInfo& m_app;
+    platform::FileWriter& m_files;
+    platform::Printer& m_printer;
+};
 
 } // namespace kelvara::output

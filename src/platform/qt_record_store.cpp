@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QRegularExpression>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -50,27 +49,6 @@ void syncFolder([[maybe_unused]] const QString& folder) {
 #endif
 }
 
-// Records sort by the time in their name, then by the number that tells apart runs
-// initialized within the same second.
-struct RecordOrder {
-    QString stamp;
-    int number = 1;
-    bool operator<(const RecordOrder& other) const {
-        return stamp != other.stamp ? stamp < other.stamp : number < other.number;
-    }
-};
-
-std::optional<RecordOrder> recordOrder(const QString& fileName) {
-    static const QRegularExpression pattern(QStringLiteral("^%1_(\\d{8}_\\d{6})(?:_(\\d+))?\\.txt$")
-                                                .arg(QString::fromUtf8(kRecordFolderName)));
-    const auto match = pattern.match(fileName);
-    if (!match.hasMatch()) {
-        return std::nullopt;
-    }
-    return RecordOrder{match.captured(1),
-                       match.captured(2).isEmpty() ? 1 : match.captured(2).toInt()};
-}
-
 } // namespace
 
 QtRecordStore::QtRecordStore(std::function<std::string()> folder) : m_folder(std::move(folder)) {}
@@ -89,14 +67,13 @@ bool QtRecordStore::lockFor(const QString& path) {
     return true;
 }
 
-RecordResult QtRecordStore::create(std::string_view stem) {
+RecordResult QtRecordStore::create(const LocalDateTime& initialized) {
     m_lock.reset();
     m_path.clear();
     const QString folder = QString::fromStdString(m_folder());
     QDir().mkpath(folder); // when this fails, creating the file below says why
     for (int number = 1;; ++number) {
-        const QString suffix = number == 1 ? QString() : QStringLiteral("_%1").arg(number);
-        const QString path = folder + u'/' + fromUtf8(stem) + suffix + QStringLiteral(".txt");
+        const QString path = folder + u'/' + fromUtf8(recordFileName(initialized, number));
         if (QFileInfo::exists(path) || QFileInfo::exists(path + kLockSuffix)) {
             continue;
         }
@@ -149,11 +126,11 @@ WriteResult QtRecordStore::append(std::string_view text) {
 
 std::optional<StoredRecord> QtRecordStore::newest() {
     const QDir folder(QString::fromStdString(m_folder()));
-    std::optional<RecordOrder> best;
+    std::optional<RecordFileOrder> best;
     QString bestPath;
     const auto files = folder.entryInfoList(QDir::Files);
     for (const QFileInfo& info : files) {
-        const auto order = recordOrder(info.fileName());
+        const auto order = recordFileOrder(info.fileName().toStdString());
         if (order && (!best || *best < *order)) {
             best = order;
             bestPath = info.filePath();

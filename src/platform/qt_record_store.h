@@ -10,8 +10,6 @@ class QLockFile;
 
 namespace kelvara::platform {
 
-inline constexpr char kRecordFolderName[] = "摇号记录";
-
 // Records as files, each with a QLockFile beside it while a run writes to it; a copy of the
 // program that ended without releasing its lock (killed, power cut) leaves a stale lock,
 // which the next copy recognises by its process id.
@@ -23,7 +21,7 @@ public:
     QtRecordStore(const QtRecordStore&) = delete;
     QtRecordStore& operator=(const QtRecordStore&) = delete;
 
-    RecordResult create(std::string_view stem) override;
+    RecordResult create(const LocalDateTime& initialized) override;
     RecordResult takeOver(const std::string& path) override;
     WriteResult append(std::string_view text) override;
     std::optional<StoredRecord> newest() override;

@@ -166,16 +166,25 @@ bool QtServices::fileExists(const std::string& path) const {
 #endif
 }
 
-ReadStatus QtServices::readTextLines(const std::string& path, const LineSink& sink) {
+ReadResult QtServices::readTextLines(const std::string& path, const LineSink& sink) {
     const QString name = QString::fromStdString(path);
     if (!QFileInfo(name).isFile()) {
-        return ReadStatus::Missing;
+        return {ReadStatus::Missing, {}};
     }
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        return ReadStatus::Unreadable;
+        return {ReadStatus::Unreadable, {}};
     }
-    return platform::readTextLines(file, sink) ? ReadStatus::Ok : ReadStatus::Unreadable;
+    QCryptographicHash bytes(QCryptographicHash::Sha256);
+    switch (platform::readTextLines(file, sink, &bytes)) {
+    case ReadEnd::Complete:
+        return {ReadStatus::Ok, bytes.result().toHex().toStdString()};
+    case ReadEnd::Stopped:
+        return {ReadStatus::Ok, {}};
+    case ReadEnd::Failed:
+        break;
+    }
+    return {ReadStatus::Unreadable, {}};
 }
 
 WriteResult QtServices::writeTextFile(const std::string& path, std::string_view text) {
@@ -208,15 +217,6 @@ LocalDateTime QtServices::localDateTime() const {
     const QDate date = now.date();
     const QTime time = now.time();
     return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
-}
-
-std::string QtServices::fileSha256(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) {
-        return {};
-    }
-    return hash.result().toHex().toStdString();
 }
 
 std::string QtServices::displayPath(const std::string& path) const {

@@ -23,11 +23,10 @@ public:
                       std::optional<std::string_view> title) override;
     AppData appData() const override;
     bool fileExists(const std::string& path) const override;
-    ReadStatus readTextLines(const std::string& path, const LineSink& sink) override;
+    ReadResult readTextLines(const std::string& path, const LineSink& sink) override;
     WriteResult writeTextFile(const std::string& path, std::string_view text) override;
     RandomSource& random() override;
     LocalDateTime localDateTime() const override;
-    std::string fileSha256(const std::string& path) override;
     RecordStore& records() override { return m_records; }
     std::string displayPath(const std::string& path) const override;
     std::vector<std::string> screenFonts() const override;

@@ -4,9 +4,26 @@
 #include <string>
 #include <string_view>
 
-#include "platform/services.h"
+#include "platform/clock.h"
+#include "platform/files.h"
 
 namespace kelvara::platform {
+
+// The record folder beside the candidate list, and its records' names:
+// "摇号记录_20261207_193005.txt" for a run initialized at that second, "_2", "_3", ... before
+// ".txt" for further runs of the same second.
+inline constexpr char kRecordFolderName[] = "摇号记录";
+
+std::string recordFileName(const LocalDateTime& initialized, int number = 1);
+
+// Where a record's name puts it among the others: by its time, then by its number.
+struct RecordFileOrder {
+    std::string stamp; // YYYYMMDD_HHMMSS
+    int number = 1;
+    auto operator<=>(const RecordFileOrder&) const = default;
+};
+// Empty for a name that is no record's.
+std::optional<RecordFileOrder> recordFileOrder(std::string_view fileName);
 
 struct RecordResult {
     bool ok = true;
@@ -20,15 +37,15 @@ struct StoredRecord {
     bool live = false; // a running copy of the program holds it
 };
 
-// The draw records: text files in the record folder beside the candidate list that only
-// ever grow. The record a run writes to is locked while the program runs.
+// The draw records: text files in the record folder that only ever grow. The record a run
+// writes to is locked while the program runs.
 class RecordStore {
 public:
     virtual ~RecordStore() = default;
 
-    // Creates "<stem>.txt" in the record folder, or "<stem>_2.txt", "<stem>_3.txt", ... when
-    // the name is taken, and makes it the record that append() writes to.
-    virtual RecordResult create(std::string_view stem) = 0;
+    // Creates the record of a run initialized at that time, under the first free name, and
+    // makes it the record that append() writes to.
+    virtual RecordResult create(const LocalDateTime& initialized) = 0;
 
     // Makes an earlier record the one that append() writes to; fails while a running copy
     // of the program holds it.

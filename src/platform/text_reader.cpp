@@ -1,6 +1,7 @@
 #include "text_reader.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QIODevice>
 #include <algorithm>
 
@@ -13,13 +14,16 @@ namespace {
 
 constexpr qsizetype kPieceBytes = 64 * 1024;
 
-// Appends up to `count` bytes to the buffer: the number appended, 0 at the end of the
-// file, -1 on a read error.
-qint64 readMore(QIODevice& device, QByteArray& buffer, qsizetype count) {
+// Appends up to `count` bytes to the buffer, and to the hash: the number appended, 0 at
+// the end of the file, -1 on a read error.
+qint64 readMore(QIODevice& device, QByteArray& buffer, qsizetype count, QCryptographicHash* hash) {
     const qsizetype old = buffer.size();
     buffer.resize(old + count);
     const qint64 got = device.read(buffer.data() + old, count);
     buffer.resize(old + static_cast<qsizetype>(std::max<qint64>(got, 0)));
+    if (hash != nullptr && got > 0) {
+        hash->addData(QByteArrayView(buffer).sliced(old));
+    }
     return got;
 }
 
@@ -29,17 +33,17 @@ std::string_view viewOf(const QByteArray& bytes) {
 
 } // namespace
 
-bool readTextLines(QIODevice& device, const LineSink& sink) {
+ReadEnd readTextLines(QIODevice& device, const LineSink& sink, QCryptographicHash* bytes) {
     QByteArray head;
     qint64 got = 0;
     while (head.size() < kDecisionBytes) {
-        got = readMore(device, head, std::min(kPieceBytes, kDecisionBytes - head.size()));
+        got = readMore(device, head, std::min(kPieceBytes, kDecisionBytes - head.size()), bytes);
         if (got <= 0) {
             break;
         }
     }
     if (got < 0) {
-        return false;
+        return ReadEnd::Failed;
     }
     const EncodingDecision decision = detectEncoding(head, got == 0);
     TextDecoder decoder(decision.encoding);
@@ -48,23 +52,24 @@ bool readTextLines(QIODevice& device, const LineSink& sink) {
 
     LineSplitter lines(!text.contains('\r'), sink);
     if (!lines.feed(viewOf(text))) {
-        return true;
+        return ReadEnd::Stopped;
     }
     QByteArray piece;
     while (got != 0) {
         piece.clear();
-        got = readMore(device, piece, kPieceBytes);
+        got = readMore(device, piece, kPieceBytes, bytes);
         if (got < 0) {
-            return false;
+            return ReadEnd::Failed;
         }
         if (!lines.feed(viewOf(decoder.decode(piece)))) {
-            return true;
+            return ReadEnd::Stopped;
         }
     }
     text = decoder.finish();
-    lines.feed(viewOf(text));
-    lines.finish();
-    return true;
+    if (!lines.feed(viewOf(text)) || !lines.finish()) {
+        return ReadEnd::Stopped;
+    }
+    return ReadEnd::Complete;
 }
 
 } // namespace kelvara::platform

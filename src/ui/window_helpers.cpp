@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "platform/services.h"
+#include "platform/app_info.h"
 
 namespace kelvara::ui {
 

@@ -17,8 +17,9 @@ namespace kelvara::testing {
 // A temporary program directory with an engine, a fake window and fake services.
 class DrawFixture : public ::testing::Test {
 protected:
-    DrawFixture() : m_dir(makeDir()), services(utf8String(m_dir), 7), engine(view, services) {
-        engine.StartUp();
+    DrawFixture()
+        : m_dir(makeDir()), services(utf8String(m_dir), 7), engine(view, view, services.forDraw()) {
+        engine.startUp();
     }
     ~DrawFixture() override { std::filesystem::remove_all(m_dir); }
 
@@ -61,19 +62,13 @@ protected:
     void drawRound(const std::string& size) {
         view.roundSize = size;
         engine.Cmd_Start_Click();
-        ASSERT_EQ(view.startCaptionText, draw::text::kStopCaption);
+        ASSERT_TRUE(view.rolling());
         engine.Cmd_Start_Click();
         ASSERT_TRUE(view.timer2);
         engine.Timer2_Timer();
     }
 
-    std::vector<std::string> messageTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& m : services.messages) {
-            texts.push_back(m.text);
-        }
-        return texts;
-    }
+    std::vector<draw::NoticeKind> noticeKinds() const { return view.noticeKinds(); }
 
     std::filesystem::path m_dir;
     FakeView view;

@@ -1,4 +1,5 @@
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "draw_fixture.h"
@@ -6,7 +7,7 @@
 namespace kelvara::testing {
 namespace {
 
-using draw::text::kStartCaption;
+using draw::NoticeKind;
 
 class DrawRecordTest : public DrawFixture {
 protected:
@@ -34,7 +35,7 @@ TEST_F(DrawRecordTest, RecordsTheRunAndEveryListedRoundAsShown) {
     writeBonus("甲\r\n乙\tA\r\n丙\nB\r\n丁\r\n戊\r\n己\r\n");
     engine.Cmd_Init_Click();
     const std::string head = "Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共6条，SHA-256 " +
-                             services.fileSha256(bonusPath().string()) +
+                             FakeServices::digestOf(utf8String(bonusPath())) +
                              "\r\n初始化：2026-12-07 19:30:05\r\n";
     EXPECT_EQ(services.recordStore.current, "摇号记录/摇号记录_20261207_193005.txt");
     EXPECT_EQ(recordText(), head);
@@ -43,7 +44,7 @@ TEST_F(DrawRecordTest, RecordsTheRunAndEveryListedRoundAsShown) {
     drawRound("3");
     services.now = {2026, 12, 7, 21, 2, 40};
     drawRound("2");
-    engine.EndRun();
+    engine.endRun();
 
     const std::string& text = recordText();
     ASSERT_TRUE(text.starts_with(head));
@@ -66,25 +67,24 @@ TEST_F(DrawRecordTest, RecordsTheRunAndEveryListedRoundAsShown) {
 TEST_F(DrawRecordTest, ARecordThatCannotBeWrittenIsReportedOnceAndDrawingGoesOn) {
     services.recordStore.failure = "磁盘已满";
     initialize(20);
-    const std::string message =
-        "无法写入摇号记录：摇号记录/摇号记录_20261207_193005.txt\n磁盘已满\n"
-        "本次摇号的结果只保存在结果框中，请及时保存。";
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{message});
+    const draw::Notice notice{NoticeKind::RecordNotWritten, 0,
+                              "摇号记录/摇号记录_20261207_193005.txt", "磁盘已满"};
+    EXPECT_EQ(view.notices, std::vector{notice});
     drawRound("2");
-    EXPECT_EQ(messageTexts().size(), 1U);
+    EXPECT_EQ(view.notices.size(), 1U);
     EXPECT_EQ(listedLines(view.results).size(), 2U);
 
     // Once the disk has room, the next round writes everything so far.
     services.recordStore.failure.clear();
     drawRound("3");
-    EXPECT_EQ(messageTexts().size(), 1U);
+    EXPECT_EQ(view.notices.size(), 1U);
     EXPECT_EQ(recordedLines(recordText()).size(), 5U);
     EXPECT_TRUE(recordText().starts_with("Kelvara V1.0.0 摇号记录\r\n"));
 
     // Failing again after a success is told again.
     services.recordStore.failure = "磁盘已满";
     drawRound("1");
-    EXPECT_EQ(messageTexts().size(), 2U);
+    EXPECT_EQ(view.notices.size(), 2U);
 }
 
 // A second start of the program in the same folder after the first one ended without "结束".
@@ -95,34 +95,53 @@ protected:
         drawRound("4");
         drawRound("3");
         drawRound("5");
-        services.messages.clear();
+        view.notices.clear();
     }
 
+    // The program started again, asking as the window does at start-up.
     struct Restart {
         explicit Restart(ContinueTest& test) : services(test.m_dir.string(), 99) {
             services.recordStore.files = test.services.recordStore.files;
-            engine.StartUp();
+            engine.startUp();
+        }
+        // Whether the question was asked; `yes` answers it.
+        bool offerToContinue(bool yes = true) {
+            offer = engine.unfinishedRun();
+            if (!offer) {
+                return false;
+            }
+            yes ? engine.continueRun(*offer) : engine.declineRun(*offer);
+            return true;
         }
         FakeView view;
         FakeServices services;
-        draw::DrawEngine engine{view, services};
+        draw::DrawEngine engine{view, view, services.forDraw()};
+        std::optional<draw::ContinueOffer> offer;
     };
 };
 
 TEST_F(ContinueTest, YesRestoresTheDrawnTheNumberingAndTheBoxByteForByte) {
     Restart restart(*this);
     restart.services.now = {2026, 12, 7, 20, 0, 0};
-    restart.engine.OfferToContinue();
-    ASSERT_EQ(restart.services.messages.size(), 1U);
-    EXPECT_EQ(restart.services.messages[0].text,
-              "上次摇号没有正常结束，已抽出12人（最后一轮：2026-12-07 19:30:05）。\n"
-              "是否继续上次的摇号？");
-    EXPECT_EQ(restart.services.messages[0].title, "继续摇号");
-    EXPECT_EQ(restart.services.messages[0].buttons, platform::Buttons::YesNo);
+    ASSERT_TRUE(restart.offerToContinue());
+    EXPECT_EQ(restart.offer->run.winners.size(), 12U);
+    EXPECT_EQ(restart.offer->run.lastRoundTime, "2026-12-07 19:30:05");
+    EXPECT_TRUE(restart.view.notices.empty());
 
     EXPECT_EQ(restart.view.results, view.results);
-    EXPECT_EQ(restart.view.rollCaption, "已恢复12人，剩余18人");
-    EXPECT_EQ(restart.engine.State().RemainingCount, 18);
+    EXPECT_EQ(restart.view.roll, "<restored 12, 18 left>");
+    // The results come back as data: every entry with its line, round and time.
+    const auto before = engine.results().entries();
+    const auto after = restart.engine.results().entries();
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        EXPECT_EQ(after[i].number, before[i].number);
+        EXPECT_EQ(after[i].winner, before[i].winner);
+        EXPECT_EQ(after[i].round, before[i].round);
+        EXPECT_EQ(after[i].time, before[i].time);
+    }
+    EXPECT_EQ(restart.engine.results().rounds(), 3);
+    EXPECT_EQ(restart.engine.state().RemainingCount, 18);
     EXPECT_EQ(restart.engine.NextResultNumber(), 13);
     EXPECT_FALSE(restart.view.initEnabled);
     EXPECT_TRUE(restart.view.startEnabled);
@@ -144,7 +163,7 @@ TEST_F(ContinueTest, YesRestoresTheDrawnTheNumberingAndTheBoxByteForByte) {
         EXPECT_EQ(lines[i].number, static_cast<int>(i) + 1);
         EXPECT_TRUE(names.insert(lines[i].name).second) << lines[i].name << " drawn twice";
     }
-    EXPECT_EQ(restart.engine.State().RemainingCount, 1);
+    EXPECT_EQ(restart.engine.state().RemainingCount, 1);
 }
 
 TEST_F(ContinueTest, OnlyARunThatEndedWithoutItsLastLineIsOffered) {
@@ -179,17 +198,15 @@ TEST_F(ContinueTest, OnlyARunThatEndedWithoutItsLastLineIsOffered) {
         SCOPED_TRACE(row.name);
         Restart restart(*this);
         row.change(restart.services.recordStore);
-        restart.engine.OfferToContinue();
-        EXPECT_TRUE(restart.services.messages.empty());
+        EXPECT_FALSE(restart.offerToContinue());
         EXPECT_TRUE(restart.view.initEnabled);
     }
 }
 
 TEST_F(ContinueTest, NoMarksTheRecordSoItIsNotOfferedAgain) {
     Restart first(*this);
-    first.services.answers.push_back(platform::Answer::No);
-    first.engine.OfferToContinue();
-    EXPECT_EQ(first.services.messages.size(), 1U);
+    EXPECT_TRUE(first.offerToContinue(false));
+    EXPECT_TRUE(first.view.notices.empty());
     EXPECT_TRUE(first.view.initEnabled);
     EXPECT_EQ(first.view.results, "摇号结果\r\n");
     EXPECT_TRUE(first.services.recordStore.files.begin()->second.text.ends_with(
@@ -197,13 +214,11 @@ TEST_F(ContinueTest, NoMarksTheRecordSoItIsNotOfferedAgain) {
 
     services.recordStore.files = first.services.recordStore.files;
     Restart second(*this);
-    second.engine.OfferToContinue();
-    EXPECT_TRUE(second.services.messages.empty());
+    EXPECT_FALSE(second.offerToContinue());
 }
 
 TEST_F(ContinueTest, AChangedOrMissingListIsNotContinued) {
-    const std::string expected =
-        std::string(draw::text::kListDiffers) + services.recordStore.current;
+    const draw::Notice expected{NoticeKind::ListDiffers, 0, services.recordStore.current, {}};
     for (const char* change : {"edited", "missing"}) {
         SCOPED_TRACE(change);
         if (std::string(change) == "edited") {
@@ -212,13 +227,12 @@ TEST_F(ContinueTest, AChangedOrMissingListIsNotContinued) {
             std::filesystem::remove(bonusPath());
         }
         Restart restart(*this);
-        restart.engine.OfferToContinue();
-        ASSERT_EQ(restart.services.messages.size(), 2U);
-        EXPECT_EQ(restart.services.messages[1].text, expected);
+        ASSERT_TRUE(restart.offerToContinue());
+        EXPECT_EQ(restart.view.notices, std::vector{expected});
         EXPECT_TRUE(restart.view.initEnabled);
         EXPECT_FALSE(restart.view.startEnabled);
         EXPECT_EQ(restart.view.results, "摇号结果\r\n");
-        EXPECT_EQ(restart.engine.State().RemainingCount, 0);
+        EXPECT_EQ(restart.engine.state().RemainingCount, 0);
     }
 }
 
@@ -229,8 +243,8 @@ TEST_F(ContinueTest, ATornLastLineIsIgnored) {
     const std::size_t lastLine = text.rfind("\r\n[");
     text.resize(lastLine + 6); // "\r\n[12]" and nothing more
     Restart restart(*this);
-    restart.engine.OfferToContinue();
-    EXPECT_EQ(restart.view.rollCaption, "已恢复11人，剩余19人");
+    restart.offerToContinue();
+    EXPECT_EQ(restart.view.roll, "<restored 11, 19 left>");
     EXPECT_EQ(restart.engine.NextResultNumber(), 12);
     const auto lines = listedLines(restart.view.results);
     ASSERT_EQ(lines.size(), 11U);

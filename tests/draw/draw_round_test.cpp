@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "draw_fixture.h"
@@ -8,8 +9,7 @@
 namespace kelvara::testing {
 namespace {
 
-using draw::text::kStartCaption;
-using draw::text::kStopCaption;
+using draw::NoticeKind;
 
 class DrawRoundTest : public DrawFixture {
 protected:
@@ -27,15 +27,15 @@ TEST_F(DrawRoundTest, ARunThatExhaustsTheListDrawsNobodyTwice) {
     for (const char* size : {"4", "7", "1", "9", "8"}) {
         drawRound(size);
     }
-    EXPECT_EQ(engine.State().RemainingCount, 1);
+    EXPECT_EQ(engine.state().RemainingCount, 1);
     const auto names = listedNames();
     EXPECT_EQ(names.size(), 29U);
 
     // The one left over is never drawn.
     engine.Cmd_Start_Click();
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kTooFewCandidates});
-    EXPECT_EQ(view.startCaptionText, kStartCaption);
-    EXPECT_EQ(engine.State().RemainingCount, 1);
+    EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::TooFewCandidates});
+    EXPECT_FALSE(view.rolling());
+    EXPECT_EQ(engine.state().RemainingCount, 1);
     EXPECT_FALSE(view.timer1);
 }
 
@@ -43,35 +43,40 @@ TEST_F(DrawRoundTest, WinnersComeInFileOrderAndAllAreListedOnce) {
     initialize(40);
     view.roundSize = "12";
     engine.Cmd_Start_Click();
-    EXPECT_EQ(view.rollCaption, draw::text::kRolling);
+    EXPECT_EQ(view.roll, FakeView::kRolling);
     EXPECT_TRUE(view.timer1);
     EXPECT_TRUE(view.startEnabled);
-    const auto winners = engine.State().RoundWinners;
+    EXPECT_EQ(engine.phase(), draw::RoundPhase::Rolling);
+    const auto winners = engine.state().RoundWinners;
     ASSERT_EQ(winners.size(), 12U);
     std::vector<int> numbers;
-    for (const auto& name : winners) {
-        numbers.push_back(std::stoi(name.substr(std::string("候选人").size())));
+    std::set<std::string> names;
+    for (const auto& winner : winners) {
+        numbers.push_back(std::stoi(winner.name.substr(std::string("候选人").size())));
+        EXPECT_EQ(numbers.back(), winner.line) << "a name travels with its own line";
+        names.insert(winner.name);
     }
     EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
 
     engine.Cmd_Start_Click(); // Stop
-    EXPECT_EQ(view.rollCaption, winners.front());
+    EXPECT_EQ(view.roll, winners.front().name);
     EXPECT_FALSE(view.timer1);
-    EXPECT_EQ(view.startCaptionText, kStartCaption);
+    EXPECT_FALSE(view.rolling());
+    EXPECT_EQ(engine.phase(), draw::RoundPhase::Idle);
     engine.Timer2_Timer();
     EXPECT_FALSE(view.timer2);
-    EXPECT_EQ(listedNames(), std::set<std::string>(winners.begin(), winners.end()));
-    EXPECT_EQ(view.rollCaption, engine.State().RoundWinners.back());
-    EXPECT_EQ(view.caret, view.results.size());
+    EXPECT_EQ(listedNames(), names);
+    EXPECT_EQ(view.roll, engine.state().RoundWinners.back().name);
+    EXPECT_TRUE(view.caretAtEnd);
 }
 
-TEST_F(DrawRoundTest, ResultsTextKeepsItsFormatAndNumberingRunsOnAcrossRounds) {
+TEST_F(DrawRoundTest, ResultsKeepTheirFormatAndNumberingRunsOnAcrossRounds) {
     initialize(10);
     drawRound("1");
-    const std::string first = engine.State().RoundWinners[0];
-    EXPECT_EQ(view.results, "摇号结果\r\n\r\n[1]:\t" + first);
+    const draw::Candidate first = engine.state().RoundWinners[0];
+    EXPECT_EQ(view.results, "摇号结果\r\n\r\n[1]:\t" + first.name);
 
-    view.results += "（操作员备注）"; // whatever the box holds stays in front
+    services.now = {2026, 12, 7, 20, 15, 0};
     drawRound("3");
     drawRound("2");
     const auto lines = listedLines(view.results);
@@ -79,10 +84,24 @@ TEST_F(DrawRoundTest, ResultsTextKeepsItsFormatAndNumberingRunsOnAcrossRounds) {
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(lines[static_cast<std::size_t>(i)].number, i + 1);
     }
-    EXPECT_EQ(view.results.rfind("摇号结果\r\n\r\n[1]:\t" + first + "（操作员备注）\r\n[2]:\t", 0),
-              0U);
+    EXPECT_EQ(view.results.rfind("摇号结果\r\n\r\n[1]:\t" + first.name + "\r\n[2]:\t", 0), 0U);
     EXPECT_NE(view.results.substr(view.results.size() - 2), "\r\n");
     EXPECT_EQ(engine.NextResultNumber(), 7);
+
+    // The box shows the results that the engine holds, each with its line, round and time.
+    const auto entries = engine.results().entries();
+    ASSERT_EQ(entries.size(), 6U);
+    EXPECT_EQ(view.results, draw::resultsText(engine.results()));
+    EXPECT_EQ(entries[0].winner, first);
+    EXPECT_EQ(entries[0].round, 1);
+    EXPECT_EQ(entries[0].time, (platform::LocalDateTime{2026, 12, 7, 19, 30, 5}));
+    EXPECT_EQ(entries[5].round, 3);
+    EXPECT_EQ(entries[5].time, (platform::LocalDateTime{2026, 12, 7, 20, 15, 0}));
+    EXPECT_EQ(engine.results().rounds(), 3);
+    EXPECT_EQ(engine.results().lastRound().size(), 2U);
+    for (const auto& entry : entries) {
+        EXPECT_EQ(entry.winner.name, "候选人" + std::to_string(entry.winner.line));
+    }
 }
 
 // The audience view hears of each round as the results box shows it: same numbers, same
@@ -114,9 +133,9 @@ TEST_F(DrawRoundTest, NamesSurviveByteForByte) {
 TEST_F(DrawRoundTest, RoundSizeEqualToTheRemainderEmptiesTheListAndStopStillWorks) {
     initialize(5);
     drawRound("5");
-    EXPECT_EQ(engine.State().RemainingCount, 0);
+    EXPECT_EQ(engine.state().RemainingCount, 0);
     EXPECT_EQ(listedNames().size(), 5U);
-    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(view.notices.empty());
 }
 
 TEST_F(DrawRoundTest, EnterAndSpaceActAsTheButtonEvenBeforeInitialize) {
@@ -125,15 +144,15 @@ TEST_F(DrawRoundTest, EnterAndSpaceActAsTheButtonEvenBeforeInitialize) {
     std::int16_t letter = 65;
     engine.Form_KeyPress(enter);
     engine.Form_KeyPress(letter);
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kTooFewCandidates});
+    EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::TooFewCandidates});
     EXPECT_EQ(enter, 13);
 
     initialize(3);
     view.startEnabled = false; // the keys work while the button is disabled
     engine.Form_KeyPress(space);
-    EXPECT_EQ(view.startCaptionText, kStopCaption);
+    EXPECT_TRUE(view.rolling());
     engine.Form_KeyPress(enter);
-    EXPECT_EQ(view.startCaptionText, kStartCaption);
+    EXPECT_FALSE(view.rolling());
     EXPECT_TRUE(view.timer2);
 }
 
@@ -145,14 +164,14 @@ TEST_F(DrawRoundTest, RollingCyclesTheSampleAndCarriesOnAcrossRounds) {
     std::vector<std::string> shown;
     for (int tick = 0; tick < 4; ++tick) {
         engine.Timer1_Timer();
-        shown.push_back(view.rollCaption);
+        shown.push_back(view.roll);
     }
     EXPECT_EQ(shown, (std::vector<std::string>{"甲", "乙", "丙", "甲"}));
     engine.Cmd_Start_Click();
     engine.Timer2_Timer();
     engine.Cmd_Start_Click();
     engine.Timer1_Timer();
-    EXPECT_EQ(view.rollCaption, "乙");
+    EXPECT_EQ(view.roll, "乙");
 }
 
 // Round sizes as operators type them. Refusals leave the draw untouched and the button
@@ -160,29 +179,29 @@ TEST_F(DrawRoundTest, RollingCyclesTheSampleAndCarriesOnAcrossRounds) {
 TEST_F(DrawRoundTest, RoundSizeInputs) {
     const struct {
         const char* typed;
-        int winners;         // 0: refused
-        const char* message; // for refusals
+        int winners;       // 0: refused
+        NoticeKind notice; // for refusals
         const char* boxAfter;
     } cases[] = {
-        {"", 1, nullptr, "1"},
-        {"-3", 1, nullptr, "1"},
-        {"-40000", 1, nullptr, "1"},
-        {"2.5", 2, nullptr, "2.5"},
-        {"3.5", 4, nullptr, "3.5"},
-        {" 3 ", 3, nullptr, " 3 "},
-        {"３", 3, nullptr, "３"},
-        {"0", 0, draw::text::kRoundNotPositive, "0"},
-        {"0.4", 0, draw::text::kRoundNotPositive, "0.4"},
-        {"abc", 0, draw::text::kRoundNotPositive, "abc"},
-        {"21", 0, draw::text::kRoundAboveRemaining, "21"},
-        {"40000", 0, draw::text::kRoundAboveRemaining, "40000"},
+        {"", 1, {}, "1"},
+        {"-3", 1, {}, "1"},
+        {"-40000", 1, {}, "1"},
+        {"2.5", 2, {}, "2.5"},
+        {"3.5", 4, {}, "3.5"},
+        {" 3 ", 3, {}, " 3 "},
+        {"３", 3, {}, "３"},
+        {"0", 0, NoticeKind::RoundNotPositive, "0"},
+        {"0.4", 0, NoticeKind::RoundNotPositive, "0.4"},
+        {"abc", 0, NoticeKind::RoundNotPositive, "abc"},
+        {"21", 0, NoticeKind::RoundAboveRemaining, "21"},
+        {"40000", 0, NoticeKind::RoundAboveRemaining, "40000"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("typed '") + c.typed + "'");
         FakeView freshView;
         FakeServices freshServices(utf8String(m_dir), 11);
-        draw::DrawEngine freshEngine(freshView, freshServices);
-        freshEngine.StartUp();
+        draw::DrawEngine freshEngine(freshView, freshView, freshServices.forDraw());
+        freshEngine.startUp();
         writeBonus(numberedList(20));
         freshEngine.Cmd_Init_Click();
         freshView.roundSize = c.typed;
@@ -190,21 +209,21 @@ TEST_F(DrawRoundTest, RoundSizeInputs) {
         EXPECT_EQ(freshView.roundSize, c.boxAfter);
         EXPECT_TRUE(freshView.startEnabled);
         if (c.winners > 0) {
-            EXPECT_TRUE(freshServices.messages.empty());
-            EXPECT_EQ(freshView.startCaptionText, kStopCaption);
-            EXPECT_EQ(freshEngine.State().RoundWinners.size(), static_cast<std::size_t>(c.winners));
-            EXPECT_EQ(freshEngine.State().RemainingCount, 20 - c.winners);
+            EXPECT_TRUE(freshView.notices.empty());
+            EXPECT_TRUE(freshView.rolling());
+            EXPECT_EQ(freshEngine.state().RoundWinners.size(), static_cast<std::size_t>(c.winners));
+            EXPECT_EQ(freshEngine.state().RemainingCount, 20 - c.winners);
         } else {
-            ASSERT_EQ(freshServices.messages.size(), 1U);
-            EXPECT_EQ(freshServices.messages[0].text, c.message);
-            EXPECT_EQ(freshView.startCaptionText, kStartCaption);
-            EXPECT_EQ(freshView.rollCaption, draw::text::kRolling);
+            EXPECT_EQ(freshView.noticeKinds(), std::vector{c.notice});
+            EXPECT_FALSE(freshView.rolling());
+            EXPECT_EQ(freshEngine.phase(), draw::RoundPhase::Idle);
+            EXPECT_EQ(freshView.roll, FakeView::kRolling);
             EXPECT_FALSE(freshView.timer1);
-            EXPECT_EQ(freshEngine.State().RemainingCount, 20);
+            EXPECT_EQ(freshEngine.state().RemainingCount, 20);
             // A smaller number then starts the round.
             freshView.roundSize = "2";
             freshEngine.Cmd_Start_Click();
-            EXPECT_EQ(freshView.startCaptionText, kStopCaption);
+            EXPECT_TRUE(freshView.rolling());
         }
     }
 }
@@ -214,17 +233,17 @@ TEST_F(DrawRoundTest, MissingOrUnreadableListAtStartCancelsTheRound) {
     std::filesystem::remove(bonusPath());
     view.roundSize = "2";
     engine.Cmd_Start_Click();
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kMissingFile});
-    EXPECT_EQ(view.startCaptionText, kStartCaption);
+    EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::ListMissing});
+    EXPECT_FALSE(view.rolling());
     EXPECT_TRUE(view.startEnabled);
     EXPECT_FALSE(view.timer1);
 
     writeBonus(numberedList(6));
     services.unreadable.push_back(utf8String(bonusPath()));
     engine.Cmd_Start_Click();
-    EXPECT_EQ(services.messages.back().text, draw::text::kUnreadableFile);
-    EXPECT_EQ(engine.State().RemainingCount, 6);
-    EXPECT_EQ(engine.State().DrawnFlags, std::vector<bool>(6, false));
+    EXPECT_EQ(view.notices.back().kind, NoticeKind::ListUnreadable);
+    EXPECT_EQ(engine.state().RemainingCount, 6);
+    EXPECT_EQ(engine.state().DrawnFlags, std::vector<bool>(6, false));
 }
 
 TEST_F(DrawRoundTest, ShorterListCancelsTheWholeRoundAndEditedLinesGiveTheirNewText) {
@@ -232,10 +251,10 @@ TEST_F(DrawRoundTest, ShorterListCancelsTheWholeRoundAndEditedLinesGiveTheirNewT
     writeBonus(numberedList(4)); // half the list is gone
     view.roundSize = "8";
     engine.Cmd_Start_Click();
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kFileShrunk});
-    EXPECT_EQ(engine.State().RemainingCount, 8);
-    EXPECT_EQ(engine.State().DrawnFlags, std::vector<bool>(8, false));
-    EXPECT_EQ(view.startCaptionText, kStartCaption);
+    EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::ListShrunk});
+    EXPECT_EQ(engine.state().RemainingCount, 8);
+    EXPECT_EQ(engine.state().DrawnFlags, std::vector<bool>(8, false));
+    EXPECT_FALSE(view.rolling());
     EXPECT_FALSE(view.timer1);
 
     writeBonus(numberedList(8, "（已核对）\r\n"));
@@ -261,28 +280,30 @@ TEST_F(DrawRoundTest, ListChangedSinceInitializeDrawsOnlyWhileItsLinesStayInPlac
     const struct {
         const char* name;
         Edit edit;
-        std::string message; // empty: the round goes ahead
+        std::optional<draw::Notice> notice; // none: the round goes ahead
     } rows[] = {
-        {"unchanged", [](auto&) {}, ""},
-        {"one line edited", [](auto& l) { l[4] += "（已核对）"; }, ""},
+        {"unchanged", [](auto&) {}, {}},
+        {"one line edited", [](auto& l) { l[4] += "（已核对）"; }, {}},
         {"every line edited",
          [](auto& l) {
              for (auto& line : l) {
                  line += "（新）";
              }
          },
-         ""},
-        {"names added after the end", [](auto& l) { l.push_back("迟到的人"); }, ""},
+         {}},
+        {"names added after the end", [](auto& l) { l.push_back("迟到的人"); }, {}},
         {"first deleted, a late name at the end",
          [](auto& l) {
              l.erase(l.begin());
              l.push_back("迟到的人");
          },
-         draw::text::kLinesShifted},
+         draw::Notice{NoticeKind::LinesShifted}},
         {"a line inserted in the middle", [](auto& l) { l.insert(l.begin() + 20, "插队的人"); },
-         draw::text::kLinesShifted},
-        {"two lines swapped", [](auto& l) { std::swap(l[10], l[11]); }, draw::text::kLinesShifted},
-        {"the last line removed", [](auto& l) { l.pop_back(); }, draw::text::kFileShrunk},
+         draw::Notice{NoticeKind::LinesShifted}},
+        {"two lines swapped", [](auto& l) { std::swap(l[10], l[11]); },
+         draw::Notice{NoticeKind::LinesShifted}},
+        {"the last line removed", [](auto& l) { l.pop_back(); },
+         draw::Notice{NoticeKind::ListShrunk}},
         {"a line grown over 1000 characters",
          [](auto& l) {
              l[6].clear();
@@ -290,7 +311,7 @@ TEST_F(DrawRoundTest, ListChangedSinceInitializeDrawsOnlyWhileItsLinesStayInPlac
                  l[6] += "长";
              }
          },
-         "bonus.txt第7行超过1000个字符，请检查文件内容！"},
+         draw::Notice{NoticeKind::LineTooLong, 7}},
     };
     const auto joined = [](const std::vector<std::string>& lines) {
         std::string text;
@@ -306,27 +327,28 @@ TEST_F(DrawRoundTest, ListChangedSinceInitializeDrawsOnlyWhileItsLinesStayInPlac
         auto lines = baseline;
         row.edit(lines);
         writeBonus(joined(lines));
-        services.messages.clear();
-        const auto before = engine.State();
+        view.notices.clear();
+        const auto before = engine.state();
         view.roundSize = "2";
         engine.Cmd_Start_Click();
-        if (row.message.empty()) {
-            EXPECT_TRUE(services.messages.empty());
-            ASSERT_EQ(view.startCaptionText, kStopCaption);
-            EXPECT_EQ(engine.State().RemainingCount, before.RemainingCount - 2);
-            for (const auto& winner : engine.State().RoundWinners) {
-                EXPECT_NE(std::find(lines.begin(), lines.begin() + 40, winner), lines.begin() + 40)
-                    << winner << " is not among the first 40 lines";
+        if (!row.notice) {
+            EXPECT_TRUE(view.notices.empty());
+            ASSERT_TRUE(view.rolling());
+            EXPECT_EQ(engine.state().RemainingCount, before.RemainingCount - 2);
+            for (const auto& winner : engine.state().RoundWinners) {
+                EXPECT_EQ(lines.at(static_cast<std::size_t>(winner.line - 1)), winner.name)
+                    << winner.name << " is not the text of its line";
+                EXPECT_LE(winner.line, 40) << winner.name << " is not among the first 40 lines";
             }
             engine.Cmd_Start_Click();
             engine.Timer2_Timer();
         } else {
-            EXPECT_EQ(messageTexts(), std::vector<std::string>{row.message});
-            EXPECT_EQ(view.startCaptionText, kStartCaption);
+            EXPECT_EQ(view.notices, std::vector{*row.notice});
+            EXPECT_FALSE(view.rolling());
             EXPECT_TRUE(view.startEnabled);
             EXPECT_FALSE(view.timer1);
-            EXPECT_EQ(engine.State().RemainingCount, before.RemainingCount);
-            EXPECT_EQ(engine.State().DrawnFlags, before.DrawnFlags);
+            EXPECT_EQ(engine.state().RemainingCount, before.RemainingCount);
+            EXPECT_EQ(engine.state().DrawnFlags, before.DrawnFlags);
         }
     }
 }
@@ -338,8 +360,8 @@ TEST_F(DrawRoundTest, AMidRunEditThatMovesLinesNeverRepeatsAWinner) {
     writeBonus(numberedList(200).substr(std::string("候选人1\r\n").size()) + "迟到的人\r\n");
     view.roundSize = "50";
     engine.Cmd_Start_Click();
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kLinesShifted});
-    EXPECT_EQ(engine.State().RemainingCount, 100);
+    EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::LinesShifted});
+    EXPECT_EQ(engine.state().RemainingCount, 100);
 
     writeBonus(numberedList(200)); // restored
     drawRound("50");
@@ -351,19 +373,19 @@ TEST_F(DrawRoundTest, StartBeforeTheListingTickListsTheStoppedRoundFirst) {
     view.roundSize = "2";
     engine.Cmd_Start_Click();
     engine.Cmd_Start_Click(); // Stop: the listing timer is armed but has not ticked
-    const auto stopped = engine.State().RoundWinners;
+    const auto stopped = engine.state().RoundWinners;
     view.roundSize = "3";
     engine.Cmd_Start_Click();
     EXPECT_FALSE(view.timer2);
     const auto lines = listedLines(view.results);
     ASSERT_EQ(lines.size(), 2U);
     EXPECT_EQ((std::set<std::string>{lines[0].name, lines[1].name}),
-              std::set<std::string>(stopped.begin(), stopped.end()));
+              (std::set<std::string>{stopped[0].name, stopped[1].name}));
 
     engine.Cmd_Start_Click();
-    engine.CompletePendingListing(); // what Save and Print do first
+    engine.completePendingListing(); // what Save and Print do first
     EXPECT_EQ(listedLines(view.results).size(), 5U);
-    engine.CompletePendingListing(); // nothing pending: nothing listed again
+    engine.completePendingListing(); // nothing pending: nothing listed again
     EXPECT_EQ(listedLines(view.results).size(), 5U);
 }
 
@@ -379,12 +401,12 @@ TEST_F(DrawRoundTest, EveryCandidateHasTheSameChance) {
         for (int run = 0; run < kRuns; ++run) {
             FakeView freshView;
             FakeServices freshServices(utf8String(m_dir), 1000 + static_cast<std::uint64_t>(run));
-            draw::DrawEngine freshEngine(freshView, freshServices);
-            freshEngine.StartUp();
+            draw::DrawEngine freshEngine(freshView, freshView, freshServices.forDraw());
+            freshEngine.startUp();
             freshEngine.Cmd_Init_Click();
             freshView.roundSize = "1";
             freshEngine.Cmd_Start_Click();
-            ++wins[freshEngine.State().RoundWinners.at(0)];
+            ++wins[freshEngine.state().RoundWinners.at(0).name];
         }
         std::vector<int> counts;
         for (int line = 1; line <= candidates; ++line) {

@@ -29,7 +29,7 @@ TEST_F(GenRndArrayTest, GivesDistinctNumbersWithinRangeForSampledSizes) {
                                   myNum, neededNum);
         }
     }
-    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(view.notices.empty());
 }
 
 TEST_F(GenRndArrayTest, AllNumbersWhenNeededEqualsMyNumAndSingleNumberForOne) {
@@ -43,10 +43,7 @@ TEST_F(GenRndArrayTest, AllNumbersWhenNeededEqualsMyNumAndSingleNumberForOne) {
 
 TEST_F(GenRndArrayTest, RefusesMoreNumbersThanThePoolHolds) {
     EXPECT_TRUE(engine.GenRndArray(5, 6).empty());
-    ASSERT_EQ(services.messages.size(), 1U);
-    EXPECT_EQ(services.messages[0].text, draw::text::kNeededAboveMyNum);
-    EXPECT_EQ(services.messages[0].buttons, platform::Buttons::Ok);
-    EXPECT_EQ(services.messages[0].title, "");
+    EXPECT_EQ(noticeKinds(), std::vector{draw::NoticeKind::NeededAboveMyNum});
 }
 
 // Clocks that the real machine can show: just after midnight (the subtracted position then

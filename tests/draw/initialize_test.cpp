@@ -4,6 +4,7 @@ namespace kelvara::testing {
 namespace {
 
 using InitializeTest = DrawFixture;
+using draw::NoticeKind;
 
 std::string repeated(const std::string& piece, int times) {
     std::string text;
@@ -33,12 +34,12 @@ TEST_F(InitializeTest, LoadsListsOfTwoToTenThousandLinesWithTheirSample) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeView freshView;
-        draw::DrawEngine freshEngine(freshView, services);
-        freshEngine.StartUp();
+        draw::DrawEngine freshEngine(freshView, freshView, services.forDraw());
+        freshEngine.startUp();
         writeBonus(numberedList(c.lines));
         freshEngine.Cmd_Init_Click();
 
-        const auto& state = freshEngine.State();
+        const auto& state = freshEngine.state();
         std::vector<std::string> expected;
         for (const int line : c.sampleLines) {
             expected.push_back("候选人" + std::to_string(line));
@@ -47,7 +48,8 @@ TEST_F(InitializeTest, LoadsListsOfTwoToTenThousandLinesWithTheirSample) {
         EXPECT_EQ(state.RemainingCount, c.lines);
         EXPECT_EQ(state.RoundSize, 1);
         EXPECT_EQ(state.DrawnFlags, std::vector<bool>(static_cast<std::size_t>(c.lines), false));
-        EXPECT_EQ(freshView.rollCaption, "共" + std::to_string(c.lines) + "条数据！");
+        EXPECT_EQ(freshView.roll, "<list of " + std::to_string(c.lines) + ">");
+        EXPECT_TRUE(freshView.notices.empty());
         EXPECT_FALSE(freshView.initEnabled);
         EXPECT_TRUE(freshView.startEnabled);
         auto permutation = state.LinePermutation;
@@ -56,86 +58,73 @@ TEST_F(InitializeTest, LoadsListsOfTwoToTenThousandLinesWithTheirSample) {
             ASSERT_EQ(permutation[static_cast<std::size_t>(i)], i + 1);
         }
     }
-    EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(InitializeTest, RefusesTooShortAndTooLongListsAndChangesNothing) {
     const struct {
         const char* name;
         std::string content;
-        std::string message;
+        draw::Notice notice;
     } cases[] = {
-        {"empty file", "", draw::text::kTooFewLines},
-        {"one line", "张三\r\n", draw::text::kTooFewLines},
-        {"one line without terminator", "张三", draw::text::kTooFewLines},
-        {"10001 lines", numberedList(10001), draw::text::kTooManyLines},
-        {"40000 lines", numberedList(40000), draw::text::kTooManyLines},
-        {"a line over 1000 characters", "甲\r\n" + repeated("长", 1001) + "\r\n乙\r\n",
-         "bonus.txt第2行超过1000个字符，请检查文件内容！"},
-        {"a long line after 10000 lines", numberedList(10000) + repeated("B", 5000),
-         draw::text::kTooManyLines},
+        {"empty file", "", {NoticeKind::TooFewLines}},
+        {"one line", "张三\r\n", {NoticeKind::TooFewLines}},
+        {"one line without terminator", "张三", {NoticeKind::TooFewLines}},
+        {"10001 lines", numberedList(10001), {NoticeKind::TooManyLines}},
+        {"40000 lines", numberedList(40000), {NoticeKind::TooManyLines}},
+        {"a line over 1000 characters",
+         "甲\r\n" + repeated("长", 1001) + "\r\n乙\r\n",
+         {NoticeKind::LineTooLong, 2}},
+        {"a long line after 10000 lines",
+         numberedList(10000) + repeated("B", 5000),
+         {NoticeKind::TooManyLines}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        services.messages.clear();
+        view.notices.clear();
         writeBonus(c.content);
         engine.Cmd_Init_Click();
-        ASSERT_EQ(messageTexts(), std::vector<std::string>{c.message});
+        ASSERT_EQ(view.notices, std::vector<draw::Notice>{c.notice});
         EXPECT_TRUE(view.initEnabled);
         EXPECT_FALSE(view.startEnabled);
-        EXPECT_EQ(view.rollCaption, "摇号");
-        EXPECT_EQ(engine.State().RemainingCount, 0);
-        EXPECT_TRUE(engine.State().DrawnFlags.empty());
+        EXPECT_EQ(view.rollChanges, 0);
+        EXPECT_EQ(engine.state().RemainingCount, 0);
+        EXPECT_TRUE(engine.state().DrawnFlags.empty());
     }
 }
 
 TEST_F(InitializeTest, MissingFileIsRefusedUntilItIsCreated) {
     engine.Cmd_Init_Click();
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kMissingFile});
+    EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::ListMissing});
     EXPECT_TRUE(view.initEnabled);
 
     std::filesystem::create_directory(bonusPath()); // a folder of that name is no file
     engine.Cmd_Init_Click();
-    EXPECT_EQ(services.messages.size(), 2U);
+    EXPECT_EQ(noticeKinds(), std::vector(2, NoticeKind::ListMissing));
     std::filesystem::remove(bonusPath());
 
     writeBonus("甲\r\n乙\r\n");
     engine.Cmd_Init_Click();
-    EXPECT_EQ(services.messages.size(), 2U);
-    EXPECT_EQ(engine.State().RemainingCount, 2);
+    EXPECT_EQ(view.notices.size(), 2U);
+    EXPECT_EQ(engine.state().RemainingCount, 2);
 }
 
-// Beside the program the message is unchanged; a data folder elsewhere is named in it.
-TEST_F(InitializeTest, MissingListMessageNamesADataFolderAwayFromTheProgram) {
-    const std::string inDocuments =
-        std::string(draw::text::kMissingFile) + "\n（文件夹：<" + m_dir.string() + ">）";
-    const struct {
-        const char* name;
-        bool programDirectory;
-        bool atStart;
-        std::string expected;
-    } cases[] = {
-        {"program directory, Initialize", true, false, draw::text::kMissingFile},
-        {"documents folder, Initialize", false, false, inDocuments},
-        {"program directory, Start", true, true, draw::text::kMissingFile},
-        {"documents folder, Start", false, true, inDocuments},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+// A list that goes missing after Initialize is told at Start, and the round is not drawn.
+TEST_F(InitializeTest, MissingListIsToldAtInitializeAndAtStart) {
+    for (const bool atStart : {false, true}) {
+        SCOPED_TRACE(atStart ? "Start" : "Initialize");
         FakeView freshView;
-        draw::DrawEngine freshEngine(freshView, services);
-        freshEngine.StartUp();
-        services.directoryIsProgramDirectory = c.programDirectory;
-        if (c.atStart) {
+        draw::DrawEngine freshEngine(freshView, freshView, services.forDraw());
+        freshEngine.startUp();
+        if (atStart) {
             writeBonus(numberedList(3));
             freshEngine.Cmd_Init_Click();
             ASSERT_FALSE(freshView.initEnabled);
         }
         std::filesystem::remove(bonusPath());
-        services.messages.clear();
         freshView.roundSize = "1";
-        c.atStart ? freshEngine.Cmd_Start_Click() : freshEngine.Cmd_Init_Click();
-        EXPECT_EQ(messageTexts(), std::vector<std::string>{c.expected});
+        atStart ? freshEngine.Cmd_Start_Click() : freshEngine.Cmd_Init_Click();
+        EXPECT_EQ(freshView.noticeKinds(), std::vector{NoticeKind::ListMissing});
+        EXPECT_FALSE(freshView.rolling());
     }
 }
 
@@ -143,9 +132,9 @@ TEST_F(InitializeTest, UnreadableFileIsReportedAndInitializeStaysAvailable) {
     writeBonus("甲\r\n乙\r\n");
     services.unreadable.push_back(utf8String(bonusPath()));
     engine.Cmd_Init_Click();
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{draw::text::kUnreadableFile});
+    EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::ListUnreadable});
     EXPECT_TRUE(view.initEnabled);
-    EXPECT_EQ(engine.State().RemainingCount, 0);
+    EXPECT_EQ(engine.state().RemainingCount, 0);
 }
 
 // Every line is a candidate, exactly as written.
@@ -168,11 +157,11 @@ TEST_F(InitializeTest, CountsLinesByTheirEnds) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeView freshView;
-        draw::DrawEngine freshEngine(freshView, services);
+        draw::DrawEngine freshEngine(freshView, freshView, services.forDraw());
         writeBonus(c.content);
         freshEngine.Cmd_Init_Click();
-        EXPECT_EQ(freshEngine.State().RollSample, c.sample);
-        EXPECT_EQ(freshEngine.State().CandidateCount(), static_cast<int>(c.sample.size()));
+        EXPECT_EQ(freshEngine.state().RollSample, c.sample);
+        EXPECT_EQ(freshEngine.state().CandidateCount(), static_cast<int>(c.sample.size()));
     }
 }
 

@@ -37,8 +37,8 @@ TEST_F(ListingOrderTest, LargeRoundsGetEnoughTranspositions) {
             std::make_unique<platform::MixedRandomSource>(SteppingTime{}, 5));
         CountingSource& source = *counting;
         freshServices.setRandom(std::move(counting));
-        draw::DrawEngine freshEngine(freshView, freshServices);
-        freshEngine.StartUp();
+        draw::DrawEngine freshEngine(freshView, freshView, freshServices.forDraw());
+        freshEngine.startUp();
         writeBonus(numberedList(winners));
         freshEngine.Cmd_Init_Click();
         freshView.roundSize = std::to_string(winners);
@@ -81,8 +81,8 @@ TEST(ListingMixTest, EveryWinnerOfALargeRoundIsMoved) {
         for (int i = 0; i < kWinners; ++i) {
             winners.emplace_back(i);
         }
-        draw::MixByTranspositions(random, winners, 5,
-                                  draw::DrawEngine::ListingInnerSteps(kWinners) - 1);
+        draw::mixByTranspositions(random, winners, 5,
+                                  draw::DrawEngine::listingInnerSteps(kWinners) - 1);
         for (const Tracked& winner : winners) {
             untouched += winner.moved ? 0 : 1;
         }

@@ -46,7 +46,7 @@ TEST(RoundSizeTest, ReadsWhatOperatorsType) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        const auto input = ParseRoundSize(c.text);
+        const auto input = parseRoundSize(c.text);
         EXPECT_EQ(input.kind, c.kind);
         EXPECT_EQ(input.value, c.value);
     }

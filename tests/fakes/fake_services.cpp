@@ -21,7 +21,9 @@ std::string utf8String(const std::filesystem::path& path) {
 
 FakeServices::FakeServices(std::string dir, std::uint64_t seed)
     : directory(std::move(dir)),
-      m_random(std::make_unique<platform::MixedRandomSource>(SteppingTime{}, seed)) {}
+      m_random(std::make_unique<platform::MixedRandomSource>(SteppingTime{}, seed)) {
+    m_current.source = m_random.get();
+}
 
 platform::Answer FakeServices::messageBox(std::string_view text, platform::Buttons buttons,
                                           std::optional<std::string_view> title) {
@@ -35,8 +37,12 @@ platform::Answer FakeServices::messageBox(std::string_view text, platform::Butto
 }
 
 platform::AppData FakeServices::appData() const {
-    return {directory,          version::kProductName, version::kMajor,
-            version::kMinor,    version::kRevision,    version::kFileDescription,
+    return {directory,
+            version::kProductName,
+            version::kMajor,
+            version::kMinor,
+            version::kRevision,
+            version::kFileDescription,
             directoryIsProgramDirectory};
 }
 
@@ -45,24 +51,26 @@ bool FakeServices::fileExists(const std::string& path) const {
     return std::filesystem::is_regular_file(utf8Path(path), error);
 }
 
-platform::ReadStatus FakeServices::readTextLines(const std::string& path,
+platform::ReadResult FakeServices::readTextLines(const std::string& path,
                                                  const platform::LineSink& sink) {
     if (!fileExists(path)) {
-        return platform::ReadStatus::Missing;
+        return {platform::ReadStatus::Missing, {}};
     }
     // Compared as paths: on Windows '/' and '\\' are the same separator.
     for (const auto& locked : unreadable) {
         if (utf8Path(locked).lexically_normal() == utf8Path(path).lexically_normal()) {
-            return platform::ReadStatus::Unreadable;
+            return {platform::ReadStatus::Unreadable, {}};
         }
     }
     std::ifstream in(utf8Path(path), std::ios::binary);
     if (!in) {
-        return platform::ReadStatus::Unreadable;
+        return {platform::ReadStatus::Unreadable, {}};
     }
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    platform::splitTextLines(bytes, sink);
-    return platform::ReadStatus::Ok;
+    if (!platform::splitTextLines(bytes, sink)) {
+        return {platform::ReadStatus::Ok, {}};
+    }
+    return {platform::ReadStatus::Ok, digestOf(path)};
 }
 
 platform::WriteResult FakeServices::writeTextFile(const std::string& path, std::string_view text) {
@@ -78,10 +86,8 @@ platform::WriteResult FakeServices::writeTextFile(const std::string& path, std::
     return {};
 }
 
-// Not SHA-256, but as good for the engine, which only compares digests: 64 hex digits that
-// change with every byte of the file.
-std::string FakeServices::fileSha256(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+std::string FakeServices::digestOf(const std::string& path) {
+    std::ifstream in(utf8Path(path), std::ios::binary);
     if (!in) {
         return {};
     }
@@ -96,15 +102,10 @@ std::string FakeServices::fileSha256(const std::string& path) {
     return digest.str();
 }
 
-platform::RecordResult FakeRecordStore::create(std::string_view stem) {
+platform::RecordResult FakeRecordStore::create(const platform::LocalDateTime& initialized) {
     for (int number = 1;; ++number) {
-        std::string path = "摇号记录/";
-        path += stem;
-        if (number > 1) {
-            path += '_';
-            path += std::to_string(number);
-        }
-        path += ".txt";
+        const std::string path = std::string(platform::kRecordFolderName) + "/" +
+                                 platform::recordFileName(initialized, number);
         if (!failure.empty()) {
             return {false, path, failure};
         }

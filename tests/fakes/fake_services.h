@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "draw/draw_engine.h"
 #include "platform/random_source.h"
 #include "platform/record_store.h"
 #include "platform/services.h"
@@ -43,7 +44,7 @@ public:
         bool live = false; // held by another running copy
     };
 
-    platform::RecordResult create(std::string_view stem) override;
+    platform::RecordResult create(const platform::LocalDateTime& initialized) override;
     platform::RecordResult takeOver(const std::string& path) override;
     platform::WriteResult append(std::string_view text) override;
     std::optional<platform::StoredRecord> newest() override;
@@ -69,12 +70,11 @@ public:
                                 std::optional<std::string_view> title) override;
     platform::AppData appData() const override;
     bool fileExists(const std::string& path) const override;
-    platform::ReadStatus readTextLines(const std::string& path,
+    platform::ReadResult readTextLines(const std::string& path,
                                        const platform::LineSink& sink) override;
     platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override;
-    platform::RandomSource& random() override { return *m_random; }
+    platform::RandomSource& random() override { return m_current; }
     platform::LocalDateTime localDateTime() const override { return now; }
-    std::string fileSha256(const std::string& path) override;
     platform::RecordStore& records() override { return recordStore; }
     // Marked, so a test sees which paths reach the operator in the system's form.
     std::string displayPath(const std::string& path) const override { return "<" + path + ">"; }
@@ -85,7 +85,18 @@ public:
                                     : platform::PrintResult{false, printFailure};
     }
 
-    void setRandom(std::unique_ptr<platform::RandomSource> random) { m_random = std::move(random); }
+    // Takes effect at once, also for an engine made before.
+    void setRandom(std::unique_ptr<platform::RandomSource> random) {
+        m_random = std::move(random);
+        m_current.source = m_random.get();
+    }
+
+    // What the engine sees of these services.
+    draw::DrawServices forDraw() { return {*this, *this, m_current, *this, recordStore}; }
+
+    // The digest that readTextLines gives for the file. Not SHA-256, but as good for the
+    // engine, which only compares digests: 64 hex digits that change with every byte.
+    static std::string digestOf(const std::string& path);
 
     std::vector<Message> messages;
     std::deque<platform::Answer> answers; // scripted; Yes (or Ok) when empty
@@ -99,7 +110,16 @@ public:
     FakeRecordStore recordStore;
 
 private:
+    // Hands every call on to the source set last.
+    struct CurrentRandom final : platform::RandomSource {
+        void reseedFromClock() override { source->reseedFromClock(); }
+        float value(float x) override { return source->value(x); }
+        float clock() override { return source->clock(); }
+        platform::RandomSource* source = nullptr;
+    };
+
     std::unique_ptr<platform::RandomSource> m_random;
+    CurrentRandom m_current;
 };
 
 } // namespace kelvara::testing

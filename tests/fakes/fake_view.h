@@ -10,43 +10,65 @@
 
 namespace kelvara::testing {
 
-// The window's controls as plain fields, in their design state after start-up.
-class FakeView final : public draw::DrawView {
+// The window's controls as plain fields, in their design state after start-up, and the
+// notices it was told. What the window words is kept as a short mark in the rolling label.
+class FakeView final : public draw::DrawView, public draw::DrawNotices {
 public:
-    void setRollCaption(std::string_view text) override {
-        rollCaption = text;
-        ++rollCaptionChanges;
+    void showName(std::string_view name) override { setRoll(std::string(name)); }
+    void showListSize(int count) override { setRoll("<list of " + std::to_string(count) + ">"); }
+    void showRolling() override { setRoll(kRolling); }
+    void showRestored(int restored, int remaining) override {
+        setRoll("<restored " + std::to_string(restored) + ", " + std::to_string(remaining) +
+                " left>");
     }
     void setInitEnabled(bool enabled) override { initEnabled = enabled; }
-    std::string startCaption() const override { return startCaptionText; }
-    void setStartCaption(std::string_view text) override { startCaptionText = text; }
+    void setStartAction(draw::StartAction action) override { startAction = action; }
     void setStartEnabled(bool enabled) override { startEnabled = enabled; }
     std::string roundSizeText() const override { return roundSize; }
     void setRoundSizeText(std::string_view text) override { roundSize = text; }
     void setTimer1Enabled(bool enabled) override { timer1 = enabled; }
     void setTimer2Enabled(bool enabled) override { timer2 = enabled; }
-    std::string resultsText() const override { return results; }
-    void setResultsText(std::string text) override { results = std::move(text); }
-    void moveResultsCaretToEnd() override { caret = results.size(); }
-    void roundListed(std::span<const draw::ListedWinner> winners) override {
-        std::vector<std::pair<int, std::string>> round;
-        for (const draw::ListedWinner& winner : winners) {
-            round.emplace_back(winner.number, std::string(winner.name));
-        }
-        listedRounds.push_back(std::move(round));
+    void showResults(const draw::Results& shown) override {
+        results = draw::resultsText(shown);
+        caretAtEnd = true;
     }
+    void roundListed(std::span<const draw::ResultEntry> round) override {
+        std::vector<std::pair<int, std::string>> listed;
+        for (const draw::ResultEntry& entry : round) {
+            listed.emplace_back(entry.number, entry.winner.name);
+        }
+        listedRounds.push_back(std::move(listed));
+    }
+    void tell(const draw::Notice& notice) override { notices.push_back(notice); }
 
-    std::string rollCaption = "摇号";
-    int rollCaptionChanges = 0;
+    std::vector<draw::NoticeKind> noticeKinds() const {
+        std::vector<draw::NoticeKind> kinds;
+        for (const draw::Notice& notice : notices) {
+            kinds.push_back(notice.kind);
+        }
+        return kinds;
+    }
+    bool rolling() const { return startAction == draw::StartAction::Stop; }
+
+    static constexpr char kRolling[] = "<rolling>";
+    std::string roll = "摇号";
+    int rollChanges = 0;
     bool initEnabled = true;
-    std::string startCaptionText = draw::text::kStartCaption;
+    draw::StartAction startAction = draw::StartAction::Start;
     bool startEnabled = false;
     std::string roundSize;
     bool timer1 = false;
     bool timer2 = false;
     std::string results = "摇号结果\r\n";
-    std::size_t caret = 0;
+    bool caretAtEnd = false;
     std::vector<std::vector<std::pair<int, std::string>>> listedRounds; // number, name
+    std::vector<draw::Notice> notices;
+
+private:
+    void setRoll(std::string text) {
+        roll = std::move(text);
+        ++rollChanges;
+    }
 };
 
 } // namespace kelvara::testing

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "draw/results.h"
 #include "fakes/fake_services.h"
 
 namespace fs = std::filesystem;
@@ -45,22 +46,40 @@ std::string readBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Results of one round of these names, numbered from 1.
+kelvara::draw::Results resultsOf(const std::vector<std::string>& names) {
+    kelvara::draw::Results results;
+    std::vector<kelvara::draw::ResultEntry> round;
+    for (const std::string& name : names) {
+        round.push_back({static_cast<int>(round.size()) + 1, {1, name}, 0, {}});
+    }
+    if (!round.empty()) {
+        results.addRound(std::move(round));
+    }
+    return results;
+}
+
 const std::string kHeading = "摇号结果\r\n";
 const std::string kTwoWinners = kHeading + "\r\n[1]:\t张伟明\r\n[2]:\t李建华";
+const auto kTwo = resultsOf({"张伟明", "李建华"});
+
+output::ResultsOutput outputOf(FakeServices& services) {
+    return {services, services, services};
+}
 
 struct BytesCase {
     const char* name;
-    std::string boxText;
+    std::vector<std::string> names;
     std::string fileBytes;
 };
 
 class WriteBytes : public ::testing::TestWithParam<BytesCase> {};
 
-TEST_P(WriteBytes, WritesTheBoxAndOneLineEnd) {
+TEST_P(WriteBytes, WritesTheResultsTextAndOneLineEnd) {
     ProgramDir dir;
     FakeServices services(dir.str());
 
-    EXPECT_FALSE(output::WriteResultsFile(services, GetParam().boxText));
+    EXPECT_FALSE(outputOf(services).save(resultsOf(GetParam().names)));
 
     EXPECT_EQ(readBytes(dir.str() + "/摇号结果.txt"), GetParam().fileBytes);
     EXPECT_TRUE(services.messages.empty()) << "the window words the messages";
@@ -69,11 +88,14 @@ TEST_P(WriteBytes, WritesTheBoxAndOneLineEnd) {
 
 INSTANTIATE_TEST_SUITE_P(
     Output, WriteBytes,
-    ::testing::Values(
-        BytesCase{"BeforeAnyDraw", kHeading, "摇号结果\r\n\r\n"},
-        BytesCase{"TwoWinners", kTwoWinners, "摇号结果\r\n\r\n[1]:\t张伟明\r\n[2]:\t李建华\r\n"},
-        // Whatever the operator typed into the box goes out unchanged, LF alone included.
-        BytesCase{"EditedByHand", "摇号结果\r\n手写\n", "摇号结果\r\n手写\n\r\n"}),
+    ::testing::Values(BytesCase{"BeforeAnyDraw", {}, "摇号结果\r\n\r\n"},
+                      BytesCase{"TwoWinners",
+                                {"张伟明", "李建华"},
+                                "摇号结果\r\n\r\n[1]:\t张伟明\r\n[2]:\t李建华\r\n"},
+                      // Names go out unchanged, a TAB and a lone LF inside them included.
+                      BytesCase{"NamesAsWritten",
+                                {"欧阳\t修", "司马\n光"},
+                                "摇号结果\r\n\r\n[1]:\t欧阳\t修\r\n[2]:\t司马\n光\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Output, WritingAgainReplacesTheWholeFile) {
@@ -81,13 +103,13 @@ TEST(Output, WritingAgainReplacesTheWholeFile) {
     FakeServices services(dir.str());
     const std::string path = dir.str() + "/摇号结果.txt";
 
-    EXPECT_FALSE(output::WriteResultsFile(services, kTwoWinners));
-    const std::string later = kTwoWinners + "\r\n[3]:\t王秀英";
-    EXPECT_FALSE(output::WriteResultsFile(services, later));
-    EXPECT_EQ(readBytes(path), later + "\r\n");
+    auto output = outputOf(services);
+    EXPECT_FALSE(output.save(kTwo));
+    EXPECT_FALSE(output.save(resultsOf({"张伟明", "李建华", "王秀英"})));
+    EXPECT_EQ(readBytes(path), kTwoWinners + "\r\n[3]:\t王秀英\r\n");
 
     // A shorter text after a longer one leaves no tail of the old file.
-    EXPECT_FALSE(output::WriteResultsFile(services, kHeading));
+    EXPECT_FALSE(output.save(resultsOf({})));
     EXPECT_EQ(readBytes(path), kHeading + "\r\n");
 }
 
@@ -96,11 +118,12 @@ TEST(Output, PrintReplacesASavedFileThenAsksForPrintingSilently) {
     FakeServices services(dir.str());
     const std::string path = dir.str() + "/摇号结果.txt";
 
-    EXPECT_FALSE(output::WriteResultsFile(services, kHeading));
-    EXPECT_FALSE(output::PrintResults(services, kTwoWinners));
+    auto output = outputOf(services);
+    EXPECT_FALSE(output.save(resultsOf({})));
+    EXPECT_FALSE(output.print(kTwo));
 
     EXPECT_EQ(readBytes(path), kTwoWinners + "\r\n");
-    EXPECT_EQ(output::ResultsFilePath(services), path);
+    EXPECT_EQ(output.filePath(), path);
     ASSERT_EQ(services.printed.size(), 1U);
     EXPECT_EQ(services.printed[0], path);
     EXPECT_TRUE(services.messages.empty());
@@ -111,7 +134,7 @@ TEST(Output, APrintThatFailsSaysWhyAndKeepsTheFile) {
     ProgramDir dir;
     FakeServices services(dir.str());
     services.printFailure = "lp: Error - No default destination.";
-    const auto failure = output::PrintResults(services, kTwoWinners);
+    const auto failure = outputOf(services).print(kTwo);
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(failure->step, output::OutputFailure::Step::Print);
     EXPECT_EQ(failure->reason, "lp: Error - No default destination.");
@@ -143,9 +166,9 @@ TEST_P(WriteFailure, ReturnsThePathAndTheReasonAndPrintsNothing) {
     }
     FakeServices services(programDir);
 
-    const auto failure = GetParam().action == Action::Write
-                             ? output::WriteResultsFile(services, kTwoWinners)
-                             : output::PrintResults(services, kTwoWinners);
+    auto output = outputOf(services);
+    const auto failure =
+        GetParam().action == Action::Write ? output.save(kTwo) : output.print(kTwo);
 
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(failure->step, output::OutputFailure::Step::Write);

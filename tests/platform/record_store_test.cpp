@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,7 @@ namespace {
 // The child that holds a record: where it keeps it, and what it says once it holds it.
 constexpr char kHolderFolder[] = "KELVARA_TEST_RECORD_FOLDER";
 constexpr char kHolderReady[] = "record held";
+constexpr LocalDateTime kAt193005{2026, 12, 7, 19, 30, 5};
 
 class RecordStoreTest : public ::testing::Test {
 protected:
@@ -40,7 +42,7 @@ protected:
 };
 
 TEST_F(RecordStoreTest, CreatesNumberedRecordsAndAppendsToTheCurrentOne) {
-    const auto first = m_store.create("摇号记录_20261207_193005");
+    const auto first = m_store.create(kAt193005);
     ASSERT_TRUE(first.ok) << first.error;
     EXPECT_EQ(QDir::fromNativeSeparators(QString::fromStdString(first.path)),
               folder() + QStringLiteral("/摇号记录_20261207_193005.txt"));
@@ -49,7 +51,7 @@ TEST_F(RecordStoreTest, CreatesNumberedRecordsAndAppendsToTheCurrentOne) {
     EXPECT_EQ(bytesOf(first.path), QByteArray("a\r\nb\tB\nx\r\n"));
 
     // The same second again: the name gets a number, and the first record is left alone.
-    const auto second = m_store.create("摇号记录_20261207_193005");
+    const auto second = m_store.create(kAt193005);
     ASSERT_TRUE(second.ok);
     EXPECT_TRUE(QString::fromStdString(second.path).endsWith(QStringLiteral("_193005_2.txt")));
     ASSERT_TRUE(m_store.append("c\r\n").ok);
@@ -63,7 +65,7 @@ TEST(RecordHolder, DISABLED_StartsARecordAndWaits) {
     const std::string folder = qEnvironmentVariable(kHolderFolder).toStdString();
     ASSERT_FALSE(folder.empty());
     QtRecordStore store([&] { return folder; });
-    ASSERT_TRUE(store.create("摇号记录_20261207_200000").ok);
+    ASSERT_TRUE(store.create({2026, 12, 7, 20, 0, 0}).ok);
     ASSERT_TRUE(store.append("y\r\n").ok);
     std::cout << kHolderReady << std::endl;
     QThread::sleep(120);
@@ -72,7 +74,7 @@ TEST(RecordHolder, DISABLED_StartsARecordAndWaits) {
 // A second copy of the program in the same folder sees the first one's record as live; a
 // record whose program is gone, killed as a crash ends it, is not, and can be continued.
 TEST_F(RecordStoreTest, TheNewestRecordIsLiveOnlyWhileItsProgramRuns) {
-    ASSERT_TRUE(m_store.create("摇号记录_20261207_193005").ok);
+    ASSERT_TRUE(m_store.create(kAt193005).ok);
     ASSERT_TRUE(m_store.append("x\r\n").ok);
     QtRecordStore otherCopy([this] { return folderPath(); });
     auto seen = otherCopy.newest();
@@ -134,7 +136,7 @@ TEST_F(RecordStoreTest, AFolderThatCannotBeMadeFailsWithTheSystemsReason) {
     QFile blocker(folder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
     blocker.close();
-    const auto result = m_store.create("摇号记录_20261207_193005");
+    const auto result = m_store.create(kAt193005);
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.empty());
     EXPECT_TRUE(QString::fromStdString(result.path).contains(QStringLiteral("摇号记录_20261207")));
@@ -144,7 +146,7 @@ TEST_F(RecordStoreTest, AFolderThatCannotBeMadeFailsWithTheSystemsReason) {
 #ifdef Q_OS_LINUX
 // A round that does not fit on the disk is taken back whole: no half line stays behind.
 TEST_F(RecordStoreTest, AnAppendCutShortIsTakenBack) {
-    ASSERT_TRUE(m_store.create("摇号记录_20261207_193005").ok);
+    ASSERT_TRUE(m_store.create(kAt193005).ok);
     ASSERT_TRUE(m_store.append("head\r\n").ok);
     const auto result = kelvara::testing::withFileSizeLimit(
         50, [&] { return m_store.append(std::string(200, 'x') + "\r\n"); });
@@ -156,16 +158,74 @@ TEST_F(RecordStoreTest, AnAppendCutShortIsTakenBack) {
 }
 #endif
 
-TEST(FileDigestTest, IsTheSha256OfTheBytes) {
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("bonus.txt")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("abc");
-    file.close();
+// Records are named by the second of their Initialize, numbered within it; nothing else in
+// the folder is a record.
+TEST(RecordFileNameTest, NamesAndOrdersRecords) {
+    EXPECT_EQ(recordFileName(kAt193005), "摇号记录_20261207_193005.txt");
+    EXPECT_EQ(recordFileName({2027, 1, 2, 3, 4, 5}, 12), "摇号记录_20270102_030405_12.txt");
+    const struct {
+        const char* name;
+        std::optional<RecordFileOrder> order;
+    } rows[] = {
+        {"摇号记录_20261207_193005.txt", RecordFileOrder{"20261207_193005", 1}},
+        {"摇号记录_20261207_193005_12.txt", RecordFileOrder{"20261207_193005", 12}},
+        {"摇号记录_notes.txt", std::nullopt},
+        {"摇号记录_20261207_193005.txt.lock", std::nullopt},
+        {"摇号记录_20261207-193005.txt", std::nullopt},
+        {"摇号记录_20261207_193005_.txt", std::nullopt},
+        {"摇号记录_20261207_193005_x.txt", std::nullopt},
+        {"other.txt", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(recordFileOrder(row.name), row.order) << row.name;
+    }
+}
+
+// The list's digest comes with its one reading: SHA-256 of every byte, mark included, when
+// the whole file was read; nothing when the reading stopped early or found no file.
+TEST(FileDigestTest, IsTheSha256OfTheBytesReadToTheEnd) {
+    QByteArray large;
+    for (int i = 0; i < 30000; ++i) {
+        large += "候选人" + QByteArray::number(i) + "\r\n";
+    }
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        int linesWanted; // the sink stops after these; 0: all
+        bool digest;
+    } rows[] = {
+        {"abc", "abc", 0, true},
+        {"UTF-16 with mark",
+         QByteArray("\xFF\xFE"
+                    "A\0\r\0\n\0B\0",
+                    10),
+         0, true},
+        {"larger than a piece", large, 0, true},
+        {"stopped early", large, 10, false},
+    };
     QtServices services;
-    EXPECT_EQ(services.fileSha256(file.fileName().toStdString()),
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("bonus.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(row.bytes);
+        file.close();
+        int lines = 0;
+        const auto read = services.readTextLines(file.fileName().toStdString(), [&](auto) {
+            return row.linesWanted == 0 || ++lines < row.linesWanted;
+        });
+        EXPECT_EQ(read.status, ReadStatus::Ok);
+        const QByteArray expected =
+            QCryptographicHash::hash(row.bytes, QCryptographicHash::Sha256).toHex();
+        EXPECT_EQ(read.sha256, row.digest ? expected.toStdString() : std::string());
+    }
+    EXPECT_EQ(QCryptographicHash::hash("abc", QCryptographicHash::Sha256).toHex(),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(services.fileSha256(dir.filePath(QStringLiteral("none.txt")).toStdString()), "");
+    const auto missing = services.readTextLines(QDir::tempPath().toStdString() + "/none.txt",
+                                                [](auto) { return true; });
+    EXPECT_EQ(missing.status, ReadStatus::Missing);
+    EXPECT_EQ(missing.sha256, "");
 }
 
 } // namespace

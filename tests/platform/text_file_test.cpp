@@ -1,6 +1,5 @@
 #include <QByteArray>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -56,10 +55,13 @@ protected:
 
     ReadOutcome read(const std::string& path) {
         ReadOutcome outcome{};
-        outcome.status = m_services.readTextLines(path, [&](std::string_view line) {
-            outcome.lines.emplace_back(line);
-            return true;
-        });
+        outcome.status = m_services
+                             .readTextLines(path,
+                                            [&](std::string_view line) {
+                                                outcome.lines.emplace_back(line);
+                                                return true;
+                                            })
+                             .status;
         return outcome;
     }
 
@@ -281,10 +283,12 @@ private:
 TEST(TextReaderTest, AReadErrorPartWayIsReported) {
     FailingDevice device(QByteArray(5 * 1024 * 1024, 'x').replace(1000, 2, "\r\n"));
     int lines = 0;
-    EXPECT_FALSE(readTextLines(device, [&](std::string_view) { return ++lines > 0; }));
+    EXPECT_EQ(readTextLines(device, [&](std::string_view) { return ++lines > 0; }),
+              ReadEnd::Failed);
 }
 
 // A file far larger than the memory: the reading stops as soon as the sink has its line.
+// (How fast: the benchmarks.)
 TEST_F(TextFileTest, AHugeSparseFileIsReadOnlyAsFarAsNeeded) {
     QFile file(m_dir.filePath(QStringLiteral("bonus.txt")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -293,24 +297,20 @@ TEST_F(TextFileTest, AHugeSparseFileIsReadOnlyAsFarAsNeeded) {
         GTEST_SKIP() << "no sparse files here";
     }
     file.close();
-    QElapsedTimer timer;
-    timer.start();
     std::vector<std::size_t> lengths;
-    const auto status = m_services.readTextLines(pathOf("bonus.txt"), [&](std::string_view line) {
+    const auto read = m_services.readTextLines(pathOf("bonus.txt"), [&](std::string_view line) {
         lengths.push_back(line.size());
         return lengths.size() < 2;
     });
-    EXPECT_EQ(status, ReadStatus::Ok);
+    EXPECT_EQ(read.status, ReadStatus::Ok);
     EXPECT_EQ(lengths, (std::vector<std::size_t>{5, kLineCutBytes}));
-    EXPECT_LT(timer.elapsed(), 1000);
 }
 
 TEST_F(TextFileTest, SinkCanStopTheReading) {
     const auto path = writeBytes("bonus.txt", "a\r\nb\r\nc\r\nd\r\n");
     int calls = 0;
-    const auto status =
-        m_services.readTextLines(path, [&](std::string_view) { return ++calls < 2; });
-    EXPECT_EQ(status, ReadStatus::Ok);
+    const auto read = m_services.readTextLines(path, [&](std::string_view) { return ++calls < 2; });
+    EXPECT_EQ(read.status, ReadStatus::Ok);
     EXPECT_EQ(calls, 2);
 }
 
@@ -380,24 +380,6 @@ TEST(TextCodecTest, AnyBytesDecodeToUtf8Lines) {
                            return true;
                        });
     }
-}
-
-TEST_F(TextFileTest, ReadsTenThousandLinesQuickly) {
-    QByteArray bytes;
-    for (int i = 1; i <= 10000; ++i) {
-        bytes += QStringLiteral("候选人%1号\r\n").arg(i).toUtf8();
-    }
-    const auto path = writeBytes("bonus.txt", bytes);
-    qint64 best = std::numeric_limits<qint64>::max();
-    for (int run = 0; run < 5; ++run) {
-        int lines = 0;
-        QElapsedTimer timer;
-        timer.start();
-        m_services.readTextLines(path, [&](std::string_view) { return ++lines > 0; });
-        best = std::min(best, timer.nsecsElapsed());
-        ASSERT_EQ(lines, 10000);
-    }
-    EXPECT_LT(best, 10'000'000) << "best of five: " << best << " ns";
 }
 
 TEST_F(TextFileTest, WritesTheTextAndOneCrLf) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "draw/draw_engine.h"
 #include "platform/qt_services.h"
 
 namespace kelvara::testing {
@@ -25,7 +26,7 @@ public:
         return data;
     }
     bool fileExists(const std::string& path) const override { return m_real.fileExists(path); }
-    platform::ReadStatus readTextLines(const std::string& path,
+    platform::ReadResult readTextLines(const std::string& path,
                                        const platform::LineSink& sink) override {
         return m_real.readTextLines(path, sink);
     }
@@ -34,7 +35,6 @@ public:
     }
     platform::RandomSource& random() override { return m_real.random(); }
     platform::LocalDateTime localDateTime() const override { return m_real.localDateTime(); }
-    std::string fileSha256(const std::string& path) override { return m_real.fileSha256(path); }
     platform::RecordStore& records() override { return m_records; }
     std::string displayPath(const std::string& path) const override {
         return m_real.displayPath(path);
@@ -43,6 +43,9 @@ public:
     platform::PrintResult printFile(const std::string& path) override {
         return m_real.printFile(path);
     }
+
+    // What the engine sees of these services.
+    draw::DrawServices forDraw() { return {*this, *this, random(), *this, m_records}; }
 
     std::vector<std::string> messages;
 

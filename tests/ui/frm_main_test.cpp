@@ -27,6 +27,7 @@
 
 #include "fakes/fake_services.h"
 #include "ui/main/frm_main.h"
+#include "ui/main/results_box.h"
 #include "ui/main/roll_label.h"
 #include "ui/main_window_session.h"
 #include "ui/twips.h"
@@ -41,6 +42,7 @@ using kelvara::testing::PaintClock;
 using kelvara::testing::Session;
 using kelvara::testing::typeKey;
 using kelvara::ui::FrmMain;
+using kelvara::ui::ResultsBox;
 using kelvara::ui::RollLabel;
 using kelvara::ui::Twips;
 
@@ -509,13 +511,13 @@ void FrmMainTest::resultsBoxShowsExactText() {
     QFETCH(int, paragraphs); // a lone CR or LF breaks the line inside its paragraph
     Session s;
     QVERIFY(s.ok);
-    auto* box = s.control<QPlainTextEdit>("Txt_Results");
+    auto* box = s.control<ResultsBox>("Txt_Results");
     for (const QString& text : texts) {
-        s.window->setResultsText(text.toStdString());
+        box->setExactText(text.toStdString());
         QCOMPARE(s.window->resultsText(), text.toStdString());
         QCoreApplication::processEvents();
     }
-    s.window->moveResultsCaretToEnd();
+    box->moveCaretToEnd();
     QTRY_COMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
     QCOMPARE(box->toPlainText(), shown);
     QCOMPARE(box->document()->blockCount(), paragraphs);

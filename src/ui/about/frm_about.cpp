@@ -10,7 +10,7 @@
 #include <QTextCursor>
 
 #include "kelvara_version.h"
-#include "platform/services.h"
+#include "platform/app_info.h"
 #include "ui/about/help_text.h"
 #include "ui/control_layout.h"
 #include "ui/twips.h"
@@ -61,10 +61,10 @@ void FrmAbout::Ui::setupUi(QWidget& window) {
     setRoleColour(Label2, QPalette::WindowText, QColor(192, 0, 0));
 }
 
-FrmAbout::FrmAbout(platform::Services& services, QWidget* parent)
+FrmAbout::FrmAbout(const platform::AppInfo& app, QWidget* parent)
     : QDialog(parent,
               Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_services(services) {
+      m_app(app) {
     setObjectName(QStringLiteral("FrmAbout"));
     setWindowTitle(QStringLiteral("关于"));
     setWindowIcon(noIcon());
@@ -98,7 +98,7 @@ void FrmAbout::restoreDesignState() {
 }
 
 void FrmAbout::Form_Load() {
-    m_ui.LblVer->setText(versionCaption(m_services.appData(), "-"));
+    m_ui.LblVer->setText(versionCaption(m_app.appData(), "-"));
 }
 
 } // namespace kelvara::ui

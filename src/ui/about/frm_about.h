@@ -7,7 +7,7 @@ class QPlainTextEdit;
 class QShowEvent;
 
 namespace kelvara::platform {
-class Services;
+class AppInfo;
 }
 
 namespace kelvara::ui {
@@ -19,7 +19,7 @@ class FrmAbout final : public QDialog {
     Q_DISABLE_COPY_MOVE(FrmAbout)
 
 public:
-    explicit FrmAbout(platform::Services& services, QWidget* parent = nullptr);
+    explicit FrmAbout(const platform::AppInfo& app, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -36,7 +36,7 @@ private:
     void restoreDesignState();
     void Form_Load();
 
-    platform::Services& m_services;
+    const platform::AppInfo& m_app;
     Ui m_ui;
 };
 

@@ -12,11 +12,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "output/results_output.h"
+#include "platform/random_source.h"
+#include "platform/record_store.h"
 #include "platform/services.h"
 #include "ui/about/frm_about.h"
 #include "ui/main/appearance.h"
 #include "ui/main/audience_screen.h"
+#include "ui/main/draw_wording.h"
 #include "ui/main/font_substitutions.h"
 #include "ui/main/key_preview.h"
 #include "ui/main/results_box.h"
@@ -47,13 +49,16 @@ void enableTimer(QTimer* timer, bool enabled) {
 FrmMain::FrmMain(platform::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_services(services), m_engine(*this, services) {
+      m_services(services),
+      m_engine(*this, *this, {services, services, services.random(), services, services.records()}),
+      m_output(services, services, services) {
     registerFontSubstitutions();
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Kelvara V1.0  -  最简单摇号软件"));
     setFixedSize(Twips::size(kClientWidth, kClientHeight));
 
     m_ui.setupUi(*this);
+    m_ui.Txt_Results->setExactText(draw::resultsText(m_engine.results()));
     m_appearance = new Appearance(*this, m_ui);
     m_audience = new AudienceScreen(*this, *m_ui.Lbl_Roll);
     setTabOrder();
@@ -143,8 +148,8 @@ void FrmMain::Timer2_Timer() {
 
 // Save and Print take the results as they will be: a stopped round is listed first.
 void FrmMain::Cmd_Save_Click() {
-    m_engine.CompletePendingListing();
-    if (const auto failure = output::WriteResultsFile(m_services, resultsText())) {
+    m_engine.completePendingListing();
+    if (const auto failure = m_output.save(m_engine.results())) {
         reportOutputFailure(*failure);
         return;
     }
@@ -152,8 +157,8 @@ void FrmMain::Cmd_Save_Click() {
 }
 
 void FrmMain::Cmd_Print_Click() {
-    m_engine.CompletePendingListing();
-    if (const auto failure = output::PrintResults(m_services, resultsText())) {
+    m_engine.completePendingListing();
+    if (const auto failure = m_output.print(m_engine.results())) {
         reportOutputFailure(*failure);
     }
 }
@@ -211,10 +216,29 @@ void FrmMain::parkFocusWhileDisabled(QWidget* control, QWidget* successor) {
     m_focusAfterEnable = successor;
 }
 
-void FrmMain::setRollCaption(std::string_view text) {
-    const QString caption = fromUtf8(text);
+void FrmMain::tell(const draw::Notice& notice) {
+    m_services.messageBox(wording::notice(notice, m_services));
+}
+
+void FrmMain::setRollCaption(const QString& caption) {
     m_ui.Lbl_Roll->setText(caption);
     m_audience->setRollText(caption);
+}
+
+void FrmMain::showName(std::string_view name) {
+    setRollCaption(fromUtf8(name));
+}
+
+void FrmMain::showListSize(int count) {
+    setRollCaption(wording::listSize(count));
+}
+
+void FrmMain::showRolling() {
+    setRollCaption(wording::rolling());
+}
+
+void FrmMain::showRestored(int restored, int remaining) {
+    setRollCaption(wording::restored(restored, remaining));
 }
 
 void FrmMain::setInitEnabled(bool enabled) {
@@ -224,12 +248,8 @@ void FrmMain::setInitEnabled(bool enabled) {
     m_ui.Cmd_Init->setEnabled(enabled);
 }
 
-std::string FrmMain::startCaption() const {
-    return m_ui.Cmd_Start->text().toStdString();
-}
-
-void FrmMain::setStartCaption(std::string_view text) {
-    m_ui.Cmd_Start->setText(fromUtf8(text));
+void FrmMain::setStartAction(draw::StartAction action) {
+    m_ui.Cmd_Start->setText(wording::startCaption(action));
 }
 
 void FrmMain::setStartEnabled(bool enabled) {
@@ -265,23 +285,20 @@ void FrmMain::setTimer2Enabled(bool enabled) {
     enableTimer(m_ui.Timer2, enabled);
 }
 
-std::string FrmMain::resultsText() const {
+const std::string& FrmMain::resultsText() const {
     return m_ui.Txt_Results->exactText();
 }
 
-void FrmMain::setResultsText(std::string text) {
-    m_ui.Txt_Results->setExactText(std::move(text));
-}
-
-void FrmMain::moveResultsCaretToEnd() {
+void FrmMain::showResults(const draw::Results& results) {
+    m_ui.Txt_Results->setExactText(draw::resultsText(results));
     m_ui.Txt_Results->moveCaretToEnd();
 }
 
-void FrmMain::roundListed(std::span<const draw::ListedWinner> winners) {
+void FrmMain::roundListed(std::span<const draw::ResultEntry> round) {
     QList<AudienceScreen::Winner> shown;
-    shown.reserve(static_cast<qsizetype>(winners.size()));
-    for (const draw::ListedWinner& winner : winners) {
-        shown.push_back({winner.number, fromUtf8(winner.name)});
+    shown.reserve(static_cast<qsizetype>(round.size()));
+    for (const draw::ResultEntry& entry : round) {
+        shown.push_back({entry.number, fromUtf8(entry.winner.name)});
     }
     m_audience->showRound(std::move(shown));
 }

@@ -7,6 +7,7 @@
 
 #include "draw/draw_engine.h"
 #include "draw/draw_view.h"
+#include "output/results_output.h"
 #include "ui/held_key_guard.h"
 #include "ui/main/frm_main_ui.h"
 
@@ -15,9 +16,6 @@ class QShowEvent;
 
 namespace kelvara::platform {
 class Services;
-}
-namespace kelvara::output {
-struct OutputFailure;
 }
 
 namespace kelvara::ui {
@@ -28,8 +26,9 @@ class FrmAbout;
 class KeyPreview;
 
 // The main window. Its controls are in m_ui (the settings panel in the appearance
-// handlers'); the draw itself lives in the engine, which reaches them through DrawView.
-class FrmMain final : public QWidget, public draw::DrawView {
+// handlers'); the draw itself lives in the engine, which reaches them through DrawView and
+// tells what went wrong through DrawNotices, which the window words and shows.
+class FrmMain final : public QWidget, public draw::DrawView, public draw::DrawNotices {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FrmMain)
 
@@ -45,19 +44,25 @@ public:
     void setOuterHeightTwips(int twips);
 
     // DrawView
-    void setRollCaption(std::string_view text) override;
+    void showName(std::string_view name) override;
+    void showListSize(int count) override;
+    void showRolling() override;
+    void showRestored(int restored, int remaining) override;
     void setInitEnabled(bool enabled) override;
-    std::string startCaption() const override;
-    void setStartCaption(std::string_view text) override;
+    void setStartAction(draw::StartAction action) override;
     void setStartEnabled(bool enabled) override;
     std::string roundSizeText() const override;
     void setRoundSizeText(std::string_view text) override;
     void setTimer1Enabled(bool enabled) override;
     void setTimer2Enabled(bool enabled) override;
-    std::string resultsText() const override;
-    void setResultsText(std::string text) override;
-    void moveResultsCaretToEnd() override;
-    void roundListed(std::span<const draw::ListedWinner> winners) override;
+    void showResults(const draw::Results& results) override;
+    void roundListed(std::span<const draw::ResultEntry> round) override;
+
+    // DrawNotices
+    void tell(const draw::Notice& notice) override;
+
+    // The results box's exact text.
+    const std::string& resultsText() const;
 
     // The audience view, full screen for a hall; F11 opens and closes it.
     AudienceScreen& audienceScreen() const { return *m_audience; }
@@ -77,6 +82,7 @@ private:
     bool Form_Unload(); // true: the window may close
     void Form_KeyPress(std::int16_t KeyAscii);
     void Cmd_Exit_Click();
+    void offerToContinue();
 
     void Cmd_Init_Click();
     void Cmd_Start_Click();
@@ -87,11 +93,13 @@ private:
     void CmdAbout_Click();
 
     void reportOutputFailure(const output::OutputFailure& failure);
+    void setRollCaption(const QString& caption);
     void parkFocusWhileDisabled(QWidget* control, QWidget* successor);
     QSize frameExtra() const;
 
     platform::Services& m_services;
     draw::DrawEngine m_engine;
+    output::ResultsOutput m_output;
     FrmMainUi m_ui;
     Appearance* m_appearance = nullptr;
     // Shared by every window that lets Enter or Space act, so a held key acts once.

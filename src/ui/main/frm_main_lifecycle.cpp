@@ -9,6 +9,7 @@
 
 #include "platform/services.h"
 #include "ui/main/appearance.h"
+#include "ui/main/draw_wording.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/key_preview.h"
 #include "ui/window_helpers.h"
@@ -28,7 +29,7 @@ const QColor kRed(255, 0, 0);
 void FrmMain::Form_Load() {
     setWindowTitle(versionCaption(m_services.appData(), "     -  "));
 
-    m_engine.StartUp();
+    m_engine.startUp();
 
     setBackground(this, kRed);
     setBackground(m_ui.Frame_Oper, kRed);
@@ -65,7 +66,7 @@ void FrmMain::showEvent(QShowEvent* event) {
     if (!m_shownBefore) {
         m_shownBefore = true;
         // Asked once the window is on the screen, so the question has it behind it.
-        QTimer::singleShot(0, this, [this] { m_engine.OfferToContinue(); });
+        QTimer::singleShot(0, this, &FrmMain::offerToContinue);
     }
 }
 
@@ -79,10 +80,26 @@ void FrmMain::closeEvent(QCloseEvent* event) {
     const bool mayClose = Form_Unload();
     m_askingToClose = false;
     if (mayClose) {
-        m_engine.EndRun();
+        m_engine.endRun();
         event->accept();
     } else {
         event->ignore();
+    }
+}
+
+// A run that ended without the exit questions (killed, a power cut) may go on.
+void FrmMain::offerToContinue() {
+    const auto offer = m_engine.unfinishedRun();
+    if (!offer) {
+        return;
+    }
+    const auto answer =
+        m_services.messageBox(wording::continueQuestion(*offer), platform::Buttons::YesNo,
+                              std::string_view(wording::kContinueTitle));
+    if (answer == platform::Answer::Yes) {
+        m_engine.continueRun(*offer);
+    } else {
+        m_engine.declineRun(*offer);
     }
 }
 

@@ -38,7 +38,6 @@ void FrmMainUi::setupUi(QWidget& window) {
     Txt_Results = builder.add<ResultsBox>(frmMainPlace("Txt_Results"));
     setRoleColour(Txt_Results, QPalette::Text, QColor(0, 0, 255));
     Txt_Results->setFont(boldFont(QStringLiteral("宋体"), 26.25));
-    Txt_Results->setExactText("摇号结果\r\n");
 
     Pic_Roll = builder.add<QFrame>(frmMainPlace("Pic_Roll"));
     Pic_Roll->setFrameShape(QFrame::NoFrame);

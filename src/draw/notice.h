@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace kelvara::draw {
+
+// What the draw has to tell the operator; the window words it and shows it. After a notice
+// the action that raised it has ended and changed nothing, except where it says otherwise.
+enum class NoticeKind {
+    ListMissing,         // the list is not in the data folder
+    ListUnreadable,      // it is there but cannot be read
+    TooFewLines,         // fewer than 2 lines at Initialize
+    TooManyLines,        // more than kMaxCandidates lines at Initialize
+    LineTooLong,         // line `line` is over kMaxLineLength characters
+    NeededAboveMyNum,    // GenRndArray was asked for more numbers than its pool holds
+    TooFewCandidates,    // fewer than 2 undrawn candidates at Start
+    RoundAboveRemaining, // the round size exceeds the undrawn candidates
+    RoundNotPositive,    // the round size is no positive number
+    ListShrunk,          // the list lost lines since Initialize: the round is cancelled
+    LinesShifted,        // lines were inserted or removed since Initialize: cancelled too
+    ListDiffers,         // the list is not the one of the run in record `path`
+    RecordNotWritten,    // record `path` cannot be written, for `reason`; drawing goes on
+};
+
+struct Notice {
+    Notice() = default;
+    // A kind alone says it all for most notices.
+    Notice(NoticeKind kind, int line = 0, std::string path = {}, std::string reason = {})
+        : kind(kind), line(line), path(std::move(path)), reason(std::move(reason)) {}
+
+    NoticeKind kind = NoticeKind::ListMissing;
+    int line = 0;
+    std::string path;
+    std::string reason;
+
+    bool operator==(const Notice&) const = default;
+};
+
+class DrawNotices {
+public:
+    virtual ~DrawNotices() = default;
+
+    // Shown before the draw goes on, as a modal message would be.
+    virtual void tell(const Notice& notice) = 0;
+};
+
+} // namespace kelvara::draw

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace kelvara::platform {
+
+enum class ReadStatus { Ok, Missing, Unreadable };
+
+struct ReadResult {
+    ReadStatus status = ReadStatus::Ok;
+    // SHA-256 of the file's bytes as 64 lower-case hex digits, when the sink took the file
+    // to its end; empty when it stopped early or the file could not be read.
+    std::string sha256;
+};
+
+struct WriteResult {
+    bool ok = true;
+    std::string error; // the system's reason when !ok
+};
+
+// Receives one line of a text file, without its terminator; returns false to stop reading.
+using LineSink = std::function<bool(std::string_view line)>;
+
+// Reading the list. Paths and text are UTF-8.
+class FileReader {
+public:
+    virtual ~FileReader() = default;
+
+    // True only for a regular file; a directory of that name does not count.
+    virtual bool fileExists(const std::string& path) const = 0;
+
+    // Reads the file line by line (see LineSplitter for the line rule), only as far as the
+    // sink wants. A line longer than kLineCutBytes arrives cut. On Unreadable, lines that
+    // reached the sink before the read error must be discarded.
+    virtual ReadResult readTextLines(const std::string& path, const LineSink& sink) = 0;
+};
+
+// Writing the results.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+
+    // Creates or atomically replaces the file with text followed by CR LF. Succeeds only
+    // when every byte reached the file; otherwise the earlier file stays as it was.
+    virtual WriteResult writeTextFile(const std::string& path, std::string_view text) = 0;
+};
+
+struct PrintResult {
+    bool ok = true;
+    std::string error; // the print command's own words, or the system's reason
+};
+
+class Printer {
+public:
+    virtual ~Printer() = default;
+
+    // Hands a document to the system's print operation. Fails when the operation cannot
+    // start or reports an error at once; the printing itself is not awaited.
+    virtual PrintResult printFile(const std::string& path) = 0;
+};
+
+} // namespace kelvara::platform

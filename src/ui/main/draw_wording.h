@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "draw/draw_engine.h"
+
+namespace kelvara::platform {
+class AppInfo;
+}
+
+// How the main window words what the draw tells and shows.
+namespace kelvara::ui::wording {
+
+QString startCaption(draw::StartAction action);
+QString listSize(int count);
+QString rolling();
+QString restored(int restored, int remaining);
+
+// The message for a notice; paths in the system's form.
+std::string notice(const draw::Notice& notice, const platform::AppInfo& app);
+
+inline constexpr char kContinueTitle[] = "继续摇号";
+std::string continueQuestion(const draw::ContinueOffer& offer);
+
+} // namespace kelvara::ui::wording

@@ -1,0 +1,147 @@
+// What the operator reads of the draw: every notice the engine tells, worded by the window
+// as a message box, and the question that offers to continue an unfinished run.
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <QtTest>
+#include <memory>
+#include <string>
+
+#include "fakes/fake_services.h"
+#include "support/gui_helpers.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/roll_label.h"
+
+using kelvara::draw::Notice;
+using kelvara::draw::NoticeKind;
+using kelvara::platform::Answer;
+using kelvara::platform::Buttons;
+using kelvara::testing::FakeServices;
+using kelvara::testing::findControl;
+using kelvara::ui::FrmMain;
+
+Q_DECLARE_METATYPE(kelvara::draw::Notice)
+
+namespace {
+
+const std::string kMissing = "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从"
+                             "其它文档复制剪贴到bonus.txt即可。";
+const std::string kRecord = "摇号记录/摇号记录_20261207_193005.txt";
+
+} // namespace
+
+class DrawMessagesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void noticesAreWordedExactly_data();
+    void noticesAreWordedExactly();
+    void unfinishedRunIsOfferedAtStartUp_data();
+    void unfinishedRunIsOfferedAtStartUp();
+};
+
+void DrawMessagesTest::noticesAreWordedExactly_data() {
+    QTest::addColumn<Notice>("notice");
+    QTest::addColumn<bool>("programDirectory");
+    QTest::addColumn<QString>("text");
+    const auto row = [](const char* name, Notice notice, const std::string& text,
+                        bool programDirectory = true) {
+        QTest::newRow(name) << notice << programDirectory << QString::fromStdString(text);
+    };
+    row("list missing beside the program", NoticeKind::ListMissing, kMissing);
+    // An installed copy names the folder where the list goes, in the system's form.
+    row("list missing from the documents folder", NoticeKind::ListMissing,
+        kMissing + "\n（文件夹：<" + QDir::tempPath().toStdString() + ">）", false);
+    row("list unreadable", NoticeKind::ListUnreadable,
+        "无法读取bonus.txt，请检查文件是否被其它程序占用或没有读取权限！");
+    row("too few lines", NoticeKind::TooFewLines, "记录起码需要两条以上，请检查!");
+    row("too many lines", NoticeKind::TooManyLines, "记录总数不要超过10000条！");
+    row("a line too long", {NoticeKind::LineTooLong, 7},
+        "bonus.txt第7行超过1000个字符，请检查文件内容！");
+    row("more numbers than the pool", NoticeKind::NeededAboveMyNum,
+        "抽取的人数不能多于候选人数！[随即函数]");
+    row("too few candidates", NoticeKind::TooFewCandidates,
+        "候选人数少于2人，不足以进行一次摇号！");
+    row("round above the remainder", NoticeKind::RoundAboveRemaining,
+        "抽取的人数不能多于候选人数！[开始]");
+    row("round size not positive", NoticeKind::RoundNotPositive, "抽取的人数必须是正整数！[开始]");
+    row("list shrunk", NoticeKind::ListShrunk,
+        "bonus.txt的记录比初始化时少，本轮摇号已取消！请恢复该文件后再摇号。");
+    row("lines shifted", NoticeKind::LinesShifted,
+        "bonus.txt在初始化后插入或删除了记录，本轮摇号已取消！请恢复该文件后再摇号。");
+    row("list differs from the record's", {NoticeKind::ListDiffers, 0, kRecord},
+        "bonus.txt与上次摇号时的名单不同，无法继续上次的摇号。\n上次的记录保存在：" + kRecord);
+    row("record not written", {NoticeKind::RecordNotWritten, 0, kRecord, "磁盘已满"},
+        "无法写入摇号记录：" + kRecord +
+            "\n磁盘已满\n本次摇号的结果只保存在结果框中，请及时保存。");
+    row("record not written, no reason given", {NoticeKind::RecordNotWritten, 0, kRecord},
+        "无法写入摇号记录：" + kRecord + "\n本次摇号的结果只保存在结果框中，请及时保存。");
+}
+
+// Each a box with only OK, no icon and the program's title.
+void DrawMessagesTest::noticesAreWordedExactly() {
+    QFETCH(Notice, notice);
+    QFETCH(bool, programDirectory);
+    QFETCH(QString, text);
+    FakeServices services(QDir::tempPath().toStdString());
+    services.directoryIsProgramDirectory = programDirectory;
+    FrmMain window(services);
+    window.tell(notice);
+    QCOMPARE(services.messages.size(), 1U);
+    QCOMPARE(QString::fromStdString(services.messages[0].text), text);
+    QCOMPARE(services.messages[0].buttons, Buttons::Ok);
+    QVERIFY(services.messages[0].title.empty());
+}
+
+void DrawMessagesTest::unfinishedRunIsOfferedAtStartUp_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("continued") << true;
+    QTest::newRow("declined") << false;
+}
+
+// A run of five killed after a round of two: once the window shows, the operator is asked;
+// Yes brings the round back as it was listed, No starts afresh and marks the record.
+void DrawMessagesTest::unfinishedRunIsOfferedAtStartUp() {
+    QFETCH(bool, yes);
+    QTemporaryDir dir;
+    const std::string list = dir.filePath(QStringLiteral("bonus.txt")).toStdString();
+    {
+        QFile file(QString::fromStdString(list));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("甲\r\n乙\r\n丙\r\n丁\r\n戊\r\n");
+    }
+    FakeServices services(dir.path().toStdString());
+    services.recordStore.files[kRecord].text =
+        "Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共5条，SHA-256 " +
+        FakeServices::digestOf(list) +
+        "\r\n初始化：2026-12-07 19:30:05\r\n第1轮：2026-12-07 19:31:12，2人\r\n"
+        "[1]:\t第5行\t戊\r\n[2]:\t第2行\t乙\r\n";
+    services.answers = {yes ? Answer::Yes : Answer::No};
+    FrmMain window(services);
+    window.show();
+    QTRY_COMPARE(services.messages.size(), 1U);
+    QCOMPARE(services.messages[0].text,
+             std::string("上次摇号没有正常结束，已抽出2人（最后一轮：2026-12-07 19:31:12）。\n"
+                         "是否继续上次的摇号？"));
+    QCOMPARE(services.messages[0].title, std::string("继续摇号"));
+    QCOMPARE(services.messages[0].buttons, Buttons::YesNo);
+
+    const auto* roll = findControl<kelvara::ui::RollLabel>(window, "Lbl_Roll");
+    const auto* init = findControl<QPushButton>(window, "Cmd_Init");
+    if (yes) {
+        QCOMPARE(window.resultsText(), std::string("摇号结果\r\n\r\n[1]:\t戊\r\n[2]:\t乙"));
+        QCOMPARE(roll->text(), QStringLiteral("已恢复2人，剩余3人"));
+        QVERIFY(!init->isEnabled());
+        QVERIFY(services.recordStore.files[kRecord].text.ends_with(
+            "\r\n继续：2026-12-07 19:30:05\r\n"));
+    } else {
+        QCOMPARE(window.resultsText(), std::string("摇号结果\r\n"));
+        QCOMPARE(roll->text(), QStringLiteral("摇号"));
+        QVERIFY(init->isEnabled());
+        QVERIFY(services.recordStore.files[kRecord].text.ends_with(
+            "\r\n未继续：2026-12-07 19:30:05\r\n"));
+    }
+}
+
+QTEST_MAIN(DrawMessagesTest)
+#include "draw_messages_test.moc"
