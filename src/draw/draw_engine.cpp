@@ -14,8 +14,6 @@ namespace kelvara::draw {
 
 namespace {
 
-constexpr int kSampleSize = 10;
-
 // Mixing passes of the generator and of the listing: (outer + 1) x (inner + 1) steps.
 constexpr int kPoolOuterLast = 1000;
 constexpr int kPoolInnerLast = 500;
@@ -69,87 +67,6 @@ void DrawEngine::reportRecordFailure(const std::optional<RecordFailure>& failure
 void DrawEngine::recountRemaining() {
     m_state.RemainingCount = static_cast<std::int16_t>(
         std::count(m_state.DrawnFlags.begin(), m_state.DrawnFlags.end(), false));
-}
-
-// ---- Initialize -------------------------------------------------------------------------
-
-void DrawEngine::Cmd_Init_Click() {
-    const std::string path = candidateFilePath();
-    if (!m_services.files.fileExists(path)) {
-        tell(NoticeKind::ListMissing);
-        return;
-    }
-    const ListRead list = readList(path);
-    if (refuseList(list)) {
-        return;
-    }
-    initializeFrom(list);
-    reportRecordFailure(m_recorder.beginRun(m_state.CandidateCount(), list.result.sha256));
-}
-
-DrawEngine::ListRead DrawEngine::readList(const std::string& path) {
-    // Reading stops as soon as the list is known to be refused, however long the file.
-    ListRead list;
-    list.result = m_services.files.readTextLines(path, [&](std::string_view line) {
-        if (list.lines.size() >= kMaxCandidates) {
-            list.tooMany = true;
-            return false;
-        }
-        if (platform::utf8Length(line) > kMaxLineLength) {
-            list.tooLongLine = static_cast<int>(list.lines.size()) + 1;
-            return false;
-        }
-        list.lines.emplace_back(line);
-        return true;
-    });
-    return list;
-}
-
-// Tells why the list cannot be drawn from, if it cannot.
-bool DrawEngine::refuseList(const ListRead& list) {
-    if (reportReadFailure(list.result.status)) {
-        return true;
-    }
-    if (list.tooLongLine != 0) {
-        m_notices.tell(Notice(NoticeKind::LineTooLong, list.tooLongLine));
-        return true;
-    }
-    if (list.lines.size() < 2) {
-        tell(NoticeKind::TooFewLines);
-        return true;
-    }
-    if (list.tooMany) {
-        tell(NoticeKind::TooManyLines);
-        return true;
-    }
-    return false;
-}
-
-void DrawEngine::initializeFrom(const ListRead& list) {
-    const auto n = static_cast<std::int16_t>(list.lines.size());
-    m_state.RollSample = sampleOf(list.lines);
-    m_lineHashes.clear();
-    for (const std::string& line : list.lines) {
-        m_lineHashes.push_back(hashLine(line));
-    }
-    m_state.DrawnFlags.assign(static_cast<std::size_t>(n), false);
-    m_state.RemainingCount = n;
-    m_state.RoundSize = 1;
-    m_view.showListSize(n);
-    m_state.LinePermutation = GenRndArray(n, n);
-    m_view.setInitEnabled(false);
-    m_view.setStartEnabled(true);
-}
-
-// The whole list when it is short, else every step-th line, ten in all.
-std::vector<std::string> DrawEngine::sampleOf(const std::vector<std::string>& lines) const {
-    const int n = static_cast<int>(lines.size());
-    const int step = n <= kSampleSize ? 1 : n / kSampleSize;
-    std::vector<std::string> sample;
-    for (int k = 1; k <= std::min(n, kSampleSize); ++k) {
-        sample.push_back(lines[index(k * step)]);
-    }
-    return sample;
 }
 
 // ---- Random index generator -------------------------------------------------------------
@@ -277,55 +194,72 @@ void DrawEngine::startRound() {
 
 bool DrawEngine::fetchWinners(const std::string& path, const std::vector<std::int16_t>& slots) {
     // The chosen slots by line number, so one reading of the file finds them in file order.
-    std::vector<std::pair<std::int16_t, std::int16_t>> chosen; // line, slot
+    std::vector<std::pair<int, std::int16_t>> chosen; // line, slot
     chosen.reserve(slots.size());
     for (const std::int16_t slot : slots) {
         chosen.emplace_back(m_state.LinePermutation[index(slot)], slot);
     }
     std::sort(chosen.begin(), chosen.end());
-
-    // The whole list as far as Initialize counted it: its lines must still stand where they
-    // stood, or a line number would now name somebody else, perhaps a winner already.
-    const int candidateCount = m_state.CandidateCount();
-    std::vector<LineHash> hashes;
-    hashes.reserve(static_cast<std::size_t>(candidateCount));
-    std::vector<Candidate> winners;
-    winners.reserve(chosen.size());
-    int lineNumber = 0;
-    int tooLongLine = 0;
-    const auto read = m_services.files.readTextLines(path, [&](std::string_view line) {
-        ++lineNumber;
-        if (platform::utf8Length(line) > kMaxLineLength) {
-            tooLongLine = lineNumber;
-            return false;
-        }
-        hashes.push_back(hashLine(line));
-        if (winners.size() < chosen.size() && chosen[winners.size()].first == lineNumber) {
-            winners.push_back({lineNumber, std::string(line)});
-        }
-        return lineNumber < candidateCount;
-    });
-    if (reportReadFailure(read.status)) {
-        return false;
+    std::vector<int> lines;
+    for (const auto& [line, slot] : chosen) {
+        lines.push_back(line);
     }
-    if (tooLongLine != 0) {
-        m_notices.tell(Notice(NoticeKind::LineTooLong, tooLongLine));
-        return false;
-    }
-    if (lineNumber < candidateCount) {
-        // Listing the missing lines would number winners who are nobody.
-        tell(NoticeKind::ListShrunk);
-        return false;
-    }
-    if (linesInsertedOrRemoved(m_lineHashes, hashes)) {
-        tell(NoticeKind::LinesShifted);
+    RoundRead read = readRound(path, lines);
+    if (refuseRound(read)) {
         return false;
     }
     for (const auto& [line, slot] : chosen) {
         m_state.DrawnFlags[index(slot)] = true;
     }
-    m_state.RoundWinners = std::move(winners);
+    m_state.RoundWinners = std::move(read.winners);
     return true;
+}
+
+// The whole list as far as Initialize counted it, for its lines' hashes and the text of the
+// given lines (in ascending order).
+DrawEngine::RoundRead DrawEngine::readRound(const std::string& path,
+                                            const std::vector<int>& lines) {
+    const int candidateCount = m_state.CandidateCount();
+    RoundRead read;
+    read.hashes.reserve(static_cast<std::size_t>(candidateCount));
+    read.winners.reserve(lines.size());
+    const auto take = [&](std::string_view line) {
+        ++read.lines;
+        if (platform::utf8Length(line) > kMaxLineLength) {
+            read.tooLongLine = read.lines;
+            return false;
+        }
+        read.hashes.push_back(hashLine(line));
+        const std::size_t found = read.winners.size();
+        if (found < lines.size() && lines[found] == read.lines) {
+            read.winners.push_back({read.lines, std::string(line)});
+        }
+        return read.lines < candidateCount;
+    };
+    read.status = m_services.files.readTextLines(path, take).status;
+    return read;
+}
+
+// The lines must still stand where they stood at Initialize, or a line number would now
+// name somebody else, perhaps a winner already.
+bool DrawEngine::refuseRound(const RoundRead& read) {
+    if (reportReadFailure(read.status)) {
+        return true;
+    }
+    if (read.tooLongLine != 0) {
+        m_notices.tell(Notice(NoticeKind::LineTooLong, read.tooLongLine));
+        return true;
+    }
+    if (read.lines < m_state.CandidateCount()) {
+        // Listing the missing lines would number winners who are nobody.
+        tell(NoticeKind::ListShrunk);
+        return true;
+    }
+    if (linesInsertedOrRemoved(m_lineHashes, read.hashes)) {
+        tell(NoticeKind::LinesShifted);
+        return true;
+    }
+    return false;
 }
 
 void DrawEngine::stopRound() {

@@ -100,6 +100,15 @@ private:
         bool tooMany = false;
     };
 
+    // A Start's reading of the list.
+    struct RoundRead {
+        platform::ReadStatus status = platform::ReadStatus::Ok;
+        std::vector<LineHash> hashes; // of every line read
+        std::vector<Candidate> winners;
+        int lines = 0;       // read
+        int tooLongLine = 0; // the first line over kMaxLineLength characters
+    };
+
     ListRead readList(const std::string& path);
     bool refuseList(const ListRead& list);
     void initializeFrom(const ListRead& list);
@@ -110,6 +119,8 @@ private:
     std::optional<std::int16_t> readRoundSize();
     std::vector<std::int16_t> ranksToSlots(std::vector<std::int16_t> ranks) const;
     bool fetchWinners(const std::string& path, const std::vector<std::int16_t>& slots);
+    RoundRead readRound(const std::string& path, const std::vector<int>& lines);
+    bool refuseRound(const RoundRead& read);
     void restoreWinners(const ContinueOffer& offer, const std::vector<std::string>& lines);
     void ListRoundWinners(std::int16_t WinnerNum);
     void recountRemaining();

@@ -68,68 +68,88 @@ char fold(char32_t cp) {
     return cp < 0x80 ? static_cast<char>(cp) : '\0';
 }
 
-} // namespace
-
-RoundSizeInput parseRoundSize(std::string_view utf8Text) {
+// The text with blanks as ' ' and full-width characters folded; empty when a character is
+// neither.
+std::optional<std::string> foldedAscii(std::string_view utf8Text) {
     std::string ascii;
     for (std::size_t pos = 0; pos < utf8Text.size();) {
         const auto cp = nextCodePoint(utf8Text, pos);
         if (!cp) {
-            return {};
+            return std::nullopt;
         }
-        if (isBlank(*cp)) {
-            ascii += ' ';
-            continue;
-        }
-        const char folded = fold(*cp);
+        const char folded = isBlank(*cp) ? ' ' : fold(*cp);
         if (folded == '\0') {
-            return {};
+            return std::nullopt;
         }
         ascii += folded;
     }
-    const auto first = ascii.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {RoundSizeKind::Empty, 0};
-    }
-    const std::string_view number =
-        std::string_view(ascii).substr(first, ascii.find_last_not_of(' ') - first + 1);
+    return ascii;
+}
 
-    std::size_t pos = 0;
+struct Decimal {
     bool negative = false;
+    std::int64_t whole = 0; // saturates at kSaturated
+    std::string_view fraction;
+};
+
+// A sign, digits and a fraction, and nothing else; at least one digit.
+std::optional<Decimal> parseDecimal(std::string_view number) {
+    Decimal decimal;
+    std::size_t pos = 0;
     if (number[pos] == '+' || number[pos] == '-') {
-        negative = number[pos] == '-';
+        decimal.negative = number[pos] == '-';
         ++pos;
     }
-    std::int64_t whole = 0;
     std::size_t digits = 0;
     for (; pos < number.size() && number[pos] >= '0' && number[pos] <= '9'; ++pos, ++digits) {
-        whole = std::min(kSaturated, whole * 10 + (number[pos] - '0'));
+        decimal.whole = std::min(kSaturated, decimal.whole * 10 + (number[pos] - '0'));
     }
-    std::string_view fraction;
     if (pos < number.size() && number[pos] == '.') {
         const std::size_t start = ++pos;
         while (pos < number.size() && number[pos] >= '0' && number[pos] <= '9') {
             ++pos;
         }
-        fraction = number.substr(start, pos - start);
+        decimal.fraction = number.substr(start, pos - start);
     }
-    if (pos != number.size() || digits + fraction.size() == 0) {
+    if (pos != number.size() || digits + decimal.fraction.size() == 0) {
+        return std::nullopt;
+    }
+    return decimal;
+}
+
+// Round half to even, decided on the decimal digits themselves.
+std::int64_t rounded(const Decimal& decimal) {
+    if (decimal.fraction.empty()) {
+        return decimal.whole;
+    }
+    const char firstDigit = decimal.fraction.front();
+    const bool restNonZero = decimal.fraction.find_first_not_of('0', 1) != std::string_view::npos;
+    const bool up =
+        firstDigit > '5' || (firstDigit == '5' && (restNonZero || decimal.whole % 2 == 1));
+    return up ? std::min(kSaturated, decimal.whole + 1) : decimal.whole;
+}
+
+} // namespace
+
+RoundSizeInput parseRoundSize(std::string_view utf8Text) {
+    const auto ascii = foldedAscii(utf8Text);
+    if (!ascii) {
         return {};
     }
-
-    // Round half to even, decided on the decimal digits themselves.
-    if (!fraction.empty()) {
-        const char firstDigit = fraction.front();
-        const bool restNonZero = fraction.find_first_not_of('0', 1) != std::string_view::npos;
-        const bool up = firstDigit > '5' || (firstDigit == '5' && (restNonZero || whole % 2 == 1));
-        if (up) {
-            whole = std::min(kSaturated, whole + 1);
-        }
+    const auto first = ascii->find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {RoundSizeKind::Empty, 0};
     }
+    const auto decimal = parseDecimal(
+        std::string_view(*ascii).substr(first, ascii->find_last_not_of(' ') - first + 1));
+    if (!decimal) {
+        return {};
+    }
+    const std::int64_t whole = rounded(*decimal);
     if (whole == 0) {
         return {RoundSizeKind::Zero, 0};
     }
-    if (negative) {
+    if (decimal->negative) {
         return {RoundSizeKind::Negative, -whole};
     }
     return {RoundSizeKind::Positive, whole};

@@ -1,7 +1,6 @@
 #include "audience_screen.h"
 
 #include <QEvent>
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -17,83 +16,18 @@ namespace kelvara::ui {
 
 namespace {
 
+using audience::drawLine;
+using audience::fittingPixelSize;
+using audience::kHeadingHeight;
+using audience::kPadding;
+using audience::oneLine;
+using audience::withPixelSize;
+
 // Shares of the screen: the rolling text's box, and the margins around it and the list.
 constexpr double kRollWidth = 0.9;
 constexpr double kRollHeight = 0.4;
 constexpr double kRollHeightBesideList = 0.2;
 constexpr double kMargin = 0.04;
-// Inside a box, the text keeps this share of the box's height from its edges.
-constexpr double kPadding = 0.06;
-// Between columns, in ems; rows are this much taller than a line.
-constexpr double kColumnGap = 0.8;
-constexpr double kRowSpacing = 1.1;
-// The page heading's share of the list's box.
-constexpr double kHeadingHeight = 0.12;
-// Measurements are taken at this size and scaled.
-constexpr int kProbePixels = 100;
-
-// Tabs and line breaks inside names show as blanks, so every name keeps one line.
-QString oneLine(QString text) {
-    for (QChar& c : text) {
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            c = QLatin1Char(' ');
-        }
-    }
-    return text;
-}
-
-QFont withPixelSize(QFont font, int pixels) {
-    font.setPixelSize(std::max(1, pixels));
-    return font;
-}
-
-// The widest of the texts in font, ink or advance, whichever is wider.
-double widest(const QFont& font, const QStringList& texts) {
-    const QFontMetricsF metrics(font);
-    double width = 0;
-    for (const QString& text : texts) {
-        width =
-            std::max({width, metrics.horizontalAdvance(text), metrics.boundingRect(text).width()});
-    }
-    return width;
-}
-
-// The largest pixel size, up to most, at which text fits the box on one line.
-int fittingPixelSize(const QFont& font, const QString& text, QSizeF box, int most) {
-    const QFont probe = withPixelSize(font, kProbePixels);
-    const double width = std::max(1.0, widest(probe, {text}));
-    const double height = lineBox(probe).height;
-    int pixels = static_cast<int>(
-        std::floor(kProbePixels * std::min(box.width() / width, box.height() / height)));
-    most = std::max(1, most);
-    pixels = std::clamp(pixels, 1, most);
-    // Hinting keeps sizes from scaling exactly, either way: step down until the text really
-    // fits, or up while a larger size still does.
-    const auto fits = [&](int size) {
-        const QFont sized = withPixelSize(font, size);
-        return widest(sized, {text}) <= box.width() && lineBox(sized).height <= box.height();
-    };
-    while (pixels > 1 && !fits(pixels)) {
-        --pixels;
-    }
-    while (pixels < most && fits(pixels + 1)) {
-        ++pixels;
-    }
-    return pixels;
-}
-
-void drawLine(QPainter& painter, const QRectF& area, const QString& text, const QFont& font,
-              Qt::Alignment alignment) {
-    const LineBox box = lineBox(font);
-    const double width = widest(font, {text});
-    double x = area.left();
-    if (alignment & Qt::AlignHCenter) {
-        x += (area.width() - width) / 2;
-    }
-    const double top = area.top() + (area.height() - box.height) / 2;
-    painter.setFont(font);
-    painter.drawText(QPointF(x, top + box.ascent), text);
-}
 
 } // namespace
 
@@ -278,86 +212,9 @@ QFont AudienceScreen::rollFont() const {
     return labelFont(fittingPixelSize(m_label.font(), m_rollText, area.size(), area.height()));
 }
 
-// Every page has the same columns and size, made for the fullest page; the numbers run
-// down the columns.
 void AudienceScreen::layOutList() {
-    const int page = m_list.page;
-    m_list = ListLayout{};
-    const auto count = static_cast<int>(m_winners.size());
-    if (count == 0) {
-        return;
-    }
-    m_list.pages = (count + kPageSize - 1) / kPageSize;
-    m_list.page = std::clamp(page, 0, m_list.pages - 1);
-    const int perPage = (count + m_list.pages - 1) / m_list.pages;
-    const int first = m_list.page * perPage;
-    const int shown = std::min(perPage, count - first);
-
-    QStringList all;
-    for (const Winner& winner : m_winners) {
-        all << QStringLiteral("[%1] %2").arg(winner.number).arg(oneLine(winner.name));
-    }
-
-    QRect area = listBox();
-    if (m_list.pages > 1) {
-        m_list.heading = QStringLiteral("本轮共%1人　[%2]～[%3]　第%4/%5页")
-                             .arg(count)
-                             .arg(m_winners.front().number)
-                             .arg(m_winners.back().number)
-                             .arg(m_list.page + 1)
-                             .arg(m_list.pages);
-        area.setTop(area.top() + static_cast<int>(area.height() * kHeadingHeight));
-    }
-    const int pad = static_cast<int>(area.height() * kPadding / 2);
-    area.adjust(pad, pad, -pad, -pad);
-    if (area.isEmpty()) {
-        return;
-    }
-
-    // The column count that gives the largest text, at the probe size.
-    const QFont probe = labelFont(kProbePixels);
-    const double cellWidth = widest(probe, all) + kColumnGap * kProbePixels;
-    const double rowHeight = lineBox(probe).height * kRowSpacing;
-    double best = 0;
-    for (int columns = 1; columns <= perPage; ++columns) {
-        const int rows = (perPage + columns - 1) / columns;
-        const double scale =
-            std::min(area.width() / (columns * cellWidth - kColumnGap * kProbePixels),
-                     area.height() / (rows * rowHeight));
-        if (scale > best) {
-            best = scale;
-            m_list.columns = columns;
-            m_list.rows = rows;
-        }
-    }
-    m_list.columns = (perPage + m_list.rows - 1) / m_list.rows;
-
-    // No larger than the rolling text's box allows a line, and really fitting.
-    int pixels = std::min(static_cast<int>(std::floor(best * kProbePixels)),
-                          static_cast<int>(rollArea().height() * 0.8));
-    auto fits = [&](int size) {
-        const QFont font = labelFont(size);
-        const double gap = kColumnGap * size;
-        return m_list.columns * (widest(font, all) + gap) - gap <= area.width() &&
-               m_list.rows * lineBox(font).height * kRowSpacing <= area.height();
-    };
-    while (pixels > 1 && !fits(pixels)) {
-        --pixels;
-    }
-    m_list.pixelSize = std::max(1, pixels);
-
-    const QFont font = labelFont(m_list.pixelSize);
-    const double gap = kColumnGap * m_list.pixelSize;
-    const double column = widest(font, all) + gap;
-    const double row = lineBox(font).height * kRowSpacing;
-    const double left = area.left() + (area.width() - (m_list.columns * column - gap)) / 2;
-    const double top = area.top() + (area.height() - std::min(shown, m_list.rows) * row) / 2;
-    for (int i = 0; i < shown; ++i) {
-        const int c = i / m_list.rows;
-        const int r = i % m_list.rows;
-        m_list.cells << QRectF(left + c * column, top + r * row, column - gap, row).toRect();
-        m_list.texts << all[first + i];
-    }
+    m_list = audience::layOutWinners(m_winners, m_list.page, listBox(), m_label.font(),
+                                     static_cast<int>(rollArea().height() * 0.8));
 }
 
 void AudienceScreen::paintEvent(QPaintEvent* event) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "ui/main/audience_layout.h"
 #include "ui/repaint_pacer.h"
 
 class QScreen;
@@ -27,12 +28,9 @@ class AudienceScreen final : public QWidget {
     Q_DISABLE_COPY_MOVE(AudienceScreen)
 
 public:
-    struct Winner {
-        int number = 0;
-        QString name;
-    };
-
-    static constexpr int kPageSize = 100;
+    using Winner = audience::Winner;
+    using ListLayout = audience::ListLayout;
+    static constexpr int kPageSize = audience::kPageSize;
 
     // Owned by the main window, whose background and label it follows.
     AudienceScreen(QWidget& mainWindow, RollLabel& label);
@@ -46,16 +44,6 @@ public:
     bool isBlank() const { return m_blank; }
 
     // Where and how things are drawn (test hooks).
-    struct ListLayout {
-        int columns = 0;
-        int rows = 0;
-        int pixelSize = 0;
-        int page = 0; // 0-based
-        int pages = 0;
-        QString heading; // the count and the numbers' range, above the pages
-        QList<QRect> cells;
-        QStringList texts;
-    };
     ListLayout listLayout() const { return m_list; }
     QString rollText() const { return m_rollText; }
     QRect rollArea() const;

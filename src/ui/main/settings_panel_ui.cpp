@@ -67,7 +67,13 @@ void highlightCaptions(QGroupBox* root) {
 
 void SettingsPanelUi::setupUi(QWidget& window) {
     LayoutBuilder builder(window);
+    addFrames(builder);
+    addRollSettings(builder, window);
+    addResultsSettings(builder);
+    highlightCaptions(Frame_Settings);
+}
 
+void SettingsPanelUi::addFrames(LayoutBuilder& builder) {
     Frame_Settings = builder.add<QGroupBox>(frmMainPlace("Frame_Settings"));
     // The panel keeps the ordinary background when the window turns red.
     setBackground(Frame_Settings, QApplication::palette().color(QPalette::Window));
@@ -82,8 +88,10 @@ void SettingsPanelUi::setupUi(QWidget& window) {
     CmdAbout = builder.add<QPushButton>(frmMainPlace("CmdAbout"));
     CmdAbout->setAutoDefault(false);
     CmdAbout->setAccessibleName(QStringLiteral("关于"));
+}
 
-    // The rolling label's settings.
+// The rolling label's settings.
+void SettingsPanelUi::addRollSettings(LayoutBuilder& builder, QWidget& window) {
     Frame_DuiQi = builder.add<QGroupBox>(frmMainPlace("Frame_DuiQi"));
     Opt_Align[0] = builder.add<QRadioButton>(frmMainPlace("Opt_Align_0"));
     Opt_Align[1] = builder.add<QRadioButton>(frmMainPlace("Opt_Align_1"));
@@ -105,8 +113,10 @@ void SettingsPanelUi::setupUi(QWidget& window) {
         colourBar(builder, frmMainPlace("HScroll_Color_Roll_Back"), Qt::Horizontal);
     Lbl_Font_Roll = builder.add<CaptionLabel>(frmMainPlace("Lbl_Font_Roll"));
     List_Fonts_Roll = oneRowList(builder, frmMainPlace("List_Fonts_Roll"));
+}
 
-    // The results box's settings.
+// The results box's settings.
+void SettingsPanelUi::addResultsSettings(LayoutBuilder& builder) {
     Label4 = builder.add<CaptionLabel>(frmMainPlace("Label4"));
     List_FontSize_Results = oneRowList(builder, frmMainPlace("List_FontSize_Results"));
     List_FontSize_Results->addItems({u"10"_s,  u"12"_s,  u"14"_s, u"16"_s,  u"18"_s,  u"20"_s,
@@ -121,8 +131,6 @@ void SettingsPanelUi::setupUi(QWidget& window) {
         colourBar(builder, frmMainPlace("HScroll_Color_Results_Back"), Qt::Horizontal);
     Lbl_Font_Results = builder.add<CaptionLabel>(frmMainPlace("Lbl_Font_Results"));
     List_Fonts_Results = oneRowList(builder, frmMainPlace("List_Fonts_Results"));
-
-    highlightCaptions(Frame_Settings);
 }
 
 } // namespace kelvara::ui

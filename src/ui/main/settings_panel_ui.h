@@ -12,6 +12,8 @@ class QWidget;
 
 namespace kelvara::ui {
 
+class LayoutBuilder;
+
 // The main window's settings panel, by the controls' design names, created from the
 // window's layout table.
 struct SettingsPanelUi {
@@ -50,6 +52,11 @@ struct SettingsPanelUi {
 
     // Creates the panel in the window, in its design state.
     void setupUi(QWidget& window);
+
+private:
+    void addFrames(LayoutBuilder& builder);
+    void addRollSettings(LayoutBuilder& builder, QWidget& window);
+    void addResultsSettings(LayoutBuilder& builder);
 };
 
 } // namespace kelvara::ui

@@ -1,0 +1,175 @@
+#include "audience_layout.h"
+
+#include <QFontMetricsF>
+#include <algorithm>
+#include <cmath>
+
+#include "ui/main/roll_label.h"
+
+namespace kelvara::ui::audience {
+
+namespace {
+
+// Between columns, in ems; rows are this much taller than a line.
+constexpr double kColumnGap = 0.8;
+constexpr double kRowSpacing = 1.1;
+// Measurements are taken at this size and scaled.
+constexpr int kProbePixels = 100;
+
+// The widest of the texts in font, ink or advance, whichever is wider.
+double widest(const QFont& font, const QStringList& texts) {
+    const QFontMetricsF metrics(font);
+    double width = 0;
+    for (const QString& text : texts) {
+        width =
+            std::max({width, metrics.horizontalAdvance(text), metrics.boundingRect(text).width()});
+    }
+    return width;
+}
+
+// The column count that gives the largest text for `perPage` texts, at the probe size;
+// sets the layout's columns and rows, and returns the scale from the probe size.
+double chooseColumns(ListLayout& list, const QStringList& texts, int perPage, QRect area,
+                     const QFont& probe) {
+    const double cellWidth = widest(probe, texts) + kColumnGap * kProbePixels;
+    const double rowHeight = lineBox(probe).height * kRowSpacing;
+    double best = 0;
+    for (int columns = 1; columns <= perPage; ++columns) {
+        const int rows = (perPage + columns - 1) / columns;
+        const double scale =
+            std::min(area.width() / (columns * cellWidth - kColumnGap * kProbePixels),
+                     area.height() / (rows * rowHeight));
+        if (scale > best) {
+            best = scale;
+            list.columns = columns;
+            list.rows = rows;
+        }
+    }
+    list.columns = (perPage + list.rows - 1) / list.rows;
+    return best;
+}
+
+// The largest size at which the grid really fits the area, starting from `pixels`.
+int fittingGridSize(const ListLayout& list, const QStringList& texts, QRect area, const QFont& font,
+                    int pixels) {
+    const auto fits = [&](int size) {
+        const QFont sized = withPixelSize(font, size);
+        const double gap = kColumnGap * size;
+        return list.columns * (widest(sized, texts) + gap) - gap <= area.width() &&
+               list.rows * lineBox(sized).height * kRowSpacing <= area.height();
+    };
+    while (pixels > 1 && !fits(pixels)) {
+        --pixels;
+    }
+    return std::max(1, pixels);
+}
+
+// The cells of texts[first, first + shown), centred in the area.
+void placeCells(ListLayout& list, const QStringList& texts, int first, int shown, QRect area,
+                const QFont& font) {
+    const QFont sized = withPixelSize(font, list.pixelSize);
+    const double gap = kColumnGap * list.pixelSize;
+    const double column = widest(sized, texts) + gap;
+    const double row = lineBox(sized).height * kRowSpacing;
+    const double left = area.left() + (area.width() - (list.columns * column - gap)) / 2;
+    const double top = area.top() + (area.height() - std::min(shown, list.rows) * row) / 2;
+    for (int i = 0; i < shown; ++i) {
+        const int c = i / list.rows;
+        const int r = i % list.rows;
+        list.cells << QRectF(left + c * column, top + r * row, column - gap, row).toRect();
+        list.texts << texts[first + i];
+    }
+}
+
+} // namespace
+
+QString oneLine(QString text) {
+    for (QChar& c : text) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            c = QLatin1Char(' ');
+        }
+    }
+    return text;
+}
+
+QFont withPixelSize(QFont font, int pixels) {
+    font.setPixelSize(std::max(1, pixels));
+    return font;
+}
+
+int fittingPixelSize(const QFont& font, const QString& text, QSizeF box, int most) {
+    const QFont probe = withPixelSize(font, kProbePixels);
+    const double width = std::max(1.0, widest(probe, {text}));
+    const double height = lineBox(probe).height;
+    int pixels = static_cast<int>(
+        std::floor(kProbePixels * std::min(box.width() / width, box.height() / height)));
+    most = std::max(1, most);
+    pixels = std::clamp(pixels, 1, most);
+    // Hinting keeps sizes from scaling exactly, either way: step down until the text really
+    // fits, or up while a larger size still does.
+    const auto fits = [&](int size) {
+        const QFont sized = withPixelSize(font, size);
+        return widest(sized, {text}) <= box.width() && lineBox(sized).height <= box.height();
+    };
+    while (pixels > 1 && !fits(pixels)) {
+        --pixels;
+    }
+    while (pixels < most && fits(pixels + 1)) {
+        ++pixels;
+    }
+    return pixels;
+}
+
+void drawLine(QPainter& painter, const QRectF& area, const QString& text, const QFont& font,
+              Qt::Alignment alignment) {
+    const LineBox box = lineBox(font);
+    const double width = widest(font, {text});
+    double x = area.left();
+    if (alignment & Qt::AlignHCenter) {
+        x += (area.width() - width) / 2;
+    }
+    const double top = area.top() + (area.height() - box.height) / 2;
+    painter.setFont(font);
+    painter.drawText(QPointF(x, top + box.ascent), text);
+}
+
+ListLayout layOutWinners(const QList<Winner>& winners, int page, QRect box, const QFont& font,
+                         int largestPixels) {
+    ListLayout list;
+    const auto count = static_cast<int>(winners.size());
+    if (count == 0) {
+        return list;
+    }
+    list.pages = (count + kPageSize - 1) / kPageSize;
+    list.page = std::clamp(page, 0, list.pages - 1);
+    const int perPage = (count + list.pages - 1) / list.pages;
+    const int first = list.page * perPage;
+
+    QStringList all;
+    for (const Winner& winner : winners) {
+        all << QStringLiteral("[%1] %2").arg(winner.number).arg(oneLine(winner.name));
+    }
+    if (list.pages > 1) {
+        list.heading = QStringLiteral("本轮共%1人　[%2]～[%3]　第%4/%5页")
+                           .arg(count)
+                           .arg(winners.front().number)
+                           .arg(winners.back().number)
+                           .arg(list.page + 1)
+                           .arg(list.pages);
+        box.setTop(box.top() + static_cast<int>(box.height() * kHeadingHeight));
+    }
+    const int pad = static_cast<int>(box.height() * kPadding / 2);
+    box.adjust(pad, pad, -pad, -pad);
+    if (box.isEmpty()) {
+        return list;
+    }
+    const double scale = chooseColumns(list, all, perPage, box, withPixelSize(font, kProbePixels));
+    // No larger than the rolling text's box allows a line, and really fitting.
+    list.pixelSize = fittingGridSize(
+        list, all, box, font,
+        std::min(static_cast<int>(std::floor(scale * kProbePixels)), largestPixels));
+    placeCells(list, all, first, std::min(perPage, count - first), box, font);
+    return list;
+}
+
+} // namespace kelvara::ui::audience
