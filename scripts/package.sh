@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package kelvara_<version>_<architecture>.deb with Debian's own compiler
-# and hardening flags, and prints where it is.
+# and hardening flags, checks it with lintian, and prints where it is.
 # Usage: scripts/package.sh [build-folder] [cmake options...]   (folder: build-package)
 set -euo pipefail
 
@@ -20,4 +20,13 @@ ldflags="$(dpkg-buildflags --get LDFLAGS)"
 rm -f "$BUILD_DIR"/kelvara_*.deb
 (cd "$BUILD_DIR" && cpack -G DEB >/dev/null)
 package=$(ls "$BUILD_DIR"/kelvara_*.deb)
+
+# Neither errors nor warnings from lintian, or there is no package (as root it says it
+# would rather not run as root, which is no warning of the package's).
+if ! lintian --fail-on error,warning --display-level '>=warning' "$package" >"$BUILD_DIR/lintian.log" 2>&1; then
+    grep -v 'running with root privileges' "$BUILD_DIR/lintian.log" >&2 || true
+    rm -f "$package"
+    echo "lintian reports errors or warnings: no package" >&2
+    exit 1
+fi
 echo "Package: $package"

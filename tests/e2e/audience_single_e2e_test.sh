@@ -9,10 +9,10 @@ e2e_start "${1:?path of the built kelvara}" "${2:?path of the sample bonus.txt}"
 readonly view_title="摇号 - 观众画面"
 readonly screen_size="1280x1024+0+0"
 
-shoot_screen() { import -window root "$E2E_WORK/$1.png" || fail "screenshot $1"; }
+shoot_screen() { import -window root "$E2E_WORK/$1.ppm" || fail "screenshot $1"; }
 screen_changed() { # earlier shot, new shot
     shoot_screen "$2" &&
-        [[ $(compare -metric AE "$E2E_WORK/$1.png" "$E2E_WORK/$2.png" null: 2>&1 | cut -d' ' -f1) != 0 ]]
+        [[ $(compare -metric AE "$E2E_WORK/$1.ppm" "$E2E_WORK/$2.ppm" null: 2>&1 | cut -d' ' -f1) != 0 ]]
 }
 geometry_is() { [[ $(window_geometry "$1") == "$2" ]]; }
 # Window ids bottom to top, as the window manager stacks them.
@@ -25,39 +25,37 @@ above() { # window $1 is stacked above window $2
 }
 
 initialize
-xdotool key F11
+press F11
 view=$(wait_window "$view_title")
 wait_for 10 geometry_is "$view" "$screen_size" || fail "the view is at $(window_geometry "$view")"
 
 shoot_screen idle
-xdotool key Return # Start
+press Return # Start
 wait_for 10 screen_changed idle rolling || fail "Enter started nothing on the view"
-sleep 0.2
-xdotool key Return # Stop
+press Return # Stop
 settled() { shoot_screen listed1 && sleep 0.2 && ! screen_changed listed1 listed2; }
 wait_for 10 settled || fail "the view does not settle after Stop"
-xdotool key Escape
+press Escape
 wait_window_gone "$view_title"
 echo "F11, a round by Enter, Esc"
 
 # A round size of 0 is refused; the message must not hide behind the view.
 xdotool windowactivate --sync "$E2E_MAIN"
 set_round_size 0
-xdotool key F11
+press F11
 view=$(wait_window "$view_title")
-xdotool key Return
+press Return
 box=$(wait_window "$E2E_PRODUCT")
 above "$box" "$view" || fail "the refusal is stacked below the view: $(stacking)"
 shoot_screen refusal
-keep_shot "$E2E_WORK/refusal.png" audience-single-refusal
-xdotool key Return
-wait_window_gone "$E2E_PRODUCT"
+keep_shot "$E2E_WORK/refusal.ppm" audience-single-refusal
+answer Return "$E2E_PRODUCT"
 wait_for 5 eval '(($(active_window) == view))' || fail "the view lost the keyboard to the refusal"
 echo "the refusal showed above the view"
 
-xdotool key Escape
+press Escape
 wait_window_gone "$view_title"
 xdotool windowactivate --sync "$E2E_MAIN"
-xdotool key --clearmodifiers alt+x
+press alt+x
 e2e_exit_with_yes_twice
 echo "PASS"

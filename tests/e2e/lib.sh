@@ -73,8 +73,69 @@ wait_for() {
     local end=$((SECONDS + seconds))
     until "$@"; do
         ((SECONDS < end)) || return 1
-        sleep 0.1
+        sleep 0.05
     done
+}
+
+# Keys as a person presses them. The program takes a press that comes less than 40 ms after
+# the same key was let go for the key's auto-repeat, so a key is pressed again only 100 ms
+# after its release. Every key of a test goes through press, or key_down and key_up; the
+# release times are kept in files, so that they hold across subshells. Each xdotool call
+# ends with a question to the X server (getdisplaygeometry), answered only once the server
+# has taken the keys: on a busy machine it may take them well after xdotool sent them, and
+# the rest counts from then.
+readonly E2E_KEY_REST_US=100000
+mkdir -p "$E2E_WORK/keys"
+
+# The key of a chord (alt+s: s), as a file name.
+key_file() { echo "$E2E_WORK/keys/${1##*+}"; }
+
+# Waits until key $1 has been let go for E2E_KEY_REST_US.
+key_rested() {
+    local released=0 wait
+    [[ -f $(key_file "$1") ]] && released=$(<"$(key_file "$1")")
+    wait=$((released + E2E_KEY_REST_US - ${EPOCHREALTIME/./}))
+    if ((wait > 0)); then
+        sleep "$((wait / 1000000)).$(printf '%06d' $((wait % 1000000)))"
+    fi
+}
+key_released() { echo "${EPOCHREALTIME/./}" >"$(key_file "$1")"; }
+
+# Presses and lets go each key (an xdotool key name or chord: Return, alt+s) in turn.
+press() {
+    local key
+    for key in "$@"; do
+        key_rested "$key"
+        xdotool key --clearmodifiers "$key" getdisplaygeometry >/dev/null
+        key_released "$key"
+    done
+}
+# Answers the box titled $2 with key $1 as a person does: the key goes down, the box goes,
+# and the key comes up where the keyboard went then. (Let go while no window of the
+# program had the keyboard, the release would be lost, and the program would take the key
+# for still held.)
+answer() {
+    key_down "$1"
+    wait_window_gone "$2"
+    wait_for 10 program_has_keyboard || fail "no window of the program took the keyboard from '$2'"
+    key_up "$1"
+}
+
+# True once the keyboard's focus is in one of the program's windows.
+program_has_keyboard() {
+    local focus
+    focus=$(xdotool getwindowfocus 2>/dev/null) || return 1
+    program_windows | grep -x -- "$focus" >/dev/null
+}
+
+# Holds key $1 down until key_up.
+key_down() {
+    key_rested "$1"
+    xdotool keydown "$1" getdisplaygeometry >/dev/null
+}
+key_up() {
+    xdotool keyup "$1" getdisplaygeometry >/dev/null
+    key_released "$1"
 }
 
 # The program's visible windows; with E2E_ANY_CLIENT set, every client's (a program under
@@ -99,7 +160,13 @@ window_titled() {
     done
     return 1
 }
-window_shown() { window_titled "$1" >/dev/null; }
+# One xdotool call for the titles of all the program's windows: polls cost little.
+window_shown() {
+    local search=(search --all --onlyvisible --pid "$E2E_APP" --name '.*')
+    [[ -n ${E2E_ANY_CLIENT:-} ]] && search=(search --onlyvisible --name '.*')
+    # grep reads to the end: with pipefail, an early exit would fail xdotool's write.
+    xdotool "${search[@]}" getwindowname %@ 2>/dev/null | grep -Fx -- "$1" >/dev/null
+}
 window_gone() { ! window_shown "$1"; }
 
 # Waits up to 10 s for the window titled $1 and gives it the keyboard; prints its id.
@@ -123,12 +190,11 @@ wait_window_gone() {
 outer_geometry() {
     local info x y width height left right top bottom
     info=$(xwininfo -id "$1") || return 1
-    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
-    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
-    width=$(sed -n 's/^ *Width: *//p' <<<"$info")
-    height=$(sed -n 's/^ *Height: *//p' <<<"$info")
+    read -r x y width height < <(awk -F': *' '/Absolute upper-left X/ { x = $2 }
+        /Absolute upper-left Y/ { y = $2 } /^ *Width/ { w = $2 } /^ *Height/ { h = $2 }
+        END { print x, y, w, h }' <<<"$info")
     read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS |
-        sed -n 's/.*= *//p' | tr -d ',')
+        sed -n 's/.*= *//; s/,//gp')
     OUTER_X=$((x - ${left:-0}))
     OUTER_Y=$((y - ${top:-0}))
     OUTER_WIDTH=$((width + ${left:-0} + ${right:-0}))
@@ -164,16 +230,17 @@ unplug_monitor() { xrandr --delmonitor "$1" || fail "unplugging $1"; }
 # Copies screenshot $1 (a file) to the shots folder as $2.png, when there is one.
 keep_shot() {
     if [[ -n $E2E_SHOTS ]]; then
-        mkdir -p "$E2E_SHOTS" && cp "$1" "$E2E_SHOTS/$2.png"
+        mkdir -p "$E2E_SHOTS" && convert "$1" "$E2E_SHOTS/$2.png"
     fi
 }
 
 # Screenshots of the main window, compared within a region WxH+X+Y (needs import and
 # compare): differ prints the number of differing pixels; changed takes a new shot $2 and
-# is true once it differs from $1 within region $3.
-shoot() { import -window "$E2E_MAIN" "$E2E_WORK/$1.png" || fail "screenshot $1"; }
+# is true once it differs from $1 within region $3. Shots are uncompressed (.ppm), which
+# costs a poll far less than PNG would.
+shoot() { import -window "$E2E_MAIN" "$E2E_WORK/$1.ppm" || fail "screenshot $1"; }
 differ() {
-    compare -metric AE -extract "$3" "$E2E_WORK/$1.png" "$E2E_WORK/$2.png" null: 2>&1 |
+    compare -metric AE -extract "$3" "$E2E_WORK/$1.ppm" "$E2E_WORK/$2.ppm" null: 2>&1 |
         cut -d' ' -f1
 }
 changed() { shoot "$2" && [[ $(differ "$1" "$2" "$3") != 0 ]]; }
@@ -183,7 +250,7 @@ readonly results_area="440x180+10+98" # inside Txt_Results
 # Initialize, and wait until the rolling label shows the count.
 initialize() {
     shoot before-initialize
-    xdotool key --clearmodifiers alt+i
+    press alt+i
     wait_for 10 changed before-initialize initialized "$label_area" ||
         fail "Initialize left the label unchanged"
 }
@@ -192,7 +259,7 @@ initialize() {
 set_round_size() { # Txt_Num: 2280, 240, 375, 270 inside Frame_Oper at 120, 4440
     xdotool mousemove --window "$E2E_MAIN" "$(px $((120 + 2280 + 187)))" \
         "$(px $((4440 + 240 + 135)))" click 1
-    xdotool key --clearmodifiers ctrl+a
+    press ctrl+a
     xdotool type "$1"
 }
 
@@ -200,11 +267,42 @@ set_round_size() { # Txt_Num: 2280, 240, 375, 270 inside Frame_Oper at 120, 4440
 # many winners the results file lists.
 save_and_count_winners() {
     xdotool windowactivate --sync "$E2E_MAIN"
-    xdotool key --clearmodifiers alt+s
+    press alt+s
     wait_window "$E2E_PRODUCT" >/dev/null
     grep -c $'^\[[0-9]*\]:\t' "$E2E_WORK/摇号结果.txt" || true
-    xdotool key Return
-    wait_window_gone "$E2E_PRODUCT"
+    answer Return "$E2E_PRODUCT"
+}
+
+# One round: Enter starts, Enter stops; waits for the listing.
+draw_round() {
+    shoot before-round
+    press Return Return
+    wait_for 10 changed before-round after-round "$results_area" || fail "no round was listed"
+}
+
+# Saves, dismisses the notice and keeps the results file as $1.
+save_to() {
+    press alt+s
+    wait_window "$E2E_PRODUCT" >/dev/null
+    answer Return "$E2E_PRODUCT"
+    cp "$E2E_WORK/摇号结果.txt" "$E2E_WORK/$1"
+}
+
+# The newest draw record, and the winner lines of record $1.
+newest_record() { ls "$E2E_WORK"/摇号记录/摇号记录_*.txt | sort | tail -n1; }
+winner_lines() { grep -ac $'^\\[[0-9]*\\]:\t第' "$1"; }
+
+# No question at the start: it would come as soon as the window shows, before any key, and
+# take the keyboard. Instead Alt+H reaches the main window, which widens, and narrows again.
+no_question() {
+    e2e_focus_main
+    width_is_not() { outer_geometry "$E2E_MAIN" && ((OUTER_WIDTH != $1)); }
+    outer_geometry "$E2E_MAIN"
+    press alt+h
+    wait_for 5 width_is_not "$OUTER_WIDTH" || return 1
+    press alt+h
+    wait_for 5 width_is_not "$OUTER_WIDTH" || fail "Alt+H did not narrow the window again"
+    ! window_shown "继续摇号"
 }
 
 main_title() { echo "$E2E_PRODUCT V$E2E_VERSION     -  最简单摇号软件"; }
@@ -277,10 +375,9 @@ e2e_kill() {
 # Answers the two exit questions with Yes and waits for the program to end with status 0.
 e2e_exit_with_yes_twice() {
     wait_window "退出" >/dev/null
-    xdotool key Return
-    wait_window_gone "退出"
+    answer Return "退出"
     wait_window "确认退出" >/dev/null
-    xdotool key Return
+    press Return
     wait_for 15 eval '! kill -0 "$E2E_APP" 2>/dev/null' || fail "the program did not end"
     local status=0
     wait "$E2E_APP" || status=$?

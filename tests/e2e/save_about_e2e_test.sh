@@ -13,10 +13,10 @@ results="$E2E_WORK/摇号结果.txt"
 
 # Initialize, one round (Enter starts, Enter stops); Save lists the stopped round first.
 initialize
-xdotool key Return
-sleep 0.5
-xdotool key Return
-xdotool key --clearmodifiers alt+s
+press Return
+wait_for 10 changed initialized rolling "$label_area" || fail "Enter started no round"
+press Return
+press alt+s
 # The file is complete before the notice appears.
 wait_window "$E2E_PRODUCT" >/dev/null
 name=$(sed -n '3p' "$results" | tr -d '\r' | cut -f2)
@@ -25,26 +25,24 @@ grep -Fxq -- "$name" "$bonus" || fail "the winner '$name' is not in the list"
 printf '摇号结果\r\n\r\n[1]:\t%s\r\n' "$name" >"$E2E_WORK/expected"
 cmp "$E2E_WORK/expected" "$results" || fail "unexpected bytes: $(od -c "$results" | head)"
 echo "results file OK: [1] $name"
-xdotool key Return
-wait_window_gone "$E2E_PRODUCT"
+answer Return "$E2E_PRODUCT"
 
 # Print where no printer is set up: the file is written and the operator is told that
 # nothing was printed (lp's own words), instead of waiting for a page that never comes.
 if command -v lp >/dev/null 2>&1 && ! lpstat -d 2>/dev/null | grep -q 'destination:'; then
     rm -f "$results"
     xdotool windowactivate --sync "$E2E_MAIN"
-    xdotool key --clearmodifiers alt+p
+    press alt+p
     wait_window "$E2E_PRODUCT" >/dev/null
     [[ -f $results ]] || fail "Print did not write the results file"
-    xdotool key Return
-    wait_window_gone "$E2E_PRODUCT"
+    answer Return "$E2E_PRODUCT"
     echo "print without a printer: reported"
 fi
 
 # Widen the window to uncover the settings panel, then click CmdAbout (2160, 4440, 255,
 # 735 inside Frame_Settings at 7200, 120).
 xdotool windowactivate --sync "$E2E_MAIN"
-xdotool key --clearmodifiers alt+h
+press alt+h
 widened() {
     outer_geometry "$E2E_MAIN"
     ((OUTER_WIDTH == $(px 9915)))
@@ -77,10 +75,9 @@ sleep 0.5
 window_shown "$E2E_PRODUCT" && fail "the main window answered a click while About was open"
 
 xdotool windowactivate --sync "$about"
-xdotool key Escape
-wait_window_gone "关于"
+answer Escape "关于"
 
 xdotool windowactivate --sync "$E2E_MAIN"
-xdotool key --clearmodifiers alt+x
+press alt+x
 e2e_exit_with_yes_twice
 echo "PASS"

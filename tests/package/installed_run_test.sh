@@ -57,24 +57,32 @@ start_program() {
 
 box_window() { window_titled "$E2E_PRODUCT"; }
 
+# The message box's height once two readings a moment apart agree (it is laid out and
+# framed a moment after it appears).
+box_settled() {
+    local first
+    first=$(xdotool getwindowgeometry --shell "$(box_window)") || return 1
+    sleep 0.1
+    [[ $(xdotool getwindowgeometry --shell "$(box_window)") == "$first" ]] || return 1
+    eval "$first"
+    box_height=$HEIGHT
+}
+
 # Presses Initialize on a missing list; leaves the message's height in box_height and its
 # picture in $1.
 missing_list_message() {
-    xdotool key --clearmodifiers alt+i
+    press alt+i
     wait_for 10 window_shown "$E2E_PRODUCT" || fail "Initialize showed no message for the missing list"
-    sleep 0.7
-    eval "$(xdotool getwindowgeometry --shell "$(box_window)")"
-    box_height=$HEIGHT
+    wait_for 10 box_settled || fail "the message does not settle"
     import -window root "$1"
     echo "screenshot: $1"
-    xdotool key Return
-    wait_window_gone "$E2E_PRODUCT"
+    answer Return "$E2E_PRODUCT"
 }
 
 # Alt+X and Yes to both questions; the program must end normally.
 quit_program() {
     e2e_focus_main
-    xdotool key --clearmodifiers alt+x
+    press alt+x
     e2e_exit_with_yes_twice
 }
 
@@ -91,14 +99,12 @@ installed_height=$box_height
 cp "$sample" "$data/bonus.txt"
 chmod 644 "$data/bonus.txt"
 e2e_focus_main
-xdotool key --clearmodifiers alt+i
-sleep 1.5
+initialize
 window_gone "$E2E_PRODUCT" || fail "Initialize refused the list in $data"
-xdotool key --clearmodifiers alt+s
+press alt+s
 wait_for 10 test -f "$data/摇号结果.txt" || fail "Save wrote nothing into $data"
 wait_window "$E2E_PRODUCT" >/dev/null
-xdotool key Return
-wait_window_gone "$E2E_PRODUCT"
+answer Return "$E2E_PRODUCT"
 quit_program
 leftovers=$(find "$root" -newer "$work/unpacked")
 [[ -z $leftovers ]] || fail "files written into the installed tree: $leftovers"

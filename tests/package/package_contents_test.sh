@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Debian package without installing it: its name, control fields and file list,
-# the desktop entry and AppStream data it carries, and lintian's verdict.
+# and the desktop entry and AppStream data it carries. (lintian checks it as it is made:
+# scripts/package.sh.)
 # Usage: package_contents_test.sh <kelvara_VERSION_ARCH.deb> <version>
 # Exit 77 (skipped) when the package has not been built.
 set -euo pipefail
@@ -8,7 +9,7 @@ set -euo pipefail
 deb=${1:?path of the .deb}
 version=${2:?the program version}
 [[ -f $deb ]] || { echo "SKIP: no package at $deb (scripts/package.sh makes it)"; exit 77; }
-for tool in dpkg-deb lintian desktop-file-validate appstreamcli; do
+for tool in dpkg-deb desktop-file-validate appstreamcli; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 
@@ -74,11 +75,6 @@ file "$root/usr/share/icons/hicolor/48x48/apps/$app_id.png" | grep -q 'PNG image
     fail "the icon is no 48 x 48 PNG"
 zcat "$root/usr/share/doc/kelvara/changelog.gz" | head -n1 | grep -q "^kelvara ($version)" ||
     fail "the change log does not start with this version"
-
-# lintian: neither errors nor warnings (as root it says it would rather not run as root).
-lintian --fail-on error,warning --display-level '>=warning' "$deb" >"$work/lintian" 2>&1 ||
-    fail "lintian reports errors or warnings"
-grep -v 'running with root privileges' "$work/lintian" || true
 
 ((failures == 0)) || exit 1
 echo "PASS"

@@ -74,20 +74,20 @@ e2e_focus_main
 sleep 1
 
 # Initialize, one round (Enter starts, Enter stops), then let the listing run.
-xdotool key --clearmodifiers alt+i
+press alt+i
 sleep 1.5
-xdotool key Return
+press Return
 sleep 1
-xdotool key Return
+press Return
 sleep 2
 import -window root "$shot"
 echo "screenshot: $shot"
 
 # Save writes the file before its confirmation appears.
-xdotool key --clearmodifiers alt+s
+press alt+s
 wait_for 15 test -f "$results" || fail "Alt+S wrote no results file"
 sleep 1
-xdotool key Return
+press Return
 sleep 0.5
 
 # GBK bytes: the heading, an empty line, the one winner, CR LF.
@@ -101,13 +101,13 @@ echo "results file OK (GBK): [1] $name"
 # Print rewrites the file and hands it to the shell's print operation.
 rm -f "$results"
 e2e_focus_main
-xdotool key --clearmodifiers alt+p
+press alt+p
 wait_for 20 test -s "$printed_unix" || fail "Print did not reach the shell's print operation"
 cmp "$results" "$printed_unix" || fail "the printed file differs from the results file"
 echo "print OK: the shell's print operation received 摇号结果.txt"
 
 # Exit with Yes to both questions.
 e2e_focus_main
-xdotool key --clearmodifiers alt+x
+press alt+x
 e2e_exit_with_yes_twice
 echo "PASS"
