@@ -391,9 +391,9 @@ TEST_F(DrawRoundTest, StartBeforeTheListingTickListsTheStoppedRoundFirst) {
 
 // Fresh runs of two and of three candidates: each line must win its fair share. The faults
 // this guards against (a generator read twice, an unmixed pool) make one line win nearly
-// always, which 30 runs show as plainly as 150 did.
+// always, which 15 runs show as plainly as 150 did.
 TEST_F(DrawRoundTest, EveryCandidateHasTheSameChance) {
-    constexpr int kRuns = 30;
+    constexpr int kRuns = 15;
     for (const int candidates : {2, 3}) {
         SCOPED_TRACE(candidates);
         writeBonus(numberedList(candidates));

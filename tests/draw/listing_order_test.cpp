@@ -34,7 +34,7 @@ TEST_F(ListingOrderTest, LargeRoundsGetEnoughTranspositions) {
         FakeView freshView;
         FakeServices freshServices(m_dir.string(), 5);
         auto counting = std::make_unique<CountingSource>(
-            std::make_unique<platform::MixedRandomSource>(SteppingTime{}, 5));
+            std::make_unique<QuickRandomSource>(5));
         CountingSource& source = *counting;
         freshServices.setRandom(std::move(counting));
         draw::DrawEngine freshEngine(freshView, freshView, freshServices.forDraw());
@@ -73,7 +73,7 @@ struct Tracked {
 // file-order place: about 6 in 100 rounds with 6 x 10001 steps. None may be.
 TEST(ListingMixTest, EveryWinnerOfALargeRoundIsMoved) {
     constexpr int kWinners = 10000;
-    platform::MixedRandomSource random(SteppingTime{}, 20261207);
+    QuickRandomSource random(20261207);
     int untouched = 0;
     for (int round = 0; round < 100; ++round) {
         std::vector<Tracked> winners;

@@ -1,5 +1,6 @@
 #include "fake_services.h"
 
+#include <bit>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,11 +20,24 @@ std::string utf8String(const std::filesystem::path& path) {
     return {text.begin(), text.end()};
 }
 
+float QuickRandomSource::value(float x) {
+    if (x == 0.0F) {
+        return m_last;
+    }
+    if (x < 0.0F) {
+        reseed(std::bit_cast<std::uint32_t>(x));
+    }
+    m_state ^= m_state >> 12U;
+    m_state ^= m_state << 25U;
+    m_state ^= m_state >> 27U;
+    // 24 random bits: exact in a float and below 1.
+    m_last = static_cast<float>((m_state * 0x2545F4914F6CDD1DULL) >> 40U) / 16777216.0F;
+    return m_last;
+}
+
 FakeServices::FakeServices(std::string dir, std::uint64_t seed)
     : directory(std::move(dir)),
-      m_random(std::make_unique<platform::MixedRandomSource>(SteppingTime{}, seed)) {
-    m_current.source = m_random.get();
-}
+      m_random(std::make_unique<QuickRandomSource>(seed)) {}
 
 platform::Answer FakeServices::messageBox(std::string_view text, platform::Buttons buttons,
                                           std::optional<std::string_view> title) {

@@ -36,6 +36,24 @@ private:
     std::uint64_t m_step;
 };
 
+// A deterministic source that costs next to nothing, for tests of what the draw does with
+// its numbers; the program's own source is tested where the source itself matters.
+// Reseeding from the clock changes nothing; each value is the next of a xorshift sequence.
+class QuickRandomSource final : public platform::RandomSource {
+public:
+    explicit QuickRandomSource(std::uint64_t seed) { reseed(seed); }
+
+    void reseedFromClock() override {}
+    float value(float x) override;
+    float clock() override { return 43'200.5F; }
+
+private:
+    void reseed(std::uint64_t seed) { m_state = (seed + 1) * 0x9E3779B97F4A7C15ULL; }
+
+    std::uint64_t m_state = 0;
+    float m_last = 0.0F;
+};
+
 // Records kept in memory, with failures on request.
 class FakeRecordStore final : public platform::RecordStore {
 public:
@@ -73,7 +91,7 @@ public:
     platform::ReadResult readTextLines(const std::string& path,
                                        const platform::LineSink& sink) override;
     platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override;
-    platform::RandomSource& random() override { return m_current; }
+    platform::RandomSource& random() override { return *m_random; }
     platform::LocalDateTime localDateTime() const override { return now; }
     platform::RecordStore& records() override { return recordStore; }
     // Marked, so a test sees which paths reach the operator in the system's form.
@@ -85,14 +103,11 @@ public:
                                     : platform::PrintResult{false, printFailure};
     }
 
-    // Takes effect at once, also for an engine made before.
-    void setRandom(std::unique_ptr<platform::RandomSource> random) {
-        m_random = std::move(random);
-        m_current.source = m_random.get();
-    }
+    // For engines made afterwards.
+    void setRandom(std::unique_ptr<platform::RandomSource> random) { m_random = std::move(random); }
 
     // What the engine sees of these services.
-    draw::DrawServices forDraw() { return {*this, *this, m_current, *this, recordStore}; }
+    draw::DrawServices forDraw() { return {*this, *this, *m_random, *this, recordStore}; }
 
     // The digest that readTextLines gives for the file. Not SHA-256, but as good for the
     // engine, which only compares digests: 64 hex digits that change with every byte.
@@ -110,16 +125,7 @@ public:
     FakeRecordStore recordStore;
 
 private:
-    // Hands every call on to the source set last.
-    struct CurrentRandom final : platform::RandomSource {
-        void reseedFromClock() override { source->reseedFromClock(); }
-        float value(float x) override { return source->value(x); }
-        float clock() override { return source->clock(); }
-        platform::RandomSource* source = nullptr;
-    };
-
     std::unique_ptr<platform::RandomSource> m_random;
-    CurrentRandom m_current;
 };
 
 } // namespace kelvara::testing
