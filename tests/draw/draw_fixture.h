@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,9 @@ protected:
 
     std::vector<draw::NoticeKind> noticeKinds() const { return view.noticeKinds(); }
 
+    // The names listed in the results box, each once.
+    std::set<std::string> listedNames() const;
+
     std::filesystem::path m_dir;
     FakeView view;
     FakeServices services;
@@ -94,6 +98,14 @@ inline std::vector<ListedLine> listedLines(const std::string& results) {
         pos = close;
     }
     return lines;
+}
+
+inline std::set<std::string> DrawFixture::listedNames() const {
+    std::set<std::string> names;
+    for (const auto& line : listedLines(view.results)) {
+        EXPECT_TRUE(names.insert(line.name).second) << line.name << " listed twice";
+    }
+    return names;
 }
 
 // Upper critical value of the chi-square distribution at p = 0.001.

@@ -33,8 +33,7 @@ TEST_F(ListingOrderTest, LargeRoundsGetEnoughTranspositions) {
         SCOPED_TRACE(winners);
         FakeView freshView;
         FakeServices freshServices(m_dir.string(), 5);
-        auto counting = std::make_unique<CountingSource>(
-            std::make_unique<QuickRandomSource>(5));
+        auto counting = std::make_unique<CountingSource>(std::make_unique<QuickRandomSource>(5));
         CountingSource& source = *counting;
         freshServices.setRandom(std::move(counting));
         draw::DrawEngine freshEngine(freshView, freshView, freshServices.forDraw());

@@ -113,12 +113,14 @@ press() {
 # Answers the box titled $2 with key $1 as a person does: the key goes down, the box goes,
 # and the key comes up where the keyboard went then. (Let go while no window of the
 # program had the keyboard, the release would be lost, and the program would take the key
-# for still held.)
+# for still held.) The key does not repeat meanwhile, however long the box takes to go.
 answer() {
+    xset r off
     key_down "$1"
     wait_window_gone "$2"
     wait_for 10 program_has_keyboard || fail "no window of the program took the keyboard from '$2'"
     key_up "$1"
+    xset r on
 }
 
 # True once the keyboard's focus is in one of the program's windows.
@@ -327,7 +329,7 @@ e2e_start() {
 
 # Starts the X server with E2E_SCREEN and E2E_MONITORS, and openbox on it; exports DISPLAY.
 e2e_desktop() {
-    require_tools Xvfb openbox xprop
+    require_tools Xvfb openbox xprop xset
     # A free display, chosen by the server itself; kept as it is between clients, as
     # monitors are set by clients that come and go.
     exec 3>"$E2E_WORK/display"

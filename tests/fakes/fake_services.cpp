@@ -36,8 +36,7 @@ float QuickRandomSource::value(float x) {
 }
 
 FakeServices::FakeServices(std::string dir, std::uint64_t seed)
-    : directory(std::move(dir)),
-      m_random(std::make_unique<QuickRandomSource>(seed)) {}
+    : directory(std::move(dir)), m_random(std::make_unique<QuickRandomSource>(seed)) {}
 
 platform::Answer FakeServices::messageBox(std::string_view text, platform::Buttons buttons,
                                           std::optional<std::string_view> title) {

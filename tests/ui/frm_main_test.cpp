@@ -27,7 +27,6 @@
 
 #include "fakes/fake_services.h"
 #include "ui/main/frm_main.h"
-#include "ui/main/results_box.h"
 #include "ui/main/roll_label.h"
 #include "ui/main_window_session.h"
 #include "ui/twips.h"
@@ -40,9 +39,9 @@ using kelvara::testing::kStart;
 using kelvara::testing::kStop;
 using kelvara::testing::PaintClock;
 using kelvara::testing::Session;
+using kelvara::testing::sixtyNames;
 using kelvara::testing::typeKey;
 using kelvara::ui::FrmMain;
-using kelvara::ui::ResultsBox;
 using kelvara::ui::RollLabel;
 using kelvara::ui::Twips;
 
@@ -50,23 +49,6 @@ namespace {
 
 const char kExitQuestion[] = "确定要关闭摇号软件吗?";
 const char kConfirmQuestion[] = "请再次确认关闭吗?";
-
-std::string sixtyNames() {
-    static const char* const family[] = {"张", "王", "李", "赵", "刘", "陈"};
-    static const char* const given[] = {"伟", "芳", "娜", "敏", "静", "磊", "洋", "艳", "勇", "军"};
-    std::string text;
-    for (const char* f : family) {
-        for (const char* g : given) {
-            text += std::string(f) + g + "明\r\n";
-        }
-    }
-    return text;
-}
-
-std::string readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-}
 
 } // namespace
 
@@ -85,15 +67,6 @@ private slots:
     void closeAsksTwice_data();
     void closeAsksTwice();
     void cancelledCloseKeepsRolling();
-    void wholeDrawThroughTheWindow();
-    void resultsBoxShowsExactText_data();
-    void resultsBoxShowsExactText();
-    void rollingPaintsOncePerScreenRefresh();
-    void saveAndPrintListAStoppedRoundFirst_data();
-    void saveAndPrintListAStoppedRoundFirst();
-    void writeFailureSaysWhy_data();
-    void writeFailureSaysWhy();
-    void printFailureSaysWhy();
     void focusStaysInTheOperationsBar_data();
     void focusStaysInTheOperationsBar();
     void heldKeyActsOnce_data();
@@ -422,204 +395,6 @@ void FrmMainTest::cancelledCloseKeepsRolling() {
     QCOMPARE(s.window->resultsText(), results);
     const QString shown = s.rollText();
     QTRY_VERIFY(s.rollText() != shown);
-}
-
-void FrmMainTest::wholeDrawThroughTheWindow() {
-    // A TAB and a lone LF inside names travel to the results unchanged.
-    const std::string names = sixtyNames() + "欧阳\t修\r\n司马\n光\r\n";
-    Session s(names);
-    QVERIFY(s.ok);
-    QTest::mouseClick(s.control("Cmd_Init"), Qt::LeftButton);
-    QCOMPARE(s.rollText(), QStringLiteral("共62条数据！"));
-    QVERIFY(!s.control("Cmd_Init")->isEnabled());
-    QVERIFY(s.control("Cmd_Start")->isEnabled());
-
-    // Draw everybody but one in two rounds, typed into the round-size box.
-    int listed = 0;
-    for (const int roundSize : {40, 21}) {
-        auto* num = s.control<QLineEdit>("Txt_Num");
-        num->clear();
-        QTest::keyClicks(num, QString::number(roundSize));
-        QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
-        QCOMPARE(s.startCaption(), kStop);
-        const QString first = s.rollText();
-        QTRY_VERIFY(s.rollText() != first); // it rolls
-        QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
-        QCOMPARE(s.startCaption(), kStart);
-        listed += roundSize;
-        QTRY_VERIFY(s.window->resultsText().find("[" + std::to_string(listed) + "]:\t") !=
-                    std::string::npos);
-    }
-
-    // Heading, an empty line, then one numbered line per winner and nothing after it.
-    const std::string text = s.window->resultsText();
-    QVERIFY(text.rfind("摇号结果\r\n\r\n[1]:\t", 0) == 0);
-    QVERIFY(text.substr(text.size() - 2) != "\r\n");
-    std::set<std::string> winners;
-    std::size_t at = 0;
-    for (int n = 1; n <= listed; ++n) {
-        const std::string tag = "[" + std::to_string(n) + "]:\t";
-        const std::size_t begin = text.find(tag, at);
-        QVERIFY(begin != std::string::npos);
-        const std::size_t end = text.find("\r\n[", begin);
-        winners.insert(text.substr(begin + tag.size(), end == std::string::npos
-                                                           ? std::string::npos
-                                                           : end - begin - tag.size()));
-        at = begin + tag.size();
-    }
-    QCOMPARE(int(winners.size()), listed); // nobody twice
-    for (const std::string& winner : winners) {
-        QVERIFY(names.find(winner + "\r\n") != std::string::npos);
-    }
-
-    // The box shows the same lines, caret at the end; one candidate is left over.
-    auto* box = s.control<QPlainTextEdit>("Txt_Results");
-    QTRY_COMPARE(box->document()->blockCount(), listed + 2);
-    QCOMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
-    QTest::mouseClick(s.control("Cmd_Start"), Qt::LeftButton);
-    QCOMPARE(s.services.messages.back().text, std::string("候选人数少于2人，不足以进行一次摇号！"));
-
-    // Save writes exactly the listed text.
-    QTest::mouseClick(s.control("Cmd_Save"), Qt::LeftButton);
-    QFile saved(s.dir.filePath(QStringLiteral("摇号结果.txt")));
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    const QByteArray bytes = saved.readAll();
-    QVERIFY(bytes.contains(QByteArray("[61]:\t")));
-}
-
-void FrmMainTest::resultsBoxShowsExactText_data() {
-    QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<int>("paragraphs");
-    QTest::newRow("appended lines") << QStringList{u"摇号结果\r\n"_s, u"摇号结果\r\n\r\n[1]:\t甲"_s,
-                                                   u"摇号结果\r\n\r\n[1]:\t甲\r\n[2]:\t乙"_s}
-                                    << "摇号结果\n\n[1]:\t甲\n[2]:\t乙" << 4;
-    QTest::newRow("lone LF and CR inside names")
-        << QStringList{u"摇号结果\r\n\r\n[1]:\t司马\n光"_s,
-                       u"摇号结果\r\n\r\n[1]:\t司马\n光\r\n[2]:\t丙\r丁"_s}
-        << "摇号结果\n\n[1]:\t司马\n光\n[2]:\t丙\n丁" << 4;
-    QTest::newRow("CR then LF in two steps")
-        << QStringList{u"摇号结果\r"_s, u"摇号结果\r\n甲"_s} << "摇号结果\n甲" << 2;
-    QTest::newRow("replaced, not appended")
-        << QStringList{u"摇号结果\r\n\r\n[1]:\t甲"_s, u"别的\r\n"_s} << "别的\n"
-        << 2;
-}
-
-void FrmMainTest::resultsBoxShowsExactText() {
-    QFETCH(QStringList, texts);
-    QFETCH(QString, shown);
-    QFETCH(int, paragraphs); // a lone CR or LF breaks the line inside its paragraph
-    Session s;
-    QVERIFY(s.ok);
-    auto* box = s.control<ResultsBox>("Txt_Results");
-    for (const QString& text : texts) {
-        box->setExactText(text.toStdString());
-        QCOMPARE(s.window->resultsText(), text.toStdString());
-        QCoreApplication::processEvents();
-    }
-    box->moveCaretToEnd();
-    QTRY_COMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
-    QCOMPARE(box->toPlainText(), shown);
-    QCOMPARE(box->document()->blockCount(), paragraphs);
-}
-
-// The caption changes every millisecond; painting follows the screen, not the timer: no
-// two paints closer than one refresh, yet a paint at nearly every refresh.
-void FrmMainTest::rollingPaintsOncePerScreenRefresh() {
-    Session s(sixtyNames());
-    QVERIFY(s.ok);
-    auto* label = s.control<RollLabel>("Lbl_Roll");
-    const double rate = std::clamp(label->screen()->refreshRate(), 30.0, 240.0);
-    const double refreshMs = 1000.0 / rate;
-    s.click("Cmd_Init");
-    s.click("Cmd_Start");
-    PaintClock paints(label);
-    constexpr double kWatched = 0.5; // seconds
-    QTest::qWait(static_cast<int>(kWatched * 1000));
-    s.click("Cmd_Start");
-
-    const QList<qint64> times = paints.times();
-    QVERIFY2(times.size() >= rate * kWatched / 2 && times.size() <= rate * kWatched * 1.1 + 1,
-             qPrintable(QStringLiteral("%1 paints at %2 Hz").arg(times.size()).arg(rate)));
-    for (qsizetype i = 1; i < times.size(); ++i) {
-        QVERIFY2(times[i] - times[i - 1] >= std::floor(refreshMs) - 1,
-                 qPrintable(QStringLiteral("paints %1 ms apart").arg(times[i] - times[i - 1])));
-    }
-}
-
-void FrmMainTest::saveAndPrintListAStoppedRoundFirst_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<bool>("prints");
-    QTest::newRow("Save") << "Cmd_Save"
-                          << QStringList{u"已经保存到摇号软件目录下！文件名叫摇号结果.txt"_s}
-                          << false;
-    QTest::newRow("Print") << "Cmd_Print" << QStringList{} << true;
-}
-
-// Pressed right after Stop, before the listing's timer ticks: the file holds the round.
-void FrmMainTest::saveAndPrintListAStoppedRoundFirst() {
-    QFETCH(QString, button);
-    QFETCH(QStringList, messages);
-    QFETCH(bool, prints);
-    Session s(sixtyNames());
-    QVERIFY(s.ok);
-    s.click("Cmd_Init");
-    s.click("Cmd_Start");
-    s.services.messages.clear();
-    s.control<QPushButton>("Cmd_Start")->click();
-    QVERIFY(s.control<QTimer>("Timer2")->isActive());
-    s.control<QPushButton>(button)->click();
-
-    const std::string saved = readFile(s.dir.filePath(QStringLiteral("摇号结果.txt")));
-    QVERIFY2(saved.find("\r\n[1]:\t") != std::string::npos, saved.c_str());
-    QCOMPARE(saved, s.window->resultsText() + "\r\n");
-    QStringList shown;
-    for (const auto& message : s.services.messages) {
-        shown << QString::fromStdString(message.text);
-    }
-    QCOMPARE(shown, messages);
-    QCOMPARE(s.services.printed.size(), prints ? 1U : 0U);
-}
-
-void FrmMainTest::writeFailureSaysWhy_data() {
-    QTest::addColumn<QString>("button");
-    QTest::newRow("Save") << "Cmd_Save";
-    QTest::newRow("Print") << "Cmd_Print";
-}
-
-// A directory where the results file should be: the operator learns where and why, no
-// notice of success follows and nothing is printed.
-void FrmMainTest::writeFailureSaysWhy() {
-    QFETCH(QString, button);
-    Session s;
-    QVERIFY(s.ok);
-    QVERIFY(QDir(s.dir.path()).mkdir(QStringLiteral("摇号结果.txt")));
-    s.control<QPushButton>(button)->click();
-
-    QCOMPARE(s.services.messages.size(), 1U);
-    const QString text = QString::fromStdString(s.services.messages[0].text);
-    // The path in the system's form, as the services give it.
-    const QString path = QStringLiteral("保存失败！无法写入文件：<") +
-                         s.dir.filePath(QStringLiteral("摇号结果.txt")) + QLatin1Char('>');
-    QVERIFY2(text.startsWith(path + QLatin1Char('\n')), qPrintable(text));
-    QVERIFY2(text.size() > path.size() + 1, "the system's reason is missing");
-    QCOMPARE(s.services.messages[0].buttons, Buttons::Ok);
-    QVERIFY(s.services.messages[0].title.empty());
-    QVERIFY(s.services.printed.empty());
-}
-
-// No printer: the operator is told, in the print command's words.
-void FrmMainTest::printFailureSaysWhy() {
-    Session s;
-    QVERIFY(s.ok);
-    s.services.printFailure = "lp: Error - No default destination.";
-    s.click("Cmd_Print");
-    QCOMPARE(s.services.messages.size(), 1U);
-    QCOMPARE(s.services.messages[0].text,
-             std::string("打印失败：lp: Error - No default destination."));
-    QCOMPARE(s.services.messages[0].buttons, Buttons::Ok);
-    QVERIFY(QFile::exists(s.dir.filePath(QStringLiteral("摇号结果.txt"))));
 }
 
 void FrmMainTest::focusStaysInTheOperationsBar_data() {

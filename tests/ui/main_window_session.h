@@ -15,6 +15,25 @@
 
 namespace kelvara::testing {
 
+// Sixty names, one per line with CR LF.
+inline std::string sixtyNames() {
+    static const char* const family[] = {"张", "王", "李", "赵", "刘", "陈"};
+    static const char* const given[] = {"伟", "芳", "娜", "敏", "静", "磊", "洋", "艳", "勇", "军"};
+    std::string text;
+    for (const char* f : family) {
+        for (const char* g : given) {
+            text += std::string(f) + g + "明\r\n";
+        }
+    }
+    return text;
+}
+
+// The bytes of a file; empty when it cannot be read.
+inline std::string readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
 inline const QString kStart = QStringLiteral("开始&G");
 inline const QString kStop = QStringLiteral("停止&G");
 
