@@ -57,7 +57,10 @@ wait_for 5 eval 'shoot_projector unblank && [[ $(mean_brightness unblank) != 0 ]
 unplug_monitor projector
 wait_for 10 geometry_is "$view" "1280x800+0+0" ||
     fail "after unplugging the projector the view is at $(window_geometry "$view")"
-echo "unplugged: the view moved over the laptop's screen"
+# The clicker still reaches the view.
+view_has_keyboard() { [[ $(xdotool getactivewindow 2>/dev/null) == "$view" ]]; }
+wait_for 5 view_has_keyboard || fail "the view lost the keyboard when the projector went"
+echo "unplugged: the view moved over the laptop's screen and kept the keyboard"
 
 press F11
 wait_window_gone "$view_title"

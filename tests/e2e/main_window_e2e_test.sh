@@ -23,9 +23,13 @@ toggle() { # key, side (WIDTH or HEIGHT), expected twips
     local key=$1 side=$2 want
     want=$(px "$3")
     press "$key"
-    outer_is() { outer_geometry "$E2E_MAIN" && ((OUTER_$side == want)); }
-    wait_for 10 outer_is || fail "$key: outer $side $(eval echo \$OUTER_$side), not $want"
-    ((OUTER_X == start_x && OUTER_Y == start_y)) || fail "$key moved the window"
+    # The window manager may place and size the window in separate steps.
+    outer_is() {
+        outer_geometry "$E2E_MAIN" && ((OUTER_$side == want)) &&
+            ((OUTER_X == start_x && OUTER_Y == start_y))
+    }
+    wait_for 10 outer_is || fail "$key: outer $side $(eval echo \$OUTER_$side), not $want;" \
+        "corner $OUTER_X,$OUTER_Y, not $start_x,$start_y"
 }
 toggle alt+h WIDTH 9915
 ((OUTER_HEIGHT == start_height)) || fail "Alt+H changed the height"

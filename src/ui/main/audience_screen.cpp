@@ -1,5 +1,6 @@
 #include "audience_screen.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -92,12 +93,21 @@ QScreen* AudienceScreen::chosenScreen() const {
 }
 
 // A projector plugged in or out while the view is open: it moves to the screen it would
-// choose now, once Qt has settled its windows on the remaining screens.
+// choose now, once Qt has settled its windows on the remaining screens. The presenter
+// clicker keeps working: the view keeps the keyboard it had, and takes it when the move
+// left no window of the program with it.
 void AudienceScreen::followScreens() {
     const auto replace = [this] {
-        if (isVisible()) {
-            QTimer::singleShot(0, this, &AudienceScreen::placeOnScreen);
+        if (!isVisible()) {
+            return;
         }
+        const bool hadKeyboard = isActiveWindow();
+        QTimer::singleShot(0, this, [this, hadKeyboard] {
+            placeOnScreen();
+            if (hadKeyboard || QApplication::activeWindow() == nullptr) {
+                activateWindow();
+            }
+        });
     };
     connect(qApp, &QGuiApplication::screenAdded, this, replace);
     connect(qApp, &QGuiApplication::screenRemoved, this, replace);
