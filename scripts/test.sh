@@ -13,7 +13,9 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 echo "== Build with Unix Makefiles, packaged"
 "$ROOT/scripts/package.sh" "$ROOT/build-test" -G "Unix Makefiles" -DBUILD_TESTING=ON \
     -DKELVARA_BENCHMARKS=ON
-(cd "$ROOT/build-test" && ctest --output-on-failure -j 2)
+# The end-to-end tests mostly wait for the X server and the window manager: twice as many
+# tests as cores keep the cores busy.
+(cd "$ROOT/build-test" && ctest --output-on-failure -j "$((2 * $(nproc)))")
 
 echo "== Build with Ninja, AddressSanitizer and UndefinedBehaviorSanitizer"
 "$ROOT/scripts/build.sh" "$ROOT/build-asan" -G Ninja -DKELVARA_SANITIZE=ON \

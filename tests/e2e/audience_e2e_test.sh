@@ -6,7 +6,7 @@
 # F11 closes it. Save then holds the 12 winners.
 # Usage: audience_e2e_test.sh <kelvara> <bonus.txt>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-require_tools import compare convert
+require_tools convert
 E2E_SCREEN=3200x1080x24
 E2E_MONITORS=("laptop 1280x800+0+0 screen" "projector 1920x1080+1280+0 none")
 e2e_start "${1:?path of the built kelvara}" "${2:?path of the sample bonus.txt}"
@@ -14,14 +14,11 @@ readonly view_title="摇号 - 观众画面"
 readonly projector="1920x1080+1280+0"
 
 # Screenshots of the projector's monitor.
-shoot_projector() {
-    import -window root -crop "$projector" +repage "$E2E_WORK/$1.ppm" || fail "screenshot $1"
+shoot_projector() { shoot_window root "$1"; }
+projector_changed() { window_changed root "$1" "$2" "$projector"; }
+mean_brightness() {
+    convert "$E2E_WORK/$1.ppm" -crop "$projector" +repage -colorspace Gray -format '%[fx:mean]' info:
 }
-projector_changed() { # earlier shot, new shot
-    shoot_projector "$2" &&
-        [[ $(compare -metric AE "$E2E_WORK/$1.ppm" "$E2E_WORK/$2.ppm" null: 2>&1 | cut -d' ' -f1) != 0 ]]
-}
-mean_brightness() { convert "$E2E_WORK/$1.ppm" -colorspace Gray -format '%[fx:mean]' info:; }
 geometry_is() { [[ $(window_geometry "$1") == "$2" ]]; }
 
 initialize
@@ -38,13 +35,14 @@ shoot_projector idle
 press Next # Start
 wait_for 10 projector_changed idle rolling1 || fail "PageDown started nothing on the projector"
 wait_for 3 projector_changed rolling1 rolling2 || fail "the view does not roll"
-keep_shot "$E2E_WORK/rolling2.ppm" audience-rolling
+keep_projector_shot() { convert "$E2E_WORK/$1.ppm" -crop "$projector" +repage "$E2E_WORK/$1-projector.ppm"; keep_shot "$E2E_WORK/$1-projector.ppm" "$2"; }
+keep_projector_shot rolling2 audience-rolling
 press Next # Stop; the listing follows
 wait_for 10 changed initialized listed "$results_area" || fail "no winner was listed"
 # The view shows the list once two shots a moment apart agree.
 settled() { shoot_projector listed1 && sleep 0.2 && ! projector_changed listed1 listed2; }
 wait_for 10 settled || fail "the view does not settle after Stop"
-keep_shot "$E2E_WORK/listed2.ppm" audience-round-of-12
+keep_projector_shot listed2 audience-round-of-12
 echo "PageDown started and stopped a round on the projector"
 
 press b

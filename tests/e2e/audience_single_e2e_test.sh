@@ -4,16 +4,13 @@
 # view, and once the message is answered the view has the keyboard again.
 # Usage: audience_single_e2e_test.sh <kelvara> <bonus.txt>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-require_tools import compare
+require_tools convert
 e2e_start "${1:?path of the built kelvara}" "${2:?path of the sample bonus.txt}"
 readonly view_title="摇号 - 观众画面"
 readonly screen_size="1280x1024+0+0"
 
-shoot_screen() { import -window root "$E2E_WORK/$1.ppm" || fail "screenshot $1"; }
-screen_changed() { # earlier shot, new shot
-    shoot_screen "$2" &&
-        [[ $(compare -metric AE "$E2E_WORK/$1.ppm" "$E2E_WORK/$2.ppm" null: 2>&1 | cut -d' ' -f1) != 0 ]]
-}
+shoot_screen() { shoot_window root "$1"; }
+screen_changed() { window_changed root "$1" "$2" "$screen_size"; }
 geometry_is() { [[ $(window_geometry "$1") == "$2" ]]; }
 # Window ids bottom to top, as the window manager stacks them.
 stacking() { xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g'; }

@@ -73,7 +73,7 @@ wait_for() {
     local end=$((SECONDS + seconds))
     until "$@"; do
         ((SECONDS < end)) || return 1
-        sleep 0.05
+        sleep 0.1
     done
 }
 
@@ -236,16 +236,30 @@ keep_shot() {
     fi
 }
 
-# Screenshots of the main window, compared within a region WxH+X+Y (needs import and
-# compare): differ prints the number of differing pixels; changed takes a new shot $2 and
-# is true once it differs from $1 within region $3. Shots are uncompressed (.ppm), which
-# costs a poll far less than PNG would.
-shoot() { import -window "$E2E_MAIN" "$E2E_WORK/$1.ppm" || fail "screenshot $1"; }
-differ() {
-    compare -metric AE -extract "$3" "$E2E_WORK/$1.ppm" "$E2E_WORK/$2.ppm" null: 2>&1 |
-        cut -d' ' -f1
+# Screenshots of a window ($1: an X window id, or root) kept as $E2E_WORK/<name>.ppm, and
+# compared by the signature of their pixels within a region WxH+X+Y, which one ImageMagick
+# process takes with the shot. signature prints (and keeps) the signature of a region of a
+# shot; changed takes a new shot $2 and is true once it differs from $1 within region $3.
+# (8 bits and no alpha, as the shot reads back from its file, so signatures agree.)
+shoot_window() { # window, name
+    rm -f "$E2E_WORK/$2@"*.sig
+    convert "x:$1" -alpha off -depth 8 "$E2E_WORK/$2.ppm" || fail "screenshot $2"
 }
-changed() { shoot "$2" && [[ $(differ "$1" "$2" "$3") != 0 ]]; }
+signature() { # name, region
+    local kept="$E2E_WORK/$1@$2.sig"
+    [[ -f $kept ]] ||
+        convert "$E2E_WORK/$1.ppm" -crop "$2" +repage -format '%#' info: >"$kept" ||
+        fail "no signature of $1"
+    cat "$kept"
+}
+window_changed() { # window, earlier shot, new shot, region
+    rm -f "$E2E_WORK/$3@"*.sig
+    convert "x:$1" -alpha off -depth 8 -write "$E2E_WORK/$3.ppm" -crop "$4" +repage -format '%#' info: \
+        >"$E2E_WORK/$3@$4.sig" || fail "screenshot $3"
+    [[ $(<"$E2E_WORK/$3@$4.sig") != $(signature "$2" "$4") ]]
+}
+shoot() { shoot_window "$E2E_MAIN" "$1"; }
+changed() { window_changed "$E2E_MAIN" "$1" "$2" "$3"; }
 readonly label_area="449x55+16+24"    # inside Lbl_Roll
 readonly results_area="440x180+10+98" # inside Txt_Results
 

@@ -5,7 +5,7 @@
 # that cannot be written: record_refusals_e2e_test.sh.)
 # Usage: record_e2e_test.sh <kelvara> <bonus.txt>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-require_tools import compare
+require_tools convert
 bonus=${2:?path of the sample bonus.txt}
 e2e_start "${1:?path of the built kelvara}" "$bonus"
 candidates=$(wc -l <"$bonus")

@@ -5,7 +5,7 @@
 # cannot be made is told once, and drawing goes on.
 # Usage: record_refusals_e2e_test.sh <kelvara> <bonus.txt>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-require_tools import compare
+require_tools convert
 bonus=${2:?path of the sample bonus.txt}
 e2e_start "${1:?path of the built kelvara}" "$bonus"
 records="$E2E_WORK/摇号记录"

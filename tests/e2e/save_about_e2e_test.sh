@@ -5,7 +5,7 @@
 # Usage: save_about_e2e_test.sh <kelvara> <bonus.txt>
 # The screenshot is kept at $KELVARA_E2E_SHOT (default: $TMPDIR/kelvara-save-about.png).
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-require_tools import compare
+require_tools convert import
 bonus=${2:?path of the sample bonus.txt}
 e2e_start "${1:?path of the built kelvara}" "$bonus"
 shot=${KELVARA_E2E_SHOT:-${TMPDIR:-/tmp}/kelvara-save-about.png}
