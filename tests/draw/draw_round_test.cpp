@@ -147,6 +147,26 @@ TEST_F(DrawRoundTest, EnterAndSpaceActAsTheButtonEvenBeforeInitialize) {
     EXPECT_TRUE(view.timer2);
 }
 
+// A press that reaches the engine while a refused Start is being told (the window blocks
+// keys then; this is the engine's own guard) must not stop, and so list once more, the
+// round before.
+TEST_F(DrawRoundTest, APressWhileStartTellsWhyDoesNothing) {
+    initialize(5);
+    drawRound("2");
+    view.roundSize = "9";
+    int presses = 0;
+    view.whileTelling = [&] {
+        ++presses;
+        engine.Cmd_Start_Click();
+    };
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(presses, 1);
+    EXPECT_EQ(engine.phase(), draw::RoundPhase::Idle);
+    EXPECT_FALSE(view.timer2);
+    EXPECT_FALSE(engine.listingPending());
+    EXPECT_EQ(engine.results().entries().size(), 2U);
+}
+
 TEST_F(DrawRoundTest, RollingCyclesTheSampleAndCarriesOnAcrossRounds) {
     writeBonus("甲\r\n乙\r\n丙\r\n");
     engine.Cmd_Init_Click();

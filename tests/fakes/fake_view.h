@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <utility>
@@ -39,7 +40,12 @@ public:
         }
         listedRounds.push_back(std::move(listed));
     }
-    void tell(const draw::Notice& notice) override { notices.push_back(notice); }
+    void tell(const draw::Notice& notice) override {
+        notices.push_back(notice);
+        if (whileTelling) {
+            whileTelling();
+        }
+    }
 
     std::vector<draw::NoticeKind> noticeKinds() const {
         std::vector<draw::NoticeKind> kinds;
@@ -63,6 +69,7 @@ public:
     bool caretAtEnd = false;
     std::vector<std::vector<std::pair<int, std::string>>> listedRounds; // number, name
     std::vector<draw::Notice> notices;
+    std::function<void()> whileTelling; // what happens while a notice is shown
 
 private:
     void setRoll(std::string text) {
