@@ -56,6 +56,15 @@ fail() {
     if [[ -s $E2E_WORK/kelvara.log ]]; then
         sed 's/^/kelvara: /' "$E2E_WORK/kelvara.log" >&2
     fi
+    if [[ -n $E2E_APP ]]; then
+        if kill -0 "$E2E_APP" 2>/dev/null; then
+            echo "the program is running" >&2
+        else
+            local status=0
+            wait "$E2E_APP" 2>/dev/null || status=$?
+            echo "the program has ended with status $status" >&2
+        fi
+    fi
     exit 1
 }
 
@@ -377,7 +386,8 @@ e2e_focus_main() {
 e2e_launch() {
     (cd "$E2E_WORK" && exec ./kelvara) >>"$E2E_WORK/kelvara.log" 2>&1 &
     E2E_APP=$!
-    wait_for 10 window_shown "$(main_title)" || fail "the main window did not appear"
+    # A start on a busy machine (the disk and every core in use) may take several seconds.
+    wait_for 30 window_shown "$(main_title)" || fail "the main window did not appear"
     E2E_MAIN=$(window_titled "$(main_title)")
 }
 
