@@ -66,4 +66,21 @@ private:
     QList<qint64> m_times;
 };
 
+// A widget's paints while it is watched for `seconds`, at a screen refresh `rate`: watched
+// again, three times at most, while it painted fewer than half the refreshes, which only a
+// busy machine causes. (One that paints more often than the screen refreshes does so every
+// time.)
+inline QList<qint64> paintsWhileWatched(QWidget* widget, double seconds, double rate) {
+    QList<qint64> times;
+    for (int watch = 0; watch < 3; ++watch) {
+        PaintClock clock(widget);
+        QTest::qWait(static_cast<int>(seconds * 1000));
+        times = clock.times();
+        if (times.size() >= rate * seconds / 2) {
+            break;
+        }
+    }
+    return times;
+}
+
 } // namespace kelvara::testing

@@ -18,7 +18,6 @@
 
 using kelvara::testing::kStart;
 using kelvara::testing::kStop;
-using kelvara::testing::PaintClock;
 using kelvara::testing::Session;
 using kelvara::testing::typeKey;
 using kelvara::ui::AudienceScreen;
@@ -368,13 +367,8 @@ void AudienceScreenTest::rollingPaintsOncePerScreenRefresh() {
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     const double rate = std::clamp(view.screen()->refreshRate(), 30.0, 240.0);
     s.click("Cmd_Start");
-    QList<qint64> paints;
     constexpr double kWatched = 0.5; // seconds
-    {
-        PaintClock clock(&view);
-        QTest::qWait(static_cast<int>(kWatched * 1000));
-        paints = clock.times();
-    }
+    const QList<qint64> paints = kelvara::testing::paintsWhileWatched(&view, kWatched, rate);
     s.click("Cmd_Start");
 
     QVERIFY2(paints.size() >= rate * kWatched / 2 && paints.size() <= rate * kWatched * 1.1 + 1,

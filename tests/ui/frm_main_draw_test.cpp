@@ -24,7 +24,7 @@ using namespace Qt::StringLiterals;
 using kelvara::platform::Buttons;
 using kelvara::testing::kStart;
 using kelvara::testing::kStop;
-using kelvara::testing::PaintClock;
+using kelvara::testing::paintsWhileWatched;
 using kelvara::testing::readFile;
 using kelvara::testing::Session;
 using kelvara::testing::sixtyNames;
@@ -155,12 +155,10 @@ void FrmMainDrawTest::rollingPaintsOncePerScreenRefresh() {
     const double refreshMs = 1000.0 / rate;
     s.click("Cmd_Init");
     s.click("Cmd_Start");
-    PaintClock paints(label);
     constexpr double kWatched = 0.5; // seconds
-    QTest::qWait(static_cast<int>(kWatched * 1000));
+    const QList<qint64> times = paintsWhileWatched(label, kWatched, rate);
     s.click("Cmd_Start");
 
-    const QList<qint64> times = paints.times();
     QVERIFY2(times.size() >= rate * kWatched / 2 && times.size() <= rate * kWatched * 1.1 + 1,
              qPrintable(QStringLiteral("%1 paints at %2 Hz").arg(times.size()).arg(rate)));
     for (qsizetype i = 1; i < times.size(); ++i) {

@@ -37,7 +37,6 @@ using kelvara::platform::Answer;
 using kelvara::platform::Buttons;
 using kelvara::testing::kStart;
 using kelvara::testing::kStop;
-using kelvara::testing::PaintClock;
 using kelvara::testing::Session;
 using kelvara::testing::sixtyNames;
 using kelvara::testing::typeKey;
