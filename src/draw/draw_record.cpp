@@ -86,8 +86,14 @@ bool parseListLine(std::string_view line, RecordedRun& run) {
 }
 
 std::string winnerLine(const ResultEntry& entry) {
-    return "[" + std::to_string(entry.number) + "]:\t第" + std::to_string(entry.winner.line) +
-           "行\t" + entry.winner.name + std::string(kCrLf);
+    std::string line = "[";
+    line += std::to_string(entry.number);
+    line += "]:\t第";
+    line += std::to_string(entry.winner.line);
+    line += "行\t";
+    line += entry.winner.name;
+    line += kCrLf;
+    return line;
 }
 
 } // namespace

@@ -27,11 +27,14 @@ std::string recordFileName(const LocalDateTime& initialized, int number) {
     std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d", initialized.year,
                   initialized.month, initialized.day, initialized.hour, initialized.minute,
                   initialized.second);
-    std::string name = std::string(stemPrefix()) + stamp;
+    std::string name(stemPrefix());
+    name += stamp;
     if (number > 1) {
-        name += "_" + std::to_string(number);
+        name += '_';
+        name += std::to_string(number);
     }
-    return name + std::string(kExtension);
+    name += kExtension;
+    return name;
 }
 
 std::optional<RecordFileOrder> recordFileOrder(std::string_view fileName) {

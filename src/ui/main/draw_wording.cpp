@@ -20,6 +20,13 @@ std::string missingFile(const platform::AppInfo& app) {
     return message;
 }
 
+std::string lineTooLong(int line) {
+    std::string message = "bonus.txt第";
+    message += std::to_string(line);
+    message += "行超过1000个字符，请检查文件内容！";
+    return message;
+}
+
 std::string recordNotWritten(const draw::Notice& notice) {
     std::string message = "无法写入摇号记录：" + notice.path;
     if (!notice.reason.empty()) {
@@ -58,7 +65,7 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
     case NoticeKind::TooManyLines:
         return "记录总数不要超过10000条！";
     case NoticeKind::LineTooLong:
-        return "bonus.txt第" + std::to_string(notice.line) + "行超过1000个字符，请检查文件内容！";
+        return lineTooLong(notice.line);
     case NoticeKind::NeededAboveMyNum:
         return "抽取的人数不能多于候选人数！[随即函数]";
     case NoticeKind::TooFewCandidates:
@@ -81,8 +88,12 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
 }
 
 std::string continueQuestion(const draw::ContinueOffer& offer) {
-    return "上次摇号没有正常结束，已抽出" + std::to_string(offer.run.winners.size()) +
-           "人（最后一轮：" + offer.run.lastRoundTime + "）。\n是否继续上次的摇号？";
+    std::string question = "上次摇号没有正常结束，已抽出";
+    question += std::to_string(offer.run.winners.size());
+    question += "人（最后一轮：";
+    question += offer.run.lastRoundTime;
+    question += "）。\n是否继续上次的摇号？";
+    return question;
 }
 
 } // namespace kelvara::ui::wording
