@@ -59,6 +59,10 @@ fail() {
     if [[ -n $E2E_APP ]]; then
         if kill -0 "$E2E_APP" 2>/dev/null; then
             echo "the program is running" >&2
+            # Where it is stuck, when a debugger is at hand.
+            command -v gdb >/dev/null 2>&1 &&
+                timeout 60 gdb -batch -p "$E2E_APP" -ex 'thread apply all bt' 2>&1 |
+                grep -E '^(Thread|#)' | head -n 80 >&2
         else
             local status=0
             wait "$E2E_APP" 2>/dev/null || status=$?
