@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringEncoder>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -17,10 +18,6 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 constexpr char kReplacement[] = "\xEF\xBF\xBD";
-
-// A UTF-8 list with a stray byte pasted in still has many valid characters per bad byte;
-// a GBK list has next to none.
-constexpr qsizetype kValidPerInvalidForUtf8 = 20;
 
 // Keeps the initial mark off: ours was already taken away, and a second one is text.
 constexpr auto kDecodeFlags =
@@ -103,6 +100,46 @@ Utf8Evidence utf8Evidence(std::string_view bytes, bool complete) {
         }
         evidence.validMultiByte += length > 1 ? 1 : 0;
         p += length;
+    }
+    return evidence;
+}
+
+// How the bytes read as GB18030: two-byte characters of the common GB2312 area, and
+// anything else (rarer characters, four-byte sequences, bytes that form no character).
+struct GbEvidence {
+    qsizetype common = 0;
+    qsizetype unlikely = 0;
+};
+
+GbEvidence gbEvidence(std::string_view bytes, bool complete) {
+    GbEvidence evidence;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    const auto within = [](unsigned value, unsigned low, unsigned high) {
+        return value >= low && value <= high;
+    };
+    while (p < end) {
+        if (*p < 0x80U) {
+            ++p;
+            continue;
+        }
+        if (end - p < 2) {
+            evidence.unlikely += complete ? 1 : 0;
+            break;
+        }
+        const unsigned lead = p[0];
+        const unsigned trail = p[1];
+        if (within(lead, 0x81U, 0xFEU) && within(trail, 0x30U, 0x39U)) {
+            ++evidence.unlikely;
+            p += std::min<std::ptrdiff_t>(4, end - p);
+        } else if (within(lead, 0x81U, 0xFEU) && within(trail, 0x40U, 0xFEU) && trail != 0x7FU) {
+            const bool common = within(lead, 0xA1U, 0xF7U) && within(trail, 0xA1U, 0xFEU);
+            ++(common ? evidence.common : evidence.unlikely);
+            p += 2;
+        } else {
+            ++evidence.unlikely;
+            ++p;
+        }
     }
     return evidence;
 }
@@ -274,9 +311,12 @@ EncodingDecision detectEncoding(QByteArrayView head, bool complete) {
     if (isValidUtf8(view)) {
         return {TextEncoding::Utf8, 0};
     }
-    const Utf8Evidence evidence = utf8Evidence(view, complete);
-    if (evidence.invalid == 0 ||
-        evidence.validMultiByte >= kValidPerInvalidForUtf8 * evidence.invalid) {
+    // Which reading is likelier: a UTF-8 list with a stray byte (José saved by an old
+    // editor) still has more valid characters than bad bytes, and read as GB18030 it gives
+    // rare characters; a GBK list is the other way round, however short.
+    const Utf8Evidence utf8 = utf8Evidence(view, complete);
+    const GbEvidence gb = gbEvidence(view, complete);
+    if (utf8.invalid == 0 || utf8.validMultiByte + gb.unlikely > gb.common + utf8.invalid) {
         return {TextEncoding::Utf8, 0};
     }
     return {TextEncoding::Legacy, 0};

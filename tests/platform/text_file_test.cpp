@@ -100,6 +100,10 @@ TEST_F(TextFileTest, DecodesEachEncodingItRecognises) {
              "Andr\xE9",
          {"张伟", "王芳", "李娜", "刘洋", "陈静", "杨帆", "赵磊", "黄敏", "周杰", "吴昊",
           "Andr" + kReplacement}},
+        // As short a list, it is still likelier UTF-8 than GBK.
+        {"utf8, three names, one latin-1 byte",
+         QStringLiteral("张三\r\n李四\r\n").toUtf8() + "Jos\xE9",
+         {"张三", "李四", "Jos" + kReplacement}},
     };
     // The GBK rows need a GBK legacy code page: Windows must run with the Chinese one.
     ASSERT_TRUE(legacyIsGbk()) << "the ANSI code page is not GBK";
