@@ -13,17 +13,30 @@ std::optional<ContinueOffer> DrawEngine::unfinishedRun() {
     if (!stored || stored->live) {
         return std::nullopt;
     }
-    auto run = parseRecord(stored->text);
-    if (!run || run->winners.empty() || run->closed) {
+    if (stored->tooLarge) {
+        m_notices.tell(Notice::recordDamaged(RecordDamage::TooLarge, 0, stored->path));
         return std::nullopt;
     }
-    return ContinueOffer{std::move(stored->path), std::move(*run)};
+    auto run = parseRecord(stored->text);
+    if (!run || run->closed) {
+        return std::nullopt;
+    }
+    if (run->damage != RecordDamage::None) {
+        m_notices.tell(Notice::recordDamaged(run->damage, run->damagedLine, stored->path));
+        return std::nullopt;
+    }
+    if (run->winners.empty()) {
+        return std::nullopt;
+    }
+    return ContinueOffer{std::move(stored->path), std::move(*run), std::move(stored->foreignHost)};
 }
 
 void DrawEngine::declineRun(const ContinueOffer& offer) {
     m_recorder.decline(offer.recordPath);
 }
 
+// Nothing starts unless the list is the recorded one and the run is this copy's alone; then
+// the run goes on with a record written, or with its failure told.
 void DrawEngine::continueRun(const ContinueOffer& offer) {
     const std::string path = candidateFilePath();
     const bool exists = m_services.files.fileExists(path);
@@ -35,16 +48,21 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
     if (refuseList(list)) {
         return;
     }
-    initializeFrom(list);
-    if (m_state.CandidateCount() != offer.run.lineCount) {
+    if (std::ssize(list.lines) != offer.run.lineCount) {
+        m_notices.tell(Notice::recordDamaged(RecordDamage::CountDiffers, 0, offer.recordPath));
         return;
     }
+    if (!m_recorder.takeOver(offer.recordPath)) {
+        m_notices.tell(Notice(NoticeKind::RunContinuedElsewhere, 0, offer.recordPath));
+        return;
+    }
+    initializeFrom(list);
     restoreWinners(offer, list.lines);
-    reportRecordFailure(m_recorder.continueRun(offer.recordPath));
+    reportRecordFailure(m_recorder.continueRun(offer.run, m_results.entries()));
 }
 
-// The recorded winners that name a line of the list once are drawn, with their numbers,
-// rounds and times; their names are the lines as the list has them now.
+// The recorded winners are drawn, with their numbers, rounds and times; their names are the
+// lines as the list has them now. The record was checked: each names a line once.
 void DrawEngine::restoreWinners(const ContinueOffer& offer, const std::vector<std::string>& lines) {
     const int n = m_state.CandidateCount();
     std::vector<int> slotOfLine(static_cast<std::size_t>(n) + 1, 0);
@@ -55,20 +73,11 @@ void DrawEngine::restoreWinners(const ContinueOffer& offer, const std::vector<st
     std::vector<ResultEntry> entries;
     int lastNumber = 0;
     for (const RecordedWinner& winner : offer.run.winners) {
-        if (winner.line < 1 || winner.line > n) {
-            continue;
-        }
         const auto slot =
             static_cast<std::size_t>(slotOfLine[static_cast<std::size_t>(winner.line)]);
-        if (m_state.DrawnFlags[slot - 1]) {
-            continue;
-        }
         m_state.DrawnFlags[slot - 1] = true;
         const std::string& name = lines[static_cast<std::size_t>(winner.line - 1)];
-        entries.push_back({winner.number,
-                           {winner.line, name},
-                           winner.round,
-                           parseDateTime(winner.time).value_or(platform::LocalDateTime{})});
+        entries.push_back({winner.number, {winner.line, name}, winner.round, winner.time});
         lastNumber = std::max(lastNumber, winner.number);
     }
     recountRemaining();

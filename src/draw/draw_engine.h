@@ -48,6 +48,7 @@ enum class RoundPhase {
 struct ContinueOffer {
     std::string recordPath;
     RecordedRun run;
+    std::string foreignHost; // a computer whose lock the record has: it may still draw
 };
 
 // The draw: loading the list, the rounds and the listing of their winners. It owns the

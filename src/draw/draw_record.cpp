@@ -1,6 +1,5 @@
 #include "draw_record.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "platform/app_info.h"
@@ -11,78 +10,11 @@ namespace kelvara::draw {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kListLine = "名单：";
-constexpr std::string_view kInitialized = "初始化：";
-constexpr std::string_view kRound = "第";
-constexpr std::string_view kRoundMark = "轮：";
 
 std::string twoDigits(int value) {
     char text[8];
     std::snprintf(text, sizeof text, "%02d", value);
     return text;
-}
-
-// A whole decimal number at the start of text; its length in `used`.
-std::optional<int> leadingNumber(std::string_view text, std::size_t& used) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end == text.data()) {
-        return std::nullopt;
-    }
-    used = static_cast<std::size_t>(end - text.data());
-    return value;
-}
-
-bool consume(std::string_view& text, std::string_view prefix) {
-    if (!text.starts_with(prefix)) {
-        return false;
-    }
-    text.remove_prefix(prefix.size());
-    return true;
-}
-
-// A number and what follows it: "12" then "]:\t第".
-std::optional<int> numberThen(std::string_view& text, std::string_view after) {
-    std::size_t used = 0;
-    const auto number = leadingNumber(text, used);
-    if (!number) {
-        return std::nullopt;
-    }
-    text.remove_prefix(used);
-    if (!consume(text, after)) {
-        return std::nullopt;
-    }
-    return number;
-}
-
-// "[12]:\t第17行\t张三" gives number 12 and line 17; the name is read again from the list.
-std::optional<RecordedWinner> parseWinner(std::string_view line) {
-    if (!consume(line, "[")) {
-        return std::nullopt;
-    }
-    const auto number = numberThen(line, "]:\t第");
-    const auto lineNumber = number ? numberThen(line, "行\t") : std::nullopt;
-    if (!lineNumber) {
-        return std::nullopt;
-    }
-    return RecordedWinner{*number, *lineNumber, 0, {}};
-}
-
-// "名单：bonus.txt，共60条，SHA-256 <hex>"
-bool parseListLine(std::string_view line, RecordedRun& run) {
-    const std::string_view count = "，共";
-    const auto countAt = line.find(count);
-    if (countAt == std::string_view::npos) {
-        return false;
-    }
-    line.remove_prefix(countAt + count.size());
-    const auto lines = numberThen(line, "条，SHA-256 ");
-    if (!lines) {
-        return false;
-    }
-    run.lineCount = *lines;
-    run.sha256 = line;
-    return true;
 }
 
 std::string winnerLine(const ResultEntry& entry) {
@@ -96,6 +28,17 @@ std::string winnerLine(const ResultEntry& entry) {
     return line;
 }
 
+// "第3轮：2026-12-07 19:31:12，5人" and a line per winner.
+std::string roundText(std::span<const ResultEntry> round) {
+    std::string text = std::string(record::kRound) + std::to_string(round.front().round) +
+                       std::string(record::kRoundMark) + formatDateTime(round.front().time) + "，" +
+                       std::to_string(round.size()) + "人" + std::string(kCrLf);
+    for (const ResultEntry& entry : round) {
+        text += winnerLine(entry);
+    }
+    return text;
+}
+
 } // namespace
 
 std::string formatDateTime(const platform::LocalDateTime& time) {
@@ -103,91 +46,78 @@ std::string formatDateTime(const platform::LocalDateTime& time) {
            " " + twoDigits(time.hour) + ":" + twoDigits(time.minute) + ":" + twoDigits(time.second);
 }
 
-std::optional<platform::LocalDateTime> parseDateTime(std::string_view text) {
-    platform::LocalDateTime time;
-    const auto year = numberThen(text, "-");
-    const auto month = year ? numberThen(text, "-") : std::nullopt;
-    const auto day = month ? numberThen(text, " ") : std::nullopt;
-    const auto hour = day ? numberThen(text, ":") : std::nullopt;
-    const auto minute = hour ? numberThen(text, ":") : std::nullopt;
-    std::size_t used = 0;
-    const auto second = minute ? leadingNumber(text, used) : std::nullopt;
-    if (!second || used != text.size()) {
-        return std::nullopt;
-    }
-    return platform::LocalDateTime{*year, *month, *day, *hour, *minute, *second};
-}
-
-std::optional<RecordedRun> parseRecord(std::string_view text) {
-    RecordedRun run;
-    bool haveList = false;
-    std::size_t start = 0;
-    // Only whole lines count: a last line without its CR LF was cut off by a power cut.
-    for (std::size_t end = text.find(kCrLf); end != std::string_view::npos;
-         start = end + kCrLf.size(), end = text.find(kCrLf, start)) {
-        std::string_view line = text.substr(start, end - start);
-        if (line.starts_with("[")) {
-            if (auto winner = parseWinner(line)) {
-                winner->round = run.rounds;
-                winner->time = run.lastRoundTime;
-                run.winners.push_back(std::move(*winner));
-            }
-        } else if (consume(line, kListLine)) {
-            haveList = parseListLine(line, run);
-        } else if (line.starts_with(record::kEnded) || line.starts_with(record::kNotContinued)) {
-            run.closed = true;
-        } else if (line.starts_with(kRound) && line.find(kRoundMark) != std::string_view::npos) {
-            ++run.rounds;
-            line.remove_prefix(line.find(kRoundMark) + kRoundMark.size());
-            run.lastRoundTime = line.substr(0, line.find("，"));
-        }
-    }
-    if (!haveList) {
-        return std::nullopt;
-    }
-    return run;
-}
-
 std::string DrawRecorder::now() const {
     return formatDateTime(m_clock.localDateTime());
 }
 
-std::optional<RecordFailure> DrawRecorder::beginRun(int lineCount, std::string_view sha256) {
+std::string DrawRecorder::head(int lineCount, std::string_view sha256) const {
     const platform::AppData app = m_app.appData();
+    std::string head = app.title + " V" + std::to_string(app.major) + "." +
+                       std::to_string(app.minor) + "." + std::to_string(app.revision) +
+                       record::kTitle;
+    head += kCrLf;
+    head += record::kListLine;
+    head += "bonus.txt，共" + std::to_string(lineCount) + "条，SHA-256 ";
+    head += sha256;
+    head += kCrLf;
+    return head;
+}
+
+std::optional<RecordFailure> DrawRecorder::beginRun(int lineCount, std::string_view sha256) {
     m_begun = true;
     m_open = false;
     m_unwritten.clear();
     m_failureTold = false;
     m_initialized = m_clock.localDateTime();
-    std::string head = app.title + " V" + std::to_string(app.major) + "." +
-                       std::to_string(app.minor) + "." + std::to_string(app.revision) +
-                       record::kTitle;
-    head += kCrLf;
-    head += kListLine;
-    head += "bonus.txt，共" + std::to_string(lineCount) + "条，SHA-256 ";
-    head += sha256;
-    head += kCrLf;
-    head += kInitialized;
-    head += formatDateTime(m_initialized);
-    head += kCrLf;
-    return write(std::move(head));
+    std::string text = head(lineCount, sha256);
+    text += record::kInitialized;
+    text += formatDateTime(m_initialized);
+    text += kCrLf;
+    return write(std::move(text));
 }
 
-std::optional<RecordFailure> DrawRecorder::continueRun(const std::string& path) {
-    const platform::RecordResult taken = m_records.takeOver(path);
-    m_begun = true;
+bool DrawRecorder::takeOver(const std::string& path) {
+    const platform::RecordResult taken = m_records.takeOver(path, true);
+    if (taken.heldElsewhere) {
+        return false;
+    }
     m_open = taken.ok;
-    m_path = taken.path;
+    m_continued = path;
+    return true;
+}
+
+std::optional<RecordFailure> DrawRecorder::continueRun(const RecordedRun& run,
+                                                       std::span<const ResultEntry> restored) {
+    m_begun = true;
     m_unwritten.clear();
     m_failureTold = false;
-    // A record that cannot be taken over is replaced by a new one of this time.
     m_initialized = m_clock.localDateTime();
-    return write(std::string(record::kContinued) + formatDateTime(m_initialized) +
-                 std::string(kCrLf));
+    std::string line = std::string(record::kContinued) + formatDateTime(m_initialized) + "，" +
+                       record::kRestored + std::to_string(restored.size()) + "人";
+    if (m_open) {
+        m_path = m_continued;
+        // A line that a power cut left unfinished gets its end, so it stays apart.
+        return write((run.cutAtEnd ? std::string(kCrLf) : std::string()) + line +
+                     std::string(kCrLf));
+    }
+    // The run goes on in a record of its own, named by this time, that holds the run so far
+    // and the record it continues, so that it can itself be continued.
+    std::string text = head(run.lineCount, run.sha256);
+    for (std::size_t first = 0; first < restored.size();) {
+        std::size_t end = first + 1;
+        while (end < restored.size() && restored[end].round == restored[first].round) {
+            ++end;
+        }
+        text += roundText(restored.subspan(first, end - first));
+        first = end;
+    }
+    text += line + "，" + record::kContinues + m_continued + std::string(kCrLf);
+    return write(std::move(text));
 }
 
 void DrawRecorder::decline(const std::string& path) {
-    if (m_records.takeOver(path).ok) {
+    // Another computer's lock is left alone: the run is offered there, or here again.
+    if (m_records.takeOver(path, false).ok) {
         m_records.append(std::string(record::kNotContinued) + now() + std::string(kCrLf));
     }
 }
@@ -196,13 +126,7 @@ std::optional<RecordFailure> DrawRecorder::addRound(std::span<const ResultEntry>
     if (!m_begun || round.empty()) {
         return std::nullopt;
     }
-    std::string text = std::string(kRound) + std::to_string(round.front().round) +
-                       std::string(kRoundMark) + formatDateTime(round.front().time) + "，" +
-                       std::to_string(round.size()) + "人" + std::string(kCrLf);
-    for (const ResultEntry& entry : round) {
-        text += winnerLine(entry);
-    }
-    return write(std::move(text));
+    return write(roundText(round));
 }
 
 void DrawRecorder::endRun() {

@@ -8,19 +8,34 @@ namespace kelvara::draw {
 // What the draw has to tell the operator; the window words it and shows it. After a notice
 // the action that raised it has ended and changed nothing, except where it says otherwise.
 enum class NoticeKind {
-    ListMissing,         // the list is not in the data folder
-    ListUnreadable,      // it is there but cannot be read
-    TooFewLines,         // fewer than 2 lines at Initialize
-    TooManyLines,        // more than kMaxCandidates lines at Initialize
-    LineTooLong,         // line `line` is over kMaxLineLength characters
-    NeededAboveMyNum,    // GenRndArray was asked for more numbers than its pool holds
-    TooFewCandidates,    // fewer than 2 undrawn candidates at Start
-    RoundAboveRemaining, // the round size exceeds the undrawn candidates
-    RoundNotPositive,    // the round size is no positive number
-    ListShrunk,          // the list lost lines since Initialize: the round is cancelled
-    LinesShifted,        // lines were inserted or removed since Initialize: cancelled too
-    ListDiffers,         // the list is not the one of the run in record `path`
-    RecordNotWritten,    // record `path` cannot be written, for `reason`; drawing goes on
+    ListMissing,           // the list is not in the data folder
+    ListUnreadable,        // it is there but cannot be read
+    TooFewLines,           // fewer than 2 lines at Initialize
+    TooManyLines,          // more than kMaxCandidates lines at Initialize
+    LineTooLong,           // line `line` is over kMaxLineLength characters
+    NeededAboveMyNum,      // GenRndArray was asked for more numbers than its pool holds
+    TooFewCandidates,      // fewer than 2 undrawn candidates at Start
+    RoundAboveRemaining,   // the round size exceeds the undrawn candidates
+    RoundNotPositive,      // the round size is no positive number
+    ListShrunk,            // the list lost lines since Initialize: the round is cancelled
+    LinesShifted,          // lines were inserted or removed since Initialize: cancelled too
+    ListDiffers,           // the list is not the one of the run in record `path`
+    RecordNotWritten,      // record `path` cannot be written, for `reason`; drawing goes on
+    RecordDamaged,         // record `path` shows `damage` at its line `line`: not continued
+    RunContinuedElsewhere, // another copy continued the run of record `path` just now
+};
+
+// Why the record of an unfinished run cannot be continued.
+enum class RecordDamage {
+    None,
+    UnknownLine,      // a line the program does not write, or one with a field out of shape
+    NumberOutOfRange, // a number below 1, or past what the run can reach
+    NumberOutOfOrder, // a number that does not follow the one before it
+    LineOutOfRange,   // a winner on a line the list does not have
+    LineTwice,        // a line drawn twice
+    RoundMiscounted,  // a round with another number of winners than it says
+    CountDiffers,     // the list has the recorded SHA-256 but another number of lines
+    TooLarge,         // larger than any run writes
 };
 
 struct Notice {
@@ -28,11 +43,17 @@ struct Notice {
     // A kind alone says it all for most notices.
     Notice(NoticeKind kind, int line = 0, std::string path = {}, std::string reason = {})
         : kind(kind), line(line), path(std::move(path)), reason(std::move(reason)) {}
+    static Notice recordDamaged(RecordDamage damage, int line, std::string path) {
+        Notice notice(NoticeKind::RecordDamaged, line, std::move(path));
+        notice.damage = damage;
+        return notice;
+    }
 
     NoticeKind kind = NoticeKind::ListMissing;
     int line = 0;
     std::string path;
     std::string reason;
+    RecordDamage damage = RecordDamage::None;
 
     bool operator==(const Notice&) const = default;
 };

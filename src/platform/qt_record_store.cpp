@@ -4,12 +4,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSysInfo>
 
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <qt_windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -38,6 +40,29 @@ bool syncToDisk(QFile& file) {
 #endif
 }
 
+// A write the disk cut short leaves no error behind: writing the rest then tells why.
+bool writeWhole(QFile& file, std::string_view text) {
+    qint64 written = 0;
+    const auto size = static_cast<qint64>(text.size());
+    while (written < size) {
+        const qint64 now = file.write(text.data() + written, size - written);
+        if (now <= 0) {
+            return false;
+        }
+        written += now;
+    }
+    return true;
+}
+
+std::string failureReason(const QFile& file) {
+    const QString reason =
+        file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string();
+    if (file.error() == QFileDevice::ResourceError) {
+        return "磁盘已满（" + reason.toStdString() + "）";
+    }
+    return reason.toStdString();
+}
+
 // A new file's name lives in its folder: sync the folder too, or a power cut can lose it.
 void syncFolder([[maybe_unused]] const QString& folder) {
 #ifndef Q_OS_WIN
@@ -49,22 +74,88 @@ void syncFolder([[maybe_unused]] const QString& folder) {
 #endif
 }
 
+// Who holds a lock that could not be taken. Qt has already removed a lock of this computer
+// whose process is gone; one of another computer, or one it cannot read, proves nothing.
+struct LockHolder {
+    bool live = false;
+    std::string foreignHost;
+};
+
+LockHolder holderOf(const QLockFile& lock) {
+    if (lock.error() != QLockFile::LockFailedError) {
+        return {}; // no lock could be made at all (a read-only folder): nobody holds one
+    }
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!lock.getLockInfo(&pid, &host, &application)) {
+        return {};
+    }
+    if (!host.isEmpty() && host != QSysInfo::machineHostName()) {
+        return {false, host.toStdString()};
+    }
+    return {true, {}};
+}
+
+enum class FileRead { Ok, NotRegular, TooLarge, Failed };
+
+// Reads a regular file whole. A name that leads to a pipe or a device is opened without
+// waiting and left unread.
+FileRead readRegularFile(const QString& path, std::string& text) {
+    QFile file;
+#ifdef Q_OS_WIN
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return FileRead::Failed;
+    }
+#else
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0) {
+        return FileRead::Failed;
+    }
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return FileRead::NotRegular;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FileRead::Failed;
+    }
+#endif
+    const qint64 size = file.size();
+    if (size > kMaxRecordBytes) {
+        return FileRead::TooLarge;
+    }
+    text.resize(static_cast<std::size_t>(size));
+    const qint64 read = file.read(text.data(), size);
+    text.resize(static_cast<std::size_t>(std::max<qint64>(read, 0)));
+    return read < 0 ? FileRead::Failed : FileRead::Ok;
+}
+
 } // namespace
 
 QtRecordStore::QtRecordStore(std::function<std::string()> folder) : m_folder(std::move(folder)) {}
 
 QtRecordStore::~QtRecordStore() = default;
 
-bool QtRecordStore::lockFor(const QString& path) {
+QtRecordStore::Locking QtRecordStore::lockFor(const QString& path, bool breakUnprovenLock) {
     auto lock = std::make_unique<QLockFile>(path + kLockSuffix);
     // Only a lock whose process is gone is stale, however old it is.
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
-        return false;
+        const LockHolder holder = holderOf(*lock);
+        if (holder.live) {
+            return Locking::HeldHere;
+        }
+        if (!breakUnprovenLock || lock->error() != QLockFile::LockFailedError ||
+            !lock->removeStaleLockFile() || !lock->tryLock(0)) {
+            return Locking::Failed;
+        }
     }
     m_lock = std::move(lock);
     m_path = path;
-    return true;
+    return Locking::Locked;
 }
 
 RecordResult QtRecordStore::create(const LocalDateTime& initialized) {
@@ -86,24 +177,29 @@ RecordResult QtRecordStore::create(const LocalDateTime& initialized) {
         }
         file.close();
         syncFolder(folder);
-        if (!lockFor(path)) {
+        if (lockFor(path, false) != Locking::Locked) {
             return {false, shownPath(path), "无法锁定记录文件"};
         }
         return {true, shownPath(path), {}};
     }
 }
 
-RecordResult QtRecordStore::takeOver(const std::string& path) {
+RecordResult QtRecordStore::takeOver(const std::string& path, bool breakUnprovenLock) {
     const QString record = QDir::fromNativeSeparators(QString::fromStdString(path));
     if (record == m_path) {
         return {true, path, {}};
     }
     m_lock.reset();
     m_path.clear();
-    if (!lockFor(record)) {
-        return {false, path, "另一个正在运行的摇号程序正在使用这个记录"};
+    switch (lockFor(record, breakUnprovenLock)) {
+    case Locking::Locked:
+        return {true, path, {}};
+    case Locking::HeldHere:
+        return {false, path, "另一个正在运行的摇号程序正在使用这个记录", true};
+    case Locking::Failed:
+        break;
     }
-    return {true, path, {}};
+    return {false, path, "无法锁定记录文件"};
 }
 
 WriteResult QtRecordStore::append(std::string_view text) {
@@ -115,11 +211,10 @@ WriteResult QtRecordStore::append(std::string_view text) {
         return {false, file.errorString().toStdString()};
     }
     const qint64 before = file.size();
-    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    if (file.write(bytes) != bytes.size() || !syncToDisk(file)) {
-        const std::string reason = file.errorString().toStdString();
+    if (!writeWhole(file, text) || !syncToDisk(file)) {
+        const std::string reason = failureReason(file);
         file.resize(before);
-        return {false, reason.empty() ? qt_error_string().toStdString() : reason};
+        return {false, reason};
     }
     return {};
 }
@@ -128,10 +223,11 @@ std::optional<StoredRecord> QtRecordStore::newest() {
     const QDir folder(QString::fromStdString(m_folder()));
     std::optional<RecordFileOrder> best;
     QString bestPath;
-    const auto files = folder.entryInfoList(QDir::Files);
+    const auto files = folder.entryInfoList(QDir::Files | QDir::System);
     for (const QFileInfo& info : files) {
         const auto order = recordFileOrder(info.fileName().toStdString());
-        if (order && (!best || *best < *order)) {
+        // isFile() follows a link, and is false for a pipe, a device or a folder.
+        if (order && info.isFile() && (!best || *best < *order)) {
             best = order;
             bestPath = info.filePath();
         }
@@ -139,17 +235,27 @@ std::optional<StoredRecord> QtRecordStore::newest() {
     if (!best) {
         return std::nullopt;
     }
-    QFile file(bestPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    StoredRecord record{shownPath(bestPath), {}, false, {}, false};
+    switch (readRegularFile(bestPath, record.text)) {
+    case FileRead::Ok:
+        break;
+    case FileRead::TooLarge:
+        record.tooLarge = true;
+        break;
+    case FileRead::NotRegular:
+    case FileRead::Failed:
         return std::nullopt;
     }
-    StoredRecord record{shownPath(bestPath), file.readAll().toStdString(), false};
     if (bestPath == m_path) {
         record.live = true;
     } else {
         QLockFile probe(bestPath + kLockSuffix);
         probe.setStaleLockTime(0);
-        record.live = !probe.tryLock(0);
+        if (!probe.tryLock(0)) {
+            const LockHolder holder = holderOf(probe);
+            record.live = holder.live;
+            record.foreignHost = holder.foreignHost;
+        }
     }
     return record;
 }

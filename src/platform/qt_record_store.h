@@ -12,7 +12,8 @@ namespace kelvara::platform {
 
 // Records as files, each with a QLockFile beside it while a run writes to it; a copy of the
 // program that ended without releasing its lock (killed, power cut) leaves a stale lock,
-// which the next copy recognises by its process id.
+// which the next copy on the same computer recognises by its process id. Another
+// computer's lock (a record on a USB stick) cannot be checked, and does not hide a run.
 class QtRecordStore final : public RecordStore {
 public:
     // `folder` names the record folder afresh at every call, so it follows the data folder.
@@ -22,12 +23,13 @@ public:
     QtRecordStore& operator=(const QtRecordStore&) = delete;
 
     RecordResult create(const LocalDateTime& initialized) override;
-    RecordResult takeOver(const std::string& path) override;
+    RecordResult takeOver(const std::string& path, bool breakUnprovenLock) override;
     WriteResult append(std::string_view text) override;
     std::optional<StoredRecord> newest() override;
 
 private:
-    bool lockFor(const QString& path);
+    enum class Locking { Locked, HeldHere, Failed };
+    Locking lockFor(const QString& path, bool breakUnprovenLock);
 
     std::function<std::string()> m_folder;
     QString m_path;

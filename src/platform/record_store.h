@@ -27,14 +27,20 @@ std::optional<RecordFileOrder> recordFileOrder(std::string_view fileName);
 
 struct RecordResult {
     bool ok = true;
-    std::string path;  // the record's path, also the one that could not be created
-    std::string error; // the system's reason when !ok
+    std::string path;           // the record's path, also the one that could not be created
+    std::string error;          // the system's reason when !ok
+    bool heldElsewhere = false; // !ok because a running copy of the program holds it
 };
+
+// Larger than any run writes: ten thousand winners with the longest names take 40 MB.
+inline constexpr long long kMaxRecordBytes = 256LL * 1024 * 1024;
 
 struct StoredRecord {
     std::string path;
-    std::string text;  // UTF-8, as written
-    bool live = false; // a running copy of the program holds it
+    std::string text;        // UTF-8, as written; empty when tooLarge
+    bool live = false;       // a running copy of the program on this computer holds it
+    std::string foreignHost; // the computer named by its lock, when that is another one
+    bool tooLarge = false;   // over kMaxRecordBytes: not read
 };
 
 // The draw records: text files in the record folder that only ever grow. The record a run
@@ -48,14 +54,16 @@ public:
     virtual RecordResult create(const LocalDateTime& initialized) = 0;
 
     // Makes an earlier record the one that append() writes to; fails while a running copy
-    // of the program holds it.
-    virtual RecordResult takeOver(const std::string& path) = 0;
+    // of the program on this computer holds it. A lock that cannot be shown to be live (of
+    // another computer, or unreadable) is broken when `breakUnprovenLock` says so.
+    virtual RecordResult takeOver(const std::string& path, bool breakUnprovenLock) = 0;
 
     // Appends the text to the current record in one write and syncs it to the disk. A
     // write that fails part-way is taken back, so the record never holds half a line.
     virtual WriteResult append(std::string_view text) = 0;
 
-    // The newest record of the folder, if any.
+    // The newest record of the folder that is a regular file, if any. Never waits on a
+    // pipe or device that a name leads to.
     virtual std::optional<StoredRecord> newest() = 0;
 };
 

@@ -10,6 +10,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include "platform/qt_record_store.h"
 #include "platform/qt_services.h"
 
 namespace {
@@ -54,6 +55,24 @@ TEST(FullDiskTest, SavingOntoAFullDiskFailsAndKeepsTheEarlierFile) {
     QFile::remove(g_mountPoint + QStringLiteral("/filler"));
     EXPECT_TRUE(services.writeTextFile(path, "摇号结果\r\n\r\n[1]:\t李四").ok);
     EXPECT_EQ(fileBytes(results), QByteArray("摇号结果\r\n\r\n[1]:\t李四\r\n"));
+}
+
+// The disk takes part of a round and then no more: the record says so, in words the
+// operator acts on, and holds no half round.
+TEST(FullDiskTest, ARoundThatDoesNotFitInTheRecordSaysTheDiskIsFull) {
+    const QString folder = g_mountPoint + QStringLiteral("/摇号记录");
+    kelvara::platform::QtRecordStore store([&] { return folder.toStdString(); });
+    ASSERT_TRUE(store.create({2026, 12, 7, 19, 30, 5}).ok);
+    ASSERT_TRUE(store.append("head\r\n").ok);
+    fillDisk(g_mountPoint + QStringLiteral("/filler"));
+    const auto result = store.append(std::string(20000, 'x') + "\r\n");
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.error.starts_with("磁盘已满（")) << result.error;
+    EXPECT_EQ(store.newest()->text, "head\r\n");
+
+    QFile::remove(g_mountPoint + QStringLiteral("/filler"));
+    EXPECT_TRUE(store.append("round\r\n").ok);
+    EXPECT_EQ(store.newest()->text, "head\r\nround\r\n");
 }
 
 } // namespace

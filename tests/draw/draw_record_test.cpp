@@ -113,6 +113,12 @@ protected:
             yes ? engine.continueRun(*offer) : engine.declineRun(*offer);
             return true;
         }
+        void drawRound(const std::string& size) {
+            view.roundSize = size;
+            engine.Cmd_Start_Click();
+            engine.Cmd_Start_Click();
+            engine.Timer2_Timer();
+        }
         FakeView view;
         FakeServices services;
         draw::DrawEngine engine{view, view, services.forDraw()};
@@ -125,7 +131,7 @@ TEST_F(ContinueTest, YesRestoresTheDrawnTheNumberingAndTheBoxByteForByte) {
     restart.services.now = {2026, 12, 7, 20, 0, 0};
     ASSERT_TRUE(restart.offerToContinue());
     EXPECT_EQ(restart.offer->run.winners.size(), 12U);
-    EXPECT_EQ(restart.offer->run.lastRoundTime, "2026-12-07 19:30:05");
+    EXPECT_EQ(draw::formatDateTime(restart.offer->run.lastRoundTime), "2026-12-07 19:30:05");
     EXPECT_TRUE(restart.view.notices.empty());
 
     EXPECT_EQ(restart.view.results, view.results);
@@ -146,7 +152,7 @@ TEST_F(ContinueTest, YesRestoresTheDrawnTheNumberingAndTheBoxByteForByte) {
     EXPECT_FALSE(restart.view.initEnabled);
     EXPECT_TRUE(restart.view.startEnabled);
     const auto& record = restart.services.recordStore.files.begin()->second.text;
-    EXPECT_TRUE(record.ends_with("\r\n继续：2026-12-07 20:00:00\r\n"));
+    EXPECT_TRUE(record.ends_with("\r\n继续：2026-12-07 20:00:00，恢复12人\r\n"));
 
     // The run goes on in the same record, numbered on, and never draws a recorded line again.
     restart.view.roundSize = "17";
@@ -190,8 +196,14 @@ TEST_F(ContinueTest, OnlyARunThatEndedWithoutItsLastLineIsOffered) {
              text.resize(text.find("第1轮"));
          }},
         {"a newer run without rounds",
+         [&](auto& store) {
+             const auto& text = store.files[path].text;
+             store.files["摇号记录/摇号记录_20261208_080000.txt"].text =
+                 text.substr(0, text.find("第1轮"));
+         }},
+        {"a newer record that a power cut left empty",
          [](auto& store) {
-             store.files["摇号记录/摇号记录_20261208_080000.txt"].text = "x\r\n";
+             store.files["摇号记录/摇号记录_20261208_080000.txt"].text = "";
          }},
     };
     for (const auto& row : rows) {
@@ -200,6 +212,7 @@ TEST_F(ContinueTest, OnlyARunThatEndedWithoutItsLastLineIsOffered) {
         row.change(restart.services.recordStore);
         EXPECT_FALSE(restart.offerToContinue());
         EXPECT_TRUE(restart.view.initEnabled);
+        EXPECT_TRUE(restart.view.notices.empty());
     }
 }
 
@@ -249,6 +262,230 @@ TEST_F(ContinueTest, ATornLastLineIsIgnored) {
     const auto lines = listedLines(restart.view.results);
     ASSERT_EQ(lines.size(), 11U);
     EXPECT_EQ(view.results.substr(0, restart.view.results.size()), restart.view.results);
+}
+
+// Replaces line `number` (from 1) of a CR LF text.
+std::string withLine(std::string text, int number, const std::string& line) {
+    std::size_t start = 0;
+    for (int k = 1; k < number; ++k) {
+        start = text.find("\r\n", start) + 2;
+    }
+    return text.replace(start, text.find("\r\n", start) - start, line);
+}
+
+std::string lineOf(const std::string& text, int number) {
+    std::size_t start = 0;
+    for (int k = 1; k < number; ++k) {
+        start = text.find("\r\n", start) + 2;
+    }
+    return text.substr(start, text.find("\r\n", start) - start);
+}
+
+// Every winner renumbered from `first` on.
+std::string renumbered(std::string text, int first) {
+    for (std::size_t at = text.find("\r\n["); at != std::string::npos;
+         at = text.find("\r\n[", at + 2)) {
+        const std::size_t close = text.find(']', at);
+        text.replace(at + 3, close - at - 3, std::to_string(first++));
+    }
+    return text;
+}
+
+// The record of SetUp's run, damaged: what it offers (how many winners), or what it tells.
+// Lines: 1 title, 2 list, 3 initialize, 4 round 1, 5-8 [1]-[4], 9 round 2, 10-12 [5]-[7],
+// 13 round 3, 14-18 [8]-[12].
+TEST_F(ContinueTest, ADamagedRecordIsOfferedForWhatItHoldsWholeOrToldWithItsLine) {
+    using draw::RecordDamage;
+    const std::string& original = services.recordStore.files[services.recordStore.current].text;
+    const std::string line10 = lineOf(original, 10);
+    const std::string winnerOfLine10 = line10.substr(line10.find("第"));
+    const std::string lineOf5 = lineOf(original, 5).substr(lineOf(original, 5).find("第"));
+    std::string longTime;
+    for (int k = 0; k < 700'000; ++k) {
+        longTime += "时";
+    }
+    const struct {
+        const char* name;
+        std::function<std::string(std::string)> damage;
+        int offered; // winners offered, or -1
+        RecordDamage told;
+        int line;
+    } rows[] = {
+        {"cut mid-line", [](std::string t) { return t.substr(0, t.rfind("\r\n[") + 6); }, 11,
+         RecordDamage::None, 0},
+        {"cut mid-character", [](std::string t) { return t.substr(0, t.rfind("行") + 1); }, 11,
+         RecordDamage::None, 0},
+        {"line ends turned into LF by an editor",
+         [](std::string t) {
+             for (auto at = t.find("\r\n"); at != std::string::npos; at = t.find("\r\n", at)) {
+                 t.erase(at, 1);
+             }
+             return t;
+         },
+         12, RecordDamage::None, 0},
+        {"invalid UTF-8 in a name",
+         [&](std::string t) { return withLine(t, 14, lineOf(t, 14) + "\xff\xc3"); }, 12,
+         RecordDamage::None, 0},
+        {"garbage", [](std::string) { return std::string("\x8a\x01\x7fPK\x03\x04\r\n\xff\r\n"); },
+         -1, RecordDamage::UnknownLine, 1},
+        {"invalid UTF-8 in a round line",
+         [](std::string t) {
+             return withLine(t, 9,
+                             "\xe7\xac"
+                             "2轮：2026-12-07 19:30:05，3人");
+         },
+         -1, RecordDamage::UnknownLine, 9},
+        {"a 2 MB time",
+         [&](std::string t) { return withLine(t, 9, "第2轮：" + longTime + "，3人"); }, -1,
+         RecordDamage::UnknownLine, 9},
+        {"a line beyond the list",
+         [](std::string t) { return withLine(t, 10, "[5]:\t第31行\t候选人31"); }, -1,
+         RecordDamage::LineOutOfRange, 10},
+        {"line 0", [](std::string t) { return withLine(t, 10, "[5]:\t第0行\t?"); }, -1,
+         RecordDamage::LineOutOfRange, 10},
+        {"a negative line", [](std::string t) { return withLine(t, 10, "[5]:\t第-3行\t?"); }, -1,
+         RecordDamage::LineOutOfRange, 10},
+        {"a winner twice", [&](std::string t) { return withLine(t, 10, "[5]:\t" + lineOf5); }, -1,
+         RecordDamage::LineTwice, 10},
+        {"a number twice",
+         [&](std::string t) { return withLine(t, 10, "[4]:\t" + winnerOfLine10); }, -1,
+         RecordDamage::NumberOutOfOrder, 10},
+        {"numbers past 32,767", [](std::string t) { return renumbered(t, 39989); }, -1,
+         RecordDamage::NumberOutOfRange, 5},
+        {"the largest int as a number",
+         [&](std::string t) { return withLine(t, 10, "[2147483647]:\t" + winnerOfLine10); }, -1,
+         RecordDamage::NumberOutOfRange, 10},
+        {"a number too large to read",
+         [&](std::string t) { return withLine(t, 10, "[99999999999]:\t" + winnerOfLine10); }, -1,
+         RecordDamage::UnknownLine, 10},
+        {"numbers the rest of the run would take past 32,767",
+         [](std::string t) { return renumbered(t, 32740); }, -1, RecordDamage::NumberOutOfRange,
+         18},
+        {"a round that says more winners than it has",
+         [](std::string t) {
+             return withLine(t, 4, lineOf(t, 4).replace(lineOf(t, 4).find("4人"), 4, "5人"));
+         },
+         -1, RecordDamage::RoundMiscounted, 4},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Restart restart(*this);
+        auto& file = restart.services.recordStore.files.begin()->second;
+        file.text = row.damage(file.text);
+        const auto offer = restart.engine.unfinishedRun();
+        if (row.offered >= 0) {
+            ASSERT_TRUE(offer.has_value());
+            EXPECT_EQ(std::ssize(offer->run.winners), row.offered);
+            EXPECT_TRUE(restart.view.notices.empty());
+        } else {
+            EXPECT_FALSE(offer.has_value());
+            EXPECT_EQ(restart.view.notices,
+                      std::vector{draw::Notice::recordDamaged(
+                          row.told, row.line, restart.services.recordStore.files.begin()->first)});
+        }
+    }
+}
+
+// The list has the recorded SHA-256 but the record another line count, or another copy has
+// taken the run since the question: nothing starts, and the record is left as it was.
+TEST_F(ContinueTest, YesStartsNothingWhenTheRunCannotBeThisCopysAlone) {
+    const std::string path = services.recordStore.current;
+    const struct {
+        const char* name;
+        std::function<void(FakeRecordStore::File&)> change;
+        bool sinceTheQuestion;
+        draw::Notice told;
+    } rows[] = {
+        {"a record of another line count",
+         [](auto& file) { file.text.replace(file.text.find("共30条"), 8, "共31条"); }, false,
+         draw::Notice::recordDamaged(draw::RecordDamage::CountDiffers, 0, path)},
+        {"taken by another copy since the question", [](auto& file) { file.live = true; }, true,
+         draw::Notice(NoticeKind::RunContinuedElsewhere, 0, path)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Restart restart(*this);
+        auto& file = restart.services.recordStore.files.at(path);
+        if (!row.sinceTheQuestion) {
+            row.change(file);
+        }
+        const auto offer = restart.engine.unfinishedRun();
+        ASSERT_TRUE(offer.has_value());
+        if (row.sinceTheQuestion) {
+            row.change(file);
+        }
+        const std::string before = file.text;
+        restart.engine.continueRun(*offer);
+        EXPECT_EQ(restart.view.notices, std::vector{row.told});
+        EXPECT_EQ(file.text, before);
+        EXPECT_TRUE(restart.view.initEnabled);
+        EXPECT_EQ(restart.view.results, "摇号结果\r\n");
+        // Initialize starts a run of its own, with a record of its own.
+        restart.services.now = {2026, 12, 8, 9, 0, 0};
+        restart.engine.Cmd_Init_Click();
+        EXPECT_EQ(restart.services.recordStore.current, "摇号记录/摇号记录_20261208_090000.txt");
+    }
+}
+
+// A record that cannot be locked (a read-only folder, another computer's lock the operator
+// chose to break that vanished) is not written to: the run goes on in a new record that
+// holds it so far and names the old one, and that record can itself be continued.
+TEST_F(ContinueTest, ARecordThatCannotBeTakenOverGoesOnInANewRecordOfItsOwn) {
+    const std::string old = services.recordStore.current;
+    Restart restart(*this);
+    restart.services.recordStore.files[old].unlockable = true;
+    restart.services.now = {2026, 12, 8, 10, 0, 0};
+    ASSERT_TRUE(restart.offerToContinue());
+    EXPECT_TRUE(restart.view.notices.empty());
+    const std::string fresh = "摇号记录/摇号记录_20261208_100000.txt";
+    ASSERT_EQ(restart.services.recordStore.current, fresh);
+    const std::string& text = restart.services.recordStore.files[fresh].text;
+    const std::string& oldText = restart.services.recordStore.files[old].text;
+    EXPECT_EQ(text.substr(0, text.find("第1轮")), oldText.substr(0, oldText.find("初始化")));
+    EXPECT_EQ(text.substr(text.find("第1轮")), oldText.substr(oldText.find("第1轮")) +
+                                                   "继续：2026-12-08 10:00:00，恢复12人，接续：" +
+                                                   old + "\r\n");
+    restart.drawRound("5");
+
+    Restart again(*this);
+    again.services.recordStore.files = restart.services.recordStore.files;
+    ASSERT_TRUE(again.offerToContinue());
+    EXPECT_EQ(again.view.results, restart.view.results);
+    EXPECT_EQ(again.engine.NextResultNumber(), 18);
+}
+
+// A power cut in the middle of a round's write, then the run continued and killed again:
+// the cut line stays apart and the second start restores exactly what the first one did.
+TEST_F(ContinueTest, ARunCutMidLineGoesOnThroughASecondCrash) {
+    auto& text = services.recordStore.files[services.recordStore.current].text;
+    text.resize(text.rfind("\r\n[") + 8); // "\r\n[12]:\t" and nothing more
+    Restart first(*this);
+    ASSERT_TRUE(first.offerToContinue());
+    first.drawRound("3");
+    const std::string& record = first.services.recordStore.files.begin()->second.text;
+    EXPECT_NE(record.find("[12]:\t\r\n继续："), std::string::npos);
+
+    Restart second(*this);
+    second.services.recordStore.files = first.services.recordStore.files;
+    ASSERT_TRUE(second.offerToContinue());
+    EXPECT_TRUE(second.view.notices.empty());
+    EXPECT_EQ(second.view.results, first.view.results);
+    EXPECT_EQ(second.view.roll, "<restored 14, 16 left>");
+}
+
+// Another computer's lock: No leaves it and the record alone; Yes breaks it.
+TEST_F(ContinueTest, AnotherComputersLockIsBrokenOnlyByYes) {
+    const std::string path = services.recordStore.current;
+    for (const bool yes : {false, true}) {
+        Restart restart(*this);
+        restart.services.recordStore.files[path].foreignHost = "财务室";
+        const std::string before = restart.services.recordStore.files[path].text;
+        ASSERT_TRUE(restart.offerToContinue(yes));
+        EXPECT_EQ(restart.offer->foreignHost, "财务室");
+        const std::string& after = restart.services.recordStore.files[path].text;
+        EXPECT_EQ(after.size() > before.size(), yes);
+        EXPECT_EQ(restart.view.initEnabled, !yes);
+    }
 }
 
 } // namespace

@@ -130,10 +130,15 @@ platform::RecordResult FakeRecordStore::create(const platform::LocalDateTime& in
     }
 }
 
-platform::RecordResult FakeRecordStore::takeOver(const std::string& path) {
-    if (files.count(path) == 0 || files[path].live) {
-        return {false, path, "held"};
+platform::RecordResult FakeRecordStore::takeOver(const std::string& path, bool breakUnprovenLock) {
+    File& file = files[path];
+    if (file.live) {
+        return {false, path, "held", true};
     }
+    if (file.unlockable || (!file.foreignHost.empty() && !breakUnprovenLock)) {
+        return {false, path, "unlockable"};
+    }
+    file.foreignHost.clear();
     current = path;
     return {true, path, {}};
 }
@@ -151,7 +156,8 @@ std::optional<platform::StoredRecord> FakeRecordStore::newest() {
         return std::nullopt;
     }
     const auto& [path, file] = *files.rbegin();
-    return platform::StoredRecord{path, file.text, file.live || path == current};
+    return platform::StoredRecord{path, file.text, file.live || path == current, file.foreignHost,
+                                  false};
 }
 
 } // namespace kelvara::testing

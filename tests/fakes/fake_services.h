@@ -59,11 +59,13 @@ class FakeRecordStore final : public platform::RecordStore {
 public:
     struct File {
         std::string text;
-        bool live = false; // held by another running copy
+        bool live = false;       // held by another running copy on this computer
+        std::string foreignHost; // locked by a copy on that computer
+        bool unlockable = false; // its lock cannot be made (a read-only folder)
     };
 
     platform::RecordResult create(const platform::LocalDateTime& initialized) override;
-    platform::RecordResult takeOver(const std::string& path) override;
+    platform::RecordResult takeOver(const std::string& path, bool breakUnprovenLock) override;
     platform::WriteResult append(std::string_view text) override;
     std::optional<platform::StoredRecord> newest() override;
 

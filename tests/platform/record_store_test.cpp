@@ -11,6 +11,10 @@
 
 #include <iostream>
 
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
+
 #include "platform/qt_record_store.h"
 #include "platform/qt_services.h"
 
@@ -81,7 +85,7 @@ TEST_F(RecordStoreTest, TheNewestRecordIsLiveOnlyWhileItsProgramRuns) {
     ASSERT_TRUE(seen.has_value());
     EXPECT_TRUE(seen->live);
     EXPECT_EQ(seen->text, "x\r\n");
-    EXPECT_FALSE(otherCopy.takeOver(seen->path).ok);
+    EXPECT_TRUE(otherCopy.takeOver(seen->path, true).heldElsewhere);
 
     // Another process takes a newer record the way the program does.
     QProcess holder;
@@ -103,7 +107,7 @@ TEST_F(RecordStoreTest, TheNewestRecordIsLiveOnlyWhileItsProgramRuns) {
     ASSERT_TRUE(seen.has_value());
     EXPECT_TRUE(seen->live);
     EXPECT_EQ(seen->text, "y\r\n");
-    EXPECT_FALSE(otherCopy.takeOver(seen->path).ok);
+    EXPECT_TRUE(otherCopy.takeOver(seen->path, true).heldElsewhere);
 
     // Killed: its lock file stays behind, naming a process that is gone.
     holder.kill();
@@ -113,7 +117,7 @@ TEST_F(RecordStoreTest, TheNewestRecordIsLiveOnlyWhileItsProgramRuns) {
     ASSERT_TRUE(seen.has_value());
     EXPECT_FALSE(seen->live);
     EXPECT_EQ(seen->text, "y\r\n");
-    ASSERT_TRUE(otherCopy.takeOver(seen->path).ok);
+    ASSERT_TRUE(otherCopy.takeOver(seen->path, false).ok);
     ASSERT_TRUE(otherCopy.append("z\r\n").ok);
     EXPECT_EQ(bytesOf(seen->path), QByteArray("y\r\nz\r\n"));
 }
@@ -130,6 +134,75 @@ TEST_F(RecordStoreTest, NewestGoesByTheTimeAndNumberInTheName) {
     const auto newest = m_store.newest();
     ASSERT_TRUE(newest.has_value());
     EXPECT_EQ(newest->text, "摇号记录_20261207_193005_10.txt");
+}
+
+// A lock this computer cannot check does not hide a run; only the operator's yes breaks it.
+TEST_F(RecordStoreTest, LocksOfAnotherComputerOrUnreadableAreOfferedAndBrokenOnlyOnRequest) {
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    const QString record = folder() + QStringLiteral("/摇号记录_20261207_193005.txt");
+    const struct {
+        const char* lock;
+        std::string foreignHost;
+    } rows[] = {
+        {"4242\nkelvara\nanother-pc\n", "another-pc"},
+        {"", ""},
+        {"\x01garbage", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.lock);
+        QFile file(record);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("x\r\n");
+        file.close();
+        QFile lock(record + QStringLiteral(".lock"));
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write(row.lock);
+        lock.close();
+
+        QtRecordStore store([this] { return folderPath(); });
+        const auto seen = store.newest();
+        ASSERT_TRUE(seen.has_value());
+        EXPECT_FALSE(seen->live);
+        EXPECT_EQ(seen->foreignHost, row.foreignHost);
+        const auto declined = store.takeOver(seen->path, false);
+        EXPECT_FALSE(declined.ok);
+        EXPECT_FALSE(declined.heldElsewhere);
+        ASSERT_TRUE(store.takeOver(seen->path, true).ok);
+        ASSERT_TRUE(store.append("y\r\n").ok);
+        EXPECT_EQ(bytesOf(seen->path), QByteArray("x\r\ny\r\n"));
+        QtRecordStore thirdCopy([this] { return folderPath(); });
+        EXPECT_TRUE(thirdCopy.newest()->live);
+    }
+}
+
+// Only regular files are read: a name that leads to a pipe would wait for a writer forever.
+TEST_F(RecordStoreTest, NewestSkipsPipesAndFoldersAndDoesNotReadWhatIsTooLarge) {
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    QFile older(folder() + QStringLiteral("/摇号记录_20261207_193005.txt"));
+    ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+    older.write("old\r\n");
+    older.close();
+    ASSERT_TRUE(QDir().mkpath(folder() + QStringLiteral("/摇号记录_20261207_200000.txt")));
+#ifdef Q_OS_LINUX
+    const QByteArray pipe =
+        QFile::encodeName(folder() + QStringLiteral("/摇号记录_20261207_210000.txt"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    const QString hidden = m_dir.filePath(QStringLiteral("x.fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(hidden).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(hidden, folder() + QStringLiteral("/摇号记录_20261207_220000.txt")));
+#endif
+    auto newest = m_store.newest();
+    ASSERT_TRUE(newest.has_value());
+    EXPECT_EQ(newest->text, "old\r\n");
+
+    QFile huge(folder() + QStringLiteral("/摇号记录_20261208_000000.txt"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(kMaxRecordBytes + 1)); // sparse: nothing is written
+    huge.close();
+    newest = m_store.newest();
+    ASSERT_TRUE(newest.has_value());
+    EXPECT_TRUE(newest->tooLarge);
+    EXPECT_TRUE(newest->text.empty());
 }
 
 TEST_F(RecordStoreTest, AFolderThatCannotBeMadeFailsWithTheSystemsReason) {

@@ -9,6 +9,7 @@
 
 #include "fakes/fake_services.h"
 #include "support/gui_helpers.h"
+#include "ui/main/draw_wording.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/roll_label.h"
 
@@ -36,6 +37,7 @@ class DrawMessagesTest : public QObject {
 private slots:
     void noticesAreWordedExactly_data();
     void noticesAreWordedExactly();
+    void savedMessageSaysWhereTheFileIs();
     void unfinishedRunIsOfferedAtStartUp_data();
     void unfinishedRunIsOfferedAtStartUp();
 };
@@ -76,6 +78,16 @@ void DrawMessagesTest::noticesAreWordedExactly_data() {
             "\n磁盘已满\n本次摇号的结果只保存在结果框中，请及时保存。");
     row("record not written, no reason given", {NoticeKind::RecordNotWritten, 0, kRecord},
         "无法写入摇号记录：" + kRecord + "\n本次摇号的结果只保存在结果框中，请及时保存。");
+    const std::string notContinued = "，无法继续上次的摇号。\n上次的记录保存在：" + kRecord;
+    using kelvara::draw::RecordDamage;
+    row("record damaged at a line", Notice::recordDamaged(RecordDamage::LineTwice, 9, kRecord),
+        "上次的摇号记录第9行重复记录了已经抽中的人" + notContinued);
+    row("record of another list", Notice::recordDamaged(RecordDamage::CountDiffers, 0, kRecord),
+        "上次的摇号记录的名单条数与bonus.txt不符" + notContinued);
+    row("run continued by another copy", {NoticeKind::RunContinuedElsewhere, 0, kRecord},
+        "另一个摇号程序刚刚继续了上次的摇号，本程序不再继续，以免同一批人被抽两次。\n"
+        "上次的记录保存在：" +
+            kRecord);
 }
 
 // Each a box with only OK, no icon and the program's title.
@@ -93,16 +105,29 @@ void DrawMessagesTest::noticesAreWordedExactly() {
     QVERIFY(services.messages[0].title.empty());
 }
 
+// A copy beside its files keeps its words; an installed copy names its documents folder.
+void DrawMessagesTest::savedMessageSaysWhereTheFileIs() {
+    FakeServices services(QDir::tempPath().toStdString());
+    QCOMPARE(kelvara::ui::wording::saved(services),
+             std::string("已经保存到摇号软件目录下！文件名叫摇号结果.txt"));
+    services.directoryIsProgramDirectory = false;
+    QCOMPARE(kelvara::ui::wording::saved(services),
+             "已经保存到<" + QDir::tempPath().toStdString() + ">！文件名叫摇号结果.txt");
+}
+
 void DrawMessagesTest::unfinishedRunIsOfferedAtStartUp_data() {
     QTest::addColumn<bool>("yes");
-    QTest::newRow("continued") << true;
-    QTest::newRow("declined") << false;
+    QTest::addColumn<QString>("foreignHost");
+    QTest::newRow("continued") << true << QString();
+    QTest::newRow("declined") << false << QString();
+    QTest::newRow("locked by another computer, continued") << true << QStringLiteral("财务室");
 }
 
 // A run of five killed after a round of two: once the window shows, the operator is asked;
 // Yes brings the round back as it was listed, No starts afresh and marks the record.
 void DrawMessagesTest::unfinishedRunIsOfferedAtStartUp() {
     QFETCH(bool, yes);
+    QFETCH(QString, foreignHost);
     QTemporaryDir dir;
     const std::string list = dir.filePath(QStringLiteral("bonus.txt")).toStdString();
     {
@@ -116,13 +141,18 @@ void DrawMessagesTest::unfinishedRunIsOfferedAtStartUp() {
         FakeServices::digestOf(list) +
         "\r\n初始化：2026-12-07 19:30:05\r\n第1轮：2026-12-07 19:31:12，2人\r\n"
         "[1]:\t第5行\t戊\r\n[2]:\t第2行\t乙\r\n";
+    services.recordStore.files[kRecord].foreignHost = foreignHost.toStdString();
     services.answers = {yes ? Answer::Yes : Answer::No};
     FrmMain window(services);
     window.show();
     QTRY_COMPARE(services.messages.size(), 1U);
+    const std::string warning = foreignHost.isEmpty()
+                                    ? std::string()
+                                    : "\n这次摇号的记录被另一台电脑（" + foreignHost.toStdString() +
+                                          "）锁定，那台电脑上的摇号程序可能仍在用它摇号。";
     QCOMPARE(services.messages[0].text,
-             std::string("上次摇号没有正常结束，已抽出2人（最后一轮：2026-12-07 19:31:12）。\n"
-                         "是否继续上次的摇号？"));
+             "上次摇号没有正常结束，已抽出2人（最后一轮：2026-12-07 19:31:12）。" + warning +
+                 "\n是否继续上次的摇号？");
     QCOMPARE(services.messages[0].title, std::string("继续摇号"));
     QCOMPARE(services.messages[0].buttons, Buttons::YesNo);
 
@@ -133,7 +163,7 @@ void DrawMessagesTest::unfinishedRunIsOfferedAtStartUp() {
         QCOMPARE(roll->text(), QStringLiteral("已恢复2人，剩余3人"));
         QVERIFY(!init->isEnabled());
         QVERIFY(services.recordStore.files[kRecord].text.ends_with(
-            "\r\n继续：2026-12-07 19:30:05\r\n"));
+            "\r\n继续：2026-12-07 19:30:05，恢复2人\r\n"));
     } else {
         QCOMPARE(window.resultsText(), std::string("摇号结果\r\n"));
         QCOMPARE(roll->text(), QStringLiteral("摇号"));

@@ -35,7 +35,47 @@ std::string recordNotWritten(const draw::Notice& notice) {
     return message + "\n本次摇号的结果只保存在结果框中，请及时保存。";
 }
 
+// What the record shows, after "上次的摇号记录".
+std::string recordDamage(const draw::Notice& notice) {
+    using draw::RecordDamage;
+    const std::string atLine = "第" + std::to_string(notice.line) + "行";
+    switch (notice.damage) {
+    case RecordDamage::None:
+    case RecordDamage::UnknownLine:
+        return atLine + "无法识别";
+    case RecordDamage::NumberOutOfRange:
+        return atLine + "的编号超出了一次摇号能达到的范围";
+    case RecordDamage::NumberOutOfOrder:
+        return atLine + "的编号与前一人不连续";
+    case RecordDamage::LineOutOfRange:
+        return atLine + "记录的中奖行不在名单之内";
+    case RecordDamage::LineTwice:
+        return atLine + "重复记录了已经抽中的人";
+    case RecordDamage::RoundMiscounted:
+        return atLine + "所记的一轮人数与其后的中奖者不符";
+    case RecordDamage::CountDiffers:
+        return "的名单条数与bonus.txt不符";
+    case RecordDamage::TooLarge:
+        return "过大，不是本程序写的记录";
+    }
+    return {};
+}
+
+std::string recordDamaged(const draw::Notice& notice) {
+    return "上次的摇号记录" + recordDamage(notice) + "，无法继续上次的摇号。\n上次的记录保存在：" +
+           notice.path;
+}
+
 } // namespace
+
+std::string saved(const platform::AppInfo& app) {
+    const platform::AppData data = app.appData();
+    // A copy that keeps its files beside itself says so in its old words; an installed copy
+    // saves into its documents folder, and names it.
+    const std::string folder =
+        data.isProgramDirectory ? "摇号软件目录下" : app.displayPath(data.directory);
+    return "已经保存到" + folder + "！文件名叫摇号结果.txt";
+}
 
 QString startCaption(draw::StartAction action) {
     return action == draw::StartAction::Start ? QStringLiteral("开始&G") : QStringLiteral("停止&G");
@@ -83,6 +123,12 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
                notice.path;
     case NoticeKind::RecordNotWritten:
         return recordNotWritten(notice);
+    case NoticeKind::RecordDamaged:
+        return recordDamaged(notice);
+    case NoticeKind::RunContinuedElsewhere:
+        return "另一个摇号程序刚刚继续了上次的摇号，本程序不再继续，以免同一批人被抽两次。\n"
+               "上次的记录保存在：" +
+               notice.path;
     }
     return {};
 }
@@ -91,8 +137,13 @@ std::string continueQuestion(const draw::ContinueOffer& offer) {
     std::string question = "上次摇号没有正常结束，已抽出";
     question += std::to_string(offer.run.winners.size());
     question += "人（最后一轮：";
-    question += offer.run.lastRoundTime;
-    question += "）。\n是否继续上次的摇号？";
+    question += draw::formatDateTime(offer.run.lastRoundTime);
+    question += "）。";
+    if (!offer.foreignHost.empty()) {
+        question += "\n这次摇号的记录被另一台电脑（" + offer.foreignHost +
+                    "）锁定，那台电脑上的摇号程序可能仍在用它摇号。";
+    }
+    question += "\n是否继续上次的摇号？";
     return question;
 }
 

@@ -17,6 +17,9 @@ QString listSize(int count);
 QString rolling();
 QString restored(int restored, int remaining);
 
+// The results were saved: where.
+std::string saved(const platform::AppInfo& app);
+
 // The message for a notice; paths in the system's form.
 std::string notice(const draw::Notice& notice, const platform::AppInfo& app);
 

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "notice.h"
+#include "platform/clock.h"
+
+namespace kelvara::draw {
+
+// The words of the draw record: a text file per run that grows by one block per listed
+// round. UTF-8 without mark, CR LF line ends, one fact per line.
+namespace record {
+inline constexpr char kTitle[] = " 摇号记录";
+inline constexpr char kListLine[] = "名单：";
+inline constexpr char kInitialized[] = "初始化：";
+inline constexpr char kRound[] = "第";
+inline constexpr char kRoundMark[] = "轮：";
+inline constexpr char kEnded[] = "结束：";
+inline constexpr char kContinued[] = "继续：";
+inline constexpr char kRestored[] = "恢复";
+inline constexpr char kContinues[] = "接续：";
+inline constexpr char kNotContinued[] = "未继续：";
+} // namespace record
+
+std::optional<platform::LocalDateTime> parseDateTime(std::string_view text);
+
+// The highest number a run can list: numbers are 16-bit.
+inline constexpr int kMaxResultNumber = 32767;
+
+struct RecordedWinner {
+    int number = 0;               // result number
+    int line = 0;                 // line in the list
+    int round = 0;                // the round block it stands in, from 1
+    platform::LocalDateTime time; // that round's time
+};
+
+// What a record tells of its run.
+struct RecordedRun {
+    int lineCount = 0;
+    std::string sha256;
+    int rounds = 0;
+    std::vector<RecordedWinner> winners;
+    platform::LocalDateTime lastRoundTime;
+    bool closed = false;   // ended through the exit questions, or not to be continued
+    bool cutAtEnd = false; // the last line has no line end: a power cut stopped its write
+    // Why the run cannot be continued, and the record's line that shows it (from 1).
+    RecordDamage damage = RecordDamage::None;
+    int damagedLine = 0;
+};
+
+// Reads a record. Empty when the text holds no whole line: the run never wrote its head.
+// Line ends are CR LF as written, or LF after an editor; a last line without its end was
+// cut off by a power cut and is ignored, as is a last round that lost lines with it. Every
+// other line must be one the program writes, with its fields in range.
+std::optional<RecordedRun> parseRecord(std::string_view text);
+
+} // namespace kelvara::draw
