@@ -32,7 +32,6 @@ namespace {
 
 constexpr int kClientWidth = 7140;
 constexpr int kClientHeight = 5505;
-constexpr char kSavedMessage[] = "已经保存到摇号软件目录下！文件名叫摇号结果.txt";
 constexpr char kSaveFailed[] = "保存失败！无法写入文件：";
 constexpr char kPrintFailed[] = "打印失败：";
 
@@ -153,7 +152,7 @@ void FrmMain::Cmd_Save_Click() {
         reportOutputFailure(*failure);
         return;
     }
-    m_services.messageBox(kSavedMessage);
+    m_services.messageBox(wording::saved(m_services));
 }
 
 void FrmMain::Cmd_Print_Click() {
