@@ -280,7 +280,8 @@ void BM_RecordRoundOf100(benchmark::State& state) {
     ListFolder folder(10000);
     BenchServices services(folder.path());
     draw::DrawRecorder recorder(services.records(), services, services);
-    bool failed = recorder.beginRun(10000, std::string(64, '0')).has_value();
+    const std::vector<draw::LineHash> lineHashes(10000, 0);
+    bool failed = recorder.beginRun(std::string(64, '0'), lineHashes).has_value();
     services.records().append(RecordRounds(9900));
     std::vector<draw::ResultEntry> round;
     for (int i = 0; i < 100; ++i) {

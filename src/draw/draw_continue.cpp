@@ -8,6 +8,30 @@
 
 namespace kelvara::draw {
 
+// How many lines of the list were edited where they stand since the run began, when that
+// is all that changed (0: the same lines, perhaps saved again in another encoding); empty
+// when lines moved, or when the record keeps no hash per line to tell.
+std::optional<int> DrawEngine::linesEditedSince(const RecordedRun& run, const ListRead& list) {
+    if (list.result.status != platform::ReadStatus::Ok) {
+        return std::nullopt;
+    }
+    if (list.result.sha256 == run.sha256) {
+        return 0;
+    }
+    std::vector<LineHash> hashes;
+    for (const std::string& line : list.lines) {
+        hashes.push_back(hashLine(line));
+    }
+    if (run.lineHashes.empty() || linesInsertedOrRemoved(run.lineHashes, hashes)) {
+        return std::nullopt;
+    }
+    int edited = 0;
+    for (std::size_t k = 0; k < hashes.size(); ++k) {
+        edited += hashes[k] != run.lineHashes[k] ? 1 : 0;
+    }
+    return edited;
+}
+
 std::optional<ContinueOffer> DrawEngine::unfinishedRun() {
     auto stored = m_services.records.newest();
     if (!stored || stored->live) {
@@ -28,7 +52,12 @@ std::optional<ContinueOffer> DrawEngine::unfinishedRun() {
     if (run->winners.empty()) {
         return std::nullopt;
     }
-    return ContinueOffer{std::move(stored->path), std::move(*run), std::move(stored->foreignHost)};
+    // Read now, so that the question can say that lines were edited.
+    const std::string path = candidateFilePath();
+    const ListRead list = m_services.files.fileExists(path) ? readList(path) : ListRead{};
+    ContinueOffer offer{std::move(stored->path), std::move(*run), std::move(stored->foreignHost)};
+    offer.editedLines = linesEditedSince(offer.run, list).value_or(0);
+    return offer;
 }
 
 void DrawEngine::declineRun(const ContinueOffer& offer) {
@@ -41,7 +70,7 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
     const std::string path = candidateFilePath();
     const bool exists = m_services.files.fileExists(path);
     const ListRead list = exists ? readList(path) : ListRead{};
-    if (!exists || list.result.sha256 != offer.run.sha256) {
+    if (!exists || !linesEditedSince(offer.run, list)) {
         m_notices.tell(Notice(NoticeKind::ListDiffers, 0, offer.recordPath));
         return;
     }
@@ -58,7 +87,11 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
     }
     initializeFrom(list);
     restoreWinners(offer, list.lines);
-    reportRecordFailure(m_recorder.continueRun(offer.run, m_results.entries()));
+    // The run's own list: the one the record describes, or this one when it is the same.
+    const std::span<const LineHash> runLines =
+        offer.run.lineHashes.empty() ? std::span<const LineHash>(m_lineHashes)
+                                     : std::span<const LineHash>(offer.run.lineHashes);
+    reportRecordFailure(m_recorder.continueRun(offer.run, runLines, m_results.entries()));
 }
 
 // The recorded winners are drawn, with their numbers, rounds and times; their names are the

@@ -49,6 +49,7 @@ struct ContinueOffer {
     std::string recordPath;
     RecordedRun run;
     std::string foreignHost; // a computer whose lock the record has: it may still draw
+    int editedLines = 0;     // lines of the list edited in place since the run began
 };
 
 // The draw: loading the list, the rounds and the listing of their winners. It owns the
@@ -123,6 +124,7 @@ private:
     RoundRead readRound(const std::string& path, const std::vector<int>& lines);
     bool refuseRound(const RoundRead& read);
     void restoreWinners(const ContinueOffer& offer, const std::vector<std::string>& lines);
+    static std::optional<int> linesEditedSince(const RecordedRun& run, const ListRead& list);
     void ListRoundWinners(std::int16_t WinnerNum);
     void recountRemaining();
     std::string candidateFilePath() const;

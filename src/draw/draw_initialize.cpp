@@ -23,7 +23,7 @@ void DrawEngine::Cmd_Init_Click() {
         return;
     }
     initializeFrom(list);
-    reportRecordFailure(m_recorder.beginRun(m_state.CandidateCount(), list.result.sha256));
+    reportRecordFailure(m_recorder.beginRun(list.result.sha256, m_lineHashes));
 }
 
 DrawEngine::ListRead DrawEngine::readList(const std::string& path) {

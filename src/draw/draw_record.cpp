@@ -1,5 +1,6 @@
 #include "draw_record.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/app_info.h"
@@ -50,26 +51,39 @@ std::string DrawRecorder::now() const {
     return formatDateTime(m_clock.localDateTime());
 }
 
-std::string DrawRecorder::head(int lineCount, std::string_view sha256) const {
+std::string DrawRecorder::head(std::string_view sha256,
+                               std::span<const LineHash> lineHashes) const {
     const platform::AppData app = m_app.appData();
     std::string head = app.title + " V" + std::to_string(app.major) + "." +
                        std::to_string(app.minor) + "." + std::to_string(app.revision) +
                        record::kTitle;
     head += kCrLf;
     head += record::kListLine;
-    head += "bonus.txt，共" + std::to_string(lineCount) + "条，SHA-256 ";
+    head += "bonus.txt，共" + std::to_string(lineHashes.size()) + "条，SHA-256 ";
     head += sha256;
     head += kCrLf;
+    for (std::size_t first = 0; first < lineHashes.size(); first += record::kLineHashesPerLine) {
+        head += record::kLineHashes;
+        const std::size_t end = std::min(lineHashes.size(), first + record::kLineHashesPerLine);
+        for (std::size_t k = first; k < end; ++k) {
+            char hex[24];
+            std::snprintf(hex, sizeof hex, "%016llx",
+                          static_cast<unsigned long long>(lineHashes[k]));
+            head += hex;
+        }
+        head += kCrLf;
+    }
     return head;
 }
 
-std::optional<RecordFailure> DrawRecorder::beginRun(int lineCount, std::string_view sha256) {
+std::optional<RecordFailure> DrawRecorder::beginRun(std::string_view sha256,
+                                                    std::span<const LineHash> lineHashes) {
     m_begun = true;
     m_open = false;
     m_unwritten.clear();
     m_failureTold = false;
     m_initialized = m_clock.localDateTime();
-    std::string text = head(lineCount, sha256);
+    std::string text = head(sha256, lineHashes);
     text += record::kInitialized;
     text += formatDateTime(m_initialized);
     text += kCrLf;
@@ -87,6 +101,7 @@ bool DrawRecorder::takeOver(const std::string& path) {
 }
 
 std::optional<RecordFailure> DrawRecorder::continueRun(const RecordedRun& run,
+                                                       std::span<const LineHash> lineHashes,
                                                        std::span<const ResultEntry> restored) {
     m_begun = true;
     m_unwritten.clear();
@@ -102,7 +117,7 @@ std::optional<RecordFailure> DrawRecorder::continueRun(const RecordedRun& run,
     }
     // The run goes on in a record of its own, named by this time, that holds the run so far
     // and the record it continues, so that it can itself be continued.
-    std::string text = head(run.lineCount, run.sha256);
+    std::string text = head(run.sha256, lineHashes);
     for (std::size_t first = 0; first < restored.size();) {
         std::size_t end = first + 1;
         while (end < restored.size() && restored[end].round == restored[first].round) {

@@ -33,14 +33,17 @@ public:
                  const platform::AppInfo& app)
         : m_records(records), m_clock(clock), m_app(app) {}
 
-    // At Initialize: a new record with the list's line count and SHA-256.
-    std::optional<RecordFailure> beginRun(int lineCount, std::string_view sha256);
+    // At Initialize: a new record with the list's SHA-256 and a hash per line.
+    std::optional<RecordFailure> beginRun(std::string_view sha256,
+                                          std::span<const LineHash> lineHashes);
     // A run to continue after the program ended without "结束": its record becomes the one
     // written to. False when a running copy of the program has just taken it.
     bool takeOver(const std::string& path);
     // The taken-over run goes on with these winners restored: its record says so, or a new
     // record that names it holds the run so far when it could not be taken over.
+    // `lineHashes` are those of the list the run began with.
     std::optional<RecordFailure> continueRun(const RecordedRun& run,
+                                             std::span<const LineHash> lineHashes,
                                              std::span<const ResultEntry> restored);
     // The operator chose not to continue that run: it is not offered again.
     void decline(const std::string& path);
@@ -51,7 +54,7 @@ public:
 private:
     std::optional<RecordFailure> write(std::string text);
     std::string now() const;
-    std::string head(int lineCount, std::string_view sha256) const;
+    std::string head(std::string_view sha256, std::span<const LineHash> lineHashes) const;
 
     platform::RecordStore& m_records;
     const platform::WallClock& m_clock;

@@ -1,7 +1,6 @@
 #include "line_alignment.h"
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 namespace kelvara::draw {
@@ -64,8 +63,13 @@ bool editScriptWithin(std::span<const LineHash> a, std::span<const LineHash> b,
 
 } // namespace
 
+// FNV-1a: the same on every platform and in every version, as the record keeps it.
 LineHash hashLine(std::string_view line) {
-    return std::hash<std::string_view>{}(line);
+    LineHash hash = 0xCBF29CE484222325ULL;
+    for (const char c : line) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3ULL;
+    }
+    return hash;
 }
 
 bool linesInsertedOrRemoved(std::span<const LineHash> before, std::span<const LineHash> after) {

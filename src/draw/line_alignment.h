@@ -8,6 +8,7 @@ namespace kelvara::draw {
 
 using LineHash = std::uint64_t;
 
+// A line's 64-bit hash, stable across platforms and versions: records keep them.
 LineHash hashLine(std::string_view line);
 
 // True when lines were inserted into or removed from `before` to give `after`: some

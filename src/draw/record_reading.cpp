@@ -57,6 +57,7 @@ public:
 private:
     bool readLine(std::string_view line);
     bool readListLine(std::string_view line);
+    bool readLineHashes(std::string_view line);
     bool readRoundLine(std::string_view line);
     bool readWinnerLine(std::string_view line);
     bool readStampLine(std::string_view line);
@@ -76,6 +77,7 @@ private:
     int m_roundLine = 0;     // the record line of the current round's head
     int m_roundDeclared = 0; // winners it says it has
     int m_roundRead = 0;     // winner lines read in it
+    int m_hashesLine = 0;    // the last line of line hashes
     int m_cutLine = 0;       // a line out of shape that only a "继续" line may follow
     std::vector<bool> m_drawnLines;
 };
@@ -99,6 +101,10 @@ std::optional<RecordedRun> RecordReader::read(std::string_view text) {
         return std::nullopt;
     }
     m_run.cutAtEnd = !text.ends_with('\n');
+    if (!m_run.lineHashes.empty() && std::ssize(m_run.lineHashes) != m_run.lineCount) {
+        damaged(RecordDamage::UnknownLine, m_hashesLine);
+        return m_run;
+    }
     if (m_cutLine != 0) {
         damaged(RecordDamage::UnknownLine, m_cutLine);
         return m_run;
@@ -135,6 +141,9 @@ bool RecordReader::readLine(std::string_view line) {
     if (line.starts_with(record::kContinued)) {
         return readContinuedLine(line);
     }
+    if (line.starts_with(record::kLineHashes) && m_roundLine == 0) {
+        return readLineHashes(line);
+    }
     if (m_cutLine != 0) {
         return damaged(RecordDamage::UnknownLine, m_cutLine);
     }
@@ -167,6 +176,25 @@ bool RecordReader::readListLine(std::string_view line) {
     m_run.lineCount = *lines;
     m_run.sha256 = line;
     m_drawnLines.assign(static_cast<std::size_t>(*lines) + 1, false);
+    return true;
+}
+
+// "行校验：" and up to kLineHashesPerLine hashes of 16 hex digits, in the order of the lines.
+bool RecordReader::readLineHashes(std::string_view line) {
+    consume(line, record::kLineHashes);
+    constexpr std::size_t kDigits = 16;
+    if (line.empty() || line.size() % kDigits != 0 ||
+        line.size() / kDigits > record::kLineHashesPerLine || !isLowerHex(line) ||
+        std::ssize(m_run.lineHashes) + std::ssize(line) / std::ssize(line.substr(0, kDigits)) >
+            m_run.lineCount) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    for (; !line.empty(); line.remove_prefix(kDigits)) {
+        LineHash hash = 0;
+        std::from_chars(line.data(), line.data() + kDigits, hash, 16);
+        m_run.lineHashes.push_back(hash);
+    }
+    m_hashesLine = m_lineNumber;
     return true;
 }
 

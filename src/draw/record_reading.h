@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "line_alignment.h"
 #include "notice.h"
 #include "platform/clock.h"
 
@@ -15,6 +16,8 @@ namespace kelvara::draw {
 namespace record {
 inline constexpr char kTitle[] = " 摇号记录";
 inline constexpr char kListLine[] = "名单：";
+inline constexpr char kLineHashes[] = "行校验：";
+inline constexpr std::size_t kLineHashesPerLine = 500;
 inline constexpr char kInitialized[] = "初始化：";
 inline constexpr char kRound[] = "第";
 inline constexpr char kRoundMark[] = "轮：";
@@ -41,6 +44,9 @@ struct RecordedWinner {
 struct RecordedRun {
     int lineCount = 0;
     std::string sha256;
+    // One hash per line of the list; empty in records of earlier versions. They tell a list
+    // edited in place since from one whose lines moved.
+    std::vector<LineHash> lineHashes;
     int rounds = 0;
     std::vector<RecordedWinner> winners;
     platform::LocalDateTime lastRoundTime;

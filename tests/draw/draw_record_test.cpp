@@ -34,11 +34,17 @@ protected:
 TEST_F(DrawRecordTest, RecordsTheRunAndEveryListedRoundAsShown) {
     writeBonus("甲\r\n乙\tA\r\n丙\nB\r\n丁\r\n戊\r\n己\r\n");
     engine.Cmd_Init_Click();
+    // With a hash per line (FNV-1a, 16 hex digits), to tell edits in place after a crash.
     const std::string head = "Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共6条，SHA-256 " +
-                             FakeServices::digestOf(utf8String(bonusPath())) +
-                             "\r\n初始化：2026-12-07 19:30:05\r\n";
+                             FakeServices::digestOf(utf8String(bonusPath())) + "\r\n行校验：" +
+                             std::string(96, '?') + "\r\n初始化：2026-12-07 19:30:05\r\n";
     EXPECT_EQ(services.recordStore.current, "摇号记录/摇号记录_20261207_193005.txt");
-    EXPECT_EQ(recordText(), head);
+    std::string written = recordText();
+    const auto hashes = written.find("行校验：") + std::string("行校验：").size();
+    EXPECT_EQ(written.substr(hashes, 16), "27b2971b6d06418c"); // FNV-1a of 甲, the first line
+    written.replace(hashes, 96, 96, '?');
+    EXPECT_EQ(written, head);
+    const std::string headWritten = recordText();
 
     services.now = {2026, 12, 7, 19, 31, 12};
     drawRound("3");
@@ -47,7 +53,7 @@ TEST_F(DrawRecordTest, RecordsTheRunAndEveryListedRoundAsShown) {
     engine.endRun();
 
     const std::string& text = recordText();
-    ASSERT_TRUE(text.starts_with(head));
+    ASSERT_TRUE(text.starts_with(headWritten));
     EXPECT_NE(text.find("\r\n第1轮：2026-12-07 19:31:12，3人\r\n[1]:\t第"), std::string::npos);
     EXPECT_NE(text.find("\r\n第2轮：2026-12-07 21:02:40，2人\r\n[4]:\t第"), std::string::npos);
     EXPECT_TRUE(text.ends_with("\r\n结束：2026-12-07 21:02:40\r\n"));
@@ -249,6 +255,38 @@ TEST_F(ContinueTest, AChangedOrMissingListIsNotContinued) {
     }
 }
 
+// Names edited where they stand are allowed during a run, so they do not stop it after a
+// crash either; the restored winners carry their names as the list has them now.
+TEST_F(ContinueTest, AListEditedInPlaceOrSavedAgainIsContinued) {
+    const auto firstWinner = engine.results().entries().front().winner;
+    const struct {
+        const char* name;
+        std::string list;
+        int edited;
+    } rows[] = {
+        {"the first winner's name corrected",
+         [&] {
+             std::string list = numberedList(30);
+             const std::string old = firstWinner.name + "\r\n";
+             return list.replace(list.find(old), old.size(), "改名的人\r\n");
+         }(),
+         1},
+        {"saved again with LF line ends", numberedList(30, "\n"), 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeBonus(row.list);
+        Restart restart(*this);
+        ASSERT_TRUE(restart.offerToContinue());
+        EXPECT_EQ(restart.offer->editedLines, row.edited);
+        EXPECT_TRUE(restart.view.notices.empty());
+        EXPECT_EQ(restart.engine.state().RemainingCount, 18);
+        const std::string expectedName = row.edited > 0 ? "改名的人" : firstWinner.name;
+        EXPECT_EQ(restart.engine.results().entries().front().winner,
+                  (draw::Candidate{firstWinner.line, expectedName}));
+    }
+}
+
 // A power cut in the middle of writing a round: the cut-off line is ignored, every whole
 // winner line counts.
 TEST_F(ContinueTest, ATornLastLineIsIgnored) {
@@ -292,14 +330,14 @@ std::string renumbered(std::string text, int first) {
 }
 
 // The record of SetUp's run, damaged: what it offers (how many winners), or what it tells.
-// Lines: 1 title, 2 list, 3 initialize, 4 round 1, 5-8 [1]-[4], 9 round 2, 10-12 [5]-[7],
-// 13 round 3, 14-18 [8]-[12].
+// Lines: 1 title, 2 list, 3 line hashes, 4 initialize, 5 round 1, 6-9 [1]-[4], 10 round 2,
+// 11-13 [5]-[7], 14 round 3, 15-19 [8]-[12].
 TEST_F(ContinueTest, ADamagedRecordIsOfferedForWhatItHoldsWholeOrToldWithItsLine) {
     using draw::RecordDamage;
     const std::string& original = services.recordStore.files[services.recordStore.current].text;
-    const std::string line10 = lineOf(original, 10);
-    const std::string winnerOfLine10 = line10.substr(line10.find("第"));
-    const std::string lineOf5 = lineOf(original, 5).substr(lineOf(original, 5).find("第"));
+    const std::string fifthWinner = lineOf(original, 11);
+    const std::string fifthWinnerLine = fifthWinner.substr(fifthWinner.find("第"));
+    const std::string firstWinnerLine = lineOf(original, 6).substr(lineOf(original, 6).find("第"));
     std::string longTime;
     for (int k = 0; k < 700'000; ++k) {
         longTime += "时";
@@ -324,48 +362,49 @@ TEST_F(ContinueTest, ADamagedRecordIsOfferedForWhatItHoldsWholeOrToldWithItsLine
          },
          12, RecordDamage::None, 0},
         {"invalid UTF-8 in a name",
-         [&](std::string t) { return withLine(t, 14, lineOf(t, 14) + "\xff\xc3"); }, 12,
+         [&](std::string t) { return withLine(t, 15, lineOf(t, 15) + "\xff\xc3"); }, 12,
          RecordDamage::None, 0},
         {"garbage", [](std::string) { return std::string("\x8a\x01\x7fPK\x03\x04\r\n\xff\r\n"); },
          -1, RecordDamage::UnknownLine, 1},
         {"invalid UTF-8 in a round line",
          [](std::string t) {
-             return withLine(t, 9,
+             return withLine(t, 10,
                              "\xe7\xac"
                              "2轮：2026-12-07 19:30:05，3人");
          },
-         -1, RecordDamage::UnknownLine, 9},
+         -1, RecordDamage::UnknownLine, 10},
         {"a 2 MB time",
-         [&](std::string t) { return withLine(t, 9, "第2轮：" + longTime + "，3人"); }, -1,
-         RecordDamage::UnknownLine, 9},
-        {"a line beyond the list",
-         [](std::string t) { return withLine(t, 10, "[5]:\t第31行\t候选人31"); }, -1,
-         RecordDamage::LineOutOfRange, 10},
-        {"line 0", [](std::string t) { return withLine(t, 10, "[5]:\t第0行\t?"); }, -1,
-         RecordDamage::LineOutOfRange, 10},
-        {"a negative line", [](std::string t) { return withLine(t, 10, "[5]:\t第-3行\t?"); }, -1,
-         RecordDamage::LineOutOfRange, 10},
-        {"a winner twice", [&](std::string t) { return withLine(t, 10, "[5]:\t" + lineOf5); }, -1,
-         RecordDamage::LineTwice, 10},
-        {"a number twice",
-         [&](std::string t) { return withLine(t, 10, "[4]:\t" + winnerOfLine10); }, -1,
-         RecordDamage::NumberOutOfOrder, 10},
-        {"numbers past 32,767", [](std::string t) { return renumbered(t, 39989); }, -1,
-         RecordDamage::NumberOutOfRange, 5},
-        {"the largest int as a number",
-         [&](std::string t) { return withLine(t, 10, "[2147483647]:\t" + winnerOfLine10); }, -1,
-         RecordDamage::NumberOutOfRange, 10},
-        {"a number too large to read",
-         [&](std::string t) { return withLine(t, 10, "[99999999999]:\t" + winnerOfLine10); }, -1,
+         [&](std::string t) { return withLine(t, 10, "第2轮：" + longTime + "，3人"); }, -1,
          RecordDamage::UnknownLine, 10},
+        {"a line beyond the list",
+         [](std::string t) { return withLine(t, 11, "[5]:\t第31行\t候选人31"); }, -1,
+         RecordDamage::LineOutOfRange, 11},
+        {"line 0", [](std::string t) { return withLine(t, 11, "[5]:\t第0行\t?"); }, -1,
+         RecordDamage::LineOutOfRange, 11},
+        {"a negative line", [](std::string t) { return withLine(t, 11, "[5]:\t第-3行\t?"); }, -1,
+         RecordDamage::LineOutOfRange, 11},
+        {"a winner twice",
+         [&](std::string t) { return withLine(t, 11, "[5]:\t" + firstWinnerLine); }, -1,
+         RecordDamage::LineTwice, 11},
+        {"a number twice",
+         [&](std::string t) { return withLine(t, 11, "[4]:\t" + fifthWinnerLine); }, -1,
+         RecordDamage::NumberOutOfOrder, 11},
+        {"numbers past 32,767", [](std::string t) { return renumbered(t, 39989); }, -1,
+         RecordDamage::NumberOutOfRange, 6},
+        {"the largest int as a number",
+         [&](std::string t) { return withLine(t, 11, "[2147483647]:\t" + fifthWinnerLine); }, -1,
+         RecordDamage::NumberOutOfRange, 11},
+        {"a number too large to read",
+         [&](std::string t) { return withLine(t, 11, "[99999999999]:\t" + fifthWinnerLine); }, -1,
+         RecordDamage::UnknownLine, 11},
         {"numbers the rest of the run would take past 32,767",
          [](std::string t) { return renumbered(t, 32740); }, -1, RecordDamage::NumberOutOfRange,
-         18},
+         19},
         {"a round that says more winners than it has",
          [](std::string t) {
-             return withLine(t, 4, lineOf(t, 4).replace(lineOf(t, 4).find("4人"), 4, "5人"));
+             return withLine(t, 5, lineOf(t, 5).replace(lineOf(t, 5).find("4人"), 4, "5人"));
          },
-         -1, RecordDamage::RoundMiscounted, 4},
+         -1, RecordDamage::RoundMiscounted, 5},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -396,9 +435,13 @@ TEST_F(ContinueTest, YesStartsNothingWhenTheRunCannotBeThisCopysAlone) {
         bool sinceTheQuestion;
         draw::Notice told;
     } rows[] = {
-        {"a record of another line count",
-         [](auto& file) { file.text.replace(file.text.find("共30条"), 8, "共31条"); }, false,
-         draw::Notice::recordDamaged(draw::RecordDamage::CountDiffers, 0, path)},
+        {"a record of an earlier version of another line count",
+         [](auto& file) {
+             file.text.replace(file.text.find("共30条"), 8, "共31条");
+             const auto hashes = file.text.find("行校验：");
+             file.text.erase(hashes, file.text.find("\r\n", hashes) + 2 - hashes);
+         },
+         false, draw::Notice::recordDamaged(draw::RecordDamage::CountDiffers, 0, path)},
         {"taken by another copy since the question", [](auto& file) { file.live = true; }, true,
          draw::Notice(NoticeKind::RunContinuedElsewhere, 0, path)},
     };

@@ -38,6 +38,7 @@ private slots:
     void noticesAreWordedExactly_data();
     void noticesAreWordedExactly();
     void savedMessageSaysWhereTheFileIs();
+    void continueQuestionSaysThatLinesWereEdited();
     void unfinishedRunIsOfferedAtStartUp_data();
     void unfinishedRunIsOfferedAtStartUp();
 };
@@ -113,6 +114,17 @@ void DrawMessagesTest::savedMessageSaysWhereTheFileIs() {
     services.directoryIsProgramDirectory = false;
     QCOMPARE(kelvara::ui::wording::saved(services),
              "已经保存到<" + QDir::tempPath().toStdString() + ">！文件名叫摇号结果.txt");
+}
+
+void DrawMessagesTest::continueQuestionSaysThatLinesWereEdited() {
+    kelvara::draw::ContinueOffer offer;
+    offer.run.winners.resize(6);
+    offer.run.lastRoundTime = {2026, 12, 7, 19, 31, 12};
+    offer.editedLines = 2;
+    QCOMPARE(kelvara::ui::wording::continueQuestion(offer),
+             std::string("上次摇号没有正常结束，已抽出6人（最后一轮：2026-12-07 19:31:12）。\n"
+                         "bonus.txt自上次摇号以来有2行在原处被修改（没有插入或删除行），"
+                         "将按修改后的名单继续。\n是否继续上次的摇号？"));
 }
 
 void DrawMessagesTest::unfinishedRunIsOfferedAtStartUp_data() {

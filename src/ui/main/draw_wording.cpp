@@ -139,6 +139,10 @@ std::string continueQuestion(const draw::ContinueOffer& offer) {
     question += "人（最后一轮：";
     question += draw::formatDateTime(offer.run.lastRoundTime);
     question += "）。";
+    if (offer.editedLines > 0) {
+        question += "\nbonus.txt自上次摇号以来有" + std::to_string(offer.editedLines) +
+                    "行在原处被修改（没有插入或删除行），将按修改后的名单继续。";
+    }
     if (!offer.foreignHost.empty()) {
         question += "\n这次摇号的记录被另一台电脑（" + offer.foreignHost +
                     "）锁定，那台电脑上的摇号程序可能仍在用它摇号。";
