@@ -330,6 +330,39 @@ void BM_Continue9000Of10000(benchmark::State& state) {
 }
 BENCHMARK(BM_Continue9000Of10000)->Unit(benchmark::kMillisecond);
 
+// Start-up with a record nobody should meet: 9,000 winners and then 200 MB that a power cut
+// left without a line end (argument 0: the run is offered), or a round whose time is 2 MB
+// long (argument 1: the record is told as damaged). Reading and checking the record.
+void BM_UnfinishedRunOfAHugeRecord(benchmark::State& state) {
+    ListFolder folder(10000);
+    {
+        BenchServices services(folder.path());
+        const auto list = services.readTextLines(folder.path() + "/bonus.txt",
+                                                 [](std::string_view) { return true; });
+        services.records().create({2026, 12, 7, 19, 30, 5});
+        std::string text = "Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共10000条，SHA-256 " +
+                           list.sha256 + "\r\n初始化：2026-12-07 19:30:05\r\n";
+        if (state.range(0) == 0) {
+            text += RecordRounds(9000) + std::string(200'000'000, 'x');
+        } else {
+            std::string time;
+            for (int k = 0; k < 700'000; ++k) {
+                time += "时";
+            }
+            text += "第1轮：" + time + "，1人\r\n[1]:\t第1行\t王同学1\r\n";
+        }
+        services.records().append(text);
+    }
+    Draw draw(folder);
+    for (auto _ : state) {
+        const bool offered = draw.engine.unfinishedRun().has_value();
+        if (offered != (state.range(0) == 0)) {
+            state.SkipWithError("the record was not read as it should be");
+        }
+    }
+}
+BENCHMARK(BM_UnfinishedRunOfAHugeRecord)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // Fairness of the listing order for a round of 10,000: the mean number of winners that keep
 // their file-order place is 1 for a uniform order. Argument 0 mixes with the former fixed
 // 6 x 10001 steps, 1 with the steps the listing uses now. Fast deterministic random source.
