@@ -2,7 +2,14 @@
 # Installs, from Debian's packages, whatever the build, the program, its package and its tests
 # need and the machine does not have yet. Safe to run again: installed packages are left alone.
 # Usage: scripts/setup.sh [more packages...]
+#        scripts/setup.sh --only packages...   (just these, and no locale)
 set -euo pipefail
+
+ONLY=false
+if [[ ${1:-} == --only ]]; then
+    ONLY=true
+    shift
+fi
 
 PACKAGES=(
     g++ cmake ninja-build make pkg-config
@@ -14,6 +21,9 @@ PACKAGES=(
     dpkg-dev file lintian desktop-file-utils appstream
     "$@"
 )
+if $ONLY; then
+    PACKAGES=("$@")
+fi
 
 SUDO=()
 if [[ $(id -u) -ne 0 ]]; then
@@ -35,7 +45,7 @@ if ((${#missing[@]} > 0)); then
 fi
 
 # The Chinese locale: system error texts follow it, and the tests run under it.
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+if ! $ONLY && ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
     echo "Generating the zh_CN.UTF-8 locale"
     "${SUDO[@]}" sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
     grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen ||
