@@ -500,20 +500,35 @@ TEST_F(ContinueTest, ARecordThatCannotBeTakenOverGoesOnInANewRecordOfItsOwn) {
 // A power cut in the middle of a round's write, then the run continued and killed again:
 // the cut line stays apart and the second start restores exactly what the first one did.
 TEST_F(ContinueTest, ARunCutMidLineGoesOnThroughASecondCrash) {
-    auto& text = services.recordStore.files[services.recordStore.current].text;
-    text.resize(text.rfind("\r\n[") + 8); // "\r\n[12]:\t" and nothing more
-    Restart first(*this);
-    ASSERT_TRUE(first.offerToContinue());
-    first.drawRound("3");
-    const std::string& record = first.services.recordStore.files.begin()->second.text;
-    EXPECT_NE(record.find("[12]:\t\r\n继续："), std::string::npos);
+    const std::string whole = services.recordStore.files[services.recordStore.current].text;
+    const struct {
+        const char* name;
+        std::size_t cut;
+    } rows[] = {
+        // "[12]:\t第19行\t" and one byte of the name: a winner line once it gets an end.
+        {"in the name's first character", whole.rfind("行\t") + 5},
+        // "[12]:\t": no line of any kind.
+        {"after the number", whole.rfind("\r\n[") + 8},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        services.recordStore.files[services.recordStore.current].text = whole.substr(0, row.cut);
+        Restart first(*this);
+        ASSERT_TRUE(first.offerToContinue());
+        EXPECT_EQ(first.view.roll, "<restored 11, 19 left>");
+        first.drawRound("3");
+        const std::string& record = first.services.recordStore.files.begin()->second.text;
+        EXPECT_NE(record.find(whole.substr(row.cut - 4, 4) +
+                              "\r\n继续：2026-12-07 19:30:05，恢复11人\r\n"),
+                  std::string::npos);
 
-    Restart second(*this);
-    second.services.recordStore.files = first.services.recordStore.files;
-    ASSERT_TRUE(second.offerToContinue());
-    EXPECT_TRUE(second.view.notices.empty());
-    EXPECT_EQ(second.view.results, first.view.results);
-    EXPECT_EQ(second.view.roll, "<restored 14, 16 left>");
+        Restart second(*this);
+        second.services.recordStore.files = first.services.recordStore.files;
+        ASSERT_TRUE(second.offerToContinue());
+        EXPECT_TRUE(second.view.notices.empty());
+        EXPECT_EQ(second.view.results, first.view.results);
+        EXPECT_EQ(second.view.roll, "<restored 14, 16 left>");
+    }
 }
 
 // Another computer's lock: No leaves it and the record alone; Yes breaks it.
