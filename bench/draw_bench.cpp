@@ -275,6 +275,16 @@ std::string RecordRounds(int winners) {
     return text;
 }
 
+// A record of the folder's list, begun at 19:30:05, with its head and then `rounds`.
+void WriteRecord(const ListFolder& folder, const std::string& rounds) {
+    BenchServices services(folder.path());
+    const auto list =
+        services.readTextLines(folder.path() + "/bonus.txt", [](std::string_view) { return true; });
+    services.records().create({2026, 12, 7, 19, 30, 5});
+    services.records().append("Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共10000条，SHA-256 " +
+                              list.sha256 + "\r\n初始化：2026-12-07 19:30:05\r\n" + rounds);
+}
+
 // One round of 100 appended to a record that holds 9,900 winners, synced to the disk.
 void BM_RecordRoundOf100(benchmark::State& state) {
     ListFolder folder(10000);
@@ -303,15 +313,7 @@ BENCHMARK(BM_RecordRoundOf100)->Unit(benchmark::kMillisecond);
 // Initialize, marking the recorded lines and restoring the results.
 void BM_Continue9000Of10000(benchmark::State& state) {
     ListFolder folder(10000);
-    {
-        BenchServices services(folder.path());
-        const auto list = services.readTextLines(folder.path() + "/bonus.txt",
-                                                 [](std::string_view) { return true; });
-        services.records().create({2026, 12, 7, 19, 30, 5});
-        services.records().append(
-            "Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共10000条，SHA-256 " + list.sha256 +
-            "\r\n初始化：2026-12-07 19:30:05\r\n" + RecordRounds(9000));
-    }
+    WriteRecord(folder, RecordRounds(9000));
     for (auto _ : state) {
         state.PauseTiming();
         auto draw = std::make_unique<Draw>(folder);
@@ -335,23 +337,14 @@ BENCHMARK(BM_Continue9000Of10000)->Unit(benchmark::kMillisecond);
 // long (argument 1: the record is told as damaged). Reading and checking the record.
 void BM_UnfinishedRunOfAHugeRecord(benchmark::State& state) {
     ListFolder folder(10000);
-    {
-        BenchServices services(folder.path());
-        const auto list = services.readTextLines(folder.path() + "/bonus.txt",
-                                                 [](std::string_view) { return true; });
-        services.records().create({2026, 12, 7, 19, 30, 5});
-        std::string text = "Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共10000条，SHA-256 " +
-                           list.sha256 + "\r\n初始化：2026-12-07 19:30:05\r\n";
-        if (state.range(0) == 0) {
-            text += RecordRounds(9000) + std::string(200'000'000, 'x');
-        } else {
-            std::string time;
-            for (int k = 0; k < 700'000; ++k) {
-                time += "时";
-            }
-            text += "第1轮：" + time + "，1人\r\n[1]:\t第1行\t王同学1\r\n";
+    if (state.range(0) == 0) {
+        WriteRecord(folder, RecordRounds(9000) + std::string(200'000'000, 'x'));
+    } else {
+        std::string time;
+        for (int k = 0; k < 700'000; ++k) {
+            time += "时";
         }
-        services.records().append(text);
+        WriteRecord(folder, "第1轮：" + time + "，1人\r\n[1]:\t第1行\t王同学1\r\n");
     }
     Draw draw(folder);
     for (auto _ : state) {
