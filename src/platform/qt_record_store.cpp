@@ -81,7 +81,7 @@ struct LockHolder {
     std::string foreignHost;
 };
 
-LockHolder holderOf(const QLockFile& lock) {
+LockHolder holderOf(const QLockFile& lock, const QString& lockPath) {
     if (lock.error() != QLockFile::LockFailedError) {
         return {}; // no lock could be made at all (a read-only folder): nobody holds one
     }
@@ -89,7 +89,9 @@ LockHolder holderOf(const QLockFile& lock) {
     QString host;
     QString application;
     if (!lock.getLockInfo(&pid, &host, &application)) {
-        return {};
+        // Windows keeps a live lock open to its program alone: it cannot even be read.
+        QFile file(lockPath);
+        return {file.exists() && !file.open(QIODevice::ReadOnly), {}};
     }
     if (!host.isEmpty() && host != QSysInfo::machineHostName()) {
         return {false, host.toStdString()};
@@ -144,7 +146,7 @@ QtRecordStore::Locking QtRecordStore::lockFor(const QString& path, bool breakUnp
     // Only a lock whose process is gone is stale, however old it is.
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
-        const LockHolder holder = holderOf(*lock);
+        const LockHolder holder = holderOf(*lock, path + kLockSuffix);
         if (holder.live) {
             return Locking::HeldHere;
         }
@@ -252,7 +254,7 @@ std::optional<StoredRecord> QtRecordStore::newest() {
         QLockFile probe(bestPath + kLockSuffix);
         probe.setStaleLockTime(0);
         if (!probe.tryLock(0)) {
-            const LockHolder holder = holderOf(probe);
+            const LockHolder holder = holderOf(probe, bestPath + kLockSuffix);
             record.live = holder.live;
             record.foreignHost = holder.foreignHost;
         }
