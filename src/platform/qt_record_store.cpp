@@ -81,6 +81,19 @@ struct LockHolder {
     std::string foreignHost;
 };
 
+// A lock names its computer as Windows does (upper case, at most 15 characters) or by its
+// host name: either is this computer.
+bool isThisComputer(const QString& name) {
+    constexpr qsizetype kNetBiosLength = 15;
+    const QString here = QSysInfo::machineHostName().section(u'.', 0, 0);
+    const QString there = name.section(u'.', 0, 0);
+    const auto sameStart = [](const QString& shorter, const QString& longer) {
+        return shorter.size() == kNetBiosLength && longer.startsWith(shorter, Qt::CaseInsensitive);
+    };
+    return there.compare(here, Qt::CaseInsensitive) == 0 || sameStart(there, here) ||
+           sameStart(here, there);
+}
+
 LockHolder holderOf(const QLockFile& lock, const QString& lockPath) {
     if (lock.error() != QLockFile::LockFailedError) {
         return {}; // no lock could be made at all (a read-only folder): nobody holds one
@@ -93,7 +106,7 @@ LockHolder holderOf(const QLockFile& lock, const QString& lockPath) {
         QFile file(lockPath);
         return {file.exists() && !file.open(QIODevice::ReadOnly), {}};
     }
-    if (!host.isEmpty() && host != QSysInfo::machineHostName()) {
+    if (!host.isEmpty() && !isThisComputer(host)) {
         return {false, host.toStdString()};
     }
     return {true, {}};
