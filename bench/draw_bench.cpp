@@ -150,6 +150,29 @@ void BM_InitializeOnAHugeFile(benchmark::State& state) {
 }
 BENCHMARK(BM_InitializeOnAHugeFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// Initialize on a 10,000-name list beside a prize plan that is refused: 100,000 prizes of one
+// winner each (argument 0), one line of 10 MB (1), or 10 MB of random bytes (2).
+void BM_InitializeWithABadPrizePlan(benchmark::State& state) {
+    ListFolder folder(10000);
+    std::ofstream plan(folder.path() + "/奖项.txt", std::ios::binary | std::ios::trunc);
+    std::mt19937 bytes(7);
+    for (int i = 0; state.range(0) == 0 && i < 100000; ++i) {
+        plan << "奖项" << i << " 1\r\n";
+    }
+    for (int i = 0; state.range(0) != 0 && i < 10 * 1024 * 1024; ++i) {
+        plan.put(state.range(0) == 1 ? 'x' : static_cast<char>(bytes()));
+    }
+    plan.close();
+    for (auto _ : state) {
+        Draw draw(folder);
+        draw.engine.Cmd_Init_Click();
+        if (draw.view.noticeKinds() != std::vector{draw::NoticeKind::PrizePlanRefused}) {
+            state.SkipWithError("the plan was not refused");
+        }
+    }
+}
+BENCHMARK(BM_InitializeWithABadPrizePlan)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
 void BM_StartAllOf10000(benchmark::State& state) {
     ListFolder folder(10000);
     for (auto _ : state) {
@@ -291,7 +314,7 @@ void BM_RecordRoundOf100(benchmark::State& state) {
     BenchServices services(folder.path());
     draw::DrawRecorder recorder(services.records(), services, services);
     const std::vector<draw::LineHash> lineHashes(10000, 0);
-    bool failed = recorder.beginRun(std::string(64, '0'), lineHashes).has_value();
+    bool failed = recorder.beginRun(std::string(64, '0'), lineHashes, {}).has_value();
     services.records().append(RecordRounds(9900));
     std::vector<draw::ResultEntry> round;
     for (int i = 0; i < 100; ++i) {

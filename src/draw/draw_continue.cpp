@@ -81,12 +81,22 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
         m_notices.tell(Notice::recordDamaged(RecordDamage::CountDiffers, 0, offer.recordPath));
         return;
     }
+    const PlanRead plan = readPrizePlan(static_cast<int>(list.lines.size()));
+    if (plan.refused) {
+        return;
+    }
+    if (plan.plan.sha256 != offer.run.planSha256) {
+        m_notices.tell(Notice(NoticeKind::PrizePlanDiffers, 0, offer.recordPath));
+        return;
+    }
     if (!m_recorder.takeOver(offer.recordPath)) {
         m_notices.tell(Notice(NoticeKind::RunContinuedElsewhere, 0, offer.recordPath));
         return;
     }
     initializeFrom(list);
+    m_chosenPrize = offer.run.chosenPrize;
     restoreWinners(offer, list.lines);
+    showPrizeProgress(true);
     // The run's own list: the one the record describes, or this one when it is the same.
     const std::span<const LineHash> runLines =
         offer.run.lineHashes.empty() ? std::span<const LineHash>(m_lineHashes)
@@ -110,13 +120,22 @@ void DrawEngine::restoreWinners(const ContinueOffer& offer, const std::vector<st
             static_cast<std::size_t>(slotOfLine[static_cast<std::size_t>(winner.line)]);
         m_state.DrawnFlags[slot - 1] = true;
         const std::string& name = lines[static_cast<std::size_t>(winner.line - 1)];
-        entries.push_back({winner.number, {winner.line, name}, winner.round, winner.time});
+        entries.push_back({winner.number,
+                           {winner.line, name},
+                           winner.round,
+                           winner.time,
+                           winner.prize,
+                           std::nullopt,
+                           0});
         lastNumber = std::max(lastNumber, winner.number);
     }
     recountRemaining();
     m_nextResultNumber = static_cast<std::int16_t>(lastNumber + 1);
     const auto restored = static_cast<int>(entries.size());
-    m_results.restore(std::move(entries), offer.run.rounds);
+    m_results = Results();
+    m_results.setPrizes(offer.run.prizes);
+    static_cast<void>(replayRun(m_results, std::move(entries), offer.run.marks));
+    m_results.endRestore(offer.run.rounds);
     m_view.showResults(m_results);
     m_view.showRestored(restored, m_state.RemainingCount);
 }

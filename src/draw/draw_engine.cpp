@@ -158,6 +158,11 @@ std::vector<std::int16_t> DrawEngine::ranksToSlots(std::vector<std::int16_t> ran
 
 void DrawEngine::startRound() {
     completePendingListing();
+    m_roundPrize = currentPrize();
+    if (hasPrizePlan() && m_roundPrize == 0) {
+        tell(NoticeKind::AllPrizesDrawn);
+        return;
+    }
     if (m_state.RemainingCount < 2) {
         tell(NoticeKind::TooFewCandidates);
         return;
@@ -167,7 +172,10 @@ void DrawEngine::startRound() {
     m_phase = RoundPhase::Starting;
     m_view.setStartAction(StartAction::Stop);
 
-    const auto roundSize = readRoundSize();
+    auto roundSize = readRoundSize();
+    if (roundSize) {
+        roundSize = checkAgainstPrize(*roundSize);
+    }
     if (!roundSize) {
         cancelStart();
         return;
@@ -322,12 +330,13 @@ void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
         round.push_back({m_nextResultNumber, m_state.RoundWinners[index(k)], 0, now});
         ++m_nextResultNumber;
     }
-    m_results.addRound(std::move(round));
+    m_results.addRound(std::move(round), m_roundPrize);
 
     // Nothing can repaint in between, so the box takes the round at once.
     m_view.showName(m_state.RoundWinners[index(WinnerNum)].name);
     m_view.showResults(m_results);
     m_view.roundListed(m_results.lastRound());
+    showPrizeProgress(currentPrize() != m_roundPrize);
     // What the crowd has just seen is on the disk before the handler returns.
     reportRecordFailure(m_recorder.addRound(m_results.lastRound()));
 }

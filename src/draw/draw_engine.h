@@ -72,6 +72,17 @@ public:
     // Enter (13) and Space (32) act as the Start button; the code is left unchanged.
     void Form_KeyPress(std::int16_t& KeyAscii);
 
+    // The prize plan (draw_prizes.cpp). The current prize is the one the operator chose
+    // while it has places left, else the first of the plan that has; 0 without plan or
+    // once every prize is drawn.
+    bool hasPrizePlan() const { return !m_results.prizes().empty(); }
+    int currentPrize() const;
+    // Between rounds only; a prize drawn out cannot be chosen.
+    void choosePrize(int prize);
+    // An absent winner keeps the line, stays drawn, and their prize gets a place more.
+    MarkOutcome markAbsent(int number);
+    MarkOutcome takeBackAbsent(int number);
+
     // At start-up: the newest recorded run, when it can be continued.
     std::optional<ContinueOffer> unfinishedRun();
     void continueRun(const ContinueOffer& offer);
@@ -111,7 +122,16 @@ private:
         int tooLongLine = 0; // the first line over kMaxLineLength characters
     };
 
+    // The plan read at Initialize: empty prizes when there is none.
+    struct PlanRead {
+        bool refused = false;
+        PrizePlan plan;
+    };
+
     ListRead readList(const std::string& path);
+    PlanRead readPrizePlan(int listSize);
+    void showPrizeProgress(bool prizeChanged);
+    std::optional<std::int16_t> checkAgainstPrize(std::int16_t roundSize);
     bool refuseList(const ListRead& list);
     void initializeFrom(const ListRead& list);
     std::vector<std::string> sampleOf(const std::vector<std::string>& lines) const;
@@ -143,6 +163,9 @@ private:
     std::vector<LineHash> m_lineHashes;
     DrawRecorder m_recorder;
     std::int16_t m_nextResultNumber = 0;
+    int m_chosenPrize = 0;
+    int m_roundPrize = 0;          // the prize of the round being drawn
+    std::string m_filledRoundSize; // what the round-size box was last filled with
     bool m_listingPending = false;
 };
 

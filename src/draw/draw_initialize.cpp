@@ -22,8 +22,14 @@ void DrawEngine::Cmd_Init_Click() {
     if (refuseList(list)) {
         return;
     }
+    const PlanRead plan = readPrizePlan(static_cast<int>(list.lines.size()));
+    if (plan.refused) {
+        return;
+    }
     initializeFrom(list);
-    reportRecordFailure(m_recorder.beginRun(list.result.sha256, m_lineHashes));
+    m_results.setPrizes(plan.plan.prizes);
+    reportRecordFailure(m_recorder.beginRun(list.result.sha256, m_lineHashes, plan.plan));
+    showPrizeProgress(true);
 }
 
 DrawEngine::ListRead DrawEngine::readList(const std::string& path) {

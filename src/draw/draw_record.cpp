@@ -29,13 +29,39 @@ std::string winnerLine(const ResultEntry& entry) {
     return line;
 }
 
-// "第3轮：2026-12-07 19:31:12，5人" and a line per winner.
+std::string prizeText(int prize) {
+    return prize == 0 ? std::string() : "，" + std::string(record::kPrize) + std::to_string(prize);
+}
+
+// "第3轮：2026-12-07 19:31:12，5人" (and "，奖项2" with a plan), and a line per winner.
 std::string roundText(std::span<const ResultEntry> round) {
     std::string text = std::string(record::kRound) + std::to_string(round.front().round) +
                        std::string(record::kRoundMark) + formatDateTime(round.front().time) + "，" +
-                       std::to_string(round.size()) + "人" + std::string(kCrLf);
+                       std::to_string(round.size()) + "人" + prizeText(round.front().prize) +
+                       std::string(kCrLf);
     for (const ResultEntry& entry : round) {
         text += winnerLine(entry);
+    }
+    return text;
+}
+
+// "弃奖：2026-12-07 19:40:00，[3]"
+std::string markText(std::string_view word, const platform::LocalDateTime& time, int number) {
+    return std::string(word) + formatDateTime(time) + "，[" + std::to_string(number) + "]" +
+           std::string(kCrLf);
+}
+
+std::string planText(const PrizePlan& plan) {
+    if (plan.prizes.empty()) {
+        return {};
+    }
+    std::string text = std::string(record::kPlanLine) + kPrizePlanFile + "，共" +
+                       std::to_string(plan.prizes.size()) + "项，SHA-256 " + plan.sha256 +
+                       std::string(kCrLf);
+    for (std::size_t k = 0; k < plan.prizes.size(); ++k) {
+        text += std::string(record::kPrize) + std::to_string(k + 1) + "：" +
+                std::to_string(plan.prizes[k].count) + "人，" + plan.prizes[k].name +
+                std::string(kCrLf);
     }
     return text;
 }
@@ -51,8 +77,8 @@ std::string DrawRecorder::now() const {
     return formatDateTime(m_clock.localDateTime());
 }
 
-std::string DrawRecorder::head(std::string_view sha256,
-                               std::span<const LineHash> lineHashes) const {
+std::string DrawRecorder::head(std::string_view sha256, std::span<const LineHash> lineHashes,
+                               const PrizePlan& plan) const {
     const platform::AppData app = m_app.appData();
     std::string head = app.title + " V" + std::to_string(app.major) + "." +
                        std::to_string(app.minor) + "." + std::to_string(app.revision) +
@@ -73,17 +99,18 @@ std::string DrawRecorder::head(std::string_view sha256,
         }
         head += kCrLf;
     }
-    return head;
+    return head + planText(plan);
 }
 
 std::optional<RecordFailure> DrawRecorder::beginRun(std::string_view sha256,
-                                                    std::span<const LineHash> lineHashes) {
+                                                    std::span<const LineHash> lineHashes,
+                                                    const PrizePlan& plan) {
     m_begun = true;
     m_open = false;
     m_unwritten.clear();
     m_failureTold = false;
     m_initialized = m_clock.localDateTime();
-    std::string text = head(sha256, lineHashes);
+    std::string text = head(sha256, lineHashes, plan);
     text += record::kInitialized;
     text += formatDateTime(m_initialized);
     text += kCrLf;
@@ -117,17 +144,41 @@ std::optional<RecordFailure> DrawRecorder::continueRun(const RecordedRun& run,
     }
     // The run goes on in a record of its own, named by this time, that holds the run so far
     // and the record it continues, so that it can itself be continued.
-    std::string text = head(run.sha256, lineHashes);
+    std::string text = head(run.sha256, lineHashes, {run.planSha256, run.prizes});
+    text += runSoFar(run, restored);
+    text += line + "，" + record::kContinues + m_continued + std::string(kCrLf);
+    return write(std::move(text));
+}
+
+// The rounds, each after the absent marks that it drew replacements for, then the marks
+// still waiting and the prize chosen: read again, they give the same results.
+std::string DrawRecorder::runSoFar(const RecordedRun& run,
+                                   std::span<const ResultEntry> restored) const {
+    const auto marksReplacedIn = [&](int round) {
+        std::string text;
+        for (const ResultEntry& entry : restored) {
+            if (entry.absent && entry.replacedInRound == round) {
+                text += markText(record::kAbsent, *entry.absent, entry.number);
+            }
+        }
+        return text;
+    };
+    std::string text;
     for (std::size_t first = 0; first < restored.size();) {
         std::size_t end = first + 1;
         while (end < restored.size() && restored[end].round == restored[first].round) {
             ++end;
         }
+        text += marksReplacedIn(restored[first].round);
         text += roundText(restored.subspan(first, end - first));
         first = end;
     }
-    text += line + "，" + record::kContinues + m_continued + std::string(kCrLf);
-    return write(std::move(text));
+    text += marksReplacedIn(0);
+    if (run.chosenPrize != 0) {
+        text += std::string(record::kPrizeChosen) + now() + prizeText(run.chosenPrize) +
+                std::string(kCrLf);
+    }
+    return text;
 }
 
 void DrawRecorder::decline(const std::string& path) {
@@ -142,6 +193,27 @@ std::optional<RecordFailure> DrawRecorder::addRound(std::span<const ResultEntry>
         return std::nullopt;
     }
     return write(roundText(round));
+}
+
+std::optional<RecordFailure> DrawRecorder::markAbsent(const ResultEntry& entry) {
+    if (!m_begun || !entry.absent) {
+        return std::nullopt;
+    }
+    return write(markText(record::kAbsent, *entry.absent, entry.number));
+}
+
+std::optional<RecordFailure> DrawRecorder::takeBackAbsent(int number) {
+    if (!m_begun) {
+        return std::nullopt;
+    }
+    return write(markText(record::kAbsentTakenBack, m_clock.localDateTime(), number));
+}
+
+std::optional<RecordFailure> DrawRecorder::choosePrize(int prize) {
+    if (!m_begun) {
+        return std::nullopt;
+    }
+    return write(std::string(record::kPrizeChosen) + now() + prizeText(prize) + std::string(kCrLf));
 }
 
 void DrawRecorder::endRun() {

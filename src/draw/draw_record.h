@@ -33,9 +33,10 @@ public:
                  const platform::AppInfo& app)
         : m_records(records), m_clock(clock), m_app(app) {}
 
-    // At Initialize: a new record with the list's SHA-256 and a hash per line.
-    std::optional<RecordFailure> beginRun(std::string_view sha256,
-                                          std::span<const LineHash> lineHashes);
+    // At Initialize: a new record with the list's SHA-256, a hash per line, and the prize
+    // plan when there is one.
+    std::optional<RecordFailure>
+    beginRun(std::string_view sha256, std::span<const LineHash> lineHashes, const PrizePlan& plan);
     // A run to continue after the program ended without "结束": its record becomes the one
     // written to. False when a running copy of the program has just taken it.
     bool takeOver(const std::string& path);
@@ -48,13 +49,18 @@ public:
     // The operator chose not to continue that run: it is not offered again.
     void decline(const std::string& path);
     std::optional<RecordFailure> addRound(std::span<const ResultEntry> round);
+    std::optional<RecordFailure> markAbsent(const ResultEntry& entry);
+    std::optional<RecordFailure> takeBackAbsent(int number);
+    std::optional<RecordFailure> choosePrize(int prize);
     // The program ends through the exit questions; a failure now can no longer be acted on.
     void endRun();
 
 private:
     std::optional<RecordFailure> write(std::string text);
     std::string now() const;
-    std::string head(std::string_view sha256, std::span<const LineHash> lineHashes) const;
+    std::string head(std::string_view sha256, std::span<const LineHash> lineHashes,
+                     const PrizePlan& plan) const;
+    std::string runSoFar(const RecordedRun& run, std::span<const ResultEntry> restored) const;
 
     platform::RecordStore& m_records;
     const platform::WallClock& m_clock;

@@ -34,6 +34,12 @@ public:
 
     // Txt_Results shows the results, its caret at the end.
     virtual void showResults(const Results& results) = 0;
+    // A run with a prize plan: every prize and the places it has left are in results; the
+    // current prize is `current` (from 1), 0 once all are drawn.
+    virtual void showPrizes(const Results& results, int current) {
+        static_cast<void>(results);
+        static_cast<void>(current);
+    }
     // A round was listed: its entries, in the listed order.
     virtual void roundListed(std::span<const ResultEntry> round) { static_cast<void>(round); }
 };

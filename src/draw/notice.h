@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "prize_plan.h"
+
 namespace kelvara::draw {
 
 // What the draw has to tell the operator; the window words it and shows it. After a notice
@@ -23,6 +25,11 @@ enum class NoticeKind {
     RecordNotWritten,      // record `path` cannot be written, for `reason`; drawing goes on
     RecordDamaged,         // record `path` shows `damage` at its line `line`: not continued
     RunContinuedElsewhere, // another copy continued the run of record `path` just now
+    PrizePlanUnreadable,   // the prize plan is there but cannot be read
+    PrizePlanRefused,      // the prize plan shows `planFault` at its line `line`
+    AllPrizesDrawn,        // Start with every prize of the plan drawn out
+    RoundAbovePrize,       // the round size exceeds the `count` places left of `prize`
+    PrizePlanDiffers,      // the prize plan is not the one of the run in record `path`
 };
 
 // Why the record of an unfinished run cannot be continued.
@@ -36,6 +43,7 @@ enum class RecordDamage {
     RoundMiscounted,  // a round with another number of winners than it says
     CountDiffers,     // the list has the recorded SHA-256 but another number of lines
     TooLarge,         // larger than any run writes
+    MarkMismatch,     // an absent mark for a winner that cannot have it
 };
 
 struct Notice {
@@ -48,12 +56,27 @@ struct Notice {
         notice.damage = damage;
         return notice;
     }
+    static Notice planRefused(PlanFault fault, int line, std::string prize) {
+        Notice notice(NoticeKind::PrizePlanRefused, line);
+        notice.planFault = fault;
+        notice.prize = std::move(prize);
+        return notice;
+    }
+    static Notice roundAbovePrize(std::string prize, int count) {
+        Notice notice(NoticeKind::RoundAbovePrize);
+        notice.prize = std::move(prize);
+        notice.count = count;
+        return notice;
+    }
 
     NoticeKind kind = NoticeKind::ListMissing;
     int line = 0;
     std::string path;
     std::string reason;
     RecordDamage damage = RecordDamage::None;
+    PlanFault planFault = PlanFault::None;
+    std::string prize; // a prize's name
+    int count = 0;
 
     bool operator==(const Notice&) const = default;
 };

@@ -62,6 +62,12 @@ private:
     bool readWinnerLine(std::string_view line);
     bool readStampLine(std::string_view line);
     bool readContinuedLine(std::string_view line);
+    bool readPlanLine(std::string_view line);
+    bool readPrizeLine(std::string_view line);
+    bool readMarkLine(std::string_view line, bool takenBack);
+    bool readChoiceLine(std::string_view line);
+    std::optional<int> prizeAfter(std::string_view& line);
+    void checkPlanAndMarks();
     bool forgivenAsCut(std::string_view line);
     void keepFirstWinners(std::size_t count);
     bool endRound();
@@ -79,6 +85,10 @@ private:
     int m_roundRead = 0;     // winner lines read in it
     int m_hashesLine = 0;    // the last line of line hashes
     int m_cutLine = 0;       // a line out of shape that only a "继续" line may follow
+    int m_planLine = 0;
+    int m_roundPrize = 0;
+    int m_planDeclared = 0; // prizes the plan line says it has
+    std::vector<int> m_markLines;
     std::vector<bool> m_drawnLines;
 };
 
@@ -107,6 +117,10 @@ std::optional<RecordedRun> RecordReader::read(std::string_view text) {
     }
     if (m_cutLine != 0) {
         damaged(RecordDamage::UnknownLine, m_cutLine);
+        return m_run;
+    }
+    checkPlanAndMarks();
+    if (m_run.damage != RecordDamage::None) {
         return m_run;
     }
     const auto left = static_cast<int>(m_run.lineCount - std::ssize(m_run.winners));
@@ -144,8 +158,23 @@ bool RecordReader::readLine(std::string_view line) {
     if (line.starts_with(record::kLineHashes) && m_roundLine == 0) {
         return readLineHashes(line);
     }
+    if (line.starts_with(record::kPlanLine) && m_roundLine == 0 && m_planLine == 0) {
+        return readPlanLine(line);
+    }
+    if (line.starts_with(record::kPrize) && m_planLine != 0 && m_roundLine == 0) {
+        return readPrizeLine(line);
+    }
     if (m_cutLine != 0) {
         return damaged(RecordDamage::UnknownLine, m_cutLine);
+    }
+    if (line.starts_with(record::kAbsent)) {
+        return readMarkLine(line, false);
+    }
+    if (line.starts_with(record::kAbsentTakenBack)) {
+        return readMarkLine(line, true);
+    }
+    if (line.starts_with(record::kPrizeChosen)) {
+        return readChoiceLine(line);
     }
     if (line.starts_with("[")) {
         return readWinnerLine(line);
@@ -211,9 +240,11 @@ bool RecordReader::readRoundLine(std::string_view line) {
         line.remove_prefix(timeEnd + std::string_view("，").size());
     }
     const auto winners = time ? numberThen(line, "人") : std::nullopt;
-    if (!winners || !line.empty() || *round < 1 || *winners < 1 || *winners > kMaxCandidates) {
+    const auto prize = winners ? prizeAfter(line) : std::nullopt;
+    if (!prize || !line.empty() || *round < 1 || *winners < 1 || *winners > kMaxCandidates) {
         return damaged(RecordDamage::UnknownLine);
     }
+    m_roundPrize = *prize;
     m_run.rounds = *round;
     m_run.lastRoundTime = *time;
     m_roundLine = m_lineNumber;
@@ -254,7 +285,7 @@ bool RecordReader::readWinnerLine(std::string_view line) {
         return damaged(RecordDamage::RoundMiscounted, m_roundLine);
     }
     m_drawnLines[static_cast<std::size_t>(*listLine)] = true;
-    m_run.winners.push_back({*number, *listLine, m_run.rounds, m_run.lastRoundTime});
+    m_run.winners.push_back({*number, *listLine, m_run.rounds, m_run.lastRoundTime, m_roundPrize});
     return true;
 }
 
@@ -286,6 +317,113 @@ bool RecordReader::readContinuedLine(std::string_view line) {
     }
     m_roundDeclared = m_roundRead; // the cut round ends where the cut was
     return true;
+}
+
+// "奖项表：奖项.txt，共3项，SHA-256 <hex>"
+bool RecordReader::readPlanLine(std::string_view line) {
+    const std::string_view count = "，共";
+    const auto countAt = line.find(count);
+    if (countAt == std::string_view::npos) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    line.remove_prefix(countAt + count.size());
+    const auto prizes = numberThen(line, "项，SHA-256 ");
+    if (!prizes || *prizes < 1 || *prizes > kMaxCandidates || line.size() != kSha256HexLength ||
+        !isLowerHex(line)) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    m_planLine = m_lineNumber;
+    m_planDeclared = *prizes;
+    m_run.planSha256 = line;
+    return true;
+}
+
+// "奖项1：20人，三等奖", the prizes in the plan's order.
+bool RecordReader::readPrizeLine(std::string_view line) {
+    consume(line, record::kPrize);
+    const auto index = numberThen(line, "：");
+    const auto count = index ? numberThen(line, "人，") : std::nullopt;
+    if (!count || *index != std::ssize(m_run.prizes) + 1 || *index > m_planDeclared || *count < 1 ||
+        *count > kMaxCandidates || line.empty()) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    m_run.prizes.push_back({std::string(line), *count});
+    return true;
+}
+
+// "，奖项2" ending a round line of a run with a plan; nothing in a run without one. 0 for
+// no prize, empty when out of shape.
+std::optional<int> RecordReader::prizeAfter(std::string_view& line) {
+    if (m_run.prizes.empty()) {
+        return 0;
+    }
+    if (!consume(line, "，") || !consume(line, record::kPrize)) {
+        return std::nullopt;
+    }
+    std::size_t used = 0;
+    const auto prize = leadingNumber(line, used);
+    if (!prize || *prize < 1 || *prize > std::ssize(m_run.prizes)) {
+        return std::nullopt;
+    }
+    line.remove_prefix(used);
+    return prize;
+}
+
+// "弃奖：<time>，[12]" or "撤销弃奖：<time>，[12]"; whether the winner can have the mark is
+// checked once the whole run is read.
+bool RecordReader::readMarkLine(std::string_view line, bool takenBack) {
+    consume(line, takenBack ? record::kAbsentTakenBack : record::kAbsent);
+    const std::size_t timeEnd = line.find("，[");
+    const auto time = parseDateTime(line.substr(0, timeEnd));
+    if (!time || timeEnd == std::string_view::npos) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    line.remove_prefix(timeEnd + std::string_view("，[").size());
+    const auto number = numberThen(line, "]");
+    if (!number || !line.empty()) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    m_run.marks.push_back({*number, *time, takenBack, m_run.winners.size()});
+    m_markLines.push_back(m_lineNumber);
+    return true;
+}
+
+// "选择奖项：<time>，奖项2"
+bool RecordReader::readChoiceLine(std::string_view line) {
+    consume(line, record::kPrizeChosen);
+    const std::size_t timeEnd = line.find("，");
+    if (timeEnd == std::string_view::npos || !parseDateTime(line.substr(0, timeEnd))) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    line.remove_prefix(timeEnd);
+    const auto prize = prizeAfter(line);
+    if (!prize || *prize == 0 || !line.empty()) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    m_run.chosenPrize = *prize;
+    return true;
+}
+
+// The plan has all the prizes it says, and every mark could be made when it was.
+void RecordReader::checkPlanAndMarks() {
+    if (std::ssize(m_run.prizes) != m_planDeclared) {
+        damaged(RecordDamage::UnknownLine, m_planLine);
+        return;
+    }
+    std::vector<ResultEntry> entries;
+    for (const RecordedWinner& winner : m_run.winners) {
+        entries.push_back({winner.number,
+                           {winner.line, {}},
+                           winner.round,
+                           winner.time,
+                           winner.prize,
+                           std::nullopt,
+                           0});
+    }
+    Results replayed;
+    if (const auto failed = replayRun(replayed, std::move(entries), m_run.marks)) {
+        damaged(RecordDamage::MarkMismatch, m_markLines[*failed]);
+    }
 }
 
 void RecordReader::keepFirstWinners(std::size_t count) {

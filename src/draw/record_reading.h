@@ -8,6 +8,8 @@
 #include "line_alignment.h"
 #include "notice.h"
 #include "platform/clock.h"
+#include "prize_plan.h"
+#include "results.h"
 
 namespace kelvara::draw {
 
@@ -26,6 +28,11 @@ inline constexpr char kContinued[] = "继续：";
 inline constexpr char kRestored[] = "恢复";
 inline constexpr char kContinues[] = "接续：";
 inline constexpr char kNotContinued[] = "未继续：";
+inline constexpr char kPlanLine[] = "奖项表：";
+inline constexpr char kPrize[] = "奖项";
+inline constexpr char kAbsent[] = "弃奖：";
+inline constexpr char kAbsentTakenBack[] = "撤销弃奖：";
+inline constexpr char kPrizeChosen[] = "选择奖项：";
 } // namespace record
 
 std::optional<platform::LocalDateTime> parseDateTime(std::string_view text);
@@ -38,6 +45,7 @@ struct RecordedWinner {
     int line = 0;                 // line in the list
     int round = 0;                // the round block it stands in, from 1
     platform::LocalDateTime time; // that round's time
+    int prize = 0;                // that round's prize, from 1; 0 without a plan
 };
 
 // What a record tells of its run.
@@ -49,6 +57,12 @@ struct RecordedRun {
     std::vector<LineHash> lineHashes;
     int rounds = 0;
     std::vector<RecordedWinner> winners;
+    // The prize plan read at Initialize: its file's SHA-256 (empty for a run without plan)
+    // and its prizes; the prize the operator chose last (0: none).
+    std::string planSha256;
+    std::vector<Prize> prizes;
+    int chosenPrize = 0;
+    std::vector<AbsentMark> marks; // in the order they were made
     platform::LocalDateTime lastRoundTime;
     bool closed = false;   // ended through the exit questions, or not to be continued
     bool cutAtEnd = false; // the last line has no line end: a power cut stopped its write

@@ -1,5 +1,6 @@
 #include "results.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace kelvara::draw {
@@ -7,6 +8,7 @@ namespace kelvara::draw {
 namespace {
 
 constexpr std::string_view kHeading = "摇号结果\r\n";
+constexpr std::string_view kAbsentMark = "（弃奖）";
 
 } // namespace
 
@@ -14,29 +16,153 @@ std::span<const ResultEntry> Results::lastRound() const {
     return std::span<const ResultEntry>(m_entries).subspan(m_lastRoundStart);
 }
 
-void Results::addRound(std::vector<ResultEntry> round) {
-    ++m_rounds;
-    m_lastRoundStart = m_entries.size();
-    for (ResultEntry& entry : round) {
-        entry.round = m_rounds;
+// Numbers run on without a gap from the first entry's.
+ResultEntry* Results::find(int number) {
+    if (m_entries.empty() || number < m_entries.front().number) {
+        return nullptr;
     }
+    const auto at = static_cast<std::size_t>(number - m_entries.front().number);
+    return at < m_entries.size() && m_entries[at].number == number ? &m_entries[at] : nullptr;
+}
+
+const ResultEntry* Results::entry(int number) const {
+    return const_cast<Results*>(this)->find(number);
+}
+
+const std::string& Results::prizeName(int prize) const {
+    static const std::string none;
+    return prize >= 1 && prize <= std::ssize(m_prizes)
+               ? m_prizes[static_cast<std::size_t>(prize - 1)].name
+               : none;
+}
+
+int Results::placesLeft(int prize) const {
+    if (prize < 1 || prize > std::ssize(m_prizes)) {
+        return 0;
+    }
+    const auto there = std::ranges::count_if(
+        m_entries, [&](const ResultEntry& entry) { return entry.prize == prize && !entry.absent; });
+    return m_prizes[static_cast<std::size_t>(prize - 1)].count - static_cast<int>(there);
+}
+
+int Results::waitingForReplacement(int prize) const {
+    return static_cast<int>(std::ranges::count_if(m_entries, [&](const ResultEntry& entry) {
+        return entry.prize == prize && entry.absent && entry.replacedInRound == 0;
+    }));
+}
+
+bool Results::anyAbsent() const {
+    return std::ranges::any_of(m_entries,
+                               [](const ResultEntry& entry) { return entry.absent.has_value(); });
+}
+
+void Results::addRound(std::vector<ResultEntry> round, int prize) {
+    for (ResultEntry& entry : round) {
+        entry.round = m_rounds + 1;
+        entry.prize = prize;
+    }
+    addRecordedRound(std::move(round));
+}
+
+void Results::addRecordedRound(std::vector<ResultEntry> round) {
+    if (round.empty()) {
+        return;
+    }
+    const int number = round.front().round;
+    const int prize = round.front().prize;
+    auto replacements = std::ssize(round);
+    for (ResultEntry& waiting : m_entries) {
+        if (replacements > 0 && waiting.prize == prize && waiting.absent &&
+            waiting.replacedInRound == 0) {
+            waiting.replacedInRound = number;
+            --replacements;
+        }
+    }
+    m_rounds = std::max(m_rounds, number);
+    m_lastRoundStart = m_entries.size();
     m_entries.insert(m_entries.end(), std::make_move_iterator(round.begin()),
                      std::make_move_iterator(round.end()));
 }
 
-void Results::restore(std::vector<ResultEntry> entries, int rounds) {
-    m_entries = std::move(entries);
+void Results::endRestore(int rounds) {
+    m_rounds = std::max(m_rounds, rounds);
     m_lastRoundStart = m_entries.size();
-    m_rounds = rounds;
+}
+
+MarkOutcome Results::markAbsent(int number, const platform::LocalDateTime& time) {
+    ResultEntry* const found = find(number);
+    if (found == nullptr) {
+        return MarkOutcome::NoSuchNumber;
+    }
+    if (found->absent) {
+        return MarkOutcome::AlreadyAbsent;
+    }
+    found->absent = time;
+    return MarkOutcome::Done;
+}
+
+MarkOutcome Results::takeBackAbsent(int number) {
+    ResultEntry* const found = find(number);
+    if (found == nullptr) {
+        return MarkOutcome::NoSuchNumber;
+    }
+    if (!found->absent) {
+        return MarkOutcome::NotAbsent;
+    }
+    if (found->replacedInRound != 0) {
+        return MarkOutcome::AlreadyReplaced;
+    }
+    found->absent.reset();
+    return MarkOutcome::Done;
+}
+
+std::optional<std::size_t> replayRun(Results& results, std::vector<ResultEntry> entries,
+                                     std::span<const AbsentMark> marks) {
+    std::size_t nextMark = 0;
+    const auto markUpTo = [&](std::size_t listed) -> bool {
+        for (; nextMark < marks.size() && marks[nextMark].afterEntries <= listed; ++nextMark) {
+            const AbsentMark& mark = marks[nextMark];
+            const MarkOutcome outcome = mark.takenBack ? results.takeBackAbsent(mark.number)
+                                                       : results.markAbsent(mark.number, mark.time);
+            if (outcome != MarkOutcome::Done) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (auto first = entries.begin(); first != entries.end();) {
+        const auto end = std::find_if(first, entries.end(), [&](const ResultEntry& entry) {
+            return entry.round != first->round;
+        });
+        if (!markUpTo(results.entries().size())) {
+            return nextMark;
+        }
+        results.addRecordedRound({std::make_move_iterator(first), std::make_move_iterator(end)});
+        first = end;
+    }
+    if (!markUpTo(results.entries().size()) || nextMark < marks.size()) {
+        return nextMark;
+    }
+    return std::nullopt;
 }
 
 std::string resultsText(const Results& results) {
     std::string text(kHeading);
+    int prize = 0;
     for (const ResultEntry& entry : results.entries()) {
+        if (entry.prize != prize && entry.prize != 0) {
+            text += "\r\n【";
+            text += results.prizeName(entry.prize);
+            text += "】";
+        }
+        prize = entry.prize;
         text += "\r\n[";
         text += std::to_string(entry.number);
         text += "]:\t";
         text += entry.winner.name;
+        if (entry.absent) {
+            text += kAbsentMark;
+        }
     }
     return text;
 }

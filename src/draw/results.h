@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
+#include "prize_plan.h"
 
 namespace kelvara::draw {
 
@@ -22,30 +24,80 @@ struct ResultEntry {
     Candidate winner;
     int round = 0;                // the round of the run that listed it, from 1
     platform::LocalDateTime time; // when that round was listed
+    int prize = 0;                // the plan's prize it won, from 1; 0 without a plan
+    // Marked absent: the prize is drawn again for them, and they stay drawn.
+    std::optional<platform::LocalDateTime> absent = std::nullopt;
+    int replacedInRound = 0; // the round that drew the replacement for an absent winner
 };
 
-// The run's results, in the order they were listed. The results box, Save, Print and the
-// draw record are views of them.
+// How marking a winner absent, or taking the mark back, went.
+enum class MarkOutcome {
+    Done,
+    NoSuchNumber,
+    AlreadyAbsent,
+    NotAbsent,
+    AlreadyReplaced, // a replacement has been drawn: the mark stays
+    WhileRolling,    // a round is being drawn: marks wait until it is listed
+};
+
+// The run's results, in the order they were listed, and the prize plan they are drawn
+// against. The results box, Save, Print and the draw record are views of them.
 class Results final {
 public:
     std::span<const ResultEntry> entries() const { return m_entries; }
     // The last listed round's entries; empty before the first round.
     std::span<const ResultEntry> lastRound() const;
     int rounds() const { return m_rounds; }
+    const ResultEntry* entry(int number) const;
 
-    // Appends one round, which becomes round rounds() + 1 of the run.
-    void addRound(std::vector<ResultEntry> round);
-    // The results of a run that is continued: its entries and how many rounds it had.
-    void restore(std::vector<ResultEntry> entries, int rounds);
+    const std::vector<Prize>& prizes() const { return m_prizes; }
+    void setPrizes(std::vector<Prize> prizes) { m_prizes = std::move(prizes); }
+    // The name of prize `prize` (from 1); empty for 0 or out of the plan.
+    const std::string& prizeName(int prize) const;
+    // Places of a prize still to draw: its count less the winners that are there.
+    int placesLeft(int prize) const;
+    // Absent winners of a prize (0: of a run without plan) still waiting for a replacement.
+    int waitingForReplacement(int prize) const;
+
+    // Appends one round of a prize, which becomes round rounds() + 1 of the run; its winners
+    // replace that prize's absent winners still waiting, in the order they were listed.
+    void addRound(std::vector<ResultEntry> round, int prize = 0);
+    // Appends a recorded round, keeping its round number and prize.
+    void addRecordedRound(std::vector<ResultEntry> round);
+    // A continued run's results are complete: the next round is numbered after `rounds`,
+    // which counts a round that a power cut left without winners.
+    void endRestore(int rounds);
+    MarkOutcome markAbsent(int number, const platform::LocalDateTime& time);
+    // Possible until a replacement has been drawn.
+    MarkOutcome takeBackAbsent(int number);
+    bool anyAbsent() const;
 
 private:
+    ResultEntry* find(int number);
+
     std::vector<ResultEntry> m_entries;
+    std::vector<Prize> m_prizes;
     std::size_t m_lastRoundStart = 0;
     int m_rounds = 0;
 };
 
+// A winner marked absent, or the mark taken back, after the run's first `afterEntries`
+// winners were listed.
+struct AbsentMark {
+    int number = 0;
+    platform::LocalDateTime time;
+    bool takenBack = false;
+    std::size_t afterEntries = 0;
+};
+
+// Rebuilds a run from its entries, in rounds as numbered, with the marks made between the
+// rounds. The index of the first mark that cannot be made, if any.
+std::optional<std::size_t> replayRun(Results& results, std::vector<ResultEntry> entries,
+                                     std::span<const AbsentMark> marks);
+
 // The text of the results box, and of the results file before its last CR LF: the heading
-// "摇号结果" and CR LF, then CR LF, "[number]:", a TAB and the name for each winner.
+// "摇号结果" and CR LF, then CR LF, "[number]:", a TAB and the name for each winner. With a
+// plan, a line "【prize】" before each prize's rounds; an absent winner ends in "（弃奖）".
 std::string resultsText(const Results& results);
 
 } // namespace kelvara::draw

@@ -31,6 +31,15 @@ std::string_view viewOf(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
+// In UTF-8 and the legacy code pages a CR byte is a CR and nothing else; UTF-16 must be
+// decoded to tell.
+bool hasCarriageReturn(QByteArrayView body, TextEncoding encoding) {
+    if (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE) {
+        return TextDecoder(encoding).decode(body).contains('\r');
+    }
+    return body.contains('\r');
+}
+
 } // namespace
 
 ReadEnd readTextLines(QIODevice& device, const LineSink& sink, QCryptographicHash* bytes) {
@@ -46,14 +55,19 @@ ReadEnd readTextLines(QIODevice& device, const LineSink& sink, QCryptographicHas
         return ReadEnd::Failed;
     }
     const EncodingDecision decision = detectEncoding(head, got == 0);
+    const QByteArrayView body = QByteArrayView(head).sliced(decision.markLength);
     TextDecoder decoder(decision.encoding);
-    QByteArray text = decoder.decode(QByteArrayView(head).sliced(decision.markLength));
-    head = QByteArray();
-
-    LineSplitter lines(!text.contains('\r'), sink);
-    if (!lines.feed(viewOf(text))) {
-        return ReadEnd::Stopped;
+    LineSplitter lines(!hasCarriageReturn(body, decision.encoding), sink);
+    // The head is decoded a piece at a time, so that a sink that stops at its first lines
+    // does not wait for megabytes it never reads.
+    for (qsizetype at = 0; at < body.size(); at += kPieceBytes) {
+        if (!lines.feed(
+                viewOf(decoder.decode(body.sliced(at, std::min(kPieceBytes, body.size() - at)))))) {
+            return ReadEnd::Stopped;
+        }
     }
+    head = QByteArray();
+    QByteArray text;
     QByteArray piece;
     while (got != 0) {
         piece.clear();

@@ -40,6 +40,13 @@ public:
         }
         listedRounds.push_back(std::move(listed));
     }
+    void showPrizes(const draw::Results& shown, int current) override {
+        placesLeft.clear();
+        for (int prize = 1; prize <= std::ssize(shown.prizes()); ++prize) {
+            placesLeft.push_back(shown.placesLeft(prize));
+        }
+        currentPrize = current;
+    }
     void tell(const draw::Notice& notice) override {
         notices.push_back(notice);
         if (whileTelling) {
@@ -69,6 +76,8 @@ public:
     bool caretAtEnd = false;
     std::vector<std::vector<std::pair<int, std::string>>> listedRounds; // number, name
     std::vector<draw::Notice> notices;
+    std::vector<int> placesLeft;        // per prize of the plan, as last shown
+    int currentPrize = -1;              // as last shown; -1 while no plan was shown
     std::function<void()> whileTelling; // what happens while a notice is shown
 
 private:

@@ -19,30 +19,53 @@ QByteArray encoded(const QString& text, const char* encoding) {
 
 // Lists as people save them on Windows and on Linux, loaded through the real reader.
 TEST(InitializeEncodingsTest, LoadsListsInEveryEncodingPeopleSave) {
-    const QString names = QStringLiteral("张伟\r\n王芳\r\n李娜\r\n");
-    const QString unixNames = QStringLiteral("张伟\n王芳\n李娜\n");
+    // Each way of saving, applied to text with CR LF line ends.
+    using Save = QByteArray (*)(const QString&);
     const struct {
         const char* name;
-        QByteArray bytes;
+        Save save;
     } cases[] = {
-        {"UTF-8", names.toUtf8()},
-        {"UTF-8 with mark", QByteArray("\xEF\xBB\xBF") + names.toUtf8()},
-        {"UTF-8, LF line ends", unixNames.toUtf8()},
-        {"GBK", legacyBytes(names)},
-        {"UTF-16 LE with mark", QByteArray("\xFF\xFE", 2) + encoded(names, "UTF-16LE")},
-        {"UTF-16 BE with mark", QByteArray("\xFE\xFF", 2) + encoded(names, "UTF-16BE")},
-        {"CR only", QStringLiteral("张伟\r王芳\r李娜").toUtf8()},
+        {"UTF-8",
+         [](const QString& text) -> QByteArray {
+             return text.toUtf8();
+         }},
+        {"UTF-8 with mark",
+         [](const QString& text) -> QByteArray {
+             return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+         }},
+        {"UTF-8, LF line ends",
+         [](const QString& text) -> QByteArray {
+             return QString(text).remove(QLatin1Char('\r')).toUtf8();
+         }},
+        {"GBK",
+         [](const QString& text) -> QByteArray {
+             return legacyBytes(text);
+         }},
+        {"UTF-16 LE with mark",
+         [](const QString& text) -> QByteArray {
+             return QByteArray("\xFF\xFE", 2) + encoded(text, "UTF-16LE");
+         }},
+        {"UTF-16 BE with mark",
+         [](const QString& text) -> QByteArray {
+             return QByteArray("\xFE\xFF", 2) + encoded(text, "UTF-16BE");
+         }},
+        {"CR only",
+         [](const QString& text) -> QByteArray {
+             return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\r")).toUtf8();
+         }},
     };
     // Windows must run with the Chinese ANSI code page for the GBK case.
     ASSERT_TRUE(legacyIsGbk()) << "the ANSI code page is not GBK";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("bonus.txt")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(c.bytes);
-        file.close();
-
+        // The prize plan is read the same way as the list.
+        for (const auto& [name, text] : {std::pair{"bonus.txt", "张伟\r\n王芳\r\n李娜\r\n"},
+                                         std::pair{"奖项.txt", "三等奖 2\r\n一等奖，1\r\n"}}) {
+            QFile file(dir.filePath(QString::fromUtf8(name)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.save(QString::fromUtf8(text)));
+        }
         RealServicesIn services(dir.path().toStdString());
         FakeView view;
         draw::DrawEngine engine(view, view, services.forDraw());
@@ -51,6 +74,8 @@ TEST(InitializeEncodingsTest, LoadsListsInEveryEncodingPeopleSave) {
         EXPECT_TRUE(view.notices.empty());
         EXPECT_EQ(engine.state().RollSample, (std::vector<std::string>{"张伟", "王芳", "李娜"}));
         EXPECT_EQ(view.roll, "<list of 3>");
+        EXPECT_EQ(engine.results().prizes(),
+                  (std::vector<draw::Prize>{{"三等奖", 2}, {"一等奖", 1}}));
     }
 }
 

@@ -57,6 +57,8 @@ std::string recordDamage(const draw::Notice& notice) {
         return "的名单条数与bonus.txt不符";
     case RecordDamage::TooLarge:
         return "过大，不是本程序写的记录";
+    case RecordDamage::MarkMismatch:
+        return atLine + "的弃奖标记与之前的记录不符";
     }
     return {};
 }
@@ -64,6 +66,29 @@ std::string recordDamage(const draw::Notice& notice) {
 std::string recordDamaged(const draw::Notice& notice) {
     return "上次的摇号记录" + recordDamage(notice) + "，无法继续上次的摇号。\n上次的记录保存在：" +
            notice.path;
+}
+
+std::string planRefused(const draw::Notice& notice) {
+    using draw::PlanFault;
+    const std::string atLine = "奖项.txt第" + std::to_string(notice.line) + "行";
+    constexpr char kFormat[] = "，请按“三等奖 20”的格式逐行填写奖项名称和人数！";
+    switch (notice.planFault) {
+    case PlanFault::None:
+    case PlanFault::NoName:
+        return atLine + "缺少奖项名称" + kFormat;
+    case PlanFault::NoCount:
+        return atLine + "缺少人数" + kFormat;
+    case PlanFault::CountNotWhole:
+        return atLine + "的人数必须是正整数！";
+    case PlanFault::NameTwice:
+        return atLine + "的奖项“" + notice.prize + "”与前面的重复！";
+    case PlanFault::AboveList:
+        return "奖项.txt到第" + std::to_string(notice.line) +
+               "行为止的获奖人数已多于bonus.txt的名单人数！";
+    case PlanFault::LineTooLong:
+        return atLine + "太长，奖项名称不要超过100个字符！";
+    }
+    return {};
 }
 
 } // namespace
@@ -125,12 +150,49 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
         return recordNotWritten(notice);
     case NoticeKind::RecordDamaged:
         return recordDamaged(notice);
+    case NoticeKind::PrizePlanUnreadable:
+        return "无法读取奖项.txt，请检查文件是否被其它程序占用或没有读取权限！";
+    case NoticeKind::PrizePlanRefused:
+        return planRefused(notice);
+    case NoticeKind::AllPrizesDrawn:
+        return "所有奖项都已抽完！";
+    case NoticeKind::RoundAbovePrize:
+        return "本轮抽取的人数不能多于“" + notice.prize + "”剩下的" + std::to_string(notice.count) +
+               "人！";
+    case NoticeKind::PrizePlanDiffers:
+        return "奖项.txt与上次摇号时的奖项不同，无法继续上次的摇号。\n上次的记录保存在：" +
+               notice.path;
     case NoticeKind::RunContinuedElsewhere:
         return "另一个摇号程序刚刚继续了上次的摇号，本程序不再继续，以免同一批人被抽两次。\n"
                "上次的记录保存在：" +
                notice.path;
     }
     return {};
+}
+
+QString prizeStatus(const draw::Results& results, int prize) {
+    const int left = results.placesLeft(prize);
+    const QString name = QString::fromStdString(results.prizeName(prize));
+    return left > 0 ? QStringLiteral("%1 还剩%2人").arg(name).arg(left)
+                    : QStringLiteral("%1 已抽完").arg(name);
+}
+
+std::string absentQuestion(const draw::Results& results, const draw::ResultEntry& entry) {
+    const std::string who = "[" + std::to_string(entry.number) + "] " + entry.winner.name;
+    const std::string& prize = results.prizeName(entry.prize);
+    if (entry.absent) {
+        return "撤销" + who + "的弃奖标记吗？" +
+               (prize.empty() ? std::string() : "\n" + prize + "将少补抽一人。");
+    }
+    return "确定" + who + (prize.empty() ? std::string() : "（" + prize + "）") +
+           "不在场、弃奖吗？\n其名字保留并标上“（弃奖）”，不再参加抽奖；" +
+           (prize.empty() ? std::string("下一轮将为其补抽。")
+                          : "下一轮" + prize + "将为其补抽一人。");
+}
+
+std::string absentRefused(const draw::ResultEntry& entry) {
+    return "已经为[" + std::to_string(entry.number) + "] " + entry.winner.name +
+           "补抽过，弃奖标记不能撤销。";
 }
 
 std::string continueQuestion(const draw::ContinueOffer& offer) {

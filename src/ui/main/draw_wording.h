@@ -23,6 +23,14 @@ std::string saved(const platform::AppInfo& app);
 // The message for a notice; paths in the system's form.
 std::string notice(const draw::Notice& notice, const platform::AppInfo& app);
 
+// A prize and the places it has left: "三等奖 还剩12人", "三等奖 已抽完".
+QString prizeStatus(const draw::Results& results, int prize);
+inline constexpr char kAbsentTitle[] = "弃奖";
+// Marking a winner absent, or taking the mark back: the question that names them.
+std::string absentQuestion(const draw::Results& results, const draw::ResultEntry& entry);
+// The mark stays: a replacement was drawn.
+std::string absentRefused(const draw::ResultEntry& entry);
+
 inline constexpr char kContinueTitle[] = "继续摇号";
 std::string continueQuestion(const draw::ContinueOffer& offer);
 

@@ -1,0 +1,136 @@
+#include "prize_plan.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/text_lines.h"
+
+namespace kelvara::draw {
+
+namespace {
+
+// What may stand between a prize's name and its count, and around them.
+constexpr std::array<std::string_view, 5> kSeparators = {" ", "\t", ",", "，", "\u3000"};
+constexpr std::array<std::string_view, 2> kCountUnits = {"人", "名"};
+constexpr std::string_view kFullWidthZero = "０";
+constexpr long long kSaturated = 1'000'000'000;
+constexpr std::size_t kMaxLineBytes = 1024;
+
+// The separator that text ends with, if any.
+std::size_t separatorAtEnd(std::string_view text) {
+    for (const std::string_view separator : kSeparators) {
+        if (text.ends_with(separator)) {
+            return separator.size();
+        }
+    }
+    return 0;
+}
+
+std::size_t separatorAtStart(std::string_view text) {
+    for (const std::string_view separator : kSeparators) {
+        if (text.starts_with(separator)) {
+            return separator.size();
+        }
+    }
+    return 0;
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (const std::size_t size = separatorAtStart(text)) {
+        text.remove_prefix(size);
+    }
+    while (const std::size_t size = separatorAtEnd(text)) {
+        text.remove_suffix(size);
+    }
+    return text;
+}
+
+// Where the last separator of text begins; npos when it has none.
+std::size_t lastSeparator(std::string_view text) {
+    std::size_t best = std::string_view::npos;
+    for (const std::string_view separator : kSeparators) {
+        const std::size_t at = text.rfind(separator);
+        if (at != std::string_view::npos && (best == std::string_view::npos || at > best)) {
+            best = at;
+        }
+    }
+    return best;
+}
+
+// A whole number in ASCII or full-width digits; -1 when text is anything else.
+long long wholeNumber(std::string_view text) {
+    long long value = 0;
+    bool any = false;
+    while (!text.empty()) {
+        int digit = 0;
+        if (text.front() >= '0' && text.front() <= '9') {
+            digit = text.front() - '0';
+            text.remove_prefix(1);
+        } else if (text.size() >= 3 && text.substr(0, 2) == kFullWidthZero.substr(0, 2) &&
+                   static_cast<unsigned char>(text[2]) >= 0x90 &&
+                   static_cast<unsigned char>(text[2]) <= 0x99) {
+            digit = static_cast<unsigned char>(text[2]) - 0x90;
+            text.remove_prefix(3);
+        } else {
+            return -1;
+        }
+        value = std::min(kSaturated, value * 10 + digit);
+        any = true;
+    }
+    return any ? value : -1;
+}
+
+std::string_view withoutUnit(std::string_view text) {
+    for (const std::string_view unit : kCountUnits) {
+        if (text.ends_with(unit)) {
+            return trimmed(text.substr(0, text.size() - unit.size()));
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+bool PrizePlanReader::refuse(PlanFault fault) {
+    m_fault = fault;
+    m_faultLine = m_line;
+    return false;
+}
+
+bool PrizePlanReader::take(std::string_view line) {
+    ++m_line;
+    if (line.size() > kMaxLineBytes) {
+        return refuse(PlanFault::LineTooLong);
+    }
+    const std::string_view text = withoutUnit(trimmed(line));
+    if (text.empty()) {
+        return true;
+    }
+    const std::size_t at = lastSeparator(text);
+    if (at == std::string_view::npos) {
+        return refuse(wholeNumber(text) >= 0 ? PlanFault::NoName : PlanFault::NoCount);
+    }
+    const std::string_view name = trimmed(text.substr(0, at));
+    const long long count = wholeNumber(trimmed(text.substr(at)));
+    if (name.empty()) {
+        return refuse(PlanFault::NoName);
+    }
+    if (platform::utf8Length(name) > kMaxPrizeNameLength) {
+        return refuse(PlanFault::LineTooLong);
+    }
+    if (count <= 0) {
+        return refuse(PlanFault::CountNotWhole);
+    }
+    if (!m_names.emplace(name).second) {
+        m_faultName = name;
+        return refuse(PlanFault::NameTwice);
+    }
+    m_total += count;
+    if (m_total > m_listSize) {
+        return refuse(PlanFault::AboveList);
+    }
+    m_prizes.push_back({std::string(name), static_cast<int>(count)});
+    return true;
+}
+
+} // namespace kelvara::draw

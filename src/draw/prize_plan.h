@@ -1,0 +1,67 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace kelvara::draw {
+
+inline constexpr char kPrizePlanFile[] = "奖项.txt";
+// A prize's name is shown large on a projector: longer than this is no name.
+inline constexpr std::size_t kMaxPrizeNameLength = 100;
+
+// One prize of the plan: its name and how many people win it.
+struct Prize {
+    std::string name;
+    int count = 0;
+
+    bool operator==(const Prize&) const = default;
+};
+
+// The plan in force: read at Initialize, kept for the whole run.
+struct PrizePlan {
+    std::string sha256; // of the plan's file
+    std::vector<Prize> prizes;
+};
+
+// Why a prize plan is refused, at which line.
+enum class PlanFault {
+    None,
+    NoName,        // a count with nothing before it
+    NoCount,       // a name with no count after it
+    CountNotWhole, // a count that is no positive whole number
+    NameTwice,     // a second prize of one name
+    AboveList,     // the prizes so far are more people than the list has
+    LineTooLong,   // longer than any prize's name and count
+};
+
+// Reads a plan line by line: "三等奖 20", with a space, TAB, comma or full-width comma
+// between name and count (a trailing "人" or "名" is allowed); blank lines are skipped.
+class PrizePlanReader final {
+public:
+    explicit PrizePlanReader(int listSize) : m_listSize(listSize) {}
+
+    // False once the plan is refused: reading can stop.
+    bool take(std::string_view line);
+
+    const std::vector<Prize>& prizes() const { return m_prizes; }
+    PlanFault fault() const { return m_fault; }
+    int faultLine() const { return m_faultLine; }
+    // The name that was given twice, for NameTwice.
+    const std::string& faultName() const { return m_faultName; }
+
+private:
+    bool refuse(PlanFault fault);
+
+    int m_listSize;
+    int m_line = 0;
+    long long m_total = 0;
+    std::vector<Prize> m_prizes;
+    std::unordered_set<std::string> m_names;
+    PlanFault m_fault = PlanFault::None;
+    int m_faultLine = 0;
+    std::string m_faultName;
+};
+
+} // namespace kelvara::draw

@@ -1,0 +1,300 @@
+#include <map>
+
+#include "draw_fixture.h"
+
+namespace kelvara::testing {
+namespace {
+
+using draw::MarkOutcome;
+using draw::NoticeKind;
+using draw::PlanFault;
+
+struct PlanCase {
+    const char* text;
+    std::vector<draw::Prize> prizes; // when read whole
+    PlanFault fault;
+    int line;
+};
+
+// Each plan against a list of 60 names.
+TEST(PrizePlanReader, ReadsEveryWayOfWritingAPrizeAndRefusesWithTheLine) {
+    const PlanCase cases[] = {
+        {"三等奖 20\n二等奖\t10\n一等奖,3\n特等奖，1",
+         {{"三等奖", 20}, {"二等奖", 10}, {"一等奖", 3}, {"特等奖", 1}},
+         PlanFault::None,
+         0},
+        {"\n  六等奖  45人 \n\n\u3000五等奖　５名\n",
+         {{"六等奖", 45}, {"五等奖", 5}},
+         PlanFault::None,
+         0},
+        {"特等奖 笔记本 电脑 1", {{"特等奖 笔记本 电脑", 1}}, PlanFault::None, 0},
+        {"三等奖 20\n二等奖", {}, PlanFault::NoCount, 2},
+        {"20", {}, PlanFault::NoName, 1},
+        {"，3", {}, PlanFault::NoName, 1},
+        {"一等奖 0", {}, PlanFault::CountNotWhole, 1},
+        {"一等奖 2.5", {}, PlanFault::CountNotWhole, 1},
+        {"一等奖 -3", {}, PlanFault::CountNotWhole, 1},
+        {"一等奖 三", {}, PlanFault::CountNotWhole, 1},
+        {"一等奖 3\n二等奖 5\n一等奖 1", {}, PlanFault::NameTwice, 3},
+        {"一等奖 30\n二等奖 31", {}, PlanFault::AboveList, 2},
+        {"一等奖 99999999999999999999", {}, PlanFault::AboveList, 1},
+        {"\x01\x02garbage\xff", {}, PlanFault::NoCount, 1},
+    };
+    for (const PlanCase& row : cases) {
+        draw::PrizePlanReader reader(60);
+        std::string_view text = row.text;
+        bool going = true;
+        while (going && !text.empty()) {
+            const std::size_t end = std::min(text.find('\n'), text.size());
+            going = reader.take(text.substr(0, end));
+            text.remove_prefix(std::min(end + 1, text.size()));
+        }
+        EXPECT_EQ(reader.fault(), row.fault) << row.text;
+        EXPECT_EQ(reader.faultLine(), row.line) << row.text;
+        if (row.fault == PlanFault::None) {
+            EXPECT_EQ(reader.prizes(), row.prizes) << row.text;
+        }
+    }
+    draw::PrizePlanReader tooLong(60);
+    EXPECT_FALSE(tooLong.take(std::string(101 * 3, 'x') + " 1"));
+    EXPECT_EQ(tooLong.fault(), PlanFault::LineTooLong);
+}
+
+class PrizeDrawTest : public DrawFixture {
+protected:
+    void writePlan(const std::string& bytes) const {
+        std::ofstream out(m_dir / "奖项.txt", std::ios::binary | std::ios::trunc);
+        out << bytes;
+    }
+    void initializeWithPlan(int count, const std::string& plan) {
+        writePlan(plan);
+        initialize(count);
+    }
+    // Present winners per prize name, from the results box.
+    std::map<std::string, int> presentPerPrize() const {
+        std::map<std::string, int> present;
+        for (const draw::ResultEntry& entry : engine.results().entries()) {
+            present[engine.results().prizeName(entry.prize)] += entry.absent ? 0 : 1;
+        }
+        return present;
+    }
+};
+
+TEST_F(PrizeDrawTest, ABadPlanIsToldWithItsLineAndNothingStarts) {
+    writeBonus(numberedList(10));
+    for (const std::string& plan :
+         {std::string("一等奖 3\n一等奖 2"), std::string(10 * 1024 * 1024, 'x'),
+          std::string(100000, '\n') + "a"}) {
+        view.notices.clear();
+        writePlan(plan);
+        engine.Cmd_Init_Click();
+        ASSERT_EQ(noticeKinds(), std::vector{NoticeKind::PrizePlanRefused});
+        EXPECT_TRUE(view.initEnabled);
+        EXPECT_FALSE(view.startEnabled);
+        EXPECT_TRUE(services.recordStore.files.empty());
+    }
+    EXPECT_EQ(view.notices.back().line, 100001);
+    EXPECT_EQ(view.notices.back().planFault, PlanFault::NoCount);
+}
+
+TEST_F(PrizeDrawTest, NoPlanOrABlankOneChangesNothing) {
+    writePlan("\r\n\r\n");
+    initialize(10);
+    EXPECT_EQ(view.currentPrize, -1);
+    drawRound("2");
+    EXPECT_EQ(services.recordStore.files.begin()->second.text.find("奖项"), std::string::npos);
+    EXPECT_EQ(view.results.find("【"), std::string::npos);
+}
+
+// The plan drawn in order, a prize in two rounds, one chosen out of order, then the end.
+TEST_F(PrizeDrawTest, DrawsThePlanInOrderOrAsChosenAndSaysWhenAllAreDrawn) {
+    initializeWithPlan(30, "三等奖 5\r\n二等奖 2\r\n一等奖 1\r\n");
+    EXPECT_EQ(view.currentPrize, 1);
+    EXPECT_EQ(view.placesLeft, (std::vector{5, 2, 1}));
+    EXPECT_EQ(view.roundSize, "5");
+
+    view.roundSize = "6";
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(view.notices.back(), draw::Notice::roundAbovePrize("三等奖", 5));
+    EXPECT_FALSE(view.rolling());
+
+    drawRound("3"); // fewer: the prize in several rounds
+    EXPECT_EQ(view.placesLeft, (std::vector{2, 2, 1}));
+    EXPECT_EQ(view.roundSize, "2"); // 3 is more than is left
+    engine.choosePrize(3);
+    EXPECT_EQ(view.currentPrize, 3);
+    EXPECT_EQ(view.roundSize, "1");
+    drawRound("1");
+    EXPECT_EQ(view.currentPrize, 1); // the chosen one is drawn: back to the first with places
+    drawRound("2");
+    drawRound("2");
+    EXPECT_EQ(view.currentPrize, 0);
+    view.notices.clear();
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::AllPrizesDrawn});
+
+    const auto lines = listedLines(view.results);
+    ASSERT_EQ(lines.size(), 8U);
+    EXPECT_EQ(lines.back().number, 8);
+    EXPECT_TRUE(view.results.starts_with("摇号结果\r\n\r\n【三等奖】\r\n[1]:\t"));
+    for (const char* heading :
+         {"\r\n【一等奖】\r\n[4]:\t", "\r\n【三等奖】\r\n[5]:\t", "\r\n【二等奖】\r\n[7]:\t"}) {
+        EXPECT_NE(view.results.find(heading), std::string::npos) << heading;
+    }
+    EXPECT_EQ(presentPerPrize(),
+              (std::map<std::string, int>{{"三等奖", 5}, {"二等奖", 2}, {"一等奖", 1}}));
+}
+
+TEST_F(PrizeDrawTest, AnAbsentWinnerIsRedrawnForTheirPrizeAndNobodyTwice) {
+    initializeWithPlan(12, "三等奖 4\n一等奖 2\n");
+    drawRound("4");
+    drawRound("1");
+    EXPECT_EQ(view.currentPrize, 2);
+    EXPECT_EQ(engine.markAbsent(2), MarkOutcome::Done);
+    EXPECT_EQ(engine.markAbsent(2), MarkOutcome::AlreadyAbsent);
+    EXPECT_EQ(engine.markAbsent(9), MarkOutcome::NoSuchNumber);
+    EXPECT_EQ(engine.markAbsent(3), MarkOutcome::Done);
+    EXPECT_EQ(view.currentPrize, 1); // the first prize with a place again
+    EXPECT_EQ(view.roundSize, "2");
+    EXPECT_NE(view.results.find("]:\t" + engine.results().entry(2)->winner.name + "（弃奖）\r\n"),
+              std::string::npos);
+    EXPECT_EQ(engine.takeBackAbsent(3), MarkOutcome::Done);
+    EXPECT_EQ(view.roundSize, "1");
+    EXPECT_EQ(engine.takeBackAbsent(3), MarkOutcome::NotAbsent);
+
+    drawRound("1"); // the replacement
+    EXPECT_EQ(engine.takeBackAbsent(2), MarkOutcome::AlreadyReplaced);
+    EXPECT_EQ(engine.results().entry(2)->replacedInRound, 3);
+    EXPECT_EQ(engine.markAbsent(6), MarkOutcome::Done);
+    drawRound("1");
+    drawRound("1");
+    EXPECT_EQ(view.currentPrize, 0);
+    EXPECT_EQ(presentPerPrize(), (std::map<std::string, int>{{"三等奖", 4}, {"一等奖", 2}}));
+    EXPECT_EQ(listedNames().size(), 8U);         // nobody twice
+    EXPECT_EQ(engine.state().RemainingCount, 4); // the absent stay drawn
+    EXPECT_NE(view.results.find("\r\n【三等奖】\r\n[6]:\t"), std::string::npos);
+}
+
+TEST_F(PrizeDrawTest, WithoutAPlanTheNextRoundDrawsTheReplacements) {
+    initialize(10);
+    drawRound("3");
+    ASSERT_EQ(engine.markAbsent(1), MarkOutcome::Done);
+    ASSERT_EQ(engine.markAbsent(3), MarkOutcome::Done);
+    EXPECT_EQ(view.roundSize, "3"); // untouched without a plan
+    drawRound("1");
+    EXPECT_EQ(engine.takeBackAbsent(1), MarkOutcome::AlreadyReplaced);
+    EXPECT_EQ(engine.takeBackAbsent(3), MarkOutcome::Done);
+    EXPECT_EQ(view.results.find("【"), std::string::npos);
+}
+
+TEST_F(PrizeDrawTest, MarksWaitWhileARoundIsDrawn) {
+    initializeWithPlan(10, "a 3\n");
+    drawRound("1");
+    view.roundSize = "1";
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(engine.markAbsent(1), MarkOutcome::WhileRolling);
+    engine.choosePrize(1);
+    engine.Cmd_Start_Click();
+    // Stopped, listing pending: the mark lists the round first.
+    EXPECT_EQ(engine.markAbsent(2), MarkOutcome::Done);
+    EXPECT_EQ(listedLines(view.results).size(), 2U);
+}
+
+// Killed with a half-drawn prize, marks, a mark taken back and a prize chosen: continuing
+// restores all of it, in the same record and in a new one of its own.
+TEST_F(PrizeDrawTest, ContinuingRestoresPrizesAndMarksExactly) {
+    initializeWithPlan(20, "三等奖 5\n二等奖 3\n一等奖 1\n");
+    drawRound("5");
+    drawRound("2");
+    ASSERT_EQ(engine.markAbsent(2), MarkOutcome::Done);
+    ASSERT_EQ(engine.markAbsent(4), MarkOutcome::Done);
+    drawRound("1"); // replaces [2]
+    ASSERT_EQ(engine.markAbsent(7), MarkOutcome::Done);
+    ASSERT_EQ(engine.takeBackAbsent(7), MarkOutcome::Done);
+    engine.choosePrize(3);
+    const std::string record = services.recordStore.files.at(services.recordStore.current).text;
+    EXPECT_NE(record.find("\r\n奖项表：奖项.txt，共3项，SHA-256 "), std::string::npos);
+    EXPECT_NE(record.find("\r\n奖项2：3人，二等奖\r\n"), std::string::npos);
+    EXPECT_NE(record.find("，2人，奖项2\r\n"), std::string::npos);
+
+    for (const bool ownRecord : {false, true}) {
+        FakeView again;
+        FakeServices services2(m_dir.string(), 5);
+        services2.recordStore.files = services.recordStore.files;
+        services2.recordStore.files.begin()->second.unlockable = ownRecord;
+        draw::DrawEngine restarted(again, again, services2.forDraw());
+        restarted.startUp();
+        auto offer = restarted.unfinishedRun();
+        ASSERT_TRUE(offer);
+        restarted.continueRun(*offer);
+        EXPECT_TRUE(again.notices.empty());
+        EXPECT_EQ(again.results, view.results);
+        EXPECT_EQ(again.placesLeft, view.placesLeft);
+        EXPECT_EQ(again.currentPrize, 3);
+        EXPECT_EQ(restarted.takeBackAbsent(2), MarkOutcome::AlreadyReplaced);
+        EXPECT_EQ(restarted.results().entry(4)->absent, engine.results().entry(4)->absent);
+        if (ownRecord) {
+            // The new record reads back the same again.
+            FakeView third;
+            FakeServices services3(m_dir.string(), 3);
+            services3.recordStore.files = services2.recordStore.files;
+            services3.recordStore.files.erase(services.recordStore.current);
+            draw::DrawEngine again3(third, third, services3.forDraw());
+            again3.startUp();
+            auto offer3 = again3.unfinishedRun();
+            ASSERT_TRUE(offer3);
+            again3.continueRun(*offer3);
+            EXPECT_EQ(third.results, view.results);
+            EXPECT_EQ(third.placesLeft, view.placesLeft);
+            EXPECT_EQ(third.currentPrize, 3);
+            EXPECT_EQ(again3.takeBackAbsent(4), MarkOutcome::Done);
+        }
+    }
+
+    // A plan changed since is refused the way a changed list is.
+    writePlan("三等奖 5\n二等奖 3\n一等奖 2\n");
+    FakeView changed;
+    FakeServices services4(m_dir.string(), 5);
+    services4.recordStore.files = services.recordStore.files;
+    draw::DrawEngine refused(changed, changed, services4.forDraw());
+    refused.startUp();
+    auto offer = refused.unfinishedRun();
+    ASSERT_TRUE(offer);
+    refused.continueRun(*offer);
+    EXPECT_EQ(changed.noticeKinds(), std::vector{NoticeKind::PrizePlanDiffers});
+    EXPECT_TRUE(changed.initEnabled);
+}
+
+struct DamagedMark {
+    const char* lines; // appended to a good run's record
+    int damagedLine;   // counted from the first appended line
+};
+
+TEST_F(PrizeDrawTest, MarksThatCannotHaveBeenMadeAreDamage) {
+    initializeWithPlan(10, "a 2\nb 1\n");
+    drawRound("2");
+    const std::string good = services.recordStore.files.at(services.recordStore.current).text;
+    const auto goodLines = std::count(good.begin(), good.end(), '\n');
+    const DamagedMark cases[] = {
+        {"弃奖：2026-12-07 19:30:05，[3]\r\n", 1},
+        {"弃奖：2026-12-07 19:30:05，[1]\r\n弃奖：2026-12-07 19:30:05，[1]\r\n", 2},
+        {"撤销弃奖：2026-12-07 19:30:05，[1]\r\n", 1},
+        {"弃奖：2026-12-07 19:30:05，[1]\r\n第2轮：2026-12-07 19:30:05，1人，奖项1\r\n"
+         "[3]:\t第5行\tx\r\n撤销弃奖：2026-12-07 19:30:05，[1]\r\n",
+         4},
+        {"第2轮：2026-12-07 19:30:05，1人，奖项3\r\n[3]:\t第5行\tx\r\n", 1},
+        {"第2轮：2026-12-07 19:30:05，1人\r\n[3]:\t第5行\tx\r\n", 1},
+        {"选择奖项：2026-12-07 19:30:05，奖项0\r\n", 1},
+        {"弃奖：2026-12-07 19:30:05\r\n", 1},
+    };
+    for (const DamagedMark& row : cases) {
+        const std::string text = good + row.lines;
+        const auto run = draw::parseRecord(text);
+        ASSERT_TRUE(run);
+        EXPECT_NE(run->damage, draw::RecordDamage::None) << row.lines;
+        EXPECT_EQ(run->damagedLine, goodLines + row.damagedLine) << row.lines;
+    }
+}
+
+} // namespace
+} // namespace kelvara::testing
