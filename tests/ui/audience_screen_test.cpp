@@ -45,13 +45,14 @@ struct LoneView {
         label.setFont(kelvara::ui::boldFont(QStringLiteral("黑体"), 42));
         view.resize(1920, 1080);
     }
-    void showRound(int count, int firstNumber = 1) {
+    void showRound(int count, int firstNumber = 1, const QString& prize = {}) {
         QList<AudienceScreen::Winner> winners;
         for (int i = 0; i < count; ++i) {
             winners.push_back({firstNumber + i, QStringLiteral("张伟%1").arg(i)});
         }
-        view.showRound(winners);
+        view.showRound(winners, prize);
     }
+    QImage image() { return view.grab().toImage(); }
     QWidget mainWindow;
     RollLabel label;
     AudienceScreen view;
@@ -68,6 +69,31 @@ QColor pixel(QWidget& widget, QPoint at) {
     return widget.grab().toImage().pixelColor(at);
 }
 
+int pixelsChanged(const QImage& before, const QImage& after, const QRect& area) {
+    int changed = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            changed += before.pixel(x, y) != after.pixel(x, y) ? 1 : 0;
+        }
+    }
+    return changed;
+}
+
+// Whether some row of the cell is inked all along its first `length` pixels, as a line
+// struck through the text is and a row of letters with a blank between them is not.
+bool inkedAcross(const QImage& image, const QRect& cell, int length, QColor background) {
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        bool inked = true;
+        for (int x = cell.left() + 1; inked && x < cell.left() + length - 1; ++x) {
+            inked = image.pixelColor(x, y) != background;
+        }
+        if (inked) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 class AudienceScreenTest : public QObject {
@@ -82,9 +108,12 @@ private slots:
     void blankAndClose();
     void rollTextFits_data();
     void rollTextFits();
+    void prizeLineFits_data();
+    void prizeLineFits();
     void columnLayout_data();
     void columnLayout();
     void pagesTurnWithUpAndDown();
+    void absentWinnersStayListedAndMarked();
     void rollingPaintsOncePerScreenRefresh();
 };
 
@@ -265,15 +294,64 @@ void AudienceScreenTest::rollTextFits() {
     }
 }
 
+void AudienceScreenTest::prizeLineFits_data() {
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QString>("prize");
+    QTest::addColumn<int>("listed");
+    QTest::newRow("full HD") << QSize(1920, 1080) << QStringLiteral("三等奖") << 0;
+    QTest::newRow("SVGA beside a list") << QSize(800, 600) << QStringLiteral("二等奖") << 30;
+    QTest::newRow("XGA, a long name")
+        << QSize(1024, 768) << QStringLiteral("特别奖（董事长特别奖励）") << 0;
+    QTest::newRow("4K, Latin letters") << QSize(3840, 2160) << QStringLiteral("Grand Prize") << 3;
+}
+
+// Above the rolling name, as large as its line allows and smaller than a short name, drawn
+// whole inside its line; set empty, the view is as it was.
+void AudienceScreenTest::prizeLineFits() {
+    QFETCH(QSize, screen);
+    QFETCH(QString, prize);
+    QFETCH(int, listed);
+    LoneView lone;
+    AudienceScreen& view = lone.view;
+    view.resize(screen);
+    lone.showRound(listed);
+    const QRect alone = view.rollArea();
+    const QImage before = lone.image(); // no name: only the prize draws in the rolling box
+
+    view.setPrize(prize);
+    const QRect area = view.prizeArea();
+    QVERIFY(alone.contains(area) && area.bottom() < view.rollArea().top());
+    QFont font = view.prizeFont();
+    QVERIFY(fitsOneLine(font, prize, area));
+    font.setPixelSize(font.pixelSize() + 1);
+    QVERIFY(!fitsOneLine(font, prize, area));
+    const QImage shown = lone.image();
+    const int inside = pixelsChanged(before, shown, area);
+    QVERIFY(inside > area.width() * area.height() / 50);
+    QCOMPARE(pixelsChanged(before, shown, shown.rect()), inside);
+    view.setRollText(QStringLiteral("张三"));
+    QVERIFY(view.prizeFont().pixelSize() < view.rollFont().pixelSize());
+
+    view.setRollText({});
+    view.setPrize({});
+    QVERIFY(view.prizeArea().isEmpty());
+    QCOMPARE(view.rollArea(), alone);
+    QCOMPARE(pixelsChanged(before, lone.image(), alone), 0);
+}
+
 void AudienceScreenTest::columnLayout_data() {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("columns");
     QTest::addColumn<int>("pages");
-    QTest::newRow("1") << 1 << 1 << 1;
-    QTest::newRow("3") << 3 << 0 << 1;
-    QTest::newRow("12") << 12 << 0 << 1;
-    QTest::newRow("100") << 100 << 0 << 1;
-    QTest::newRow("101") << 101 << 0 << 2;
+    QTest::addColumn<QString>("prize");
+    QTest::newRow("1") << 1 << 1 << 1 << QString();
+    QTest::newRow("3") << 3 << 0 << 1 << QString();
+    QTest::newRow("12") << 12 << 0 << 1 << QString();
+    QTest::newRow("100") << 100 << 0 << 1 << QString();
+    QTest::newRow("101") << 101 << 0 << 2 << QString();
+    QTest::newRow("1 for a prize") << 1 << 1 << 1 << QStringLiteral("特等奖");
+    QTest::newRow("20 for a prize") << 20 << 0 << 1 << QStringLiteral("三等奖");
+    QTest::newRow("120 for a prize") << 120 << 0 << 2 << QStringLiteral("纪念奖");
 }
 
 // Every name of the page in its own cell, whole, on the screen, at a size read across a
@@ -282,8 +360,9 @@ void AudienceScreenTest::columnLayout() {
     QFETCH(int, count);
     QFETCH(int, columns);
     QFETCH(int, pages);
+    QFETCH(QString, prize);
     LoneView lone;
-    lone.showRound(count, 7);
+    lone.showRound(count, 7, prize);
     const AudienceScreen::ListLayout layout = lone.view.listLayout();
     QCOMPARE(layout.pages, pages);
     const int perPage = (count + pages - 1) / pages;
@@ -319,13 +398,16 @@ void AudienceScreenTest::columnLayout() {
         fewer.showRound(count / 3 + 1);
         QVERIFY(fewer.view.listLayout().pixelSize >= layout.pixelSize);
     }
+    // The prize first, then the pages.
+    QStringList heading{prize};
     if (pages > 1) {
-        QCOMPARE(
-            layout.heading,
-            QStringLiteral("本轮共%1人　[7]～[%2]　第1/%3页").arg(count).arg(count + 6).arg(pages));
-    } else {
-        QVERIFY(layout.heading.isEmpty());
+        heading << QStringLiteral("本轮共%1人　[7]～[%2]　第1/%3页")
+                       .arg(count)
+                       .arg(count + 6)
+                       .arg(pages);
     }
+    heading.removeAll(QString());
+    QCOMPARE(layout.heading, heading.join(QStringLiteral("　")));
 }
 
 void AudienceScreenTest::pagesTurnWithUpAndDown() {
@@ -355,6 +437,43 @@ void AudienceScreenTest::pagesTurnWithUpAndDown() {
     QTest::keyClick(&view, Qt::Key_Down);
     lone.showRound(150, 102);
     QCOMPARE(page(), 0);
+}
+
+// An absent winner keeps their line, fitting its cell, the name struck out; a number not on
+// the list, or a winner already so, changes nothing.
+void AudienceScreenTest::absentWinnersStayListedAndMarked() {
+    LoneView lone;
+    AudienceScreen& view = lone.view;
+    lone.showRound(3);
+    const AudienceScreen::ListLayout shown = view.listLayout();
+    const QImage before = lone.image();
+    view.setAbsent(4, true);
+    view.setAbsent(2, false);
+    QCOMPARE(view.listLayout().cells, shown.cells);
+    QCOMPARE(lone.image(), before);
+
+    view.setAbsent(2, true);
+    const AudienceScreen::ListLayout layout = view.listLayout();
+    QCOMPARE(layout.texts[1], QStringLiteral("[2] 张伟1（弃奖）"));
+    QCOMPARE(layout.absent, QList<bool>({false, true, false}));
+    const QFont font = kelvara::ui::audience::withPixelSize(lone.label.font(), layout.pixelSize);
+    QVERIFY(fitsOneLine(font, layout.texts[1], layout.cells[1].adjusted(0, 0, 1, 1)));
+    const QImage marked = lone.image();
+    const QColor background = marked.pixelColor(layout.cells[1].topLeft() - QPoint(2, 0));
+    const auto struck = [&](int i) {
+        const QString name = layout.texts[i].left(layout.texts[i].indexOf(QChar(u'（')));
+        const int length = static_cast<int>(QFontMetricsF(font).horizontalAdvance(name));
+        return inkedAcross(marked, layout.cells[i], length, background);
+    };
+    QVERIFY(struck(1));
+    QVERIFY(!struck(0));
+
+    // On a later page, the page stays.
+    lone.showRound(101);
+    QTest::keyClick(&view, Qt::Key_Down);
+    view.setAbsent(60, true);
+    QCOMPARE(view.listLayout().page, 1);
+    QCOMPARE(view.listLayout().texts[60 - 52], QStringLiteral("[60] 张伟59（弃奖）"));
 }
 
 // The view too paints at the screen's pace, not the rolling timer's.

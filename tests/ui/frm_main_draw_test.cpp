@@ -1,10 +1,12 @@
 // The draw through the main window: a whole run, the results box, the rolling label's
 // paints, and Save and Print with their failures.
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <QtTest>
@@ -44,6 +46,7 @@ private slots:
     void writeFailureSaysWhy_data();
     void writeFailureSaysWhy();
     void printFailureSaysWhy();
+    void prizePlanAndAbsentMarksThroughTheWindow();
 };
 
 void FrmMainDrawTest::wholeDrawThroughTheWindow() {
@@ -244,3 +247,70 @@ void FrmMainDrawTest::printFailureSaysWhy() {
 
 QTEST_MAIN(FrmMainDrawTest)
 #include "frm_main_draw_test.moc"
+
+// A plan of two prizes: the bar above the rolling name, a prize chosen from the keyboard,
+// a winner marked absent with Delete and redrawn.
+void FrmMainDrawTest::prizePlanAndAbsentMarksThroughTheWindow() {
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    QFile plan(s.dir.filePath(u"奖项.txt"_s));
+    QVERIFY(plan.open(QIODevice::WriteOnly));
+    plan.write("三等奖 3\r\n一等奖 1\r\n");
+    plan.close();
+    QWidget* const roll = s.control("Pic_Roll");
+    const QRect rollBefore = roll->geometry();
+    QVERIFY(!s.control("Bar_Prize")->isVisible());
+
+    s.click("Cmd_Init");
+    auto* prizes = s.control<QComboBox>("Cmb_Prize");
+    QVERIFY(prizes->isVisible());
+    QVERIFY(s.control("Bar_Prize")->geometry().bottom() < roll->geometry().top());
+    QVERIFY(roll->geometry().top() > rollBefore.top());
+    QCOMPARE(prizes->currentText(), u"三等奖 还剩3人"_s);
+    QCOMPARE(s.control<QLineEdit>("Txt_Num")->text(), u"3"_s);
+
+    // Alt+J reaches the list; Down chooses the next prize.
+    QTest::keyClick(s.window.get(), Qt::Key_J, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), prizes);
+    QTest::keyClick(prizes, Qt::Key_Down);
+    QCOMPARE(prizes->currentText(), u"一等奖 还剩1人"_s);
+    QCOMPARE(s.control<QLineEdit>("Txt_Num")->text(), u"1"_s);
+    QTest::keyClick(prizes, Qt::Key_Up);
+    QCOMPARE(prizes->currentText(), u"三等奖 还剩3人"_s);
+
+    s.click("Cmd_Start");
+    QVERIFY(!prizes->isEnabled()); // no other prize while rolling
+    s.click("Cmd_Start");
+    QTRY_VERIFY(s.window->resultsText().find("[3]:\t") != std::string::npos);
+    QVERIFY(prizes->isEnabled());
+    QCOMPARE(prizes->currentText(), u"一等奖 还剩1人"_s);
+
+    // Delete on [2]'s line asks, naming the person and the prize, then marks the line.
+    auto* box = s.control<ResultsBox>("Txt_Results");
+    box->setFocus();
+    QTRY_VERIFY(box->toPlainText().contains(u"[3]:"_s));
+    QTextCursor line(box->document()->findBlockByNumber(4));
+    box->setTextCursor(line);
+    QCOMPARE(box->numberAtCaret(), std::optional<int>(2));
+    s.services.messages.clear();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QCOMPARE(s.services.messages.size(), std::size_t{1});
+    QCOMPARE(s.services.messages.front().buttons, Buttons::YesNo);
+    const std::string& name = s.window->resultsText();
+    QVERIFY(s.services.messages.front().text.find("三等奖") != std::string::npos);
+    QVERIFY(name.find("（弃奖）") != std::string::npos);
+    QCOMPARE(prizes->currentText(), u"三等奖 还剩1人"_s);
+    QTRY_COMPARE(box->numberAtCaret(), std::optional<int>(2));
+
+    // The replacement is drawn for 三等奖, and goes on under its heading.
+    s.click("Cmd_Start");
+    s.click("Cmd_Start");
+    QTRY_VERIFY(s.window->resultsText().find("[4]:\t") != std::string::npos);
+    QCOMPARE(s.window->resultsText().find("【", 20), std::string::npos);
+    QCOMPARE(prizes->currentText(), u"一等奖 还剩1人"_s);
+    QTRY_VERIFY(box->toPlainText().contains(u"[4]:"_s));
+    box->setFocus();
+    box->setTextCursor(QTextCursor(box->document()->findBlockByNumber(4)));
+    QTest::keyClick(box, Qt::Key_Delete);
+    QVERIFY(s.services.messages.back().text.find("补抽过") != std::string::npos);
+}

@@ -81,6 +81,23 @@ void placeCells(ListLayout& list, const QStringList& texts, int first, int shown
     }
 }
 
+// The prize, then for more than one page the count, the numbers' range and the page.
+QString listHeading(const QList<Winner>& winners, const ListLayout& list, const QString& prize) {
+    QStringList parts;
+    if (!prize.isEmpty()) {
+        parts << oneLine(prize);
+    }
+    if (list.pages > 1) {
+        parts << QStringLiteral("本轮共%1人　[%2]～[%3]　第%4/%5页")
+                     .arg(winners.size())
+                     .arg(winners.front().number)
+                     .arg(winners.back().number)
+                     .arg(list.page + 1)
+                     .arg(list.pages);
+    }
+    return parts.join(QStringLiteral("　"));
+}
+
 } // namespace
 
 QString oneLine(QString text) {
@@ -133,8 +150,38 @@ void drawLine(QPainter& painter, const QRectF& area, const QString& text, const 
     painter.drawText(QPointF(x, top + box.ascent), text);
 }
 
+QString winnerText(const Winner& winner) {
+    QString text = QStringLiteral("[%1] %2").arg(winner.number).arg(oneLine(winner.name));
+    if (winner.absent) {
+        text += kAbsentMark;
+    }
+    return text;
+}
+
+void drawWinner(QPainter& painter, const QRectF& cell, const QString& text, bool absent,
+                const QFont& font) {
+    if (!absent || !text.endsWith(kAbsentMark)) {
+        drawLine(painter, cell, text, font, Qt::AlignLeft);
+        return;
+    }
+    const QString name = text.chopped(kAbsentMark.size());
+    QFont struck = font;
+    struck.setStrikeOut(true);
+    drawLine(painter, cell, name, struck, Qt::AlignLeft);
+    const double advance = QFontMetricsF(font).horizontalAdvance(name);
+    drawLine(painter, cell.adjusted(advance, 0, 0, 0), kAbsentMark.toString(), font, Qt::AlignLeft);
+}
+
+RollLines splitForPrize(QRect area) {
+    const int prizeHeight = static_cast<int>(area.height() * kPrizeShare);
+    const int gap = static_cast<int>(area.height() * kPadding);
+    QRect name = area;
+    name.setTop(area.top() + prizeHeight + gap);
+    return {QRect(area.left(), area.top(), area.width(), prizeHeight), name};
+}
+
 ListLayout layOutWinners(const QList<Winner>& winners, int page, QRect box, const QFont& font,
-                         int largestPixels) {
+                         int largestPixels, const QString& prize) {
     ListLayout list;
     const auto count = static_cast<int>(winners.size());
     if (count == 0) {
@@ -147,15 +194,10 @@ ListLayout layOutWinners(const QList<Winner>& winners, int page, QRect box, cons
 
     QStringList all;
     for (const Winner& winner : winners) {
-        all << QStringLiteral("[%1] %2").arg(winner.number).arg(oneLine(winner.name));
+        all << winnerText(winner);
     }
-    if (list.pages > 1) {
-        list.heading = QStringLiteral("本轮共%1人　[%2]～[%3]　第%4/%5页")
-                           .arg(count)
-                           .arg(winners.front().number)
-                           .arg(winners.back().number)
-                           .arg(list.page + 1)
-                           .arg(list.pages);
+    list.heading = listHeading(winners, list, prize);
+    if (!list.heading.isEmpty()) {
         box.setTop(box.top() + static_cast<int>(box.height() * kHeadingHeight));
     }
     const int pad = static_cast<int>(box.height() * kPadding / 2);
@@ -168,7 +210,11 @@ ListLayout layOutWinners(const QList<Winner>& winners, int page, QRect box, cons
     list.pixelSize = fittingGridSize(
         list, all, box, font,
         std::min(static_cast<int>(std::floor(scale * kProbePixels)), largestPixels));
-    placeCells(list, all, first, std::min(perPage, count - first), box, font);
+    const int shown = std::min(perPage, count - first);
+    placeCells(list, all, first, shown, box, font);
+    for (int i = 0; i < shown; ++i) {
+        list.absent << winners[first + i].absent;
+    }
     return list;
 }
 

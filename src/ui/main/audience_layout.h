@@ -7,6 +7,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 // Text as large as fits, and the grid of a round's winners, for the audience view.
 namespace kelvara::ui::audience {
@@ -26,7 +27,27 @@ void drawLine(QPainter& painter, const QRectF& area, const QString& text, const 
 struct Winner {
     int number = 0;
     QString name;
+    bool absent = false; // gave the prize up; still listed, marked
 };
+
+// After an absent winner's name, which is struck out.
+inline constexpr QStringView kAbsentMark = u"（弃奖）";
+
+// A winner as listed: "[n] name", with the absent mark when they gave the prize up.
+QString winnerText(const Winner& winner);
+
+// Draws a winner's cell text, left-aligned; an absent winner's name struck out, the mark not.
+void drawWinner(QPainter& painter, const QRectF& cell, const QString& text, bool absent,
+                const QFont& font);
+
+// With a prize, the rolling text's area holds two lines: the prize's on top, smaller, and
+// the rolling name's below it.
+inline constexpr double kPrizeShare = 0.36;
+struct RollLines {
+    QRect prize;
+    QRect name;
+};
+RollLines splitForPrize(QRect area);
 
 // One page of a round's winners: as many columns as give the largest text, the numbers
 // running down the columns.
@@ -36,9 +57,10 @@ struct ListLayout {
     int pixelSize = 0;
     int page = 0; // 0-based
     int pages = 0;
-    QString heading; // the count and the numbers' range, above the pages
+    QString heading; // the prize, and for pages the count and the numbers' range
     QList<QRect> cells;
     QStringList texts;
+    QList<bool> absent; // per cell
 };
 
 inline constexpr int kPageSize = 100;
@@ -48,9 +70,9 @@ inline constexpr double kHeadingHeight = 0.12;
 inline constexpr double kPadding = 0.06;
 
 // Page `page` (clamped) of the winners in `box`, in `font`'s family and weight, its text at
-// most `largestPixels` high. Every page has the same columns and size, made for the
-// fullest page.
+// most `largestPixels` high, under a heading naming `prize` when there is one. Every page
+// has the same columns and size, made for the fullest page.
 ListLayout layOutWinners(const QList<Winner>& winners, int page, QRect box, const QFont& font,
-                         int largestPixels);
+                         int largestPixels, const QString& prize = {});
 
 } // namespace kelvara::ui::audience

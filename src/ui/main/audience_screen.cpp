@@ -18,10 +18,12 @@ namespace kelvara::ui {
 namespace {
 
 using audience::drawLine;
+using audience::drawWinner;
 using audience::fittingPixelSize;
 using audience::kHeadingHeight;
 using audience::kPadding;
 using audience::oneLine;
+using audience::splitForPrize;
 using audience::withPixelSize;
 
 // Shares of the screen: the rolling text's box, and the margins around it and the list.
@@ -56,14 +58,37 @@ void AudienceScreen::setRollText(const QString& text) {
     m_pacer.request(rollBox());
 }
 
-void AudienceScreen::showRound(QList<Winner> winners) {
+void AudienceScreen::setPrize(const QString& prize) {
+    const QString line = oneLine(prize);
+    if (line == m_prize) {
+        return;
+    }
+    m_prize = line;
+    m_pacer.request(rollBox());
+}
+
+void AudienceScreen::showRound(QList<Winner> winners, const QString& prize) {
     m_winners = std::move(winners);
+    m_roundPrize = prize;
     m_list.page = 0;
     layOutList();
     update();
 }
 
+void AudienceScreen::setAbsent(int number, bool absent) {
+    const auto winner = std::find_if(m_winners.begin(), m_winners.end(),
+                                     [number](const Winner& w) { return w.number == number; });
+    if (winner == m_winners.end() || winner->absent == absent) {
+        return;
+    }
+    winner->absent = absent;
+    // The mark widens the name, which may make the whole list smaller.
+    layOutList();
+    update(listBox());
+}
+
 void AudienceScreen::clearRound() {
+    m_roundPrize.clear();
     if (m_winners.isEmpty()) {
         return;
     }
@@ -206,10 +231,19 @@ QRect AudienceScreen::listBox() const {
     return {roll.left(), top, roll.width(), std::max(0, height() - margin - top)};
 }
 
-QRect AudienceScreen::rollArea() const {
+// The rolling text's box less its padding: the name's, and the prize's line when there is one.
+QRect AudienceScreen::rollBoxInside() const {
     const QRect box = rollBox();
     const int pad = static_cast<int>(box.height() * kPadding);
     return box.adjusted(pad, pad, -pad, -pad);
+}
+
+QRect AudienceScreen::rollArea() const {
+    return m_prize.isEmpty() ? rollBoxInside() : splitForPrize(rollBoxInside()).name;
+}
+
+QRect AudienceScreen::prizeArea() const {
+    return m_prize.isEmpty() ? QRect() : splitForPrize(rollBoxInside()).prize;
 }
 
 QFont AudienceScreen::labelFont(int pixelSize) const {
@@ -222,9 +256,15 @@ QFont AudienceScreen::rollFont() const {
     return labelFont(fittingPixelSize(m_label.font(), m_rollText, area.size(), area.height()));
 }
 
+QFont AudienceScreen::prizeFont() const {
+    const QRect area = prizeArea();
+    return labelFont(fittingPixelSize(m_label.font(), m_prize, area.size(), area.height()));
+}
+
 void AudienceScreen::layOutList() {
-    m_list = audience::layOutWinners(m_winners, m_list.page, listBox(), m_label.font(),
-                                     static_cast<int>(rollArea().height() * 0.8));
+    m_list =
+        audience::layOutWinners(m_winners, m_list.page, listBox(), m_label.font(),
+                                static_cast<int>(rollBoxInside().height() * 0.8), m_roundPrize);
 }
 
 void AudienceScreen::paintEvent(QPaintEvent* event) {
@@ -244,6 +284,9 @@ void AudienceScreen::paintRoll(QPainter& painter) const {
     const QPalette& colours = m_label.palette();
     painter.fillRect(rollBox(), colours.color(QPalette::Window));
     painter.setPen(colours.color(QPalette::WindowText));
+    if (!m_prize.isEmpty()) {
+        drawLine(painter, prizeArea(), m_prize, prizeFont(), Qt::AlignHCenter);
+    }
     drawLine(painter, rollArea(), m_rollText, rollFont(), Qt::AlignHCenter);
 }
 
@@ -274,7 +317,7 @@ void AudienceScreen::paintList(QPainter& painter) const {
     }
     const QFont font = labelFont(m_list.pixelSize);
     for (qsizetype i = 0; i < m_list.cells.size(); ++i) {
-        drawLine(painter, m_list.cells[i], m_list.texts[i], font, Qt::AlignLeft);
+        drawWinner(painter, m_list.cells[i], m_list.texts[i], m_list.absent[i], font);
     }
 }
 

@@ -20,7 +20,9 @@ class RollLabel;
 // window's (a projector), or over the main window when there is only one screen. It shows
 // the rolling label's text in the label's font family, weight and colours, as large as
 // fits, on the main window's background colour, and after a round is listed that round's
-// winners in as many columns as they need, in pages of at most kPageSize.
+// winners in as many columns as they need, in pages of at most kPageSize. With a prize
+// plan, the prize being drawn stands above the rolling text and the round's list names the
+// prize it was won for; a winner who gave the prize up stays listed, struck out and marked.
 // Its own keys: F11 or Esc closes it, Up and Down turn the pages, B and "." blank it.
 // Start and Stop keys reach the draw through the main window's key preview.
 class AudienceScreen final : public QWidget {
@@ -36,7 +38,12 @@ public:
     AudienceScreen(QWidget& mainWindow, RollLabel& label);
 
     void setRollText(const QString& text);
-    void showRound(QList<Winner> winners);
+    // The prize being drawn, shown above the rolling text; empty shows none.
+    void setPrize(const QString& prize);
+    // The round's winners, under the prize they won when it is not empty.
+    void showRound(QList<Winner> winners, const QString& prize = {});
+    // Marks the listed winner with that number absent or present; without one, does nothing.
+    void setAbsent(int number, bool absent);
     void clearRound();
 
     // Full screen on the audience's screen, with the keyboard.
@@ -48,6 +55,9 @@ public:
     QString rollText() const { return m_rollText; }
     QRect rollArea() const;
     QFont rollFont() const;
+    QString prize() const { return m_prize; }
+    QRect prizeArea() const; // empty without a prize
+    QFont prizeFont() const;
     QScreen* chosenScreen() const;
 
 protected:
@@ -64,6 +74,7 @@ private:
     void layOutList();
     QRect rollBox() const;
     QRect listBox() const;
+    QRect rollBoxInside() const;
     QFont labelFont(int pixelSize) const;
     void paintRoll(QPainter& painter) const;
     void paintList(QPainter& painter) const;
@@ -71,7 +82,9 @@ private:
     QWidget& m_mainWindow;
     const RollLabel& m_label;
     QString m_rollText;
+    QString m_prize;
     QList<Winner> m_winners;
+    QString m_roundPrize;
     ListLayout m_list;
     bool m_blank = false;
     RepaintPacer m_pacer{*this};

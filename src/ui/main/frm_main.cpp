@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 #include "ui/main/draw_wording.h"
 #include "ui/main/font_substitutions.h"
 #include "ui/main/key_preview.h"
+#include "ui/main/prize_bar.h"
 #include "ui/main/results_box.h"
 #include "ui/main/roll_label.h"
 #include "ui/twips.h"
@@ -60,6 +62,7 @@ FrmMain::FrmMain(platform::Services& services, QWidget* parent)
     m_ui.Txt_Results->setExactText(draw::resultsText(m_engine.results()));
     m_appearance = new Appearance(*this, m_ui);
     m_audience = new AudienceScreen(*this, *m_ui.Lbl_Roll);
+    setUpPrizes();
     setTabOrder();
     connectHandlers();
     m_ui.Txt_Results->setFocus(Qt::OtherFocusReason);
@@ -76,6 +79,7 @@ FrmMain::~FrmMain() = default;
 void FrmMain::setTabOrder() {
     const SettingsPanelUi& panel = m_appearance->ui();
     QWidget* const order[] = {m_ui.Txt_Results,
+                              m_prizeBar->list(),
                               m_ui.Pic_Roll,
                               m_ui.Txt_Num,
                               m_ui.Cmd_Exit,
@@ -249,6 +253,8 @@ void FrmMain::setInitEnabled(bool enabled) {
 
 void FrmMain::setStartAction(draw::StartAction action) {
     m_ui.Cmd_Start->setText(wording::startCaption(action));
+    m_prizeBar->setChoosable(action == draw::StartAction::Start);
+    updateAbsentAction();
 }
 
 void FrmMain::setStartEnabled(bool enabled) {
@@ -297,9 +303,11 @@ void FrmMain::roundListed(std::span<const draw::ResultEntry> round) {
     QList<AudienceScreen::Winner> shown;
     shown.reserve(static_cast<qsizetype>(round.size()));
     for (const draw::ResultEntry& entry : round) {
-        shown.push_back({entry.number, fromUtf8(entry.winner.name)});
+        shown.push_back({entry.number, fromUtf8(entry.winner.name), entry.absent.has_value()});
     }
-    m_audience->showRound(std::move(shown));
+    const std::string& prize =
+        round.empty() ? std::string() : m_engine.results().prizeName(round.front().prize);
+    m_audience->showRound(std::move(shown), fromUtf8(prize));
 }
 
 QSize FrmMain::frameExtra() const {

@@ -11,6 +11,7 @@
 #include "ui/held_key_guard.h"
 #include "ui/main/frm_main_ui.h"
 
+class QAction;
 class QCloseEvent;
 class QShowEvent;
 
@@ -24,6 +25,7 @@ class Appearance;
 class AudienceScreen;
 class FrmAbout;
 class KeyPreview;
+class PrizeBar;
 
 // The main window. Its controls are in m_ui (the settings panel in the appearance
 // handlers'); the draw itself lives in the engine, which reaches them through DrawView and
@@ -57,6 +59,7 @@ public:
     void setTimer2Enabled(bool enabled) override;
     void showResults(const draw::Results& results) override;
     void roundListed(std::span<const draw::ResultEntry> round) override;
+    void showPrizes(const draw::Results& results, int current) override;
 
     // DrawNotices
     void tell(const draw::Notice& notice) override;
@@ -92,6 +95,11 @@ private:
     void Cmd_Print_Click();
     void CmdAbout_Click();
 
+    // The prize plan's bar and absent winners (frm_main_prizes.cpp).
+    void setUpPrizes();
+    void updateAbsentAction();
+    void markAbsentAtCaret();
+
     void reportOutputFailure(const output::OutputFailure& failure);
     void setRollCaption(const QString& caption);
     void parkFocusWhileDisabled(QWidget* control, QWidget* successor);
@@ -111,6 +119,8 @@ private:
     QWidget* m_focusAfterEnable = nullptr;
     FrmAbout* m_about = nullptr;
     AudienceScreen* m_audience = nullptr;
+    PrizeBar* m_prizeBar = nullptr;
+    QAction* m_absentAction = nullptr; // marks the winner on the results box's caret line
 };
 
 } // namespace kelvara::ui

@@ -1,5 +1,9 @@
 #include "results_box.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <string_view>
 
@@ -64,6 +68,31 @@ void ResultsBox::moveCaretToEnd() {
     scheduleSync();
 }
 
+std::optional<int> ResultsBox::numberAtCaret() const {
+    static const QRegularExpression numbered(QStringLiteral("^\\[(\\d+)\\]:\t"));
+    const QRegularExpressionMatch match = numbered.match(textCursor().block().text());
+    bool ok = false;
+    const int number = match.hasMatch() ? match.captured(1).toInt(&ok) : 0;
+    return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+void ResultsBox::moveCaretToNumber(int number) {
+    m_caretNumber = number;
+    scheduleSync();
+}
+
+void ResultsBox::contextMenuEvent(QContextMenuEvent* event) {
+    if (!textCursor().hasSelection()) {
+        setTextCursor(cursorForPosition(event->pos()));
+    }
+    QMenu* const menu = createStandardContextMenu(event->pos());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* const first = menu->actions().value(0);
+    menu->insertActions(first, actions());
+    menu->insertSeparator(first);
+    menu->popup(event->globalPos());
+}
+
 void ResultsBox::scheduleSync() {
     if (!m_sync.isActive()) {
         m_sync.start();
@@ -85,6 +114,17 @@ void ResultsBox::sync() {
         m_caretToEnd = false;
         moveCursor(QTextCursor::End);
         ensureCursorVisible();
+    }
+    if (m_caretNumber != 0) {
+        const QString start = QStringLiteral("[%1]:\t").arg(m_caretNumber);
+        m_caretNumber = 0;
+        for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next()) {
+            if (block.text().startsWith(start)) {
+                setTextCursor(QTextCursor(block));
+                ensureCursorVisible();
+                break;
+            }
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <optional>
 #include <string>
 
 namespace kelvara::ui {
@@ -20,6 +21,14 @@ public:
     const std::string& exactText() const { return m_exact; }
     void setExactText(std::string text);
     void moveCaretToEnd();
+    // The number of the winner on the caret's line, "[12]:" giving 12.
+    std::optional<int> numberAtCaret() const;
+    // Once the box shows its text: the caret on that winner's line.
+    void moveCaretToNumber(int number);
+
+protected:
+    // The box's own actions (added with addAction) come first, for the clicked line.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void scheduleSync();
@@ -28,6 +37,7 @@ private:
     std::string m_exact;
     std::string m_shown;
     bool m_caretToEnd = false;
+    int m_caretNumber = 0;
     QTimer m_sync;
 };
 
