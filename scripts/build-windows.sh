@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds Kelvara for 64-bit Windows with MinGW-w64 and a static Qt, then packs the
 # portable folder: build-windows/Kelvara-<version>-win64.zip holds kelvara.exe (icon and
-# version resource inside, no DLLs needed), a sample bonus.txt in GBK and 说明.txt.
+# version resource inside, no DLLs needed), a sample bonus.txt in GBK, 说明.txt and, in the
+# subfolder 示例, a sample prize plan 奖项.txt in GBK (there it takes no effect).
 # Usage: scripts/build-windows.sh [--tests]   (--tests also builds the unit tests)
 set -euo pipefail
 
@@ -57,13 +58,16 @@ STAGE="$BUILD/package/$NAME"
 rm -rf "$BUILD/package" "$BUILD/$NAME.zip"
 mkdir -p "$STAGE"
 x86_64-w64-mingw32-strip -o "$STAGE/kelvara.exe" "$BUILD/kelvara/src/app/kelvara.exe"
-# Notepad's own formats: the sample list in GBK (ANSI on Chinese Windows), the notes in
-# UTF-8 with a byte-order mark; both with CR LF line ends.
+# Notepad's own formats: the sample list and prize plan in GBK (ANSI on Chinese Windows),
+# the notes in UTF-8 with a byte-order mark; all with CR LF line ends.
 sed 's/\r$//; s/$/\r/' "$ROOT/resources/bonus.txt" | iconv -f UTF-8 -t GBK >"$STAGE/bonus.txt"
+mkdir "$STAGE/示例"
+sed 's/\r$//; s/$/\r/' "$ROOT/resources/奖项.txt" | iconv -f UTF-8 -t GBK >"$STAGE/示例/奖项.txt"
 {
     printf '\xEF\xBB\xBF'
     sed "s/@VERSION@/$VERSION/; s/\r\$//; s/\$/\r/" "$ROOT/resources/readme-windows.txt"
 } >"$STAGE/说明.txt"
-# Names stored as UTF-8 and flagged so (with a UTF-8 locale), so Windows shows 说明.txt.
+# Names stored as UTF-8 and flagged so (with a UTF-8 locale), so Windows shows 说明.txt
+# and 示例.
 (cd "$BUILD/package" && LC_ALL=C.UTF-8 cmake -E tar cf "$BUILD/$NAME.zip" --format=zip "$NAME")
 echo "Packed $BUILD/$NAME.zip ($(du -k "$BUILD/$NAME.zip" | cut -f1) KB)"

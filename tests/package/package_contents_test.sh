@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Debian package without installing it: its name, control fields and file list,
-# and the desktop entry and AppStream data it carries. (lintian checks it as it is made:
-# scripts/package.sh.)
+# the desktop entry and AppStream data it carries, and its sample prize plan. (lintian checks
+# it as it is made: scripts/package.sh.)
 # Usage: package_contents_test.sh <kelvara_VERSION_ARCH.deb> <version>
 # Exit 77 (skipped) when the package has not been built.
 set -euo pipefail
@@ -51,6 +51,7 @@ cat >"$work/expected" <<LIST
 ./usr/share/doc/kelvara/changelog.gz
 ./usr/share/doc/kelvara/copyright
 ./usr/share/doc/kelvara/examples/bonus.txt
+./usr/share/doc/kelvara/examples/奖项.txt
 ./usr/share/icons/hicolor/48x48/apps/$app_id.png
 ./usr/share/man/man1/kelvara.1.gz
 ./usr/share/metainfo/$app_id.metainfo.xml
@@ -73,6 +74,22 @@ grep -Fq "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metain
 [[ -x $root/usr/bin/kelvara ]] || fail "the program is not executable"
 file "$root/usr/share/icons/hicolor/48x48/apps/$app_id.png" | grep -q 'PNG image data, 48 x 48' ||
     fail "the icon is no 48 x 48 PNG"
+# The sample prize plan, as a user copies it beside the sample list: UTF-8 without a
+# byte-order mark, a name and a count on every line, and no more winners than the list has
+# candidates (or Initialize would refuse it).
+examples="$root/usr/share/doc/kelvara/examples"
+plan="$examples/奖项.txt"
+if [[ -f $plan ]]; then
+    iconv -f UTF-8 -t UTF-8 "$plan" >/dev/null 2>&1 || fail "the sample prize plan is not UTF-8"
+    [[ $(head -c3 "$plan" | od -An -tx1 | tr -d ' \n') != efbbbf ]] ||
+        fail "the sample prize plan starts with a byte-order mark"
+    winners=$(awk 'NF { if (NF < 2 || $NF !~ /^[0-9]+$/) bad = 1; sum += $NF }
+                   END { print bad ? -1 : sum + 0 }' "$plan")
+    ((winners > 0)) || fail "the sample prize plan has a line without a name and a count, or none"
+    candidates=$(wc -l <"$examples/bonus.txt")
+    ((winners <= candidates)) ||
+        fail "the sample prize plan draws $winners winners from $candidates candidates"
+fi
 zcat "$root/usr/share/doc/kelvara/changelog.gz" | head -n1 | grep -q "^kelvara ($version)" ||
     fail "the change log does not start with this version"
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The packed Windows program under wine, as a user on Chinese Windows meets it: the zip is
-# unpacked into a folder with a Chinese name, kelvara.exe runs there with code page 936 on
-# Xvfb with openbox. Initialize reads the GBK sample list, one round is drawn, Save writes
-# 摇号结果.txt in GBK, Print hands that file to the shell's print operation, and a
-# screenshot of the window is kept. The caller provides WINEPREFIX.
+# unpacked into a folder with a Chinese name, the sample prize plan in its subfolder 示例 is
+# checked, and kelvara.exe runs there with code page 936 on Xvfb with openbox. Initialize
+# reads the GBK sample list, one round is drawn, Save writes 摇号结果.txt in GBK, Print
+# hands that file to the shell's print operation, and a screenshot of the window is kept.
+# The caller provides WINEPREFIX.
 # Usage: portable_folder_test.sh <Kelvara-…-win64.zip> <screenshot.png>
 set -euo pipefail
 
@@ -32,9 +33,18 @@ e2e_on_exit() {
 mkdir "$work/摇号 软件"
 unzip -q "$zip" -d "$work/摇号 软件"
 folder=$(find "$work/摇号 软件" -mindepth 1 -maxdepth 1 -type d)
-for file in kelvara.exe bonus.txt 说明.txt; do
+for file in kelvara.exe bonus.txt 说明.txt 示例/奖项.txt; do
     [[ -f $folder/$file ]] || fail "the zip has no $file"
 done
+# The sample prize plan waits in 示例 until the user copies it beside kelvara.exe (the round
+# below has no prize heading): resources/奖项.txt in GBK with CR LF, as Notepad keeps it.
+[[ ! -e $folder/奖项.txt ]] || fail "the zip puts a prize plan in force beside kelvara.exe"
+sed 's/\r$//; s/$/\r/' "$(dirname "${BASH_SOURCE[0]}")/../../resources/奖项.txt" |
+    iconv -f UTF-8 -t GBK >"$work/plan-expected"
+cmp "$work/plan-expected" "$folder/示例/奖项.txt" ||
+    fail "示例/奖项.txt is not the sample plan in GBK with CR LF"
+grep -Fq '示例\奖项.txt' "$folder/说明.txt" ||
+    fail "说明.txt does not tell how to use the sample prize plan"
 # The program carries its icon and its version data (windres lists a PE file's resources).
 resources=$(x86_64-w64-mingw32-windres -i "$folder/kelvara.exe" -O rc) || fail "no resources"
 grep -q 'RT_GROUP_ICON' <<<"$resources" || fail "kelvara.exe has no icon"
