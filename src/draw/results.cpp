@@ -16,17 +16,27 @@ std::span<const ResultEntry> Results::lastRound() const {
     return std::span<const ResultEntry>(m_entries).subspan(m_lastRoundStart);
 }
 
+namespace {
+
 // Numbers run on without a gap from the first entry's.
-ResultEntry* Results::find(int number) {
-    if (m_entries.empty() || number < m_entries.front().number) {
-        return nullptr;
+template <typename Entries> auto* findNumber(Entries& entries, int number) {
+    using Entry = std::remove_reference_t<decltype(entries.front())>;
+    if (entries.empty() || number < entries.front().number) {
+        return static_cast<Entry*>(nullptr);
     }
-    const auto at = static_cast<std::size_t>(number - m_entries.front().number);
-    return at < m_entries.size() && m_entries[at].number == number ? &m_entries[at] : nullptr;
+    const auto at = static_cast<std::size_t>(number - entries.front().number);
+    return at < entries.size() && entries[at].number == number ? &entries[at]
+                                                               : static_cast<Entry*>(nullptr);
+}
+
+} // namespace
+
+ResultEntry* Results::find(int number) {
+    return findNumber(m_entries, number);
 }
 
 const ResultEntry* Results::entry(int number) const {
-    return const_cast<Results*>(this)->find(number);
+    return findNumber(m_entries, number);
 }
 
 const std::string& Results::prizeName(int prize) const {

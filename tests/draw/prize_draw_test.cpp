@@ -178,13 +178,25 @@ TEST_F(PrizeDrawTest, AnAbsentWinnerIsRedrawnForTheirPrizeAndNobodyTwice) {
 TEST_F(PrizeDrawTest, WithoutAPlanTheNextRoundDrawsTheReplacements) {
     initialize(10);
     drawRound("3");
-    ASSERT_EQ(engine.markAbsent(1), MarkOutcome::Done);
-    ASSERT_EQ(engine.markAbsent(3), MarkOutcome::Done);
+    for (const int number : {1, 2, 3}) {
+        ASSERT_EQ(engine.markAbsent(number), MarkOutcome::Done);
+    }
     EXPECT_EQ(view.roundSize, "3"); // untouched without a plan
-    drawRound("1");
+    drawRound("2");                 // replaces the first two marked
     EXPECT_EQ(engine.takeBackAbsent(1), MarkOutcome::AlreadyReplaced);
+    EXPECT_EQ(engine.takeBackAbsent(2), MarkOutcome::AlreadyReplaced);
     EXPECT_EQ(engine.takeBackAbsent(3), MarkOutcome::Done);
     EXPECT_EQ(view.results.find("【"), std::string::npos);
+}
+
+// 六等奖 drawn a few at a time: the typed size stays until less than it is left.
+TEST_F(PrizeDrawTest, ATypedRoundSizeStaysForThePrizesNextRounds) {
+    initializeWithPlan(30, "六等奖 10\n");
+    EXPECT_EQ(view.roundSize, "10");
+    drawRound("4");
+    EXPECT_EQ(view.roundSize, "4");
+    drawRound("4");
+    EXPECT_EQ(view.roundSize, "2");
 }
 
 TEST_F(PrizeDrawTest, MarksWaitWhileARoundIsDrawn) {
