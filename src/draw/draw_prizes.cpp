@@ -11,6 +11,10 @@ DrawEngine::PlanRead DrawEngine::readPrizePlan(int listSize) {
     if (!m_services.files.fileExists(path)) {
         return {};
     }
+    if (m_services.files.fileSize(path) > kMaxPrizePlanBytes) {
+        m_notices.tell(Notice::planRefused(PlanFault::TooLarge, 0, {}));
+        return {true, {}};
+    }
     PrizePlanReader reader(listSize);
     const platform::ReadResult read = m_services.files.readTextLines(
         path, [&](std::string_view line) { return reader.take(line); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -10,6 +11,9 @@ namespace kelvara::draw {
 inline constexpr char kPrizePlanFile[] = "奖项.txt";
 // A prize's name is shown large on a projector: longer than this is no name.
 inline constexpr std::size_t kMaxPrizeNameLength = 100;
+// Even the largest plan is a few hundred kilobytes; a larger file is no plan and is refused
+// before it is read.
+inline constexpr std::uintmax_t kMaxPrizePlanBytes = 1024 * 1024;
 
 // One prize of the plan: its name and how many people win it.
 struct Prize {
@@ -34,6 +38,7 @@ enum class PlanFault {
     NameTwice,     // a second prize of one name
     AboveList,     // the prizes so far are more people than the list has
     LineTooLong,   // longer than any prize's name and count
+    TooLarge,      // the file is larger than any plan
 };
 
 // Reads a plan line by line: "三等奖 20", with a space, TAB, comma or full-width comma

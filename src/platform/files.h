@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,8 @@ public:
 
     // True only for a regular file; a directory of that name does not count.
     virtual bool fileExists(const std::string& path) const = 0;
+    // The file's size in bytes; 0 when it is not there.
+    virtual std::uintmax_t fileSize(const std::string& path) const = 0;
 
     // Reads the file line by line (see LineSplitter for the line rule), only as far as the
     // sink wants. A line longer than kLineCutBytes arrives cut. On Unreadable, lines that

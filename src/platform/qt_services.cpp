@@ -154,6 +154,10 @@ AppData QtServices::appData() const {
             m_dataFolder.isProgramDirectory};
 }
 
+std::uintmax_t QtServices::fileSize(const std::string& path) const {
+    return static_cast<std::uintmax_t>(QFileInfo(QString::fromStdString(path)).size());
+}
+
 bool QtServices::fileExists(const std::string& path) const {
     const QFileInfo info(QString::fromStdString(path));
     if (!info.isFile() || info.isHidden()) {

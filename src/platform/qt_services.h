@@ -23,6 +23,7 @@ public:
                       std::optional<std::string_view> title) override;
     AppData appData() const override;
     bool fileExists(const std::string& path) const override;
+    std::uintmax_t fileSize(const std::string& path) const override;
     ReadResult readTextLines(const std::string& path, const LineSink& sink) override;
     WriteResult writeTextFile(const std::string& path, std::string_view text) override;
     RandomSource& random() override;

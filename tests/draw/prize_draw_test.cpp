@@ -63,7 +63,7 @@ TEST(PrizePlanReader, ReadsEveryWayOfWritingAPrizeAndRefusesWithTheLine) {
 class PrizeDrawTest : public DrawFixture {
 protected:
     void writePlan(const std::string& bytes) const {
-        std::ofstream out(m_dir / "奖项.txt", std::ios::binary | std::ios::trunc);
+        std::ofstream out(m_dir / u8"奖项.txt", std::ios::binary | std::ios::trunc);
         out << bytes;
     }
     void initializeWithPlan(int count, const std::string& plan) {
@@ -89,6 +89,7 @@ TEST_F(PrizeDrawTest, ABadPlanIsToldWithItsLineAndNothingStarts) {
         writePlan(plan);
         engine.Cmd_Init_Click();
         ASSERT_EQ(noticeKinds(), std::vector{NoticeKind::PrizePlanRefused});
+        EXPECT_EQ(view.notices.back().planFault == PlanFault::TooLarge, plan.size() > (1 << 20));
         EXPECT_TRUE(view.initEnabled);
         EXPECT_FALSE(view.startEnabled);
         EXPECT_TRUE(services.recordStore.files.empty());

@@ -59,6 +59,12 @@ platform::AppData FakeServices::appData() const {
             directoryIsProgramDirectory};
 }
 
+std::uintmax_t FakeServices::fileSize(const std::string& path) const {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(utf8Path(path), error);
+    return error ? 0 : size;
+}
+
 bool FakeServices::fileExists(const std::string& path) const {
     std::error_code error;
     return std::filesystem::is_regular_file(utf8Path(path), error);

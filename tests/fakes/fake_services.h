@@ -90,6 +90,7 @@ public:
                                 std::optional<std::string_view> title) override;
     platform::AppData appData() const override;
     bool fileExists(const std::string& path) const override;
+    std::uintmax_t fileSize(const std::string& path) const override;
     platform::ReadResult readTextLines(const std::string& path,
                                        const platform::LineSink& sink) override;
     platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override;

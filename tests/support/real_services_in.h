@@ -26,6 +26,9 @@ public:
         return data;
     }
     bool fileExists(const std::string& path) const override { return m_real.fileExists(path); }
+    std::uintmax_t fileSize(const std::string& path) const override {
+        return m_real.fileSize(path);
+    }
     platform::ReadResult readTextLines(const std::string& path,
                                        const platform::LineSink& sink) override {
         return m_real.readTextLines(path, sink);

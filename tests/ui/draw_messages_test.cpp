@@ -89,6 +89,15 @@ void DrawMessagesTest::noticesAreWordedExactly_data() {
         "另一个摇号程序刚刚继续了上次的摇号，本程序不再继续，以免同一批人被抽两次。\n"
         "上次的记录保存在：" +
             kRecord);
+    using kelvara::draw::PlanFault;
+    row("plan with a prize twice", Notice::planRefused(PlanFault::NameTwice, 3, "一等奖"),
+        "奖项.txt第3行的奖项“一等奖”与前面的重复！");
+    row("plan without a count", Notice::planRefused(PlanFault::NoCount, 2, {}),
+        "奖项.txt第2行缺少人数，请按“三等奖 20”的格式逐行填写奖项名称和人数！");
+    row("round above the prize", Notice::roundAbovePrize("三等奖", 12),
+        "本轮抽取的人数不能多于“三等奖”剩下的12人！");
+    row("plan of another run", {NoticeKind::PrizePlanDiffers, 0, kRecord},
+        "奖项.txt与上次摇号时的奖项不同" + notContinued);
 }
 
 // Each a box with only OK, no icon and the program's title.

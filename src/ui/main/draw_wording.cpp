@@ -87,6 +87,8 @@ std::string planRefused(const draw::Notice& notice) {
                "行为止的获奖人数已多于bonus.txt的名单人数！";
     case PlanFault::LineTooLong:
         return atLine + "太长，奖项名称不要超过100个字符！";
+    case PlanFault::TooLarge:
+        return "奖项.txt超过1MB，不是奖项表，请检查文件内容！";
     }
     return {};
 }
