@@ -46,7 +46,9 @@ if [[ -f "$PREFIX/.complete" ]]; then
     exit 0
 fi
 
-SOURCE="$("$ROOT/scripts/fetch-qt-source.sh" "$WORK" 2>"$WORK.fetch.log" | tail -n 1)" || {
+mkdir -p "$WORK"
+SOURCE="$("$ROOT/scripts/fetch-debian-source.sh" qt6-base "$QT_VERSION" "$WORK" 2>"$WORK.fetch.log" |
+    tail -n 1)" || {
     cat "$WORK.fetch.log" >&2
     exit 1
 }

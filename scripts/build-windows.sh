@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Cross-builds Kelvara for 64-bit Windows with MinGW-w64 and a static Qt, then packs the
-# portable folder: build-windows/Kelvara-<version>-win64.zip holds kelvara.exe (icon and
-# version resource inside, no DLLs needed), a sample bonus.txt in GBK, 说明.txt and, in the
-# subfolder 示例, a sample prize plan 奖项.txt in GBK (there it takes no effect).
+# Cross-builds Kelvara for 64-bit Windows with MinGW-w64, a static Qt and static minizip and
+# libxlsxwriter, then packs the portable folder: build-windows/Kelvara-<version>-win64.zip holds
+# kelvara.exe (icon and version resource inside, no DLLs needed), a sample bonus.txt in GBK,
+# 说明.txt and, in the subfolder 示例, a sample prize plan 奖项.txt in GBK (there it takes no
+# effect).
 # Usage: scripts/build-windows.sh [--tests]   (--tests also builds the unit tests)
 set -euo pipefail
 
@@ -18,12 +19,18 @@ HOST_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 "$ROOT/scripts/setup-windows.sh"
 mkdir -p "$BUILD"
 QT_PREFIX="$("$ROOT/scripts/build-qt-windows.sh" "$BUILD/qt" | tail -n 1)"
-PREFIXES="$QT_PREFIX"
+# minizip and libxlsxwriter, static, for the .xlsx files.
+XLSX_PREFIX="$("$ROOT/scripts/build-xlsx-windows.sh" "$BUILD/xlsx" | tail -n 1)"
+PREFIXES="$QT_PREFIX;$XLSX_PREFIX"
 # Builds made against another Qt or toolchain file keep its paths and flags in their caches:
-# start them afresh.
+# start them afresh. The program's also keeps the workbook libraries' paths.
 if [[ "$(cat "$BUILD/qt-prefix" 2>/dev/null)" != "$QT_PREFIX" ]]; then
     rm -rf "$BUILD/kelvara" "$BUILD/googletest" "$BUILD/googletest-build"
     echo "$QT_PREFIX" >"$BUILD/qt-prefix"
+fi
+if [[ "$(cat "$BUILD/xlsx-prefix" 2>/dev/null)" != "$XLSX_PREFIX" ]]; then
+    rm -rf "$BUILD/kelvara"
+    echo "$XLSX_PREFIX" >"$BUILD/xlsx-prefix"
 fi
 
 if [[ "$TESTS" == ON ]]; then
@@ -58,6 +65,14 @@ STAGE="$BUILD/package/$NAME"
 rm -rf "$BUILD/package" "$BUILD/$NAME.zip"
 mkdir -p "$STAGE"
 x86_64-w64-mingw32-strip -o "$STAGE/kelvara.exe" "$BUILD/kelvara/src/app/kelvara.exe"
+# The folder carries no DLLs: the program may import Windows' own only (not MinGW's runtime,
+# zlib1.dll or a library's).
+if foreign="$(x86_64-w64-mingw32-objdump -p "$STAGE/kelvara.exe" |
+    grep -iE 'DLL Name: (lib|zlib|qt|minizip|xlsxwriter)')"; then
+    echo "kelvara.exe needs DLLs that Windows lacks:" >&2
+    echo "$foreign" >&2
+    exit 1
+fi
 # Notepad's own formats: the sample list and prize plan in GBK (ANSI on Chinese Windows),
 # the notes in UTF-8 with a byte-order mark; all with CR LF line ends.
 sed 's/\r$//; s/$/\r/' "$ROOT/resources/bonus.txt" | iconv -f UTF-8 -t GBK >"$STAGE/bonus.txt"

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, what the Windows build and its tests under wine need on top
-# of the Linux build's packages: the MinGW-w64 cross compiler, wine, GoogleTest's sources,
-# the tools that fetch and unpack Qt's source, a window manager and zip.
+# of the Linux build's packages: the MinGW-w64 cross compiler and its zlib, wine, GoogleTest's
+# sources, the tools that fetch and unpack Debian's sources, a window manager and zip.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$ROOT/scripts/setup.sh" \
-    g++-mingw-w64-x86-64-posix wine wine64 \
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 \
     googletest dpkg-dev xz-utils \
     openbox unzip
