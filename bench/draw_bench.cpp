@@ -1,10 +1,11 @@
 // Figures of the draw with the real clock-seeded random source and the real file reader:
-// the random index generator, Initialize, a start, the check of an edited list, a listing
-// and a whole run.
+// the random index generator, Initialize, a start, the check of an edited list, a listing,
+// a whole run and Save.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -18,6 +19,7 @@
 #include "draw/mixing.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_view.h"
+#include "output/results_output.h"
 #include "platform/local_time_of_day.h"
 #include "support/real_services_in.h"
 
@@ -429,6 +431,35 @@ void BM_WholeRun10000InRoundsOf100(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WholeRun10000InRoundsOf100)->Unit(benchmark::kSecond)->Iterations(1);
+
+// Save of 10,000 winners in rounds of 100 with a plan of three prizes: the results file and
+// the workbook, through the real services.
+void BM_SaveResultsWorkbook10000(benchmark::State& state) {
+    QTemporaryDir folder;
+    BenchServices services(folder.path().toStdString());
+    draw::Results results;
+    results.setPrizes({{"三等奖", 7000}, {"二等奖", 2000}, {"一等奖", 1000}});
+    for (int round = 0; round < 100; ++round) {
+        std::vector<draw::ResultEntry> entries;
+        for (int i = 1; i <= 100; ++i) {
+            const int number = round * 100 + i;
+            entries.push_back({number,
+                               {number, "王同学" + std::to_string(number)},
+                               0,
+                               {2026, 12, 7, 19 + round / 60, round % 60, 5}});
+        }
+        results.addRound(std::move(entries), round < 70 ? 1 : round < 90 ? 2 : 3);
+    }
+    output::ResultsOutput saving(services, services, services);
+    for (auto _ : state) {
+        if (saving.save(results)) {
+            state.SkipWithError("the results could not be saved");
+        }
+    }
+    state.counters["workbook_bytes"] =
+        static_cast<double>(QFileInfo(QString::fromStdString(saving.workbookPath())).size());
+}
+BENCHMARK(BM_SaveResultsWorkbook10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

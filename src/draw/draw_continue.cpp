@@ -53,9 +53,11 @@ std::optional<ContinueOffer> DrawEngine::unfinishedRun() {
         return std::nullopt;
     }
     // Read now, so that the question can say that lines were edited.
+    findList();
     const std::string path = candidateFilePath();
     const ListRead list = m_services.files.fileExists(path) ? readList(path) : ListRead{};
-    ContinueOffer offer{std::move(stored->path), std::move(*run), std::move(stored->foreignHost)};
+    ContinueOffer offer{std::move(stored->path), std::move(*run), std::move(stored->foreignHost), 0,
+                        m_listFile};
     offer.editedLines = linesEditedSince(offer.run, list).value_or(0);
     return offer;
 }
@@ -67,6 +69,9 @@ void DrawEngine::declineRun(const ContinueOffer& offer) {
 // Nothing starts unless the list is the recorded one and the run is this copy's alone; then
 // the run goes on with a record written, or with its failure told.
 void DrawEngine::continueRun(const ContinueOffer& offer) {
+    if (!chooseList()) {
+        return;
+    }
     const std::string path = candidateFilePath();
     const bool exists = m_services.files.fileExists(path);
     const ListRead list = exists ? readList(path) : ListRead{};
@@ -94,6 +99,7 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
         return;
     }
     initializeFrom(list);
+    m_recorder.setListFile(m_listFile);
     m_chosenPrize = offer.run.chosenPrize;
     restoreWinners(offer, list.lines);
     showPrizeProgress(true);

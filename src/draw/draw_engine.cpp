@@ -37,14 +37,36 @@ void DrawEngine::startUp() {
 }
 
 std::string DrawEngine::candidateFilePath() const {
-    return platform::appFilePath(m_services.app, kCandidateFile);
+    return platform::appFilePath(m_services.app, m_listFile);
+}
+
+// Which list the data folder holds; false when it holds both.
+bool DrawEngine::findList() {
+    const bool text =
+        m_services.files.fileExists(platform::appFilePath(m_services.app, kCandidateFile));
+    const bool workbook =
+        m_services.files.fileExists(platform::appFilePath(m_services.app, kCandidateWorkbook));
+    m_listFile = workbook && !text ? kCandidateWorkbook : kCandidateFile;
+    return !(text && workbook);
+}
+
+// The list is bonus.txt, or bonus.xlsx where only it is there. With both, neither is drawn
+// from: drawing an old list by mistake, before a crowd, is the worst that can happen.
+bool DrawEngine::chooseList() {
+    const bool both = !findList();
+    m_notices.setList(m_listFile);
+    if (both) {
+        tell(NoticeKind::TwoLists);
+        return false;
+    }
+    return true;
 }
 
 void DrawEngine::tell(NoticeKind kind) {
     m_notices.tell(Notice(kind));
 }
 
-bool DrawEngine::reportReadFailure(platform::ReadStatus status) {
+bool DrawEngine::reportReadFailure(platform::ReadStatus status, platform::WorkbookFault fault) {
     switch (status) {
     case platform::ReadStatus::Ok:
         return false;
@@ -54,6 +76,12 @@ bool DrawEngine::reportReadFailure(platform::ReadStatus status) {
     case platform::ReadStatus::Unreadable:
         tell(NoticeKind::ListUnreadable);
         return true;
+    case platform::ReadStatus::NotAList: {
+        Notice notice(NoticeKind::WorkbookRefused);
+        notice.workbookFault = fault;
+        m_notices.tell(notice);
+        return true;
+    }
     }
     return true;
 }
@@ -244,14 +272,16 @@ DrawEngine::RoundRead DrawEngine::readRound(const std::string& path,
         }
         return read.lines < candidateCount;
     };
-    read.status = m_services.files.readTextLines(path, take).status;
+    const platform::ReadResult result = m_services.files.readTextLines(path, take);
+    read.status = result.status;
+    read.fault = result.workbookFault;
     return read;
 }
 
 // The lines must still stand where they stood at Initialize, or a line number would now
 // name somebody else, perhaps a winner already.
 bool DrawEngine::refuseRound(const RoundRead& read) {
-    if (reportReadFailure(read.status)) {
+    if (reportReadFailure(read.status, read.fault)) {
         return true;
     }
     if (read.tooLongLine != 0) {

@@ -23,6 +23,7 @@ class WallClock;
 namespace kelvara::draw {
 
 inline constexpr char kCandidateFile[] = "bonus.txt";
+inline constexpr char kCandidateWorkbook[] = "bonus.xlsx";
 inline constexpr int kMaxCandidates = 10000;
 // No name is this long; a longer line means the file is no list, and laying it out would
 // freeze the window.
@@ -50,6 +51,7 @@ struct ContinueOffer {
     RecordedRun run;
     std::string foreignHost; // a computer whose lock the record has: it may still draw
     int editedLines = 0;     // lines of the list edited in place since the run began
+    std::string list = kCandidateFile; // the list's file name
 };
 
 // The draw: loading the list, the rounds and the listing of their winners. It owns the
@@ -116,6 +118,7 @@ private:
     // A Start's reading of the list.
     struct RoundRead {
         platform::ReadStatus status = platform::ReadStatus::Ok;
+        platform::WorkbookFault fault = platform::WorkbookFault::None;
         std::vector<LineHash> hashes; // of every line read
         std::vector<Candidate> winners;
         int lines = 0;       // read
@@ -148,12 +151,15 @@ private:
     void ListRoundWinners(std::int16_t WinnerNum);
     void recountRemaining();
     std::string candidateFilePath() const;
+    bool findList();
+    bool chooseList();
     void tell(NoticeKind kind);
-    bool reportReadFailure(platform::ReadStatus status);
+    bool reportReadFailure(platform::ReadStatus status, platform::WorkbookFault fault);
     void reportRecordFailure(const std::optional<RecordFailure>& failure);
 
     DrawView& m_view;
-    DrawNotices& m_notices;
+    ListNamingNotices m_notices;
+    std::string m_listFile = kCandidateFile; // the list this run draws from
     DrawServices m_services;
     DrawState m_state;
     Results m_results;

@@ -13,6 +13,9 @@ constexpr int kSampleSize = 10;
 } // namespace
 
 void DrawEngine::Cmd_Init_Click() {
+    if (!chooseList()) {
+        return;
+    }
     const std::string path = candidateFilePath();
     if (!m_services.files.fileExists(path)) {
         tell(NoticeKind::ListMissing);
@@ -28,6 +31,7 @@ void DrawEngine::Cmd_Init_Click() {
     }
     initializeFrom(list);
     m_results.setPrizes(plan.plan.prizes);
+    m_recorder.setListFile(m_listFile);
     reportRecordFailure(m_recorder.beginRun(list.result.sha256, m_lineHashes, plan.plan));
     showPrizeProgress(true);
 }
@@ -52,7 +56,7 @@ DrawEngine::ListRead DrawEngine::readList(const std::string& path) {
 
 // Tells why the list cannot be drawn from, if it cannot.
 bool DrawEngine::refuseList(const ListRead& list) {
-    if (reportReadFailure(list.result.status)) {
+    if (reportReadFailure(list.result.status, list.result.workbookFault)) {
         return true;
     }
     if (list.tooLongLine != 0) {

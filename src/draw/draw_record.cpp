@@ -85,7 +85,7 @@ std::string DrawRecorder::head(std::string_view sha256, std::span<const LineHash
                        record::kTitle;
     head += kCrLf;
     head += record::kListLine;
-    head += "bonus.txt，共" + std::to_string(lineHashes.size()) + "条，SHA-256 ";
+    head += m_listFile + "，共" + std::to_string(lineHashes.size()) + "条，SHA-256 ";
     head += sha256;
     head += kCrLf;
     for (std::size_t first = 0; first < lineHashes.size(); first += record::kLineHashesPerLine) {

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -33,6 +34,8 @@ public:
                  const platform::AppInfo& app)
         : m_records(records), m_clock(clock), m_app(app) {}
 
+    // The list's file name, as the record's head names it.
+    void setListFile(std::string name) { m_listFile = std::move(name); }
     // At Initialize: a new record with the list's SHA-256, a hash per line, and the prize
     // plan when there is one.
     std::optional<RecordFailure>
@@ -69,6 +72,7 @@ private:
     bool m_open = false; // the record file exists and is ours
     platform::LocalDateTime m_initialized;
     std::string m_path;
+    std::string m_listFile = "bonus.txt";
     std::string m_continued; // the record of the run being continued
     std::string m_unwritten;
     bool m_failureTold = false;

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/files.h"
 #include "prize_plan.h"
 
 namespace kelvara::draw {
@@ -11,6 +12,8 @@ namespace kelvara::draw {
 // the action that raised it has ended and changed nothing, except where it says otherwise.
 enum class NoticeKind {
     ListMissing,           // the list is not in the data folder
+    TwoLists,              // both bonus.txt and bonus.xlsx are: which one is meant?
+    WorkbookRefused,       // the list is a workbook that shows `workbookFault`
     ListUnreadable,        // it is there but cannot be read
     TooFewLines,           // fewer than 2 lines at Initialize
     TooManyLines,          // more than kMaxCandidates lines at Initialize
@@ -77,6 +80,8 @@ struct Notice {
     PlanFault planFault = PlanFault::None;
     std::string prize; // a prize's name
     int count = 0;
+    std::string list = "bonus.txt"; // the list's file name
+    platform::WorkbookFault workbookFault = platform::WorkbookFault::None;
 
     bool operator==(const Notice&) const = default;
 };
@@ -87,6 +92,23 @@ public:
 
     // Shown before the draw goes on, as a modal message would be.
     virtual void tell(const Notice& notice) = 0;
+};
+
+// Names the list file in every notice it passes on, so the words fit the list in use.
+class ListNamingNotices final : public DrawNotices {
+public:
+    explicit ListNamingNotices(DrawNotices& to) : m_to(to) {}
+    void setList(std::string name) { m_list = std::move(name); }
+    const std::string& list() const { return m_list; }
+    void tell(const Notice& notice) override {
+        Notice named = notice;
+        named.list = m_list;
+        m_to.tell(named);
+    }
+
+private:
+    DrawNotices& m_to;
+    std::string m_list = "bonus.txt";
 };
 
 } // namespace kelvara::draw

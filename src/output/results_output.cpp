@@ -3,6 +3,7 @@
 #include "draw/results.h"
 #include "platform/app_info.h"
 #include "platform/files.h"
+#include "results_workbook.h"
 
 namespace kelvara::output {
 
@@ -10,7 +11,11 @@ std::string ResultsOutput::filePath() const {
     return platform::appFilePath(m_app, kResultsFileName);
 }
 
-std::optional<OutputFailure> ResultsOutput::save(const draw::Results& results) {
+std::string ResultsOutput::workbookPath() const {
+    return platform::appFilePath(m_app, kResultsWorkbookName);
+}
+
+std::optional<OutputFailure> ResultsOutput::writeText(const draw::Results& results) {
     const std::string path = filePath();
     platform::WriteResult written = m_files.writeTextFile(path, draw::resultsText(results));
     if (written.ok) {
@@ -19,8 +24,23 @@ std::optional<OutputFailure> ResultsOutput::save(const draw::Results& results) {
     return OutputFailure{OutputFailure::Step::Write, path, std::move(written.error)};
 }
 
+std::optional<OutputFailure> ResultsOutput::save(const draw::Results& results) {
+    if (auto failure = writeText(results)) {
+        return failure;
+    }
+    const std::string path = workbookPath();
+    platform::WriteResult written =
+        m_files.writeProducedFile(path, [&results](const std::string& fileName) {
+            return writeResultsWorkbook(results, fileName);
+        });
+    if (written.ok) {
+        return std::nullopt;
+    }
+    return OutputFailure{OutputFailure::Step::Write, path, std::move(written.error)};
+}
+
 std::optional<OutputFailure> ResultsOutput::print(const draw::Results& results) {
-    if (auto failure = save(results)) {
+    if (auto failure = writeText(results)) {
         return failure;
     }
     const std::string path = filePath();

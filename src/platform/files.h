@@ -7,19 +7,35 @@
 
 namespace kelvara::platform {
 
-enum class ReadStatus { Ok, Missing, Unreadable };
+enum class ReadStatus { Ok, Missing, Unreadable, NotAList };
+
+// Why a workbook cannot be read as a list (ReadStatus::NotAList).
+enum class WorkbookFault {
+    None,
+    NotAWorkbook, // not a zip, or a zip without a workbook
+    OldFormat,    // an Excel 97-2003 file (.xls) under the .xlsx name
+    Encrypted,    // protected by a password to open
+    NoWorksheet,
+    TooLarge, // a part expands past what any list needs
+    Damaged,  // a broken zip entry or XML part
+};
 
 struct ReadResult {
     ReadStatus status = ReadStatus::Ok;
     // SHA-256 of the file's bytes as 64 lower-case hex digits, when the sink took the file
     // to its end; empty when it stopped early or the file could not be read.
     std::string sha256;
+    WorkbookFault workbookFault = WorkbookFault::None;
 };
 
 struct WriteResult {
     bool ok = true;
     std::string error; // the system's reason when !ok
 };
+
+// Writes a file as `fileName` (a plain ASCII name) in the current folder; returns what went
+// wrong, empty on success. C libraries open such a name on every system.
+using FileProducer = std::function<std::string(const std::string& fileName)>;
 
 // Receives one line of a text file, without its terminator; returns false to stop reading.
 using LineSink = std::function<bool(std::string_view line)>;
@@ -35,8 +51,10 @@ public:
     virtual std::uintmax_t fileSize(const std::string& path) const = 0;
 
     // Reads the file line by line (see LineSplitter for the line rule), only as far as the
-    // sink wants. A line longer than kLineCutBytes arrives cut. On Unreadable, lines that
-    // reached the sink before the read error must be discarded.
+    // sink wants. A path ending in ".xlsx" is read as a workbook: the rows of its first
+    // worksheet that have text are its lines (see WorkbookReader). A line longer than kLineCutBytes
+    // arrives cut. On Unreadable, lines that reached the sink before the read error must be
+    // discarded.
     virtual ReadResult readTextLines(const std::string& path, const LineSink& sink) = 0;
 };
 
@@ -48,6 +66,8 @@ public:
     // Creates or atomically replaces the file with text followed by CR LF. Succeeds only
     // when every byte reached the file; otherwise the earlier file stays as it was.
     virtual WriteResult writeTextFile(const std::string& path, std::string_view text) = 0;
+    // Creates or atomically replaces the file with what `produce` writes, in the same way.
+    virtual WriteResult writeProducedFile(const std::string& path, const FileProducer& produce) = 0;
 };
 
 struct PrintResult {

@@ -16,6 +16,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QString>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <random>
 
@@ -24,6 +25,7 @@
 #include "platform/local_time_of_day.h"
 #include "platform/text_codec.h"
 #include "platform/text_reader.h"
+#include "platform/workbook_reader.h"
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -170,6 +172,31 @@ bool QtServices::fileExists(const std::string& path) const {
 #endif
 }
 
+namespace {
+
+// A workbook is read whole into memory, within its limit, and its rows handed on.
+ReadResult readWorkbookLines(QFile& file, const LineSink& sink) {
+    if (static_cast<std::uint64_t>(file.size()) > kMaxWorkbookBytes) {
+        return {ReadStatus::NotAList, {}, WorkbookFault::TooLarge};
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return {ReadStatus::Unreadable, {}};
+    }
+    const WorkbookRead read = readWorkbookRows(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), sink);
+    if (read.fault != WorkbookFault::None) {
+        return {ReadStatus::NotAList, {}, read.fault};
+    }
+    if (read.stopped) {
+        return {ReadStatus::Ok, {}};
+    }
+    return {ReadStatus::Ok,
+            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString()};
+}
+
+} // namespace
+
 ReadResult QtServices::readTextLines(const std::string& path, const LineSink& sink) {
     const QString name = QString::fromStdString(path);
     if (!QFileInfo(name).isFile()) {
@@ -178,6 +205,9 @@ ReadResult QtServices::readTextLines(const std::string& path, const LineSink& si
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         return {ReadStatus::Unreadable, {}};
+    }
+    if (name.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
+        return readWorkbookLines(file, sink);
     }
     QCryptographicHash bytes(QCryptographicHash::Sha256);
     switch (platform::readTextLines(file, sink, &bytes)) {
@@ -191,9 +221,10 @@ ReadResult QtServices::readTextLines(const std::string& path, const LineSink& si
     return {ReadStatus::Unreadable, {}};
 }
 
-WriteResult QtServices::writeTextFile(const std::string& path, std::string_view text) {
-    QByteArray bytes = encodeTextFile(text);
-    bytes.append("\r\n");
+namespace {
+
+// Creates or atomically replaces the file with the bytes, or leaves it as it was.
+WriteResult saveWholeFile(const std::string& path, const QByteArray& bytes) {
     // No QIODevice::Text: it would change the line ends on some platforms. Unbuffered, so
     // that a full disk fails the write itself: commit() does not see a failed final flush
     // and would replace the earlier file by a truncated one.
@@ -210,6 +241,65 @@ WriteResult QtServices::writeTextFile(const std::string& path, std::string_view 
         return {false, file.errorString().toStdString()};
     }
     return {};
+}
+
+// Makes a folder the current one while it lives, then goes back to the previous one.
+class CurrentFolder final {
+public:
+    explicit CurrentFolder(const QString& folder)
+        : m_previous(QDir::currentPath()), m_entered(QDir::setCurrent(folder)) {}
+    ~CurrentFolder() {
+        if (m_entered) {
+            QDir::setCurrent(m_previous);
+        }
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+    bool entered() const { return m_entered; }
+
+private:
+    QString m_previous;
+    bool m_entered;
+};
+
+} // namespace
+
+WriteResult QtServices::writeTextFile(const std::string& path, std::string_view text) {
+    QByteArray bytes = encodeTextFile(text);
+    bytes.append("\r\n");
+    return saveWholeFile(path, bytes);
+}
+
+// C libraries built with MinGW open files by narrow names, in the ANSI code page on Windows,
+// which cannot name every folder (C:\Users\张三 on a Western system). A plain ASCII name in a
+// current folder entered through Qt's wide calls opens everywhere.
+WriteResult QtServices::writeProducedFile(const std::string& path, const FileProducer& produce) {
+    static constexpr char kProducedName[] = "produced.out";
+    const QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        return {false, scratch.errorString().toStdString()};
+    }
+    {
+        const CurrentFolder inScratch(scratch.path());
+        if (!inScratch.entered()) {
+            return {false, QStringLiteral("无法进入临时文件夹 %1")
+                               .arg(QDir::toNativeSeparators(scratch.path()))
+                               .toStdString()};
+        }
+        if (std::string error = produce(kProducedName); !error.empty()) {
+            return {false, std::move(error)};
+        }
+    }
+    QFile produced(scratch.filePath(QString::fromLatin1(kProducedName)));
+    if (!produced.open(QIODevice::ReadOnly)) {
+        return {false, produced.errorString().toStdString()};
+    }
+    const QByteArray bytes = produced.readAll();
+    if (bytes.size() != produced.size()) {
+        return {false, produced.errorString().toStdString()};
+    }
+    return saveWholeFile(path, bytes);
 }
 
 RandomSource& QtServices::random() {

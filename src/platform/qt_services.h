@@ -26,6 +26,7 @@ public:
     std::uintmax_t fileSize(const std::string& path) const override;
     ReadResult readTextLines(const std::string& path, const LineSink& sink) override;
     WriteResult writeTextFile(const std::string& path, std::string_view text) override;
+    WriteResult writeProducedFile(const std::string& path, const FileProducer& produce) override;
     RandomSource& random() override;
     LocalDateTime localDateTime() const override;
     RecordStore& records() override { return m_records; }

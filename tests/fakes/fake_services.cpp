@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 
 #include "kelvara_version.h"
@@ -81,6 +82,9 @@ platform::ReadResult FakeServices::readTextLines(const std::string& path,
             return {platform::ReadStatus::Unreadable, {}};
         }
     }
+    if (path.ends_with(".xlsx") && workbookFault != platform::WorkbookFault::None) {
+        return {platform::ReadStatus::NotAList, {}, workbookFault};
+    }
     std::ifstream in(utf8Path(path), std::ios::binary);
     if (!in) {
         return {platform::ReadStatus::Unreadable, {}};
@@ -98,6 +102,47 @@ platform::WriteResult FakeServices::writeTextFile(const std::string& path, std::
         return {false, "cannot open"};
     }
     out << text << "\r\n";
+    out.close();
+    if (!out) {
+        return {false, "cannot write"};
+    }
+    return {};
+}
+
+// The producer writes into a fresh scratch folder made current for the call, as the real
+// services do; its bytes then replace the file.
+platform::WriteResult FakeServices::writeProducedFile(const std::string& path,
+                                                      const platform::FileProducer& produce) {
+    if (!producedFileFailure.empty()) {
+        return {false, producedFileFailure};
+    }
+    std::random_device seed;
+    const auto scratch =
+        std::filesystem::temp_directory_path() / ("kelvara-produced-" + std::to_string(seed()));
+    std::error_code error;
+    if (!std::filesystem::create_directory(scratch, error)) {
+        return {false, error.message()};
+    }
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(scratch);
+    const std::string failure = produce("produced.out");
+    std::ifstream in(scratch / "produced.out", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const bool producedSomething = in.is_open();
+    in.close();
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(scratch, error);
+    if (!failure.empty()) {
+        return {false, failure};
+    }
+    if (!producedSomething) {
+        return {false, "nothing produced"};
+    }
+    std::ofstream out(utf8Path(path), std::ios::binary | std::ios::trunc);
+    if (!out) {
+        return {false, "cannot open"};
+    }
+    out << bytes;
     out.close();
     if (!out) {
         return {false, "cannot write"};

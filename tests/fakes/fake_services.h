@@ -94,6 +94,8 @@ public:
     platform::ReadResult readTextLines(const std::string& path,
                                        const platform::LineSink& sink) override;
     platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override;
+    platform::WriteResult writeProducedFile(const std::string& path,
+                                            const platform::FileProducer& produce) override;
     platform::RandomSource& random() override { return *m_random; }
     platform::LocalDateTime localDateTime() const override { return now; }
     platform::RecordStore& records() override { return recordStore; }
@@ -121,7 +123,10 @@ public:
     std::vector<std::string> fonts{"宋体", "黑体", "微软雅黑"};
     std::vector<std::string> printed;
     std::string printFailure;            // when set, the print operation refuses with this reason
+    std::string producedFileFailure;     // when set, writeProducedFile fails with this reason
     std::vector<std::string> unreadable; // paths that fail to read as if locked
+    // A workbook's lines are read as text; this fault, when set, refuses every workbook.
+    platform::WorkbookFault workbookFault = platform::WorkbookFault::None;
     std::string directory;
     bool directoryIsProgramDirectory = true;
     platform::LocalDateTime now{2026, 12, 7, 19, 30, 5};

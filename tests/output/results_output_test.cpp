@@ -82,6 +82,7 @@ TEST_P(WriteBytes, WritesTheResultsTextAndOneLineEnd) {
     EXPECT_FALSE(outputOf(services).save(resultsOf(GetParam().names)));
 
     EXPECT_EQ(readBytes(dir.str() + "/摇号结果.txt"), GetParam().fileBytes);
+    EXPECT_EQ(readBytes(dir.str() + "/摇号结果.xlsx").substr(0, 2), "PK") << "no workbook";
     EXPECT_TRUE(services.messages.empty()) << "the window words the messages";
     EXPECT_TRUE(services.printed.empty());
 }
@@ -127,6 +128,16 @@ TEST(Output, PrintReplacesASavedFileThenAsksForPrintingSilently) {
     ASSERT_EQ(services.printed.size(), 1U);
     EXPECT_EQ(services.printed[0], path);
     EXPECT_TRUE(services.messages.empty());
+}
+
+// Print writes and prints the text file only; the workbook is Save's.
+TEST(Output, PrintLeavesTheWorkbookAlone) {
+    ProgramDir dir;
+    FakeServices services(dir.str());
+    std::ofstream(dir.path() / utf8Path("摇号结果.xlsx")) << "earlier";
+
+    EXPECT_FALSE(outputOf(services).print(kTwo));
+    EXPECT_EQ(readBytes(dir.str() + "/摇号结果.xlsx"), "earlier");
 }
 
 // No printer: the print operation refuses the file, which stays written.
@@ -176,6 +187,8 @@ TEST_P(WriteFailure, ReturnsThePathAndTheReasonAndPrintsNothing) {
     EXPECT_FALSE(failure->reason.empty()) << "the system's reason is missing";
     EXPECT_TRUE(services.messages.empty());
     EXPECT_TRUE(services.printed.empty());
+    EXPECT_FALSE(fs::exists(utf8Path(programDir + "/摇号结果.xlsx")))
+        << "a workbook beside a failed text file";
 
     if (GetParam().blocker == Blocker::DirectoryOfThatName) {
         EXPECT_TRUE(fs::is_directory(dir.path() / utf8Path("摇号结果.txt")));

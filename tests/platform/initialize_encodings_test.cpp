@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+
+#include <xlsxwriter.h>
 
 #include "draw/draw_engine.h"
 #include "fakes/fake_view.h"
@@ -131,6 +134,54 @@ TEST(InitializeEncodingsTest, AFolderNamedLikeTheListIsNoList) {
     engine.Cmd_Init_Click();
     EXPECT_EQ(view.noticeKinds(), std::vector{draw::NoticeKind::ListMissing});
     EXPECT_TRUE(view.initEnabled);
+}
+
+} // namespace
+} // namespace kelvara::testing
+
+namespace kelvara::testing {
+namespace {
+
+// A list as a spreadsheet program writes it, drawn from through the real reader: the rows
+// as Excel shows them, and the record naming the workbook and its SHA-256.
+TEST(InitializeEncodingsTest, LoadsAWorkbookAsASpreadsheetProgramWroteIt) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bonus.xlsx"));
+    lxw_workbook* book = workbook_new(path.toLocal8Bit().constData());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+    lxw_format* date = workbook_add_format(book);
+    format_set_num_format(date, "yyyy-mm-dd");
+    const char* header[] = {"工号", "姓名", "部门"};
+    for (lxw_col_t col = 0; col < 3; ++col) {
+        worksheet_write_string(sheet, 0, col, header[col], nullptr);
+    }
+    worksheet_write_string(sheet, 1, 0, "00123", nullptr);
+    worksheet_write_string(sheet, 1, 1, "张三", nullptr);
+    worksheet_write_string(sheet, 1, 2, "销售部", nullptr);
+    worksheet_write_number(sheet, 2, 0, 20230002, nullptr);
+    worksheet_write_string(sheet, 2, 1, "李四", nullptr);
+    lxw_datetime joined{2026, 12, 8, 0, 0, 0};
+    worksheet_write_datetime(sheet, 2, 2, &joined, date);
+    worksheet_merge_range(sheet, 4, 0, 4, 2, "王五 合并", nullptr);
+    worksheet_write_formula_num(sheet, 5, 0, "=1+1", nullptr, 2);
+    worksheet_write_boolean(sheet, 5, 1, 1, nullptr);
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+
+    RealServicesIn services(dir.path().toStdString());
+    FakeView view;
+    draw::DrawEngine engine(view, view, services.forDraw());
+    engine.startUp();
+    engine.Cmd_Init_Click();
+    EXPECT_TRUE(view.notices.empty());
+    EXPECT_EQ(engine.state().RollSample,
+              (std::vector<std::string>{"00123 张三 销售部", "20230002 李四 2026-12-08",
+                                        "王五 合并", "2 TRUE"}));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray sha = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    EXPECT_NE(services.records().newest()->text.find("名单：bonus.xlsx，共4条，SHA-256 " +
+                                                     sha.toHex().toStdString()),
+              std::string::npos);
 }
 
 } // namespace

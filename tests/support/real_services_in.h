@@ -36,6 +36,10 @@ public:
     platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override {
         return m_real.writeTextFile(path, text);
     }
+    platform::WriteResult writeProducedFile(const std::string& path,
+                                            const platform::FileProducer& produce) override {
+        return m_real.writeProducedFile(path, produce);
+    }
     platform::RandomSource& random() override { return m_real.random(); }
     platform::LocalDateTime localDateTime() const override { return m_real.localDateTime(); }
     platform::RecordStore& records() override { return m_records; }

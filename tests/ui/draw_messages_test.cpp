@@ -17,6 +17,7 @@ using kelvara::draw::Notice;
 using kelvara::draw::NoticeKind;
 using kelvara::platform::Answer;
 using kelvara::platform::Buttons;
+using kelvara::platform::WorkbookFault;
 using kelvara::testing::FakeServices;
 using kelvara::testing::findControl;
 using kelvara::ui::FrmMain;
@@ -26,7 +27,8 @@ Q_DECLARE_METATYPE(kelvara::draw::Notice)
 namespace {
 
 const std::string kMissing = "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从"
-                             "其它文档复制剪贴到bonus.txt即可。";
+                             "其它文档复制剪贴到bonus.txt即可。\n"
+                             "也可以直接使用Excel文件bonus.xlsx：第一个工作表中每行一人。";
 const std::string kRecord = "摇号记录/摇号记录_20261207_193005.txt";
 
 } // namespace
@@ -98,6 +100,34 @@ void DrawMessagesTest::noticesAreWordedExactly_data() {
         "本轮抽取的人数不能多于“三等奖”剩下的12人！");
     row("plan of another run", {NoticeKind::PrizePlanDiffers, 0, kRecord},
         "奖项.txt与上次摇号时的奖项不同" + notContinued);
+
+    // A workbook list is named as such; its lines are counted as people, not rows.
+    const auto workbook = [](Notice notice, WorkbookFault fault = WorkbookFault::None) {
+        notice.list = "bonus.xlsx";
+        notice.workbookFault = fault;
+        return notice;
+    };
+    row("both lists", NoticeKind::TwoLists,
+        "本程序旁同时有bonus.txt和bonus.xlsx，请只保留要抽奖的那一个名单！");
+    row("workbook line too long", workbook({NoticeKind::LineTooLong, 7}),
+        "bonus.xlsx中第7个人超过1000个字符，请检查文件内容！");
+    row("workbook shrunk", workbook(NoticeKind::ListShrunk),
+        "bonus.xlsx的记录比初始化时少，本轮摇号已取消！请恢复该文件后再摇号。");
+    const std::pair<WorkbookFault, std::string> refusals[] = {
+        {WorkbookFault::NotAWorkbook,
+         "不是Excel工作簿（.xlsx），请在Excel中用“另存为”保存为“Excel工作簿”！"},
+        {WorkbookFault::OldFormat,
+         "是旧版Excel文件（.xls），请在Excel中用“另存为”保存为“Excel工作簿（*.xlsx）”！"},
+        {WorkbookFault::Encrypted, "设置了打开密码，请在Excel中取消密码后再保存！"},
+        {WorkbookFault::NoWorksheet, "中没有工作表，请把名单放在第一个工作表中！"},
+        {WorkbookFault::TooLarge, "太大，不是名单（名单最多10000人），请检查文件内容！"},
+        {WorkbookFault::Damaged, "已损坏，无法读取，请在Excel中打开并重新保存！"},
+    };
+    for (const auto& [fault, text] : refusals) {
+        QTest::newRow(("workbook refused: " + text).c_str())
+            << workbook(NoticeKind::WorkbookRefused, fault) << true
+            << QString::fromStdString("bonus.xlsx" + text);
+    }
 }
 
 // Each a box with only OK, no icon and the program's title.
@@ -119,10 +149,10 @@ void DrawMessagesTest::noticesAreWordedExactly() {
 void DrawMessagesTest::savedMessageSaysWhereTheFileIs() {
     FakeServices services(QDir::tempPath().toStdString());
     QCOMPARE(kelvara::ui::wording::saved(services),
-             std::string("已经保存到摇号软件目录下！文件名叫摇号结果.txt"));
+             std::string("已经保存到摇号软件目录下！文件名叫摇号结果.txt和摇号结果.xlsx"));
     services.directoryIsProgramDirectory = false;
-    QCOMPARE(kelvara::ui::wording::saved(services),
-             "已经保存到<" + QDir::tempPath().toStdString() + ">！文件名叫摇号结果.txt");
+    QCOMPARE(kelvara::ui::wording::saved(services), "已经保存到<" + QDir::tempPath().toStdString() +
+                                                        ">！文件名叫摇号结果.txt和摇号结果.xlsx");
 }
 
 void DrawMessagesTest::continueQuestionSaysThatLinesWereEdited() {

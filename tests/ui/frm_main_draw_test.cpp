@@ -174,9 +174,9 @@ void FrmMainDrawTest::saveAndPrintListAStoppedRoundFirst_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("prints");
-    QTest::newRow("Save") << "Cmd_Save"
-                          << QStringList{u"已经保存到摇号软件目录下！文件名叫摇号结果.txt"_s}
-                          << false;
+    QTest::newRow("Save")
+        << "Cmd_Save"
+        << QStringList{u"已经保存到摇号软件目录下！文件名叫摇号结果.txt和摇号结果.xlsx"_s} << false;
     QTest::newRow("Print") << "Cmd_Print" << QStringList{} << true;
 }
 
@@ -207,26 +207,43 @@ void FrmMainDrawTest::saveAndPrintListAStoppedRoundFirst() {
 
 void FrmMainDrawTest::writeFailureSaysWhy_data() {
     QTest::addColumn<QString>("button");
-    QTest::newRow("Save") << "Cmd_Save";
-    QTest::newRow("Print") << "Cmd_Print";
+    QTest::addColumn<QString>("failedFile");
+    QTest::newRow("Save") << "Cmd_Save"
+                          << "摇号结果.txt";
+    QTest::newRow("Print") << "Cmd_Print"
+                           << "摇号结果.txt";
+    // The text file is written, the workbook after it is not.
+    QTest::newRow("SaveWorkbook") << "Cmd_Save"
+                                  << "摇号结果.xlsx";
 }
 
-// A directory where the results file should be: the operator learns where and why, no
-// notice of success follows and nothing is printed.
+// A results file that cannot be written (a directory of that name; the workbook: its
+// writer's reason): the operator learns where and why, no notice of success follows and
+// nothing is printed.
 void FrmMainDrawTest::writeFailureSaysWhy() {
     QFETCH(QString, button);
+    QFETCH(QString, failedFile);
     Session s;
     QVERIFY(s.ok);
-    QVERIFY(QDir(s.dir.path()).mkdir(QStringLiteral("摇号结果.txt")));
+    const std::string workbookReason = "Error creating output xlsx file.";
+    if (failedFile.endsWith(u".xlsx"_s)) {
+        s.services.producedFileFailure = workbookReason;
+    } else {
+        QVERIFY(QDir(s.dir.path()).mkdir(failedFile));
+    }
     s.control<QPushButton>(button)->click();
 
     QCOMPARE(s.services.messages.size(), 1U);
     const QString text = QString::fromStdString(s.services.messages[0].text);
     // The path in the system's form, as the services give it.
-    const QString path = QStringLiteral("保存失败！无法写入文件：<") +
-                         s.dir.filePath(QStringLiteral("摇号结果.txt")) + QLatin1Char('>');
+    const QString path =
+        QStringLiteral("保存失败！无法写入文件：<") + s.dir.filePath(failedFile) + QLatin1Char('>');
     QVERIFY2(text.startsWith(path + QLatin1Char('\n')), qPrintable(text));
     QVERIFY2(text.size() > path.size() + 1, "the system's reason is missing");
+    if (failedFile.endsWith(u".xlsx"_s)) {
+        QVERIFY2(text.endsWith(QString::fromStdString(workbookReason)), qPrintable(text));
+        QVERIFY(QFile::exists(s.dir.filePath(QStringLiteral("摇号结果.txt"))));
+    }
     QCOMPARE(s.services.messages[0].buttons, Buttons::Ok);
     QVERIFY(s.services.messages[0].title.empty());
     QVERIFY(s.services.printed.empty());

@@ -4,6 +4,7 @@
 # checked, and kelvara.exe runs there with code page 936 on Xvfb with openbox. Initialize
 # reads the GBK sample list, one round is drawn, Save writes 摇号结果.txt in GBK, Print
 # hands that file to the shell's print operation, and a screenshot of the window is kept.
+# Then a workbook list another program wrote is drawn from, and Save's 摇号结果.xlsx read back.
 # The caller provides WINEPREFIX.
 # Usage: portable_folder_test.sh <Kelvara-…-win64.zip> <screenshot.png>
 set -euo pipefail
@@ -117,6 +118,48 @@ cmp "$results" "$printed_unix" || fail "the printed file differs from the result
 echo "print OK: the shell's print operation received 摇号结果.txt"
 
 # Exit with Yes to both questions.
+e2e_focus_main
+press alt+x
+e2e_exit_with_yes_twice
+
+# Again from a workbook that another program wrote, in place of the text list: Save writes
+# 摇号结果.xlsx into the folder of Chinese name as well.
+/usr/bin/python3 -c 'import openpyxl' 2>/dev/null || fail "python3-openpyxl is not installed"
+rm "$folder/bonus.txt" "$folder/摇号结果.txt"
+/usr/bin/python3 - "$folder/bonus.xlsx" <<'PY'
+import sys, openpyxl
+book = openpyxl.Workbook()
+book.active.append(["姓名", "部门"])
+for k in range(1, 6):
+    book.active.append([f"员工{k}", "销售部"])
+book.save(sys.argv[1])
+PY
+(cd "$folder" && exec wine kelvara.exe) >>"$work/kelvara.log" 2>&1 &
+E2E_APP=$!
+wait_for 60 window_shown "$(main_title)" || fail "the main window did not appear again"
+E2E_MAIN=$(window_titled "$(main_title)")
+e2e_focus_main
+sleep 1
+press alt+i
+sleep 1.5
+press Return
+sleep 1
+press Return
+sleep 2
+press alt+s
+wait_for 15 test -f "$folder/摇号结果.xlsx" || fail "Alt+S wrote no results workbook"
+sleep 1
+press Return
+/usr/bin/python3 - "$folder" <<'PY' || fail "the results workbook does not match the results file"
+import sys, openpyxl
+folder = sys.argv[1]
+name = open(f"{folder}/摇号结果.txt", encoding="gbk", newline="").read().split("\r\n")[2].split("\t")[1]
+rows = list(openpyxl.load_workbook(f"{folder}/摇号结果.xlsx").active.iter_rows(values_only=True))
+assert rows[0] == ("序号", "姓名", "轮次", "时间", "备注"), rows[0]
+assert len(rows) == 2 and rows[1][:3] == (1, name, 1), rows
+assert name.endswith(" 销售部") and name.startswith("员工"), name
+print("results workbook OK:", rows[1][:3])
+PY
 e2e_focus_main
 press alt+x
 e2e_exit_with_yes_twice

@@ -8,7 +8,7 @@ namespace {
 
 constexpr char kMissingFile[] =
     "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus."
-    "txt即可。";
+    "txt即可。\n也可以直接使用Excel文件bonus.xlsx：第一个工作表中每行一人。";
 
 // A data folder away from the program is named, so the operator knows where the list goes.
 std::string missingFile(const platform::AppInfo& app) {
@@ -20,11 +20,37 @@ std::string missingFile(const platform::AppInfo& app) {
     return message;
 }
 
-std::string lineTooLong(int line) {
-    std::string message = "bonus.txt第";
-    message += std::to_string(line);
-    message += "行超过1000个字符，请检查文件内容！";
-    return message;
+bool isWorkbook(const draw::Notice& notice) {
+    return notice.list.ends_with(".xlsx");
+}
+
+// A workbook's blank rows and header are no lines: its lines are counted as people.
+std::string lineTooLong(const draw::Notice& notice) {
+    const std::string where = isWorkbook(notice) ? "中第" + std::to_string(notice.line) + "个人"
+                                                 : "第" + std::to_string(notice.line) + "行";
+    return notice.list + where + "超过1000个字符，请检查文件内容！";
+}
+
+std::string workbookRefused(const draw::Notice& notice) {
+    using platform::WorkbookFault;
+    const std::string& list = notice.list;
+    switch (notice.workbookFault) {
+    case WorkbookFault::None:
+    case WorkbookFault::NotAWorkbook:
+        return list + "不是Excel工作簿（.xlsx），请在Excel中用“另存为”保存为“Excel工作簿”！";
+    case WorkbookFault::OldFormat:
+        return list +
+               "是旧版Excel文件（.xls），请在Excel中用“另存为”保存为“Excel工作簿（*.xlsx）”！";
+    case WorkbookFault::Encrypted:
+        return list + "设置了打开密码，请在Excel中取消密码后再保存！";
+    case WorkbookFault::NoWorksheet:
+        return list + "中没有工作表，请把名单放在第一个工作表中！";
+    case WorkbookFault::TooLarge:
+        return list + "太大，不是名单（名单最多10000人），请检查文件内容！";
+    case WorkbookFault::Damaged:
+        return list + "已损坏，无法读取，请在Excel中打开并重新保存！";
+    }
+    return {};
 }
 
 std::string recordNotWritten(const draw::Notice& notice) {
@@ -54,7 +80,7 @@ std::string recordDamage(const draw::Notice& notice) {
     case RecordDamage::RoundMiscounted:
         return atLine + "所记的一轮人数与其后的中奖者不符";
     case RecordDamage::CountDiffers:
-        return "的名单条数与bonus.txt不符";
+        return "的名单条数与" + notice.list + "不符";
     case RecordDamage::TooLarge:
         return "过大，不是本程序写的记录";
     case RecordDamage::MarkMismatch:
@@ -83,8 +109,8 @@ std::string planRefused(const draw::Notice& notice) {
     case PlanFault::NameTwice:
         return atLine + "的奖项“" + notice.prize + "”与前面的重复！";
     case PlanFault::AboveList:
-        return "奖项.txt到第" + std::to_string(notice.line) +
-               "行为止的获奖人数已多于bonus.txt的名单人数！";
+        return "奖项.txt到第" + std::to_string(notice.line) + "行为止的获奖人数已多于" +
+               notice.list + "的名单人数！";
     case PlanFault::LineTooLong:
         return atLine + "太长，奖项名称不要超过100个字符！";
     case PlanFault::TooLarge:
@@ -101,7 +127,7 @@ std::string saved(const platform::AppInfo& app) {
     // saves into its documents folder, and names it.
     const std::string folder =
         data.isProgramDirectory ? "摇号软件目录下" : app.displayPath(data.directory);
-    return "已经保存到" + folder + "！文件名叫摇号结果.txt";
+    return "已经保存到" + folder + "！文件名叫摇号结果.txt和摇号结果.xlsx";
 }
 
 QString startCaption(draw::StartAction action) {
@@ -125,14 +151,18 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
     switch (notice.kind) {
     case NoticeKind::ListMissing:
         return missingFile(app);
+    case NoticeKind::TwoLists:
+        return "本程序旁同时有bonus.txt和bonus.xlsx，请只保留要抽奖的那一个名单！";
+    case NoticeKind::WorkbookRefused:
+        return workbookRefused(notice);
     case NoticeKind::ListUnreadable:
-        return "无法读取bonus.txt，请检查文件是否被其它程序占用或没有读取权限！";
+        return "无法读取" + notice.list + "，请检查文件是否被其它程序占用或没有读取权限！";
     case NoticeKind::TooFewLines:
         return "记录起码需要两条以上，请检查!";
     case NoticeKind::TooManyLines:
         return "记录总数不要超过10000条！";
     case NoticeKind::LineTooLong:
-        return lineTooLong(notice.line);
+        return lineTooLong(notice);
     case NoticeKind::NeededAboveMyNum:
         return "抽取的人数不能多于候选人数！[随即函数]";
     case NoticeKind::TooFewCandidates:
@@ -142,11 +172,11 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
     case NoticeKind::RoundNotPositive:
         return "抽取的人数必须是正整数！[开始]";
     case NoticeKind::ListShrunk:
-        return "bonus.txt的记录比初始化时少，本轮摇号已取消！请恢复该文件后再摇号。";
+        return notice.list + "的记录比初始化时少，本轮摇号已取消！请恢复该文件后再摇号。";
     case NoticeKind::LinesShifted:
-        return "bonus.txt在初始化后插入或删除了记录，本轮摇号已取消！请恢复该文件后再摇号。";
+        return notice.list + "在初始化后插入或删除了记录，本轮摇号已取消！请恢复该文件后再摇号。";
     case NoticeKind::ListDiffers:
-        return "bonus.txt与上次摇号时的名单不同，无法继续上次的摇号。\n上次的记录保存在：" +
+        return notice.list + "与上次摇号时的名单不同，无法继续上次的摇号。\n上次的记录保存在：" +
                notice.path;
     case NoticeKind::RecordNotWritten:
         return recordNotWritten(notice);
@@ -204,7 +234,7 @@ std::string continueQuestion(const draw::ContinueOffer& offer) {
     question += draw::formatDateTime(offer.run.lastRoundTime);
     question += "）。";
     if (offer.editedLines > 0) {
-        question += "\nbonus.txt自上次摇号以来有" + std::to_string(offer.editedLines) +
+        question += "\n" + offer.list + "自上次摇号以来有" + std::to_string(offer.editedLines) +
                     "行在原处被修改（没有插入或删除行），将按修改后的名单继续。";
     }
     if (!offer.foreignHost.empty()) {
