@@ -1,6 +1,6 @@
 // Figures of the draw with the real clock-seeded random source and the real file reader:
 // the random index generator, Initialize, a start, the check of an edited list, a listing,
-// a whole run and Save.
+// a whole run and Save; Initialize and a start from a workbook list.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -13,6 +13,8 @@
 #include <fstream>
 #include <numeric>
 #include <random>
+
+#include <xlsxwriter.h>
 
 #include "draw/draw_engine.h"
 #include "draw/line_alignment.h"
@@ -216,6 +218,74 @@ void BM_StartOf10000WithOneEditedLine(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StartOf10000WithOneEditedLine)->Unit(benchmark::kMillisecond);
+
+// A folder with only a bonus.xlsx of 10,000 rows of three columns (工号, 姓名, 部门) under a
+// header, as a spreadsheet program writes it: shared strings, one worksheet.
+class WorkbookFolder {
+public:
+    WorkbookFolder() {
+        const std::string path = m_dir.filePath(QStringLiteral("bonus.xlsx")).toStdString();
+        lxw_workbook* book = workbook_new(path.c_str());
+        lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
+        const char* header[] = {"工号", "姓名", "部门"};
+        const char* surnames[] = {"王", "李", "张", "刘", "陈", "杨", "赵", "黄"};
+        const char* departments[] = {"销售部", "技术部", "财务部", "人事部"};
+        for (lxw_col_t col = 0; col < 3; ++col) {
+            worksheet_write_string(sheet, 0, col, header[col], nullptr);
+        }
+        for (lxw_row_t row = 1; row <= 10000; ++row) {
+            const std::string id = "2023" + std::to_string(100000 + row).substr(1);
+            const std::string name = surnames[row % 8] + std::string("同学") + std::to_string(row);
+            worksheet_write_string(sheet, row, 0, id.c_str(), nullptr);
+            worksheet_write_string(sheet, row, 1, name.c_str(), nullptr);
+            worksheet_write_string(sheet, row, 2, departments[row % 4], nullptr);
+        }
+        workbook_close(book);
+    }
+    std::string path() const { return m_dir.path().toStdString(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Initialize from the workbook: unzipped, parsed and hashed row by row.
+void BM_InitializeWorkbook10000(benchmark::State& state) {
+    const WorkbookFolder folder;
+    for (auto _ : state) {
+        testing::FakeView view;
+        BenchServices services(folder.path());
+        draw::DrawEngine engine(view, view, services.forDraw());
+        engine.startUp();
+        engine.Cmd_Init_Click();
+        if (engine.state().CandidateCount() != 10000) {
+            state.SkipWithError("the workbook was not drawn from");
+        }
+    }
+}
+BENCHMARK(BM_InitializeWorkbook10000)->Unit(benchmark::kMillisecond);
+
+// A Start from the workbook: the whole sheet is read again to check its rows.
+void BM_StartOfWorkbook10000(benchmark::State& state) {
+    const WorkbookFolder folder;
+    for (auto _ : state) {
+        state.PauseTiming();
+        testing::FakeView view;
+        BenchServices services(folder.path());
+        auto engine = std::make_unique<draw::DrawEngine>(view, view, services.forDraw());
+        engine->startUp();
+        engine->Cmd_Init_Click();
+        view.roundSize = "1";
+        state.ResumeTiming();
+        engine->Cmd_Start_Click();
+        state.PauseTiming();
+        if (!view.rolling()) {
+            state.SkipWithError("the round did not start");
+        }
+        engine.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartOfWorkbook10000)->Unit(benchmark::kMillisecond);
 
 std::vector<draw::LineHash> NumberedHashes(int count, const char* suffix = "") {
     std::vector<draw::LineHash> hashes;
