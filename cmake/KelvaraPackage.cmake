@@ -34,13 +34,15 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups-client")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[
 Kelvara draws winners at random from a list of candidates kept in a
-text file, one per line, as pasted from a spreadsheet or a document.
+text file, one per line, or in an Excel workbook, one per row.
 Each round draws as many winners as asked while a large label rolls
 through the names; nobody is drawn twice in one run. The results can be
-saved to a text file and printed. The interface is in Chinese.
+saved to a text file and a workbook, and printed. The interface is in
+Chinese.
 
 Kelvara 摇号软件：适合公司年会、学校和住房摇号等场合。候选人名单放在
-文本文件 bonus.txt 中，每行一人；每轮按输入的人数抽出中奖者，同一次
-运行中每人最多被抽中一次；结果可以保存为文本文件并打印。]=])
+文本文件 bonus.txt 中（每行一人），或 Excel 工作簿 bonus.xlsx 中（每行
+一人）；每轮按输入的人数抽出中奖者，同一次运行中每人最多被抽中一次；
+结果可以保存为文本文件和 Excel 工作簿并打印。]=])
 
 include(CPack)

@@ -3,13 +3,17 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <iterator>
 
 namespace kelvara::platform {
 
 namespace {
 
-// The candidate list: a program directory that holds it is used as it is.
-constexpr QLatin1StringView kListFileName("bonus.txt");
+// The candidate list, as text or as a workbook: a program directory that holds it is used
+// as it is.
+constexpr QLatin1StringView kListFileNames[] = {QLatin1StringView("bonus.txt"),
+                                                QLatin1StringView("bonus.xlsx")};
 constexpr QLatin1StringView kFolderName("Kelvara");
 
 QString withoutTrailingSeparator(QString path) {
@@ -31,7 +35,10 @@ bool canCreateFilesIn(const QString& folder) {
 DataFolder chooseDataFolder(const QString& programDirectory, const QString& documentsDirectory,
                             const WritableTest& writable) {
     const QString program = withoutTrailingSeparator(programDirectory);
-    if (QFileInfo(QDir(program).filePath(kListFileName)).isFile() || writable(program)) {
+    const bool holdsList = std::any_of(
+        std::begin(kListFileNames), std::end(kListFileNames),
+        [&](QLatin1StringView name) { return QFileInfo(QDir(program).filePath(name)).isFile(); });
+    if (holdsList || writable(program)) {
         return {program, true};
     }
     const QString folder = QDir::cleanPath(QDir(documentsDirectory).filePath(kFolderName));

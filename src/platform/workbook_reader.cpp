@@ -55,8 +55,24 @@ void appendKept(QString& text, QStringView more) {
 
 // ---- Parts as streams of XML ----------------------------------------------------------
 
+// One token of a part, its type and name taken once: a sheet has millions of them.
+class Token {
+public:
+    explicit Token(const QXmlStreamReader& xml)
+        : m_xml(xml), m_type(xml.tokenType()), m_name(xml.name()) {}
+    QXmlStreamReader::TokenType tokenType() const { return m_type; }
+    QStringView name() const { return m_name; }
+    QStringView text() const { return m_xml.text(); }
+    QXmlStreamAttributes attributes() const { return m_xml.attributes(); }
+
+private:
+    const QXmlStreamReader& m_xml;
+    QXmlStreamReader::TokenType m_type;
+    QStringView m_name;
+};
+
 // Handles one token of a part; returns false to stop reading it.
-using TokenHandler = std::function<bool(const QXmlStreamReader&)>;
+using TokenHandler = std::function<bool(const Token&)>;
 
 struct PartRead {
     Fault fault = Fault::None;
@@ -86,7 +102,7 @@ PartRead parsePart(ZipArchive& zip, const std::string& name, const TokenHandler&
                 ended = true;
                 return false;
             }
-            if (!handle(xml)) {
+            if (!handle(Token(xml))) {
                 stopped = true;
                 return false;
             }
@@ -108,11 +124,11 @@ PartRead parsePart(ZipArchive& zip, const std::string& name, const TokenHandler&
     return {ended ? Fault::None : Fault::Damaged, false};
 }
 
-bool isStart(const QXmlStreamReader& xml, QStringView name) {
+bool isStart(const Token& xml, QStringView name) {
     return xml.tokenType() == QXmlStreamReader::StartElement && xml.name() == name;
 }
 
-bool isEnd(const QXmlStreamReader& xml, QStringView name) {
+bool isEnd(const Token& xml, QStringView name) {
     return xml.tokenType() == QXmlStreamReader::EndElement && xml.name() == name;
 }
 
@@ -195,7 +211,7 @@ bool isTrue(QStringView value) {
 }
 
 // The r:id attribute, whatever prefix the relationships namespace has.
-QString relationshipId(const QXmlStreamReader& xml) {
+QString relationshipId(const Token& xml) {
     for (const QXmlStreamAttribute& attribute : xml.attributes()) {
         if (attribute.name() == u"id" && !attribute.namespaceUri().isEmpty()) {
             return attribute.value().toString();
@@ -365,7 +381,7 @@ private:
 // The text runs of a string item, without its phonetic guides.
 class StringItem {
 public:
-    void add(const QXmlStreamReader& xml) {
+    void add(const Token& xml) {
         if (isStart(xml, u"rPh")) {
             ++m_phonetic;
         } else if (isEnd(xml, u"rPh")) {
@@ -465,14 +481,14 @@ struct CellContext {
 
 class Cell {
 public:
-    void begin(const QXmlStreamReader& xml) {
+    void begin(const Token& xml) {
         m_type = xml.attributes().value(QStringLiteral("t")).toString();
         m_style = xml.attributes().value(QStringLiteral("s")).toInt();
         m_value.clear();
         m_inValue = false;
         m_inline.finish();
     }
-    void take(const QXmlStreamReader& xml) {
+    void take(const Token& xml) {
         if (isStart(xml, u"v")) {
             m_inValue = true;
         } else if (isEnd(xml, u"v")) {

@@ -22,18 +22,19 @@ void touch(const QString& path) {
 TEST(DataFolderTest, ProgramDirectoryWhenItHoldsTheListOrIsWritable) {
     const struct {
         const char* name;
-        bool listBesideProgram;
+        const char* listBesideProgram; // its file name
         bool folderNamedLikeList;
         bool writable;
         bool documentsFolderHasList;
         bool expectProgramDirectory;
     } cases[] = {
-        {"portable copy with its list", true, false, true, false, true},
-        {"writable directory, no list yet", false, false, true, false, true},
-        {"read-only directory with its list", true, false, false, false, true},
-        {"installed copy: read-only, no list", false, false, false, false, false},
-        {"a folder named like the list is no list", false, true, false, false, false},
-        {"documents folder used before, list kept", false, false, false, true, false},
+        {"portable copy with its list", "bonus.txt", false, true, false, true},
+        {"writable directory, no list yet", nullptr, false, true, false, true},
+        {"read-only directory with its list", "bonus.txt", false, false, false, true},
+        {"read-only directory with a workbook list", "bonus.xlsx", false, false, false, true},
+        {"installed copy: read-only, no list", nullptr, false, false, false, false},
+        {"a folder named like the list is no list", nullptr, true, false, false, false},
+        {"documents folder used before, list kept", nullptr, false, false, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -43,8 +44,8 @@ TEST(DataFolderTest, ProgramDirectoryWhenItHoldsTheListOrIsWritable) {
         const QString documents = root.filePath(QStringLiteral("home/文档"));
         const QString expectedFolder = documents + QStringLiteral("/Kelvara");
         ASSERT_TRUE(QDir().mkpath(program));
-        if (c.listBesideProgram) {
-            touch(program + QStringLiteral("/bonus.txt"));
+        if (c.listBesideProgram != nullptr) {
+            touch(program + u'/' + QString::fromUtf8(c.listBesideProgram));
         }
         if (c.folderNamedLikeList) {
             ASSERT_TRUE(QDir(program).mkdir(QStringLiteral("bonus.txt")));
