@@ -432,9 +432,6 @@ std::optional<SharedStrings> readSharedStrings(ZipArchive& zip, const QString& p
 
 // A general number as Excel shows it: whole numbers without ".0", fifteen digits at most.
 QString generalNumber(double value) {
-    if (std::abs(value) < 1e15 && value == std::floor(value)) {
-        return QString::number(static_cast<qint64>(value));
-    }
     QString text = QString::number(value, 'g', 15);
     text.replace(QLatin1String("e+"), QLatin1String("E+"));
     text.replace(QLatin1String("e-"), QLatin1String("E-"));

@@ -108,7 +108,7 @@ void DrawMessagesTest::noticesAreWordedExactly_data() {
         return notice;
     };
     row("both lists", NoticeKind::TwoLists,
-        "本程序旁同时有bonus.txt和bonus.xlsx，请只保留要抽奖的那一个名单！");
+        "同时有bonus.txt和bonus.xlsx两个名单，请只保留要抽奖的那一个！");
     row("workbook line too long", workbook({NoticeKind::LineTooLong, 7}),
         "bonus.xlsx中第7个人超过1000个字符，请检查文件内容！");
     row("workbook shrunk", workbook(NoticeKind::ListShrunk),

@@ -152,7 +152,7 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
     case NoticeKind::ListMissing:
         return missingFile(app);
     case NoticeKind::TwoLists:
-        return "本程序旁同时有bonus.txt和bonus.xlsx，请只保留要抽奖的那一个名单！";
+        return "同时有bonus.txt和bonus.xlsx两个名单，请只保留要抽奖的那一个！";
     case NoticeKind::WorkbookRefused:
         return workbookRefused(notice);
     case NoticeKind::ListUnreadable:
