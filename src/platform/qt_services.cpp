@@ -175,7 +175,7 @@ bool QtServices::fileExists(const std::string& path) const {
 namespace {
 
 // A workbook is read whole into memory, within its limit, and its rows handed on.
-ReadResult readWorkbookLines(QFile& file, const LineSink& sink) {
+ReadResult readWorkbookLines(QFile& file, const LineSink& sink, WorkbookCache& cache) {
     if (static_cast<std::uint64_t>(file.size()) > kMaxWorkbookBytes) {
         return {ReadStatus::NotAList, {}, WorkbookFault::TooLarge};
     }
@@ -183,16 +183,17 @@ ReadResult readWorkbookLines(QFile& file, const LineSink& sink) {
     if (file.error() != QFileDevice::NoError) {
         return {ReadStatus::Unreadable, {}};
     }
-    const WorkbookRead read = readWorkbookRows(
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), sink);
+    std::string sha256 =
+        QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
+    const WorkbookRead read = cache.read(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), sha256, sink);
     if (read.fault != WorkbookFault::None) {
         return {ReadStatus::NotAList, {}, read.fault};
     }
     if (read.stopped) {
         return {ReadStatus::Ok, {}};
     }
-    return {ReadStatus::Ok,
-            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString()};
+    return {ReadStatus::Ok, std::move(sha256)};
 }
 
 } // namespace
@@ -207,7 +208,7 @@ ReadResult QtServices::readTextLines(const std::string& path, const LineSink& si
         return {ReadStatus::Unreadable, {}};
     }
     if (name.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
-        return readWorkbookLines(file, sink);
+        return readWorkbookLines(file, sink, m_workbooks);
     }
     QCryptographicHash bytes(QCryptographicHash::Sha256);
     switch (platform::readTextLines(file, sink, &bytes)) {

@@ -8,6 +8,7 @@
 #include "platform/qt_record_store.h"
 #include "platform/random_source.h"
 #include "platform/services.h"
+#include "platform/workbook_reader.h"
 
 namespace kelvara::platform {
 
@@ -43,6 +44,7 @@ private:
     std::unique_ptr<RandomSource> m_random;
     DataFolder m_dataFolder;
     QtRecordStore m_records;
+    WorkbookCache m_workbooks;
     QPointer<QWidget> m_mainWindow;
 };
 

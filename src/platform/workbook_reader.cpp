@@ -653,6 +653,33 @@ WorkbookRead readRowsOf(ZipArchive& zip, const LineSink& sink) {
 
 } // namespace
 
+WorkbookRead WorkbookCache::read(std::string_view bytes, const std::string& sha256,
+                                 const LineSink& sink) {
+    if (!m_sha256.empty() && sha256 == m_sha256) {
+        for (const std::string& line : m_lines) {
+            if (!sink(line)) {
+                return {WorkbookFault::None, true};
+            }
+        }
+        return {};
+    }
+    m_sha256.clear();
+    m_lines.clear();
+    std::size_t kept = 0;
+    const WorkbookRead read = readWorkbookRows(bytes, [&](std::string_view line) {
+        kept += line.size();
+        m_lines.emplace_back(line);
+        return sink(line);
+    });
+    // Only a workbook read whole, of a list's size, is kept.
+    if (read.fault == WorkbookFault::None && !read.stopped && kept <= kMaxWorkbookPartBytes) {
+        m_sha256 = sha256;
+    } else {
+        m_lines.clear();
+    }
+    return read;
+}
+
 WorkbookRead readWorkbookRows(std::string_view bytes, const LineSink& sink) {
     if (bytes.starts_with(kCompoundFileSignature)) {
         return {bytes.find(kEncryptedStreamName) != std::string_view::npos ? Fault::Encrypted

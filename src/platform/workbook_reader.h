@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -26,5 +28,16 @@ struct WorkbookRead {
 // and inline strings, numbers, dates (YYYY-MM-DD), booleans and formulas' cached values;
 // line breaks inside a cell become spaces. A line longer than kLineCutBytes arrives cut.
 WorkbookRead readWorkbookRows(std::string_view bytes, const LineSink& sink);
+
+// The lines of the workbook read whole last, by its SHA-256: every Start reads the list
+// again, and bytes unchanged since need not be parsed again.
+class WorkbookCache final {
+public:
+    WorkbookRead read(std::string_view bytes, const std::string& sha256, const LineSink& sink);
+
+private:
+    std::string m_sha256;
+    std::vector<std::string> m_lines;
+};
 
 } // namespace kelvara::platform

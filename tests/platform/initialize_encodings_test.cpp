@@ -182,6 +182,23 @@ TEST(InitializeEncodingsTest, LoadsAWorkbookAsASpreadsheetProgramWroteIt) {
     EXPECT_NE(services.records().newest()->text.find("名单：bonus.xlsx，共4条，SHA-256 " +
                                                      sha.toHex().toStdString()),
               std::string::npos);
+
+    // A Start reads it again: unchanged, a round is drawn; with a row inserted, none is.
+    view.roundSize = "1";
+    engine.Cmd_Start_Click();
+    EXPECT_TRUE(view.rolling());
+    engine.Cmd_Start_Click();
+    engine.Timer2_Timer();
+    book = workbook_new(path.toLocal8Bit().constData());
+    sheet = workbook_add_worksheet(book, nullptr);
+    lxw_row_t row = 0;
+    for (const char* line :
+         {"新来的", "00123 张三 销售部", "20230002 李四 2026-12-08", "王五 合并", "2 TRUE"}) {
+        worksheet_write_string(sheet, row++, 0, line, nullptr);
+    }
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+    engine.Cmd_Start_Click();
+    EXPECT_EQ(view.noticeKinds(), std::vector{draw::NoticeKind::LinesShifted});
 }
 
 } // namespace
