@@ -547,14 +547,38 @@ private:
     StringItem m_inline;
 };
 
-// Line breaks and tabs in a cell would split or misalign the line.
-QString cellLine(QString text) {
-    for (QChar& c : text) {
-        if (c == u'\n' || c == u'\r' || c == u'\t') {
+// Excel writes a character that XML cannot hold, a carriage return among them, as
+// "_xHHHH_", and a literal "_xHHHH_" with its "_" so written ("_x005F_").
+QString unescaped(const QString& text) {
+    if (!text.contains(QLatin1String("_x"))) {
+        return text;
+    }
+    QString plain;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        bool hex = false;
+        const ushort code =
+            i + 7 <= text.size() && text[i] == u'_' && text[i + 1] == u'x' && text[i + 6] == u'_'
+                ? text.mid(i + 2, 4).toUShort(&hex, 16)
+                : 0;
+        if (hex) {
+            plain += QChar(code);
+            i += 6;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+// Line breaks, tabs and other control characters in a cell would split or misalign the line.
+QString cellLine(const QString& text) {
+    QString line = unescaped(text);
+    for (QChar& c : line) {
+        if (c.unicode() < 0x20) {
             c = u' ';
         }
     }
-    return text.trimmed();
+    return line.trimmed();
 }
 
 bool isHeaderWord(const QString& cell) {

@@ -226,6 +226,9 @@ TEST(WorkbookReader, rowsShowAsExcelShowsThem) {
           R"(<si><r><t>赵</t></r><r><rPr><b/></rPr><t>六</t></r><rPh sb="0" eb="1"><t>ZHAO</t></rPh></si>)"
           R"(<si><t xml:space="preserve"> 一部&#10;二组	三 </t></si>)"},
          {"赵六 一部 二组 三"}},
+        {"characters Excel escapes: a carriage return, a literal escape",
+         {inlineRow({"王_x000D_&#10;五", "_x005F_x0041_", "_x41_"})},
+         {"王  五 _x0041_ _x41_"}},
         {"a first row is a header only by its first cell's word, in any case",
          {inlineRow({"id", "名字"}) + inlineRow({"张三", "姓名"}) + inlineRow({"姓名"})},
          {"张三 姓名", "姓名"}},
