@@ -19,10 +19,12 @@
 #include "draw/draw_engine.h"
 #include "draw/line_alignment.h"
 #include "draw/mixing.h"
+#include "draw/verifiable_sequence.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_view.h"
 #include "output/results_output.h"
 #include "platform/local_time_of_day.h"
+#include "platform/qt_hashes.h"
 #include "support/real_services_in.h"
 
 namespace {
@@ -286,6 +288,24 @@ void BM_StartOfWorkbook10000(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StartOfWorkbook10000)->Unit(benchmark::kMillisecond);
+
+// The verifiable draw's sequence for a round of all 10,000 candidates: the key, 2,500 and
+// more HMAC-SHA256 blocks by Qt, and the shuffle.
+void BM_VerifiableRound10000(benchmark::State& state) {
+    const platform::QtHashes hashes;
+    draw::VerifiableInputs inputs;
+    inputs.lines = 10000;
+    inputs.publicInput = "314159265358";
+    for (auto _ : state) {
+        draw::VerifiableSequence sequence(hashes, inputs);
+        int last = 0;
+        while (const int line = sequence.next()) {
+            last = line;
+        }
+        benchmark::DoNotOptimize(last);
+    }
+}
+BENCHMARK(BM_VerifiableRound10000)->Unit(benchmark::kMillisecond);
 
 std::vector<draw::LineHash> NumberedHashes(int count, const char* suffix = "") {
     std::vector<draw::LineHash> hashes;

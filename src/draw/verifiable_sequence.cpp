@@ -1,0 +1,90 @@
+#include "verifiable_sequence.h"
+
+#include <algorithm>
+#include <limits>
+#include <span>
+#include <string_view>
+#include <utility>
+
+namespace kelvara::draw {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void appendBigEndian(Bytes& out, std::uint64_t value) {
+    for (int shift = 56; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
+    }
+}
+
+// Every input is preceded by its length, so no two sets of inputs give the same bytes.
+void appendWithLength(Bytes& out, std::span<const std::uint8_t> data) {
+    appendBigEndian(out, data.size());
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+std::span<const std::uint8_t> bytesOf(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+} // namespace
+
+VerifiableSequence::VerifiableSequence(const platform::Hashes& hashes,
+                                       const VerifiableInputs& inputs)
+    : m_hashes(hashes), m_used(m_block.size()) {
+    Bytes material;
+    appendWithLength(material, inputs.secret);
+    appendWithLength(material, inputs.listSha256);
+    appendWithLength(material, inputs.planSha256 ? std::span<const std::uint8_t>(*inputs.planSha256)
+                                                 : std::span<const std::uint8_t>());
+    appendWithLength(material, bytesOf(inputs.publicInput));
+    appendBigEndian(material, static_cast<std::uint64_t>(inputs.lines));
+    m_key = m_hashes.hmacSha256(bytesOf(kVerifiableAlgorithm), material);
+    m_lines.resize(static_cast<std::size_t>(std::max(inputs.lines, 0)));
+    for (std::size_t k = 0; k < m_lines.size(); ++k) {
+        m_lines[k] = static_cast<int>(k) + 1;
+    }
+}
+
+// The stream HMAC-SHA256(key, block number as 8 bytes) for blocks 0, 1, 2 ..., read
+// 8 bytes at a time, big-endian.
+std::uint64_t VerifiableSequence::next64() {
+    if (m_used == m_block.size()) {
+        Bytes counter;
+        appendBigEndian(counter, m_blockIndex++);
+        m_block = m_hashes.hmacSha256(m_key, counter);
+        m_used = 0;
+    }
+    std::uint64_t value = 0;
+    for (int k = 0; k < 8; ++k) {
+        value = (value << 8) | m_block[m_used++];
+    }
+    return value;
+}
+
+// A number below `bound`, each as likely: values from the last, incomplete multiple of
+// `bound` below 2^64 are drawn again, so no number is favoured.
+std::uint64_t VerifiableSequence::below(std::uint64_t bound) {
+    const std::uint64_t excess = (0 - bound) % bound; // 2^64 mod bound
+    const std::uint64_t limit = std::numeric_limits<std::uint64_t>::max() - excess;
+    for (;;) {
+        const std::uint64_t value = next64();
+        if (value <= limit) {
+            return value % bound;
+        }
+    }
+}
+
+int VerifiableSequence::next() {
+    const auto k = static_cast<std::size_t>(m_position);
+    if (k >= m_lines.size()) {
+        return 0;
+    }
+    const std::size_t j = k + static_cast<std::size_t>(below(m_lines.size() - k));
+    std::swap(m_lines[k], m_lines[j]);
+    ++m_position;
+    return m_lines[k];
+}
+
+} // namespace kelvara::draw

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/hashes.h"
+
+namespace kelvara::draw {
+
+// The algorithm's name and version, recorded with every verifiable run: a later algorithm
+// gets another name, so that old records stay checkable.
+inline constexpr char kVerifiableAlgorithm[] = "kelvara-verifiable-draw-1";
+
+// What fixes a verifiable run's winners: the secret behind the commitment shown at
+// Initialize, the list and prize plan as their SHA-256, the public input keyed in after
+// the commitment was shown, and the number of lines in the list.
+struct VerifiableInputs {
+    platform::Digest secret{};
+    platform::Digest listSha256{};
+    std::optional<platform::Digest> planSha256; // none without a plan
+    std::string publicInput;                    // UTF-8, as recorded
+    int lines = 0;
+};
+
+// The run's one sequence of line numbers (docs/verifiable-draw.md): a partial Fisher-Yates
+// shuffle of 1..lines, driven by an HMAC-SHA256 stream in counter mode, with each index
+// drawn by rejection on 64-bit integers. Rounds and redraws take the next positions.
+class VerifiableSequence final {
+public:
+    VerifiableSequence(const platform::Hashes& hashes, const VerifiableInputs& inputs);
+
+    // The line at the next position, from 1; 0 once every line has been drawn.
+    int next();
+    // Positions drawn so far.
+    int position() const { return m_position; }
+
+private:
+    std::uint64_t next64();
+    std::uint64_t below(std::uint64_t bound);
+
+    const platform::Hashes& m_hashes;
+    platform::Digest m_key{};
+    platform::Digest m_block{};
+    std::uint64_t m_blockIndex = 0;
+    std::size_t m_used; // bytes of m_block taken
+    std::vector<int> m_lines;
+    int m_position = 0;
+};
+
+} // namespace kelvara::draw

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/hashes.h"
+
+namespace kelvara::platform {
+
+// The hashes by Qt's QCryptographicHash and QMessageAuthenticationCode.
+class QtHashes final : public Hashes {
+public:
+    Digest sha256(std::span<const std::uint8_t> data) const override;
+    Digest hmacSha256(std::span<const std::uint8_t> key,
+                      std::span<const std::uint8_t> message) const override;
+};
+
+} // namespace kelvara::platform
