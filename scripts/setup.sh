@@ -17,7 +17,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libxlsxwriter-dev libminizip-dev python3-openpyxl
     fonts-noto-cjk locales libc-l10n
-    xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick openbox stress
+    xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick openbox stress chromium
     cups-client
     dpkg-dev file lintian desktop-file-utils appstream
     "$@"

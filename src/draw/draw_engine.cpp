@@ -216,11 +216,20 @@ void DrawEngine::startRound() {
     }
     m_state.RoundSize = *roundSize;
     m_state.RoundWinners.clear();
-    const std::vector<std::int16_t> slots =
-        ranksToSlots(GenRndArray(m_state.RemainingCount, m_state.RoundSize));
-    if (!fetchWinners(path, slots)) {
+    if (m_verifiable && !checkVerifiableList(path)) {
         cancelStart();
         return;
+    }
+    std::vector<int> drawnOrder;
+    const std::optional<std::vector<std::int16_t>> slots =
+        m_verifiable ? verifiableSlots(drawnOrder)
+                     : ranksToSlots(GenRndArray(m_state.RemainingCount, m_state.RoundSize));
+    if (!slots || !fetchWinners(path, *slots)) {
+        cancelStart();
+        return;
+    }
+    if (m_verifiable) {
+        orderAsDrawn(drawnOrder);
     }
     recountRemaining();
     m_phase = RoundPhase::Rolling;
@@ -351,8 +360,11 @@ int DrawEngine::listingInnerSteps(int winnerCount) {
 }
 
 void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
-    mixByTranspositions(m_services.random, m_state.RoundWinners, kListingOuterLast,
-                        listingInnerSteps(WinnerNum) - 1);
+    // A verifiable round is listed in the order drawn: the number is the position.
+    if (!m_verifiable) {
+        mixByTranspositions(m_services.random, m_state.RoundWinners, kListingOuterLast,
+                            listingInnerSteps(WinnerNum) - 1);
+    }
     const platform::LocalDateTime now = m_services.clock.localDateTime();
     std::vector<ResultEntry> round;
     round.reserve(static_cast<std::size_t>(WinnerNum));
@@ -372,6 +384,7 @@ void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
 }
 
 void DrawEngine::endRun() {
+    reveal();
     m_recorder.endRun();
 }
 

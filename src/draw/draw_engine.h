@@ -12,6 +12,7 @@
 #include "notice.h"
 #include "platform/files.h"
 #include "results.h"
+#include "verifiable_sequence.h"
 
 namespace kelvara::platform {
 class AppInfo;
@@ -36,6 +37,7 @@ struct DrawServices {
     platform::RandomSource& random;
     const platform::WallClock& clock;
     platform::RecordStore& records;
+    const platform::Hashes& hashes; // the verifiable draw's
 };
 
 // Where a round stands: the Start button starts one while Idle and stops it while Rolling.
@@ -49,8 +51,8 @@ enum class RoundPhase {
 struct ContinueOffer {
     std::string recordPath;
     RecordedRun run;
-    std::string foreignHost; // a computer whose lock the record has: it may still draw
-    int editedLines = 0;     // lines of the list edited in place since the run began
+    std::string foreignHost;           // a computer whose lock the record has: it may still draw
+    int editedLines = 0;               // lines of the list edited in place since the run began
     std::string list = kCandidateFile; // the list's file name
 };
 
@@ -84,6 +86,18 @@ public:
     // An absent winner keeps the line, stays drawn, and their prize gets a place more.
     MarkOutcome markAbsent(int number);
     MarkOutcome takeBackAbsent(int number);
+
+    // The verifiable draw (draw_verifiable.cpp): chosen before Initialize and fixed for the
+    // run once Initialize succeeds. Its winners come from one sequence that the secret, the
+    // list, the plan and the public input fix; nobody can steer it.
+    void setVerifiable(bool on);
+    bool verifiableChosen() const { return m_verifiableChosen; }
+    const std::optional<VerifiableRun>& verifiableRun() const { return m_verifiable; }
+    // After Initialize, once: the witnesses' digits. False, after a notice, unless every
+    // part is digits and there are kMinPublicDigits of them at least.
+    bool acceptPublicInput(const std::vector<std::string>& parts);
+    // Shows and records the secret, so that anyone can check the run.
+    void reveal();
 
     // At start-up: the newest recorded run, when it can be continued.
     std::optional<ContinueOffer> unfinishedRun();
@@ -149,6 +163,10 @@ private:
     void restoreWinners(const ContinueOffer& offer, const std::vector<std::string>& lines);
     static std::optional<int> linesEditedSince(const RecordedRun& run, const ListRead& list);
     void ListRoundWinners(std::int16_t WinnerNum);
+    void beginVerifiable(const ListRead& list, const PlanRead& plan);
+    bool checkVerifiableList(const std::string& path);
+    std::optional<std::vector<std::int16_t>> verifiableSlots(std::vector<int>& order);
+    void orderAsDrawn(const std::vector<int>& order);
     void recountRemaining();
     std::string candidateFilePath() const;
     bool findList();
@@ -173,6 +191,9 @@ private:
     int m_roundPrize = 0;          // the prize of the round being drawn
     std::string m_filledRoundSize; // what the round-size box was last filled with
     bool m_listingPending = false;
+    bool m_verifiableChosen = false;
+    std::optional<VerifiableRun> m_verifiable;
+    std::optional<VerifiableSequence> m_trialSequence; // the positions a Start is taking
 };
 
 } // namespace kelvara::draw

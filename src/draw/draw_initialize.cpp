@@ -32,8 +32,14 @@ void DrawEngine::Cmd_Init_Click() {
     initializeFrom(list);
     m_results.setPrizes(plan.plan.prizes);
     m_recorder.setListFile(m_listFile);
+    if (m_verifiableChosen) {
+        beginVerifiable(list, plan);
+    }
     reportRecordFailure(m_recorder.beginRun(list.result.sha256, m_lineHashes, plan.plan));
     showPrizeProgress(true);
+    if (m_verifiable) {
+        m_view.showVerifiable(*m_verifiable);
+    }
 }
 
 DrawEngine::ListRead DrawEngine::readList(const std::string& path) {

@@ -99,7 +99,14 @@ std::string DrawRecorder::head(std::string_view sha256, std::span<const LineHash
         }
         head += kCrLf;
     }
-    return head + planText(plan);
+    head += planText(plan);
+    if (m_verifiable != nullptr) {
+        head += std::string(record::kVerifiable) + kVerifiableAlgorithm + record::kCommitment +
+                toHex(m_verifiable->commitment) + std::string(kCrLf);
+        head +=
+            std::string(record::kSecret) + toHex(m_verifiable->inputs.secret) + std::string(kCrLf);
+    }
+    return head;
 }
 
 std::optional<RecordFailure> DrawRecorder::beginRun(std::string_view sha256,
@@ -214,6 +221,22 @@ std::optional<RecordFailure> DrawRecorder::choosePrize(int prize) {
         return std::nullopt;
     }
     return write(std::string(record::kPrizeChosen) + now() + prizeText(prize) + std::string(kCrLf));
+}
+
+std::optional<RecordFailure> DrawRecorder::publicInput(const VerifiableRun& run) {
+    std::string text;
+    for (std::size_t k = 0; k < run.witnessParts.size(); ++k) {
+        text += std::string(record::kWitness) + std::to_string(k + 1) + "：" + run.witnessParts[k] +
+                std::string(kCrLf);
+    }
+    text += std::string(record::kPublicInput) + now() + "，" + run.inputs.publicInput +
+            std::string(kCrLf);
+    return write(std::move(text));
+}
+
+std::optional<RecordFailure> DrawRecorder::reveal(const VerifiableRun& run) {
+    return write(std::string(record::kRevealed) + now() + record::kRevealedSecret +
+                 toHex(run.inputs.secret) + std::string(kCrLf));
 }
 
 void DrawRecorder::endRun() {

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "record_reading.h"
 #include "results.h"
+#include "verifiable_sequence.h"
 
 namespace kelvara::platform {
 class AppInfo;
@@ -36,6 +37,9 @@ public:
 
     // The list's file name, as the record's head names it.
     void setListFile(std::string name) { m_listFile = std::move(name); }
+    // A verifiable run's commitment and secret go into the record's head; none: an
+    // ordinary run. The run must outlive the recorder's use of it.
+    void setVerifiable(const VerifiableRun* run) { m_verifiable = run; }
     // At Initialize: a new record with the list's SHA-256, a hash per line, and the prize
     // plan when there is one.
     std::optional<RecordFailure>
@@ -55,6 +59,9 @@ public:
     std::optional<RecordFailure> markAbsent(const ResultEntry& entry);
     std::optional<RecordFailure> takeBackAbsent(int number);
     std::optional<RecordFailure> choosePrize(int prize);
+    // The witnesses' parts and the public input made of them.
+    std::optional<RecordFailure> publicInput(const VerifiableRun& run);
+    std::optional<RecordFailure> reveal(const VerifiableRun& run);
     // The program ends through the exit questions; a failure now can no longer be acted on.
     void endRun();
 
@@ -73,6 +80,7 @@ private:
     platform::LocalDateTime m_initialized;
     std::string m_path;
     std::string m_listFile = "bonus.txt";
+    const VerifiableRun* m_verifiable = nullptr;
     std::string m_continued; // the record of the run being continued
     std::string m_unwritten;
     bool m_failureTold = false;

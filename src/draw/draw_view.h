@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "results.h"
+#include "verifiable_sequence.h"
 
 namespace kelvara::draw {
 
@@ -40,6 +41,8 @@ public:
         static_cast<void>(results);
         static_cast<void>(current);
     }
+    // A verifiable run's commitment, public input and, once revealed, its secret.
+    virtual void showVerifiable(const VerifiableRun& run) { static_cast<void>(run); }
     // A round was listed: its entries, in the listed order.
     virtual void roundListed(std::span<const ResultEntry> round) { static_cast<void>(round); }
 };

@@ -66,6 +66,10 @@ private:
     bool readPrizeLine(std::string_view line);
     bool readMarkLine(std::string_view line, bool takenBack);
     bool readChoiceLine(std::string_view line);
+    bool readVerifiableLine(std::string_view line);
+    bool readWitnessLine(std::string_view line);
+    bool readPublicInputLine(std::string_view line);
+    bool readRevealedLine(std::string_view line);
     std::optional<int> prizeAfter(std::string_view& line);
     void checkPlanAndMarks();
     bool forgivenAsCut(std::string_view line);
@@ -164,8 +168,21 @@ bool RecordReader::readLine(std::string_view line) {
     if (line.starts_with(record::kPrize) && m_planLine != 0 && m_roundLine == 0) {
         return readPrizeLine(line);
     }
+    if ((line.starts_with(record::kVerifiable) || line.starts_with(record::kSecret)) &&
+        m_roundLine == 0) {
+        return readVerifiableLine(line);
+    }
     if (m_cutLine != 0) {
         return damaged(RecordDamage::UnknownLine, m_cutLine);
+    }
+    if (line.starts_with(record::kWitness)) {
+        return readWitnessLine(line);
+    }
+    if (line.starts_with(record::kPublicInput)) {
+        return readPublicInputLine(line);
+    }
+    if (line.starts_with(record::kRevealed)) {
+        return readRevealedLine(line);
     }
     if (line.starts_with(record::kAbsent)) {
         return readMarkLine(line, false);
@@ -290,6 +307,67 @@ bool RecordReader::readWinnerLine(std::string_view line) {
 }
 
 // "初始化：<time>"
+// "可验证摇号：<algorithm>，承诺 <hex>" and "秘密值：<hex>".
+bool RecordReader::readVerifiableLine(std::string_view line) {
+    if (consume(line, record::kSecret)) {
+        if (!digestFromHex(line) || m_run.commitment.empty()) {
+            return damaged(RecordDamage::UnknownLine);
+        }
+        m_run.secret = line;
+        return true;
+    }
+    consume(line, record::kVerifiable);
+    const std::size_t at = line.find(record::kCommitment);
+    if (at == std::string_view::npos || line.substr(0, at) != kVerifiableAlgorithm ||
+        !digestFromHex(line.substr(at + std::string_view(record::kCommitment).size()))) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    m_run.verifiableAlgorithm = line.substr(0, at);
+    m_run.commitment = line.substr(at + std::string_view(record::kCommitment).size());
+    return true;
+}
+
+// "见证人<k>：<digits>", k counting from 1, before the public input.
+bool RecordReader::readWitnessLine(std::string_view line) {
+    consume(line, record::kWitness);
+    const auto k = numberThen(line, "：");
+    if (m_run.secret.empty() || !m_run.publicInput.empty() || !k ||
+        *k != std::ssize(m_run.witnessParts) + 1 || line.empty() ||
+        line.find_first_not_of("0123456789") != std::string_view::npos) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    m_run.witnessParts.emplace_back(line);
+    return true;
+}
+
+// "公开输入：<time>，<input>", once.
+bool RecordReader::readPublicInputLine(std::string_view line) {
+    consume(line, record::kPublicInput);
+    const std::size_t timeEnd = line.find("，");
+    if (m_run.secret.empty() || !m_run.publicInput.empty() || timeEnd == std::string_view::npos ||
+        !parseDateTime(line.substr(0, timeEnd))) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    line.remove_prefix(timeEnd + std::string_view("，").size());
+    if (line.empty()) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    m_run.publicInput = line;
+    return true;
+}
+
+// "公布：<time>，秘密值 <hex>": the secret of the head, now public.
+bool RecordReader::readRevealedLine(std::string_view line) {
+    consume(line, record::kRevealed);
+    const std::size_t at = line.find(record::kRevealedSecret);
+    if (at == std::string_view::npos || !parseDateTime(line.substr(0, at)) ||
+        line.substr(at + std::string_view(record::kRevealedSecret).size()) != m_run.secret) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    m_run.revealed = true;
+    return true;
+}
+
 bool RecordReader::readStampLine(std::string_view line) {
     if (consume(line, record::kInitialized) && parseDateTime(line)) {
         return true;

@@ -33,6 +33,13 @@ inline constexpr char kPrize[] = "奖项";
 inline constexpr char kAbsent[] = "弃奖：";
 inline constexpr char kAbsentTakenBack[] = "撤销弃奖：";
 inline constexpr char kPrizeChosen[] = "选择奖项：";
+inline constexpr char kVerifiable[] = "可验证摇号：";
+inline constexpr char kCommitment[] = "，承诺 ";
+inline constexpr char kSecret[] = "秘密值：";
+inline constexpr char kWitness[] = "见证人";
+inline constexpr char kPublicInput[] = "公开输入：";
+inline constexpr char kRevealed[] = "公布：";
+inline constexpr char kRevealedSecret[] = "，秘密值 ";
 } // namespace record
 
 std::optional<platform::LocalDateTime> parseDateTime(std::string_view text);
@@ -63,6 +70,14 @@ struct RecordedRun {
     std::vector<Prize> prizes;
     int chosenPrize = 0;
     std::vector<AbsentMark> marks; // in the order they were made
+    // A verifiable run: its algorithm, commitment and secret (hex), and the public input
+    // once the witnesses keyed it; empty otherwise.
+    std::string verifiableAlgorithm;
+    std::string commitment;
+    std::string secret;
+    std::vector<std::string> witnessParts;
+    std::string publicInput;
+    bool revealed = false;
     platform::LocalDateTime lastRoundTime;
     bool closed = false;   // ended through the exit questions, or not to be continued
     bool cutAtEnd = false; // the last line has no line end: a power cut stopped its write

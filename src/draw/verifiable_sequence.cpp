@@ -32,7 +32,7 @@ std::span<const std::uint8_t> bytesOf(std::string_view text) {
 
 VerifiableSequence::VerifiableSequence(const platform::Hashes& hashes,
                                        const VerifiableInputs& inputs)
-    : m_hashes(hashes), m_used(m_block.size()) {
+    : m_hashes(&hashes), m_used(m_block.size()) {
     Bytes material;
     appendWithLength(material, inputs.secret);
     appendWithLength(material, inputs.listSha256);
@@ -40,7 +40,7 @@ VerifiableSequence::VerifiableSequence(const platform::Hashes& hashes,
                                                  : std::span<const std::uint8_t>());
     appendWithLength(material, bytesOf(inputs.publicInput));
     appendBigEndian(material, static_cast<std::uint64_t>(inputs.lines));
-    m_key = m_hashes.hmacSha256(bytesOf(kVerifiableAlgorithm), material);
+    m_key = m_hashes->hmacSha256(bytesOf(kVerifiableAlgorithm), material);
     m_lines.resize(static_cast<std::size_t>(std::max(inputs.lines, 0)));
     for (std::size_t k = 0; k < m_lines.size(); ++k) {
         m_lines[k] = static_cast<int>(k) + 1;
@@ -53,7 +53,7 @@ std::uint64_t VerifiableSequence::next64() {
     if (m_used == m_block.size()) {
         Bytes counter;
         appendBigEndian(counter, m_blockIndex++);
-        m_block = m_hashes.hmacSha256(m_key, counter);
+        m_block = m_hashes->hmacSha256(m_key, counter);
         m_used = 0;
     }
     std::uint64_t value = 0;
@@ -85,6 +85,35 @@ int VerifiableSequence::next() {
     std::swap(m_lines[k], m_lines[j]);
     ++m_position;
     return m_lines[k];
+}
+
+std::string toHex(const platform::Digest& digest) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (const std::uint8_t byte : digest) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 0xF];
+    }
+    return hex;
+}
+
+std::optional<platform::Digest> digestFromHex(std::string_view hex) {
+    const auto value = [](char c) -> int {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    platform::Digest digest{};
+    if (hex.size() != 2 * digest.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t k = 0; k < digest.size(); ++k) {
+        const int high = value(hex[2 * k]);
+        const int low = value(hex[2 * k + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        digest[k] = static_cast<std::uint8_t>(high * 16 + low);
+    }
+    return digest;
 }
 
 } // namespace kelvara::draw

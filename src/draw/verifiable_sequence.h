@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/hashes.h"
@@ -40,7 +41,7 @@ private:
     std::uint64_t next64();
     std::uint64_t below(std::uint64_t bound);
 
-    const platform::Hashes& m_hashes;
+    const platform::Hashes* m_hashes;
     platform::Digest m_key{};
     platform::Digest m_block{};
     std::uint64_t m_blockIndex = 0;
@@ -48,5 +49,22 @@ private:
     std::vector<int> m_lines;
     int m_position = 0;
 };
+
+// A public input must hold this many digits at least, or it could be guessed.
+inline constexpr int kMinPublicDigits = 12;
+
+// A verifiable run: its inputs, the commitment shown at Initialize, the witnesses' parts
+// and, once the public input is in, the sequence its winners come from.
+struct VerifiableRun {
+    VerifiableInputs inputs;
+    platform::Digest commitment{};
+    std::vector<std::string> witnessParts;
+    std::optional<VerifiableSequence> sequence;
+    bool revealed = false;
+};
+
+// Lower-case hex, as records and screens show digests.
+std::string toHex(const platform::Digest& digest);
+std::optional<platform::Digest> digestFromHex(std::string_view hex);
 
 } // namespace kelvara::draw

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/data_folder.h"
+#include "platform/qt_hashes.h"
 #include "platform/qt_record_store.h"
 #include "platform/random_source.h"
 #include "platform/services.h"
@@ -34,6 +35,14 @@ public:
     std::string displayPath(const std::string& path) const override;
     std::vector<std::string> screenFonts() const override;
     PrintResult printFile(const std::string& path) override;
+    Digest sha256(std::span<const std::uint8_t> data) const override {
+        return m_hashes.sha256(data);
+    }
+    Digest hmacSha256(std::span<const std::uint8_t> key,
+                      std::span<const std::uint8_t> message) const override {
+        return m_hashes.hmacSha256(key, message);
+    }
+    Digest newSecret() const override { return m_hashes.newSecret(); }
 
     // The window that owns message boxes and print requests.
     void setMainWindow(QWidget* window) { m_mainWindow = window; }
@@ -45,6 +54,7 @@ private:
     DataFolder m_dataFolder;
     QtRecordStore m_records;
     WorkbookCache m_workbooks;
+    QtHashes m_hashes;
     QPointer<QWidget> m_mainWindow;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/font_catalog.h"
+#include "platform/hashes.h"
 
 // The runtime services, each behind its own narrow interface: the engine sees the list's
 // reader, the random source, the clock and the records; the output layer the writer and
@@ -21,7 +22,8 @@ class Services : public Dialogs,
                  public FileWriter,
                  public Printer,
                  public WallClock,
-                 public FontCatalog {
+                 public FontCatalog,
+                 public Hashes {
 public:
     virtual RandomSource& random() = 0;
     // The draw records, in the folder beside the candidate list.

@@ -150,6 +150,29 @@ platform::WriteResult FakeServices::writeProducedFile(const std::string& path,
     return {};
 }
 
+platform::Digest FakeServices::sha256(std::span<const std::uint8_t> data) const {
+    platform::Digest digest{};
+    // Four FNV-1a hashes of differently seeded starts, 8 bytes each.
+    for (std::size_t part = 0; part < 4; ++part) {
+        std::uint64_t hash = 14695981039346656037ULL + part;
+        for (const std::uint8_t byte : data) {
+            hash = (hash ^ byte) * 1099511628211ULL;
+        }
+        for (std::size_t k = 0; k < 8; ++k) {
+            digest[part * 8 + k] = static_cast<std::uint8_t>(hash >> (8 * k));
+        }
+    }
+    return digest;
+}
+
+platform::Digest FakeServices::hmacSha256(std::span<const std::uint8_t> key,
+                                          std::span<const std::uint8_t> message) const {
+    std::vector<std::uint8_t> both(key.begin(), key.end());
+    both.push_back(0);
+    both.insert(both.end(), message.begin(), message.end());
+    return sha256(both);
+}
+
 std::string FakeServices::digestOf(const std::string& path) {
     std::ifstream in(utf8Path(path), std::ios::binary);
     if (!in) {

@@ -112,7 +112,14 @@ public:
     void setRandom(std::unique_ptr<platform::RandomSource> random) { m_random = std::move(random); }
 
     // What the engine sees of these services.
-    draw::DrawServices forDraw() { return {*this, *this, *m_random, *this, recordStore}; }
+    // Not SHA-256 nor HMAC, but as good for the engine, which only compares and combines
+    // them: 32 bytes that change with every byte of the input.
+    platform::Digest sha256(std::span<const std::uint8_t> data) const override;
+    platform::Digest hmacSha256(std::span<const std::uint8_t> key,
+                                std::span<const std::uint8_t> message) const override;
+    platform::Digest newSecret() const override { return secret; }
+
+    draw::DrawServices forDraw() { return {*this, *this, *m_random, *this, recordStore, *this}; }
 
     // The digest that readTextLines gives for the file. Not SHA-256, but as good for the
     // engine, which only compares digests: 64 hex digits that change with every byte.
@@ -128,6 +135,7 @@ public:
     // A workbook's lines are read as text; this fault, when set, refuses every workbook.
     platform::WorkbookFault workbookFault = platform::WorkbookFault::None;
     std::string directory;
+    platform::Digest secret{1, 2, 3}; // what newSecret gives
     bool directoryIsProgramDirectory = true;
     platform::LocalDateTime now{2026, 12, 7, 19, 30, 5};
     FakeRecordStore recordStore;

@@ -105,6 +105,7 @@ public:
         blocks.pop_front();
         return block;
     }
+    platform::Digest newSecret() const override { return {}; }
     mutable std::deque<platform::Digest> blocks;
 };
 

@@ -51,8 +51,17 @@ public:
         return m_real.printFile(path);
     }
 
+    platform::Digest sha256(std::span<const std::uint8_t> data) const override {
+        return m_real.sha256(data);
+    }
+    platform::Digest hmacSha256(std::span<const std::uint8_t> key,
+                                std::span<const std::uint8_t> message) const override {
+        return m_real.hmacSha256(key, message);
+    }
+    platform::Digest newSecret() const override { return m_real.newSecret(); }
+
     // What the engine sees of these services.
-    draw::DrawServices forDraw() { return {*this, *this, random(), *this, m_records}; }
+    draw::DrawServices forDraw() { return {*this, *this, random(), *this, m_records, *this}; }
 
     std::vector<std::string> messages;
 

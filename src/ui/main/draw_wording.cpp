@@ -191,6 +191,14 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
     case NoticeKind::RoundAbovePrize:
         return "本轮抽取的人数不能多于“" + notice.prize + "”剩下的" + std::to_string(notice.count) +
                "人！";
+    case NoticeKind::PublicInputMissing:
+        return "可验证摇号需要先由见证人输入公开数字，才能开始抽奖！";
+    case NoticeKind::PublicInputRefused:
+        return "公开数字只能由数字组成，合计至少" + std::to_string(notice.count) + "位！";
+    case NoticeKind::ListNotAsCommitted:
+        return notice.list +
+               "与公布承诺时的名单不同，本轮摇号已取消！可验证摇号中名单不能有任何改动，"
+               "请恢复该文件后再摇号。";
     case NoticeKind::PrizePlanDiffers:
         return "奖项.txt与上次摇号时的奖项不同，无法继续上次的摇号。\n上次的记录保存在：" +
                notice.path;

@@ -51,7 +51,8 @@ FrmMain::FrmMain(platform::Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_services(services),
-      m_engine(*this, *this, {services, services, services.random(), services, services.records()}),
+      m_engine(*this, *this,
+               {services, services, services.random(), services, services.records(), services}),
       m_output(services, services, services) {
     registerFontSubstitutions();
     setObjectName(QStringLiteral("FrmMain"));
