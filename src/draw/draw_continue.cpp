@@ -94,12 +94,31 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
         m_notices.tell(Notice(NoticeKind::PrizePlanDiffers, 0, offer.recordPath));
         return;
     }
+    std::optional<VerifiableRun> verifiable;
+    if (!offer.run.commitment.empty()) {
+        // The sequence was fixed with the list's bytes: an edit in place is another list.
+        if (list.result.sha256 != offer.run.sha256) {
+            m_notices.tell(Notice(NoticeKind::ListDiffers, 0, offer.recordPath));
+            return;
+        }
+        verifiable = restoredVerifiable(offer.run, list);
+        if (!verifiable) {
+            m_notices.tell(
+                Notice::recordDamaged(RecordDamage::NotTheSequence, 0, offer.recordPath));
+            return;
+        }
+    }
     if (!m_recorder.takeOver(offer.recordPath)) {
         m_notices.tell(Notice(NoticeKind::RunContinuedElsewhere, 0, offer.recordPath));
         return;
     }
     initializeFrom(list);
     m_recorder.setListFile(m_listFile);
+    if (verifiable) {
+        m_verifiableChosen = true;
+        m_verifiable = std::move(verifiable);
+        m_recorder.setVerifiable(&*m_verifiable);
+    }
     m_chosenPrize = offer.run.chosenPrize;
     restoreWinners(offer, list.lines);
     showPrizeProgress(true);
@@ -108,6 +127,9 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
         offer.run.lineHashes.empty() ? std::span<const LineHash>(m_lineHashes)
                                      : std::span<const LineHash>(offer.run.lineHashes);
     reportRecordFailure(m_recorder.continueRun(offer.run, runLines, m_results.entries()));
+    if (m_verifiable) {
+        m_view.showVerifiable(*m_verifiable);
+    }
 }
 
 // The recorded winners are drawn, with their numbers, rounds and times; their names are the

@@ -167,6 +167,8 @@ private:
     bool checkVerifiableList(const std::string& path);
     std::optional<std::vector<std::int16_t>> verifiableSlots(std::vector<int>& order);
     void orderAsDrawn(const std::vector<int>& order);
+    std::optional<VerifiableRun> restoredVerifiable(const RecordedRun& run,
+                                                    const ListRead& list) const;
     void recountRemaining();
     std::string candidateFilePath() const;
     bool findList();

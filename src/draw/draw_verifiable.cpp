@@ -119,4 +119,35 @@ void DrawEngine::orderAsDrawn(const std::vector<int>& order) {
     m_verifiable->sequence.emplace(*m_trialSequence);
 }
 
+// A verifiable run as its record left it: the same secret and inputs, and the sequence past
+// the positions already listed, each of which must be the line the sequence drew there.
+std::optional<VerifiableRun> DrawEngine::restoredVerifiable(const RecordedRun& recorded,
+                                                            const ListRead& list) const {
+    VerifiableRun run;
+    const auto secret = digestFromHex(recorded.secret);
+    const auto commitment = digestFromHex(recorded.commitment);
+    if (!secret || !commitment || m_services.hashes.sha256(*secret) != *commitment) {
+        return std::nullopt;
+    }
+    run.inputs.secret = *secret;
+    run.commitment = *commitment;
+    run.inputs.listSha256 = digestFromHex(list.result.sha256).value_or(platform::Digest{});
+    if (!recorded.planSha256.empty()) {
+        run.inputs.planSha256 = digestFromHex(recorded.planSha256);
+    }
+    run.inputs.lines = static_cast<int>(list.lines.size());
+    if (recorded.publicInput.empty()) {
+        return recorded.winners.empty() ? std::optional(std::move(run)) : std::nullopt;
+    }
+    run.witnessParts = recorded.witnessParts;
+    run.inputs.publicInput = recorded.publicInput;
+    run.sequence.emplace(m_services.hashes, run.inputs);
+    for (const RecordedWinner& winner : recorded.winners) {
+        if (winner.number != run.sequence->position() + 1 || winner.line != run.sequence->next()) {
+            return std::nullopt;
+        }
+    }
+    return run;
+}
+
 } // namespace kelvara::draw

@@ -50,6 +50,7 @@ enum class RecordDamage {
     CountDiffers,     // the list has the recorded SHA-256 but another number of lines
     TooLarge,         // larger than any run writes
     MarkMismatch,     // an absent mark for a winner that cannot have it
+    NotTheSequence,   // a verifiable run's winner other than its sequence draws there
 };
 
 struct Notice {

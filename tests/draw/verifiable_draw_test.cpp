@@ -83,5 +83,65 @@ TEST_F(VerifiableDrawTest, RefusesAListChangedSinceTheCommitment) {
     EXPECT_EQ(engine.results().entries().size(), 1U);
 }
 
+// A run killed after two rounds goes on with the same sequence; a record whose winner is not
+// the sequence's, or whose secret does not match its commitment, is not continued.
+TEST_F(VerifiableDrawTest, AKilledRunContinuesTheSameSequence) {
+    engine.setVerifiable(true);
+    initialize(20);
+    ASSERT_TRUE(engine.acceptPublicInput({"314159265358"}));
+    drawRound("3");
+    drawRound("2");
+    draw::VerifiableSequence expected(services, engine.verifiableRun()->inputs);
+    std::vector<int> lines;
+    for (int k = 0; k < 7; ++k) {
+        lines.push_back(expected.next());
+    }
+    const std::string record = recordText();
+    const auto continued = [&](const std::string& text) {
+        FakeView window;
+        FakeServices restarted(utf8String(m_dir), 99);
+        restarted.recordStore.files = services.recordStore.files;
+        restarted.recordStore.files.begin()->second.text = text;
+        draw::DrawEngine again(window, window, restarted.forDraw());
+        again.startUp();
+        // A record that reads as damaged is refused already when offered.
+        const auto offer = again.unfinishedRun();
+        if (offer) {
+            again.continueRun(*offer);
+        }
+        if (window.notices.empty()) {
+            window.roundSize = "2";
+            again.Cmd_Start_Click();
+            again.Cmd_Start_Click();
+            again.Timer2_Timer();
+        }
+        std::vector<int> drawn;
+        for (const auto& entry : again.results().entries()) {
+            drawn.push_back(entry.winner.line);
+        }
+        return std::pair{window.noticeKinds(), drawn};
+    };
+    EXPECT_EQ(continued(record), (std::pair{std::vector<NoticeKind>{}, lines}));
+
+    // [1] and [2] swapped: each line still drawn once, but not where the sequence drew it.
+    std::string otherWinner = record;
+    const auto lineOf = [&](int number) {
+        return "[" + std::to_string(number) + "]:\t第" +
+               std::to_string(lines[static_cast<std::size_t>(number - 1)]) + "行";
+    };
+    const auto swapped = [&](int number, int other) {
+        otherWinner.replace(otherWinner.find(lineOf(number)), lineOf(number).size(),
+                            "[" + std::to_string(number) + "]:\t第" +
+                                std::to_string(lines[static_cast<std::size_t>(other - 1)]) + "行");
+    };
+    swapped(1, 2);
+    swapped(2, 1);
+    std::string otherSecret = record;
+    otherSecret[otherSecret.find("秘密值：") + std::string("秘密值：").size()] ^= 1;
+    for (const std::string& damaged : {otherWinner, otherSecret}) {
+        EXPECT_EQ(continued(damaged).first, std::vector{NoticeKind::RecordDamaged});
+    }
+}
+
 } // namespace
 } // namespace kelvara::testing

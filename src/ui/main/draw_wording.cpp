@@ -83,6 +83,8 @@ std::string recordDamage(const draw::Notice& notice) {
         return "的名单条数与" + notice.list + "不符";
     case RecordDamage::TooLarge:
         return "过大，不是本程序写的记录";
+    case RecordDamage::NotTheSequence:
+        return "中的中奖者与可验证摇号的序列不符";
     case RecordDamage::MarkMismatch:
         return atLine + "的弃奖标记与之前的记录不符";
     }
