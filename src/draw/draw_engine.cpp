@@ -384,7 +384,7 @@ void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
 }
 
 void DrawEngine::endRun() {
-    reveal();
+    disclose();
     m_recorder.endRun();
 }
 

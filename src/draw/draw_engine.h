@@ -96,7 +96,8 @@ public:
     // After Initialize, once: the witnesses' digits. False, after a notice, unless every
     // part is digits and there are kMinPublicDigits of them at least.
     bool acceptPublicInput(const std::vector<std::string>& parts);
-    // Shows and records the secret, so that anyone can check the run.
+    // Between rounds: shows and records the secret, so that anyone can check the run; no
+    // round can be drawn after it.
     void reveal();
 
     // At start-up: the newest recorded run, when it can be continued.
@@ -165,6 +166,7 @@ private:
     void ListRoundWinners(std::int16_t WinnerNum);
     void beginVerifiable(const ListRead& list, const PlanRead& plan);
     bool checkVerifiableList(const std::string& path);
+    void disclose();
     std::optional<std::vector<std::int16_t>> verifiableSlots(std::vector<int>& order);
     void orderAsDrawn(const std::vector<int>& order);
     std::optional<VerifiableRun> restoredVerifiable(const RecordedRun& run,

@@ -66,6 +66,23 @@ std::string planText(const PrizePlan& plan) {
     return text;
 }
 
+// "见证人1：…" for each witness, then "公开输入：<time>，<input>".
+std::string publicInputText(const std::vector<std::string>& parts, std::string_view input,
+                            const platform::LocalDateTime& time) {
+    std::string text;
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        text += std::string(record::kWitness) + std::to_string(k + 1) + "：" + parts[k] +
+                std::string(kCrLf);
+    }
+    return text + record::kPublicInput + formatDateTime(time) + "，" + std::string(input) +
+           std::string(kCrLf);
+}
+
+std::string revealedText(std::string_view secret, const platform::LocalDateTime& time) {
+    return std::string(record::kRevealed) + formatDateTime(time) + record::kRevealedSecret +
+           std::string(secret) + std::string(kCrLf);
+}
+
 } // namespace
 
 std::string formatDateTime(const platform::LocalDateTime& time) {
@@ -171,6 +188,9 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run,
         return text;
     };
     std::string text;
+    if (!run.publicInput.empty()) {
+        text += publicInputText(run.witnessParts, run.publicInput, run.publicInputTime);
+    }
     for (std::size_t first = 0; first < restored.size();) {
         std::size_t end = first + 1;
         while (end < restored.size() && restored[end].round == restored[first].round) {
@@ -184,6 +204,9 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run,
     if (run.chosenPrize != 0) {
         text += std::string(record::kPrizeChosen) + now() + prizeText(run.chosenPrize) +
                 std::string(kCrLf);
+    }
+    if (run.revealed) {
+        text += revealedText(run.secret, run.revealedTime);
     }
     return text;
 }
@@ -224,19 +247,12 @@ std::optional<RecordFailure> DrawRecorder::choosePrize(int prize) {
 }
 
 std::optional<RecordFailure> DrawRecorder::publicInput(const VerifiableRun& run) {
-    std::string text;
-    for (std::size_t k = 0; k < run.witnessParts.size(); ++k) {
-        text += std::string(record::kWitness) + std::to_string(k + 1) + "：" + run.witnessParts[k] +
-                std::string(kCrLf);
-    }
-    text += std::string(record::kPublicInput) + now() + "，" + run.inputs.publicInput +
-            std::string(kCrLf);
-    return write(std::move(text));
+    return write(
+        publicInputText(run.witnessParts, run.inputs.publicInput, m_clock.localDateTime()));
 }
 
 std::optional<RecordFailure> DrawRecorder::reveal(const VerifiableRun& run) {
-    return write(std::string(record::kRevealed) + now() + record::kRevealedSecret +
-                 toHex(run.inputs.secret) + std::string(kCrLf));
+    return write(revealedText(toHex(run.inputs.secret), m_clock.localDateTime()));
 }
 
 void DrawRecorder::endRun() {
@@ -253,6 +269,9 @@ std::optional<RecordFailure> DrawRecorder::write(std::string text) {
         m_path = created.path;
         m_open = created.ok;
         reason = created.error;
+        if (m_open && m_verifiable != nullptr) {
+            m_records.addCheckerPage();
+        }
     }
     if (m_open) {
         const platform::WriteResult written = m_records.append(m_unwritten);

@@ -22,6 +22,8 @@ void DrawEngine::beginVerifiable(const ListRead& list, const PlanRead& plan) {
         run.inputs.planSha256 = digestFromHex(plan.plan.sha256);
     }
     run.inputs.lines = static_cast<int>(list.lines.size());
+    run.listFile = m_listFile;
+    run.committed = m_services.clock.localDateTime();
     m_verifiable = std::move(run);
     m_recorder.setVerifiable(&*m_verifiable);
 }
@@ -57,6 +59,13 @@ bool DrawEngine::acceptPublicInput(const std::vector<std::string>& parts) {
 }
 
 void DrawEngine::reveal() {
+    if (m_phase == RoundPhase::Idle && m_verifiable && m_verifiable->sequence) {
+        disclose();
+        m_view.setStartEnabled(false);
+    }
+}
+
+void DrawEngine::disclose() {
     if (!m_verifiable || m_verifiable->revealed) {
         return;
     }
@@ -69,6 +78,11 @@ void DrawEngine::reveal() {
 bool DrawEngine::checkVerifiableList(const std::string& path) {
     if (!m_verifiable->sequence) {
         tell(NoticeKind::PublicInputMissing);
+        return false;
+    }
+    // Once the secret is out, anyone could tell the next winners: the run is over.
+    if (m_verifiable->revealed) {
+        tell(NoticeKind::VerifiableRunRevealed);
         return false;
     }
     const platform::ReadResult read =
@@ -131,6 +145,7 @@ std::optional<VerifiableRun> DrawEngine::restoredVerifiable(const RecordedRun& r
     }
     run.inputs.secret = *secret;
     run.commitment = *commitment;
+    run.listFile = m_listFile;
     run.inputs.listSha256 = digestFromHex(list.result.sha256).value_or(platform::Digest{});
     if (!recorded.planSha256.empty()) {
         run.inputs.planSha256 = digestFromHex(recorded.planSha256);
@@ -141,6 +156,7 @@ std::optional<VerifiableRun> DrawEngine::restoredVerifiable(const RecordedRun& r
     }
     run.witnessParts = recorded.witnessParts;
     run.inputs.publicInput = recorded.publicInput;
+    run.revealed = recorded.revealed;
     run.sequence.emplace(m_services.hashes, run.inputs);
     for (const RecordedWinner& winner : recorded.winners) {
         if (winner.number != run.sequence->position() + 1 || winner.line != run.sequence->next()) {

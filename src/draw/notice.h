@@ -35,7 +35,9 @@ enum class NoticeKind {
     PrizePlanDiffers,      // the prize plan is not the one of the run in record `path`
     PublicInputMissing,    // a verifiable run's Start before the witnesses keyed their digits
     PublicInputRefused,    // the public input is not digits alone, or has fewer than `count`
-    ListNotAsCommitted,    // a verifiable run's list is no longer byte for byte the one read
+    ListNotAsCommitted,
+    VerifiableRunRevealed, // a Start after the secret was revealed    // a verifiable run's list is
+                           // no longer byte for byte the one read
 };
 
 // Why the record of an unfinished run cannot be continued.

@@ -348,6 +348,7 @@ bool RecordReader::readPublicInputLine(std::string_view line) {
         !parseDateTime(line.substr(0, timeEnd))) {
         return damaged(RecordDamage::UnknownLine);
     }
+    m_run.publicInputTime = *parseDateTime(line.substr(0, timeEnd));
     line.remove_prefix(timeEnd + std::string_view("，").size());
     if (line.empty()) {
         return damaged(RecordDamage::UnknownLine);
@@ -364,6 +365,7 @@ bool RecordReader::readRevealedLine(std::string_view line) {
         line.substr(at + std::string_view(record::kRevealedSecret).size()) != m_run.secret) {
         return damaged(RecordDamage::UnknownLine);
     }
+    m_run.revealedTime = *parseDateTime(line.substr(0, at));
     m_run.revealed = true;
     return true;
 }

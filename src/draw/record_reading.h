@@ -77,7 +77,9 @@ struct RecordedRun {
     std::string secret;
     std::vector<std::string> witnessParts;
     std::string publicInput;
+    platform::LocalDateTime publicInputTime;
     bool revealed = false;
+    platform::LocalDateTime revealedTime;
     platform::LocalDateTime lastRoundTime;
     bool closed = false;   // ended through the exit questions, or not to be continued
     bool cutAtEnd = false; // the last line has no line end: a power cut stopped its write

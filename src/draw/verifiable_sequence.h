@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/hashes.h"
 
 namespace kelvara::draw {
@@ -58,6 +59,8 @@ inline constexpr int kMinPublicDigits = 12;
 struct VerifiableRun {
     VerifiableInputs inputs;
     platform::Digest commitment{};
+    std::string listFile;                             // the list's file name
+    std::optional<platform::LocalDateTime> committed; // none for a run continued from its record
     std::vector<std::string> witnessParts;
     std::optional<VerifiableSequence> sequence;
     bool revealed = false;

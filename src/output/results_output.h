@@ -45,8 +45,12 @@ public:
     // file written.
     std::optional<OutputFailure> print(const draw::Results& results);
 
+    // Writes the commitment sheet to its own file beside the results, then prints it.
+    std::optional<OutputFailure> printCommitment(const std::string& sheet);
+
 private:
     std::optional<OutputFailure> writeText(const draw::Results& results);
+    std::optional<OutputFailure> printFile(const std::string& path);
 
     const platform::AppInfo& m_app;
     platform::FileWriter& m_files;

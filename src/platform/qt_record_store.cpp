@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSaveFile>
 #include <QSysInfo>
 
 #ifdef Q_OS_WIN
@@ -196,6 +197,24 @@ RecordResult QtRecordStore::create(const LocalDateTime& initialized) {
             return {false, shownPath(path), "无法锁定记录文件"};
         }
         return {true, shownPath(path), {}};
+    }
+}
+
+void QtRecordStore::addCheckerPage() {
+    const QString folder =
+        m_path.isEmpty() ? QString::fromStdString(m_folder()) : QFileInfo(m_path).absolutePath();
+    QFile page(QStringLiteral(":/kelvara/") + QLatin1String(kCheckerPageName));
+    if (!page.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    const QByteArray bytes = page.readAll();
+    const QString target = folder + u'/' + QLatin1String(kCheckerPageName);
+    if (QFile existing(target); existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes) {
+        return;
+    }
+    QSaveFile copy(target);
+    if (copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size()) {
+        copy.commit();
     }
 }
 

@@ -26,6 +26,7 @@ public:
     RecordResult takeOver(const std::string& path, bool breakUnprovenLock) override;
     WriteResult append(std::string_view text) override;
     std::optional<StoredRecord> newest() override;
+    void addCheckerPage() override;
 
 private:
     enum class Locking { Locked, HeldHere, Failed };

@@ -13,6 +13,8 @@ namespace kelvara::platform {
 // "摇号记录_20261207_193005.txt" for a run initialized at that second, "_2", "_3", ... before
 // ".txt" for further runs of the same second.
 inline constexpr char kRecordFolderName[] = "摇号记录";
+// The offline page that re-checks a verifiable run's record, kept beside the records.
+inline constexpr char kCheckerPageName[] = "kelvara-verify.html";
 
 std::string recordFileName(const LocalDateTime& initialized, int number = 1);
 
@@ -65,6 +67,10 @@ public:
     // The newest record of the folder that is a regular file, if any. Never waits on a
     // pipe or device that a name leads to.
     virtual std::optional<StoredRecord> newest() = 0;
+
+    // Puts the checker page beside the current record unless it is there already, so the
+    // folder handed to a verifier is complete. Best effort: the draw goes on without it.
+    virtual void addCheckerPage() = 0;
 };
 
 } // namespace kelvara::platform

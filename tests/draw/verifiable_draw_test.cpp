@@ -143,5 +143,75 @@ TEST_F(VerifiableDrawTest, AKilledRunContinuesTheSameSequence) {
     }
 }
 
+// A record that cannot be taken over: the run goes on in a record of its own that carries
+// the commitment, the witnesses and the public input as first recorded, and continues the
+// same sequence; once revealed, the run draws no more, restored or not.
+TEST_F(VerifiableDrawTest, ARecordOfItsOwnCarriesTheCommitmentAndTheReveal) {
+    engine.setVerifiable(true);
+    initialize(20);
+    ASSERT_TRUE(engine.acceptPublicInput({"271828", "182845"}));
+    drawRound("3");
+    ASSERT_EQ(engine.markAbsent(2), draw::MarkOutcome::Done);
+    drawRound("1");
+    draw::VerifiableSequence expected(services, engine.verifiableRun()->inputs);
+    std::vector<int> lines;
+    for (int k = 0; k < 6; ++k) {
+        lines.push_back(expected.next());
+    }
+    const std::string first = recordText();
+    const std::string inputLine =
+        first.substr(first.find("见证人1："), first.find("第1轮") - first.find("见证人1："));
+
+    FakeView window;
+    FakeServices restarted(utf8String(m_dir), 7);
+    restarted.recordStore.files = services.recordStore.files;
+    restarted.recordStore.files.begin()->second.unlockable = true;
+    draw::DrawEngine again(window, window, restarted.forDraw());
+    again.startUp();
+    auto offer = again.unfinishedRun();
+    ASSERT_TRUE(offer);
+    again.continueRun(*offer);
+    ASSERT_TRUE(window.notices.empty());
+    window.roundSize = "2";
+    again.Cmd_Start_Click();
+    again.Cmd_Start_Click();
+    again.Timer2_Timer();
+    std::vector<int> drawn;
+    for (const auto& entry : again.results().entries()) {
+        drawn.push_back(entry.winner.line);
+    }
+    EXPECT_EQ(drawn, lines);
+    again.reveal();
+    const std::string own = restarted.recordStore.files.at(restarted.recordStore.current).text;
+    ASSERT_NE(restarted.recordStore.current, services.recordStore.current);
+    EXPECT_NE(own.find(first.substr(first.find("可验证摇号："),
+                                    first.find("初始化：") - first.find("可验证摇号："))),
+              std::string::npos);
+    EXPECT_NE(own.find(inputLine), std::string::npos) << "the witnesses as first recorded";
+    EXPECT_EQ(restarted.recordStore.checkerPages,
+              std::vector<std::string>{restarted.recordStore.current});
+    EXPECT_EQ(services.recordStore.checkerPages,
+              std::vector<std::string>{services.recordStore.current});
+
+    // Killed after the reveal: restored with it, and no round is drawn.
+    FakeView third;
+    FakeServices services3(utf8String(m_dir), 9);
+    services3.recordStore.files = {
+        *restarted.recordStore.files.find(restarted.recordStore.current)};
+    draw::DrawEngine revealed(third, third, services3.forDraw());
+    revealed.startUp();
+    auto offer3 = revealed.unfinishedRun();
+    ASSERT_TRUE(offer3);
+    EXPECT_TRUE(offer3->run.revealed);
+    revealed.continueRun(*offer3);
+    EXPECT_EQ(revealed.results().entries().size(), lines.size());
+    third.roundSize = "1";
+    revealed.Cmd_Start_Click();
+    EXPECT_EQ(third.noticeKinds(), std::vector{NoticeKind::VerifiableRunRevealed});
+    revealed.endRun();
+    const std::string closed = services3.recordStore.files.begin()->second.text;
+    EXPECT_EQ(closed.find("公布："), closed.rfind("公布：")) << "revealed once";
+}
+
 } // namespace
 } // namespace kelvara::testing

@@ -68,10 +68,12 @@ public:
     platform::RecordResult takeOver(const std::string& path, bool breakUnprovenLock) override;
     platform::WriteResult append(std::string_view text) override;
     std::optional<platform::StoredRecord> newest() override;
+    void addCheckerPage() override { checkerPages.push_back(current); }
 
-    std::map<std::string, File> files; // by path; names sort by their time
-    std::string current;               // the record that append() writes to
-    std::string failure;               // when set, create and append fail with this reason
+    std::map<std::string, File> files;     // by path; names sort by their time
+    std::string current;                   // the record that append() writes to
+    std::string failure;                   // when set, create and append fail with this reason
+    std::vector<std::string> checkerPages; // the records the checker page was put beside
 };
 
 // Services for tests without a toolkit: files are read as UTF-8 from the real file

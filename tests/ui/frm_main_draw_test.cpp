@@ -1,5 +1,6 @@
 // The draw through the main window: a whole run, the results box, the rolling label's
 // paints, and Save and Print with their failures.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "fakes/fake_services.h"
+#include "ui/main/audience_screen.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/results_box.h"
 #include "ui/main/roll_label.h"
@@ -47,6 +49,7 @@ private slots:
     void writeFailureSaysWhy();
     void printFailureSaysWhy();
     void prizePlanAndAbsentMarksThroughTheWindow();
+    void verifiableDrawThroughItsWindow();
 };
 
 void FrmMainDrawTest::wholeDrawThroughTheWindow() {
@@ -260,6 +263,60 @@ void FrmMainDrawTest::printFailureSaysWhy() {
              std::string("打印失败：lp: Error - No default destination."));
     QCOMPARE(s.services.messages[0].buttons, Buttons::Ok);
     QVERIFY(QFile::exists(s.dir.filePath(QStringLiteral("摇号结果.txt"))));
+}
+
+// The choice fixed by Initialize, the witnesses' digits on the audience view as typed, the
+// public input taken, the commitment printed, and the secret revealed to end the run.
+void FrmMainDrawTest::verifiableDrawThroughItsWindow() {
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    auto* choice = s.control<QCheckBox>("Check_Verifiable");
+    choice->click();
+    s.click("Cmd_Init");
+    QVERIFY(choice->isChecked() && !choice->isEnabled());
+    auto* window = s.control("FrmVerifiable");
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const auto button = [window](const QString& caption) {
+        const auto buttons = window->findChildren<QPushButton*>();
+        return *std::find_if(buttons.begin(), buttons.end(),
+                             [&](const QPushButton* b) { return b->text() == caption; });
+    };
+    const auto witness = [window](int k) {
+        const auto fields = window->findChildren<QLineEdit*>();
+        return *std::find_if(fields.begin(), fields.end(), [k](const QLineEdit* f) {
+            return f->accessibleName() == QStringLiteral("见证人%1").arg(k);
+        });
+    };
+    QPushButton* accept = button(u"确定公开输入(&U)"_s);
+    const auto& audience = s.window->audienceScreen();
+    const QString commitment = audience.verifiablePanel().value(1);
+    QCOMPARE(commitment.size(), 35); // four groups of eight hex digits
+
+    QTest::keyClicks(witness(1), u"12a345"_s);
+    QTest::keyClicks(witness(2), u"678901"_s);
+    QVERIFY(!accept->isEnabled());
+    QVERIFY(audience.verifiablePanel().contains(u"见证人1：12345　见证人2：678901"_s));
+    QTest::keyClicks(witness(3), u"0"_s);
+    QVERIFY(accept->isEnabled());
+    accept->click();
+    QVERIFY(witness(1)->isReadOnly() && !accept->isEnabled());
+    QVERIFY(audience.verifiablePanel().contains(u"公开输入：12345-678901-0"_s));
+
+    s.click("Cmd_Start");
+    s.click("Cmd_Start");
+    QTRY_VERIFY(s.window->resultsText().find("[1]:") != std::string::npos);
+    button(u"打印承诺(&R)"_s)->click();
+    QCOMPARE(s.services.printed.size(), 1U);
+    const std::string sheet = readFile(QString::fromStdString(s.services.printed[0]));
+    QVERIFY2(sheet.find("\r\n" + commitment.toStdString() + " ") != std::string::npos,
+             sheet.c_str());
+    QVERIFY(sheet.find("公开输入：12345-678901-0\r\n") != std::string::npos);
+
+    button(u"公布(&B)"_s)->click();
+    QCOMPARE(s.services.messages.back().title, std::string("公布"));
+    QVERIFY(audience.verifiablePanel().contains(u"秘密值 s"_s));
+    QVERIFY(!s.control<QPushButton>("Cmd_Start")->isEnabled());
+    QVERIFY(!button(u"公布(&B)"_s)->isEnabled());
 }
 
 QTEST_MAIN(FrmMainDrawTest)

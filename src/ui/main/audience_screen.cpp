@@ -87,6 +87,13 @@ void AudienceScreen::setAbsent(int number, bool absent) {
     update(listBox());
 }
 
+void AudienceScreen::setVerifiable(const QStringList& panel, const QString& footer) {
+    m_verifiablePanel = panel;
+    m_verifiableFooter = oneLine(footer);
+    layOutList();
+    update();
+}
+
 void AudienceScreen::clearRound() {
     m_roundPrize.clear();
     if (m_winners.isEmpty()) {
@@ -216,11 +223,11 @@ void AudienceScreen::resizeEvent(QResizeEvent* event) {
 // Alone, the rolling text stands in the middle; above a list it takes less room.
 QRect AudienceScreen::rollBox() const {
     const QRect r = rect();
-    const double share = m_winners.isEmpty() ? kRollHeight : kRollHeightBesideList;
+    const double share = rollAlone() ? kRollHeight : kRollHeightBesideList;
     const int width = static_cast<int>(r.width() * kRollWidth);
     const int height = static_cast<int>(r.height() * share);
     const int top =
-        m_winners.isEmpty() ? (r.height() - height) / 2 : static_cast<int>(r.height() * kMargin);
+        rollAlone() ? (r.height() - height) / 2 : static_cast<int>(r.height() * kMargin);
     return {(r.width() - width) / 2, top, width, height};
 }
 
@@ -278,6 +285,7 @@ void AudienceScreen::paintEvent(QPaintEvent* event) {
     painter.fillRect(rect(), m_mainWindow.palette().color(QPalette::Window));
     paintRoll(painter);
     paintList(painter);
+    paintVerifiable(painter);
 }
 
 void AudienceScreen::paintRoll(QPainter& painter) const {
@@ -318,6 +326,41 @@ void AudienceScreen::paintList(QPainter& painter) const {
     const QFont font = labelFont(m_list.pixelSize);
     for (qsizetype i = 0; i < m_list.cells.size(); ++i) {
         drawWinner(painter, m_list.cells[i], m_list.texts[i], m_list.absent[i], font);
+    }
+}
+
+// The panel fills the list's place, a line each, as large as the longest allows; the
+// footer keeps to the bottom margin.
+void AudienceScreen::paintVerifiable(QPainter& painter) const {
+    const QPalette& colours = m_label.palette();
+    if (m_winners.isEmpty() && !m_verifiablePanel.isEmpty()) {
+        const QRect box = listBox();
+        painter.fillRect(box, colours.color(QPalette::Window));
+        painter.setPen(colours.color(QPalette::WindowText));
+        const int rows = static_cast<int>(m_verifiablePanel.size());
+        const int rowHeight = box.height() / rows;
+        const int pad = static_cast<int>(rowHeight * kPadding);
+        int pixels = rowHeight;
+        for (const QString& line : m_verifiablePanel) {
+            pixels = std::min(pixels, fittingPixelSize(m_label.font(), line,
+                                                       QSize(box.width() - 2 * pad, rowHeight),
+                                                       rowHeight * 7 / 10));
+        }
+        const QFont font = labelFont(pixels);
+        for (int row = 0; row < rows; ++row) {
+            const QRect line(box.left() + pad, box.top() + row * rowHeight, box.width() - 2 * pad,
+                             rowHeight);
+            drawLine(painter, line, m_verifiablePanel[row], font, Qt::AlignHCenter);
+        }
+        return;
+    }
+    if (!m_winners.isEmpty() && !m_verifiableFooter.isEmpty()) {
+        const int margin = static_cast<int>(height() * kMargin);
+        const QRect footer(rollBox().left(), height() - margin, rollBox().width(), margin);
+        painter.setPen(m_mainWindow.palette().color(QPalette::WindowText));
+        const int pixels =
+            fittingPixelSize(m_label.font(), m_verifiableFooter, footer.size(), margin * 6 / 10);
+        drawLine(painter, footer, m_verifiableFooter, labelFont(pixels), Qt::AlignHCenter);
     }
 }
 

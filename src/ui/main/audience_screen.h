@@ -45,6 +45,9 @@ public:
     // Marks the listed winner with that number absent or present; without one, does nothing.
     void setAbsent(int number, bool absent);
     void clearRound();
+    // A verifiable run's lines: the panel stands below the rolling text while no round is
+    // listed, the footer under a round's list.
+    void setVerifiable(const QStringList& panel, const QString& footer);
 
     // Full screen on the audience's screen, with the keyboard.
     void open();
@@ -59,6 +62,7 @@ public:
     QRect prizeArea() const; // empty without a prize
     QFont prizeFont() const;
     QScreen* chosenScreen() const;
+    QStringList verifiablePanel() const { return m_verifiablePanel; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -78,6 +82,8 @@ private:
     QFont labelFont(int pixelSize) const;
     void paintRoll(QPainter& painter) const;
     void paintList(QPainter& painter) const;
+    void paintVerifiable(QPainter& painter) const;
+    bool rollAlone() const { return m_winners.isEmpty() && m_verifiablePanel.isEmpty(); }
 
     QWidget& m_mainWindow;
     const RollLabel& m_label;
@@ -86,6 +92,8 @@ private:
     QList<Winner> m_winners;
     QString m_roundPrize;
     ListLayout m_list;
+    QStringList m_verifiablePanel;
+    QString m_verifiableFooter;
     bool m_blank = false;
     RepaintPacer m_pacer{*this};
 };

@@ -197,6 +197,8 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
         return "可验证摇号需要先由见证人输入公开数字，才能开始抽奖！";
     case NoticeKind::PublicInputRefused:
         return "公开数字只能由数字组成，合计至少" + std::to_string(notice.count) + "位！";
+    case NoticeKind::VerifiableRunRevealed:
+        return "秘密值已经公布，本次可验证摇号已经结束！如需再次摇号，请重新初始化。";
     case NoticeKind::ListNotAsCommitted:
         return notice.list +
                "与公布承诺时的名单不同，本轮摇号已取消！可验证摇号中名单不能有任何改动，"

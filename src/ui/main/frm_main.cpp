@@ -64,6 +64,7 @@ FrmMain::FrmMain(platform::Services& services, QWidget* parent)
     m_appearance = new Appearance(*this, m_ui);
     m_audience = new AudienceScreen(*this, *m_ui.Lbl_Roll);
     setUpPrizes();
+    setUpVerifiable();
     setTabOrder();
     connectHandlers();
     m_ui.Txt_Results->setFocus(Qt::OtherFocusReason);
@@ -105,7 +106,8 @@ void FrmMain::setTabOrder() {
                               panel.CmdAbout,
                               m_ui.Cmd_Size_V,
                               m_ui.Cmd_Size_H,
-                              panel.Check_Title};
+                              panel.Check_Title,
+                              panel.Check_Verifiable};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         QWidget::setTabOrder(order[i - 1], order[i]);
     }

@@ -26,6 +26,7 @@ class AudienceScreen;
 class FrmAbout;
 class KeyPreview;
 class PrizeBar;
+class VerifiableWindow;
 
 // The main window. Its controls are in m_ui (the settings panel in the appearance
 // handlers'); the draw itself lives in the engine, which reaches them through DrawView and
@@ -60,6 +61,7 @@ public:
     void showResults(const draw::Results& results) override;
     void roundListed(std::span<const draw::ResultEntry> round) override;
     void showPrizes(const draw::Results& results, int current) override;
+    void showVerifiable(const draw::VerifiableRun& run) override;
 
     // DrawNotices
     void tell(const draw::Notice& notice) override;
@@ -100,6 +102,13 @@ private:
     void updateAbsentAction();
     void markAbsentAtCaret();
 
+    // The verifiable draw's window and choice (frm_main_verifiable.cpp).
+    void setUpVerifiable();
+    void acceptPublicInput(const QStringList& parts);
+    void printCommitment();
+    void revealSecret();
+    void showVerifiableOnAudience(const QStringList& parts);
+
     void reportOutputFailure(const output::OutputFailure& failure);
     void setRollCaption(const QString& caption);
     void parkFocusWhileDisabled(QWidget* control, QWidget* successor);
@@ -120,7 +129,8 @@ private:
     FrmAbout* m_about = nullptr;
     AudienceScreen* m_audience = nullptr;
     PrizeBar* m_prizeBar = nullptr;
-    QAction* m_absentAction = nullptr; // marks the winner on the results box's caret line
+    QAction* m_absentAction = nullptr;        // marks the winner on the results box's caret line
+    VerifiableWindow* m_verifiable = nullptr; // opened by a verifiable run's Initialize
 };
 
 } // namespace kelvara::ui

@@ -35,6 +35,9 @@ inline constexpr ControlPlace kFrmMainLayout[] = {
     {"Check_Title", "Frame_Settings", 2160, 2880, 255, 255, "", ""},
     {"Label8", "Frame_Settings", 2160, 3240, 255, 975, "窗体标题栏", ""},
     {"CmdAbout", "Frame_Settings", 2160, 4440, 255, 735, "关\n于", "关于本软件"},
+    // Beside the panel's caption: chosen before Initialize, fixed for the run after it.
+    {"Check_Verifiable", "Frame_Settings", 600, 0, 1500, 240, "可验证摇号&Y",
+     "初始化之前选择：中签者由公开的承诺和见证人输入的数字决定，任何人事后都可以核对"},
 
     {"Frame_DuiQi", "Frame_Roll", 120, 240, 1335, 975, "对齐", ""},
     {"Opt_Align_0", "Frame_DuiQi", 120, 240, 855, 255, "左对齐", ""},

@@ -88,6 +88,7 @@ void SettingsPanelUi::addFrames(LayoutBuilder& builder) {
     CmdAbout = builder.add<QPushButton>(frmMainPlace("CmdAbout"));
     CmdAbout->setAutoDefault(false);
     CmdAbout->setAccessibleName(QStringLiteral("关于"));
+    Check_Verifiable = builder.add<QCheckBox>(frmMainPlace("Check_Verifiable"));
 }
 
 // The rolling label's settings.

@@ -25,6 +25,7 @@ struct SettingsPanelUi {
     QCheckBox* Check_Title = nullptr;
     QLabel* Label8 = nullptr;
     QPushButton* CmdAbout = nullptr;
+    QCheckBox* Check_Verifiable = nullptr;
 
     QGroupBox* Frame_DuiQi = nullptr;
     QRadioButton* Opt_Align[3] = {};
