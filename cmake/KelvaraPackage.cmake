@@ -37,12 +37,16 @@ Kelvara draws winners at random from a list of candidates kept in a
 text file, one per line, or in an Excel workbook, one per row.
 Each round draws as many winners as asked while a large label rolls
 through the names; nobody is drawn twice in one run. The results can be
-saved to a text file and a workbook, and printed. The interface is in
-Chinese.
+saved to a text file and a workbook, and printed. A verifiable mode for
+public lotteries shows a commitment before witnesses key in public
+digits, so that anyone can re-check every winner afterwards with an
+offline page that comes with the package. The interface is in Chinese.
 
 Kelvara 摇号软件：适合公司年会、学校和住房摇号等场合。候选人名单放在
 文本文件 bonus.txt 中（每行一人），或 Excel 工作簿 bonus.xlsx 中（每行
 一人）；每轮按输入的人数抽出中奖者，同一次运行中每人最多被抽中一次；
-结果可以保存为文本文件和 Excel 工作簿并打印。]=])
+结果可以保存为文本文件和 Excel 工作簿并打印。可验证摇号适合当众进行的
+公开摇号：初始化时先公布承诺，再由见证人输入公开数字，事后任何人都可以
+用附带的离线网页核对每一名中签者。]=])
 
 include(CPack)

@@ -2,8 +2,8 @@
 # Cross-builds Kelvara for 64-bit Windows with MinGW-w64, a static Qt and static minizip and
 # libxlsxwriter, then packs the portable folder: build-windows/Kelvara-<version>-win64.zip holds
 # kelvara.exe (icon and version resource inside, no DLLs needed), a sample bonus.txt in GBK,
-# 说明.txt and, in the subfolder 示例, a sample prize plan 奖项.txt in GBK (there it takes no
-# effect).
+# 说明.txt, the verifiable draw's check page kelvara-verify.html and, in the subfolder 示例, a
+# sample prize plan 奖项.txt in GBK (there it takes no effect).
 # Usage: scripts/build-windows.sh [--tests]   (--tests also builds the unit tests)
 set -euo pipefail
 
@@ -82,6 +82,8 @@ sed 's/\r$//; s/$/\r/' "$ROOT/resources/奖项.txt" | iconv -f UTF-8 -t GBK >"$S
     printf '\xEF\xBB\xBF'
     sed "s/@VERSION@/$VERSION/; s/\r\$//; s/\$/\r/" "$ROOT/resources/readme-windows.txt"
 } >"$STAGE/说明.txt"
+# The check page of a verifiable draw, for whoever re-checks a record: opened in a browser.
+cp "$ROOT/resources/kelvara-verify.html" "$STAGE/kelvara-verify.html"
 # Names stored as UTF-8 and flagged so (with a UTF-8 locale), so Windows shows 说明.txt
 # and 示例.
 (cd "$BUILD/package" && LC_ALL=C.UTF-8 cmake -E tar cf "$BUILD/$NAME.zip" --format=zip "$NAME")

@@ -2,7 +2,8 @@
 # Installs what is missing, then builds twice and runs the tests through ctest:
 #   1. with CMake's default generator (Unix Makefiles), Debian's flags, warnings as errors,
 #      and the Debian package made from it: every test, the windows', the real program's
-#      under Xvfb and the package's (contents, checks, the installed tree started) included;
+#      under Xvfb, the verifiable draw's check page in headless chromium and the package's
+#      (contents, checks, the installed tree started) included;
 #   2. with Ninja, AddressSanitizer and UndefinedBehaviorSanitizer: the engine, platform,
 #      output and window tests (and the icon's drawing program is compiled).
 set -euo pipefail

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Debian package without installing it: its name, control fields and file list,
-# the desktop entry and AppStream data it carries, and its sample prize plan. (lintian checks
-# it as it is made: scripts/package.sh.)
+# the desktop entry and AppStream data it carries, its sample prize plan, and the verifiable
+# draw's check page and algorithm. (lintian checks it as it is made: scripts/package.sh.)
 # Usage: package_contents_test.sh <kelvara_VERSION_ARCH.deb> <version>
 # Exit 77 (skipped) when the package has not been built.
 set -euo pipefail
@@ -52,6 +52,8 @@ cat >"$work/expected" <<LIST
 ./usr/share/doc/kelvara/copyright
 ./usr/share/doc/kelvara/examples/bonus.txt
 ./usr/share/doc/kelvara/examples/奖项.txt
+./usr/share/doc/kelvara/kelvara-verify.html
+./usr/share/doc/kelvara/verifiable-draw.md.gz
 ./usr/share/icons/hicolor/48x48/apps/$app_id.png
 ./usr/share/man/man1/kelvara.1.gz
 ./usr/share/metainfo/$app_id.metainfo.xml
@@ -90,6 +92,13 @@ if [[ -f $plan ]]; then
     ((winners <= candidates)) ||
         fail "the sample prize plan draws $winners winners from $candidates candidates"
 fi
+# The verifiable draw's check page, which a browser opens from there, and its algorithm: the
+# project's own files, the page as it is and the text compressed.
+sources="$(dirname "${BASH_SOURCE[0]}")/../.."
+cmp "$sources/resources/kelvara-verify.html" "$root/usr/share/doc/kelvara/kelvara-verify.html" ||
+    fail "kelvara-verify.html is not resources/kelvara-verify.html"
+zcat "$root/usr/share/doc/kelvara/verifiable-draw.md.gz" | cmp "$sources/docs/verifiable-draw.md" - ||
+    fail "verifiable-draw.md.gz is not docs/verifiable-draw.md"
 zcat "$root/usr/share/doc/kelvara/changelog.gz" | head -n1 | grep -q "^kelvara ($version)" ||
     fail "the change log does not start with this version"
 

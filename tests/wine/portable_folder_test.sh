@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The packed Windows program under wine, as a user on Chinese Windows meets it: the zip is
-# unpacked into a folder with a Chinese name, the sample prize plan in its subfolder 示例 is
-# checked, and kelvara.exe runs there with code page 936 on Xvfb with openbox. Initialize
-# reads the GBK sample list, one round is drawn, Save writes 摇号结果.txt in GBK, Print
-# hands that file to the shell's print operation, and a screenshot of the window is kept.
+# unpacked into a folder with a Chinese name, the sample prize plan in its subfolder 示例 and
+# the verifiable draw's check page beside the program are checked, and kelvara.exe runs there
+# with code page 936 on Xvfb with openbox. Initialize reads the GBK sample list, one round is
+# drawn, Save writes 摇号结果.txt in GBK, Print hands that file to the shell's print
+# operation, and a screenshot of the window is kept.
 # Then a workbook list another program wrote is drawn from, and Save's 摇号结果.xlsx read back.
 # The caller provides WINEPREFIX.
 # Usage: portable_folder_test.sh <Kelvara-…-win64.zip> <screenshot.png>
@@ -34,9 +35,12 @@ e2e_on_exit() {
 mkdir "$work/摇号 软件"
 unzip -q "$zip" -d "$work/摇号 软件"
 folder=$(find "$work/摇号 软件" -mindepth 1 -maxdepth 1 -type d)
-for file in kelvara.exe bonus.txt 说明.txt 示例/奖项.txt; do
+for file in kelvara.exe bonus.txt 说明.txt kelvara-verify.html 示例/奖项.txt; do
     [[ -f $folder/$file ]] || fail "the zip has no $file"
 done
+# The verifiable draw's check page beside the program, as the project keeps it.
+cmp "$(dirname "${BASH_SOURCE[0]}")/../../resources/kelvara-verify.html" "$folder/kelvara-verify.html" ||
+    fail "kelvara-verify.html is not resources/kelvara-verify.html"
 # The sample prize plan waits in 示例 until the user copies it beside kelvara.exe (the round
 # below has no prize heading): resources/奖项.txt in GBK with CR LF, as Notepad keeps it.
 [[ ! -e $folder/奖项.txt ]] || fail "the zip puts a prize plan in force beside kelvara.exe"
