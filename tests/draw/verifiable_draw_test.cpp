@@ -8,6 +8,41 @@ namespace {
 
 using draw::NoticeKind;
 
+// The program started again over these records: it continues the newest run when it is
+// offered, then draws a round of `roundSize` unless something was told.
+struct Restarted {
+    Restarted(const std::string& dir, const std::map<std::string, FakeRecordStore::File>& files,
+              const std::string& roundSize)
+        : services(dir, 99), engine(window, window, services.forDraw()) {
+        services.recordStore.files = files;
+        engine.startUp();
+        // A record that reads as damaged is refused already when offered.
+        if (const auto offer = engine.unfinishedRun()) {
+            engine.continueRun(*offer);
+        }
+        if (window.notices.empty() && !roundSize.empty()) {
+            window.roundSize = roundSize;
+            engine.Cmd_Start_Click();
+            engine.Cmd_Start_Click();
+            engine.Timer2_Timer();
+        }
+    }
+    std::vector<int> drawnLines() const {
+        std::vector<int> drawn;
+        for (const auto& entry : engine.results().entries()) {
+            drawn.push_back(entry.winner.line);
+        }
+        return drawn;
+    }
+    std::string recordText() const {
+        return services.recordStore.files.at(services.recordStore.current).text;
+    }
+
+    FakeView window;
+    FakeServices services;
+    draw::DrawEngine engine;
+};
+
 class VerifiableDrawTest : public DrawFixture {
 protected:
     std::string recordText() const {
@@ -98,28 +133,10 @@ TEST_F(VerifiableDrawTest, AKilledRunContinuesTheSameSequence) {
     }
     const std::string record = recordText();
     const auto continued = [&](const std::string& text) {
-        FakeView window;
-        FakeServices restarted(utf8String(m_dir), 99);
-        restarted.recordStore.files = services.recordStore.files;
-        restarted.recordStore.files.begin()->second.text = text;
-        draw::DrawEngine again(window, window, restarted.forDraw());
-        again.startUp();
-        // A record that reads as damaged is refused already when offered.
-        const auto offer = again.unfinishedRun();
-        if (offer) {
-            again.continueRun(*offer);
-        }
-        if (window.notices.empty()) {
-            window.roundSize = "2";
-            again.Cmd_Start_Click();
-            again.Cmd_Start_Click();
-            again.Timer2_Timer();
-        }
-        std::vector<int> drawn;
-        for (const auto& entry : again.results().entries()) {
-            drawn.push_back(entry.winner.line);
-        }
-        return std::pair{window.noticeKinds(), drawn};
+        auto files = services.recordStore.files;
+        files.begin()->second.text = text;
+        const Restarted again(utf8String(m_dir), files, "2");
+        return std::pair{again.window.noticeKinds(), again.drawnLines()};
     };
     EXPECT_EQ(continued(record), (std::pair{std::vector<NoticeKind>{}, lines}));
 
@@ -162,54 +179,33 @@ TEST_F(VerifiableDrawTest, ARecordOfItsOwnCarriesTheCommitmentAndTheReveal) {
     const std::string inputLine =
         first.substr(first.find("见证人1："), first.find("第1轮") - first.find("见证人1："));
 
-    FakeView window;
-    FakeServices restarted(utf8String(m_dir), 7);
-    restarted.recordStore.files = services.recordStore.files;
-    restarted.recordStore.files.begin()->second.unlockable = true;
-    draw::DrawEngine again(window, window, restarted.forDraw());
-    again.startUp();
-    auto offer = again.unfinishedRun();
-    ASSERT_TRUE(offer);
-    again.continueRun(*offer);
-    ASSERT_TRUE(window.notices.empty());
-    window.roundSize = "2";
-    again.Cmd_Start_Click();
-    again.Cmd_Start_Click();
-    again.Timer2_Timer();
-    std::vector<int> drawn;
-    for (const auto& entry : again.results().entries()) {
-        drawn.push_back(entry.winner.line);
-    }
-    EXPECT_EQ(drawn, lines);
-    again.reveal();
-    const std::string own = restarted.recordStore.files.at(restarted.recordStore.current).text;
-    ASSERT_NE(restarted.recordStore.current, services.recordStore.current);
+    auto files = services.recordStore.files;
+    files.begin()->second.unlockable = true;
+    Restarted again(utf8String(m_dir), files, "2");
+    ASSERT_TRUE(again.window.notices.empty());
+    EXPECT_EQ(again.drawnLines(), lines);
+    again.engine.reveal();
+    const std::string own = again.recordText();
+    ASSERT_NE(again.services.recordStore.current, services.recordStore.current);
     EXPECT_NE(own.find(first.substr(first.find("可验证摇号："),
                                     first.find("初始化：") - first.find("可验证摇号："))),
               std::string::npos);
     EXPECT_NE(own.find(inputLine), std::string::npos) << "the witnesses as first recorded";
-    EXPECT_EQ(restarted.recordStore.checkerPages,
-              std::vector<std::string>{restarted.recordStore.current});
+    EXPECT_EQ(again.services.recordStore.checkerPages,
+              std::vector<std::string>{again.services.recordStore.current});
     EXPECT_EQ(services.recordStore.checkerPages,
               std::vector<std::string>{services.recordStore.current});
 
     // Killed after the reveal: restored with it, and no round is drawn.
-    FakeView third;
-    FakeServices services3(utf8String(m_dir), 9);
-    services3.recordStore.files = {
-        *restarted.recordStore.files.find(restarted.recordStore.current)};
-    draw::DrawEngine revealed(third, third, services3.forDraw());
-    revealed.startUp();
-    auto offer3 = revealed.unfinishedRun();
-    ASSERT_TRUE(offer3);
-    EXPECT_TRUE(offer3->run.revealed);
-    revealed.continueRun(*offer3);
-    EXPECT_EQ(revealed.results().entries().size(), lines.size());
-    third.roundSize = "1";
-    revealed.Cmd_Start_Click();
-    EXPECT_EQ(third.noticeKinds(), std::vector{NoticeKind::VerifiableRunRevealed});
-    revealed.endRun();
-    const std::string closed = services3.recordStore.files.begin()->second.text;
+    const auto& ownFiles = again.services.recordStore.files;
+    Restarted revealed(utf8String(m_dir), {*ownFiles.find(again.services.recordStore.current)}, "");
+    EXPECT_EQ(revealed.engine.results().entries().size(), lines.size());
+    EXPECT_EQ(revealed.window.noticeKinds(), std::vector<NoticeKind>{});
+    revealed.window.roundSize = "1";
+    revealed.engine.Cmd_Start_Click();
+    EXPECT_EQ(revealed.window.noticeKinds(), std::vector{NoticeKind::VerifiableRunRevealed});
+    revealed.engine.endRun();
+    const std::string closed = revealed.recordText();
     EXPECT_EQ(closed.find("公布："), closed.rfind("公布：")) << "revealed once";
 }
 

@@ -145,6 +145,12 @@ def cases():
         {**example, "record": edit(doc, "公布：", restored.replace("[2]:\t第5行\t钱七", "[2]:\t第4行\t赵六"))},
         "验证失败：第[2]名在记录中出现两次而不同（第5行、第4行）")
 
+    # A run continued in a record of its own: no 初始化 line, and the 继续 line names the
+    # record it continues.
+    own = edit(edit(doc, "初始化：2026-12-08 09:22:18\r\n", ""), "结束：",
+               "继续：2026-12-08 09:30:00，恢复3人，接续：摇号记录/摇号记录_20261208_092218.txt\r\n结束：")
+    add("record of its own", {**example, "record": own}, "验证通过：全部 3 名中签者与记录一致")
+
     # The list's encodings and line ends.
     names = ["张三", "李四", "王五", "赵六", "钱七", "孙八", "周吉", "吴𠮷", "郑十", " 冯 十一 "]
     for label, data in [
