@@ -5,7 +5,8 @@
 # with code page 936 on Xvfb with openbox. Initialize reads the GBK sample list, one round is
 # drawn, Save writes 摇号结果.txt in GBK, Print hands that file to the shell's print
 # operation, and a screenshot of the window is kept.
-# Then a workbook list another program wrote is drawn from, and Save's 摇号结果.xlsx read back.
+# Then a workbook list another program wrote is drawn from in a verifiable draw, its record
+# checked against the reference sequence, and Save's 摇号结果.xlsx read back.
 # The caller provides WINEPREFIX.
 # Usage: portable_folder_test.sh <Kelvara-…-win64.zip> <screenshot.png>
 set -euo pipefail
@@ -21,6 +22,7 @@ done
 export KELVARA_E2E_VERSION=${KELVARA_E2E_VERSION:-1.0.0}
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 work=$E2E_WORK
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # The window belongs to wine's process for the program, not to the one started here.
 E2E_ANY_CLIENT=yes
 verb_saved=
@@ -39,12 +41,12 @@ for file in kelvara.exe bonus.txt 说明.txt kelvara-verify.html 示例/奖项.t
     [[ -f $folder/$file ]] || fail "the zip has no $file"
 done
 # The verifiable draw's check page beside the program, as the project keeps it.
-cmp "$(dirname "${BASH_SOURCE[0]}")/../../resources/kelvara-verify.html" "$folder/kelvara-verify.html" ||
+cmp "$root/resources/kelvara-verify.html" "$folder/kelvara-verify.html" ||
     fail "kelvara-verify.html is not resources/kelvara-verify.html"
 # The sample prize plan waits in 示例 until the user copies it beside kelvara.exe (the round
 # below has no prize heading): resources/奖项.txt in GBK with CR LF, as Notepad keeps it.
 [[ ! -e $folder/奖项.txt ]] || fail "the zip puts a prize plan in force beside kelvara.exe"
-sed 's/\r$//; s/$/\r/' "$(dirname "${BASH_SOURCE[0]}")/../../resources/奖项.txt" |
+sed 's/\r$//; s/$/\r/' "$root/resources/奖项.txt" |
     iconv -f UTF-8 -t GBK >"$work/plan-expected"
 cmp "$work/plan-expected" "$folder/示例/奖项.txt" ||
     fail "示例/奖项.txt is not the sample plan in GBK with CR LF"
@@ -144,8 +146,21 @@ wait_for 60 window_shown "$(main_title)" || fail "the main window did not appear
 E2E_MAIN=$(window_titled "$(main_title)")
 e2e_focus_main
 sleep 1
+# A verifiable draw this time: chosen in the widened window, the public input keyed into the
+# window that Initialize opens.
+press alt+h
+sleep 0.5
+press alt+y
+sleep 0.5
 press alt+i
-sleep 1.5
+wait_for 30 window_shown 可验证摇号 || fail "Initialize opened no 可验证摇号 window"
+sleep 1
+xdotool type --delay 150 314159265358
+sleep 0.5
+press alt+u
+wait_for 15 grep -q 公开输入 "$folder"/摇号记录/摇号记录_*.txt || fail "the public input was not recorded"
+e2e_focus_main
+sleep 0.5
 press Return
 sleep 1
 press Return
@@ -167,4 +182,23 @@ PY
 e2e_focus_main
 press alt+x
 e2e_exit_with_yes_twice
+# The record reveals the committed secret, its winner is the one the reference computes, and
+# the checker page lies beside it.
+cmp "$folder/摇号记录/kelvara-verify.html" "$root/resources/kelvara-verify.html" ||
+    fail "the checker page is not beside the record"
+/usr/bin/python3 - "$root/scripts" "$folder" <<'PY' || fail "the verifiable record does not check"
+import glob, hashlib, re, sys
+sys.path.insert(0, sys.argv[1])
+from verifiable_vectors import draw
+record = open(glob.glob(f"{sys.argv[2]}/摇号记录/摇号记录_*.txt")[0], encoding="utf-8").read()
+field = lambda pattern: re.search(pattern, record).group(1)
+secret = bytes.fromhex(field(r"公布：[^，]*，秘密值 ([0-9a-f]{64})"))
+assert hashlib.sha256(secret).hexdigest() == field(r"承诺 ([0-9a-f]{64})"), "secret"
+assert field(r"秘密值：([0-9a-f]{64})") == secret.hex()
+assert field(r"公开输入：[^，]*，(\S+)") == "314159265358"
+listed = open(f"{sys.argv[2]}/bonus.xlsx", "rb").read()
+line = draw(secret, hashlib.sha256(listed).digest(), b"", "314159265358", 5, 1)[0]
+assert f"[1]:\t第{line}行" in record, (line, record)
+print("verifiable record OK: [1] is line", line)
+PY
 echo "PASS"
