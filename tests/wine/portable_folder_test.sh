@@ -190,8 +190,8 @@ cmp "$folder/摇号记录/kelvara-verify.html" "$root/resources/kelvara-verify.h
 import glob, hashlib, re, sys
 sys.path.insert(0, sys.argv[1])
 from verifiable_vectors import draw
-record = open(glob.glob(f"{sys.argv[2]}/摇号记录/摇号记录_*.txt")[0], encoding="utf-8").read()
-field = lambda pattern: re.search(pattern, record).group(1)
+record = open(sorted(glob.glob(f"{sys.argv[2]}/摇号记录/摇号记录_*.txt"))[-1], encoding="utf-8").read()
+field = lambda pattern: (re.search(pattern, record) or sys.exit(f"no {pattern} in:\n{record}")).group(1)
 secret = bytes.fromhex(field(r"公布：[^，]*，秘密值 ([0-9a-f]{64})"))
 assert hashlib.sha256(secret).hexdigest() == field(r"承诺 ([0-9a-f]{64})"), "secret"
 assert field(r"秘密值：([0-9a-f]{64})") == secret.hex()
