@@ -273,6 +273,16 @@ window_changed() { # window, earlier shot, new shot, region
 }
 shoot() { shoot_window "$E2E_MAIN" "$1"; }
 changed() { window_changed "$E2E_MAIN" "$1" "$2" "$3"; }
+
+# With a prize plan the bar pushes the rolling area and the top of the results box down by 24
+# pixels: a round (Enter starts, Enter stops) is listed once that area changes.
+readonly plan_results_area="440x150+10+122"
+plan_round() {
+    shoot before-round
+    press Return Return
+    wait_for 10 changed before-round after-round "$plan_results_area" ||
+        fail "no round was listed"
+}
 readonly label_area="449x55+16+24"    # inside Lbl_Roll
 readonly results_area="440x180+10+98" # inside Txt_Results
 

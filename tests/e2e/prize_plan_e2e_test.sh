@@ -10,15 +10,6 @@ bonus=${2:?path of the sample bonus.txt}
 e2e_start "${1:?path of the built kelvara}" "$bonus"
 shot=${KELVARA_E2E_SHOT:-${TMPDIR:-/tmp}/kelvara-prize-plan.png}
 printf '三等奖 3\r\n二等奖 2\r\n一等奖 1\r\n' >"$E2E_WORK/奖项.txt"
-# The bar pushes the rolling area and the top of the results box down by 24 pixels.
-readonly plan_results_area="440x150+10+122"
-
-plan_round() {
-    shoot before-round
-    press Return Return
-    wait_for 10 changed before-round after-round "$plan_results_area" ||
-        fail "no round was listed"
-}
 
 initialize
 plan_round # 三等奖, 3 people: the box was filled with what the prize has left

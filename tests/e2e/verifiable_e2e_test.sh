@@ -21,15 +21,6 @@ e2e_start "${1:?path of the built kelvara}" "$E2E_WORK/names.txt"
 printf '三等奖 3\r\n二等奖 2\r\n一等奖 1\r\n' >"$E2E_WORK/奖项.txt"
 readonly title="可验证摇号"
 readonly hex64='[0-9a-f]{64}'
-# The prize bar pushes the top of the results box down.
-readonly plan_results_area="440x150+10+122"
-
-plan_round() {
-    shoot before-round
-    press Return Return
-    wait_for 10 changed before-round after-round "$plan_results_area" ||
-        fail "no round was listed"
-}
 # Digits keyed one by one, as a witness does.
 type_digits() {
     local k
