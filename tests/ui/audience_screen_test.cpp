@@ -16,6 +16,8 @@
 #include "ui/main_window_session.h"
 #include "ui/window_helpers.h"
 
+using namespace Qt::StringLiterals;
+
 using kelvara::testing::kStart;
 using kelvara::testing::kStop;
 using kelvara::testing::Session;
@@ -114,6 +116,7 @@ private slots:
     void columnLayout();
     void pagesTurnWithUpAndDown();
     void absentWinnersStayListedAndMarked();
+    void verifiablePanelAndFooter();
     void rollingPaintsOncePerScreenRefresh();
 };
 
@@ -437,6 +440,46 @@ void AudienceScreenTest::pagesTurnWithUpAndDown() {
     QTest::keyClick(&view, Qt::Key_Down);
     lone.showRound(150, 102);
     QCOMPARE(page(), 0);
+}
+
+// A verifiable run's panel takes the list's place, every line of it inked in its own band;
+// under a round's list only the footer stays, in the bottom margin.
+void AudienceScreenTest::verifiablePanelAndFooter() {
+    LoneView lone;
+    AudienceScreen& view = lone.view;
+    const QRect alone = view.rollArea();
+    const QStringList panel{u"可验证摇号　承诺 C"_s, u"c5f2b4e9 4ebe9389 f52a6277 5b471e13"_s,
+                            u"a18f1739 071bb773 13c66662 b4c76281"_s,
+                            u"见证人1：3141592653　见证人2：58979"_s};
+    view.setVerifiable(panel, u"承诺 C：c5f2b4e9 4ebe9389 f52a6277 5b471e13"_s);
+    QVERIFY(view.rollArea().top() < alone.top());
+    const QImage image = lone.image();
+    const QColor ink = lone.label.palette().color(QPalette::WindowText);
+    const auto inked = [](const QImage& shot, const QRect& band, const QColor& colour) {
+        for (int y = band.top(); y <= band.bottom(); ++y) {
+            for (int x = band.left(); x <= band.right(); ++x) {
+                if (shot.pixelColor(x, y) == colour) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    const int top = view.rollArea().bottom() + 60;
+    const int margin = static_cast<int>(view.height() * 0.04);
+    const int band = (view.height() - margin - top) / static_cast<int>(panel.size());
+    for (int row = 0; row < panel.size(); ++row) {
+        QVERIFY2(inked(image, QRect(0, top + row * band + band / 4, view.width(), band / 2), ink),
+                 qPrintable(panel[row]));
+    }
+    const QRect footer(0, view.height() - margin + 2, view.width(), margin - 4);
+    const QColor footerInk = lone.mainWindow.palette().color(QPalette::WindowText);
+    QVERIFY(!inked(image, footer, footerInk));
+
+    lone.showRound(3);
+    QVERIFY(inked(lone.image(), footer, footerInk));
+    view.setVerifiable(panel, {});
+    QVERIFY(!inked(lone.image(), footer, footerInk));
 }
 
 // An absent winner keeps their line, fitting its cell, the name struck out; a number not on
