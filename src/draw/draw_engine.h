@@ -10,6 +10,7 @@
 #include "draw_view.h"
 #include "line_alignment.h"
 #include "notice.h"
+#include "platform/app_info.h"
 #include "platform/files.h"
 #include "results.h"
 #include "verifiable_sequence.h"
@@ -23,8 +24,8 @@ class WallClock;
 
 namespace kelvara::draw {
 
-inline constexpr char kCandidateFile[] = "bonus.txt";
-inline constexpr char kCandidateWorkbook[] = "bonus.xlsx";
+using platform::kCandidateFile;
+using platform::kCandidateWorkbook;
 inline constexpr int kMaxCandidates = 10000;
 // No name is this long; a longer line means the file is no list, and laying it out would
 // freeze the window.

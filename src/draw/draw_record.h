@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "platform/app_info.h"
 #include "platform/clock.h"
 #include "record_reading.h"
 #include "results.h"
 #include "verifiable_sequence.h"
 
 namespace kelvara::platform {
-class AppInfo;
 class RecordStore;
 } // namespace kelvara::platform
 
@@ -79,7 +79,7 @@ private:
     bool m_open = false; // the record file exists and is ours
     platform::LocalDateTime m_initialized;
     std::string m_path;
-    std::string m_listFile = "bonus.txt";
+    std::string m_listFile = platform::kCandidateFile;
     const VerifiableRun* m_verifiable = nullptr;
     std::string m_continued; // the record of the run being continued
     std::string m_unwritten;

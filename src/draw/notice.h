@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/app_info.h"
 #include "platform/files.h"
 #include "prize_plan.h"
 
@@ -35,9 +36,8 @@ enum class NoticeKind {
     PrizePlanDiffers,      // the prize plan is not the one of the run in record `path`
     PublicInputMissing,    // a verifiable run's Start before the witnesses keyed their digits
     PublicInputRefused,    // the public input is not digits alone, or has fewer than `count`
-    ListNotAsCommitted,
-    VerifiableRunRevealed, // a Start after the secret was revealed    // a verifiable run's list is
-                           // no longer byte for byte the one read
+    ListNotAsCommitted,    // a verifiable run's list is no longer byte for byte the one read
+    VerifiableRunRevealed, // a Start after the secret was revealed
 };
 
 // Why the record of an unfinished run cannot be continued.
@@ -86,7 +86,7 @@ struct Notice {
     PlanFault planFault = PlanFault::None;
     std::string prize; // a prize's name
     int count = 0;
-    std::string list = "bonus.txt"; // the list's file name
+    std::string list = platform::kCandidateFile; // the list's file name
     platform::WorkbookFault workbookFault = platform::WorkbookFault::None;
 
     bool operator==(const Notice&) const = default;
@@ -105,7 +105,6 @@ class ListNamingNotices final : public DrawNotices {
 public:
     explicit ListNamingNotices(DrawNotices& to) : m_to(to) {}
     void setList(std::string name) { m_list = std::move(name); }
-    const std::string& list() const { return m_list; }
     void tell(const Notice& notice) override {
         Notice named = notice;
         named.list = m_list;
@@ -114,7 +113,7 @@ public:
 
 private:
     DrawNotices& m_to;
-    std::string m_list = "bonus.txt";
+    std::string m_list = platform::kCandidateFile;
 };
 
 } // namespace kelvara::draw

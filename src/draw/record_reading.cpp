@@ -306,7 +306,6 @@ bool RecordReader::readWinnerLine(std::string_view line) {
     return true;
 }
 
-// "初始化：<time>"
 // "可验证摇号：<algorithm>，承诺 <hex>" and "秘密值：<hex>".
 bool RecordReader::readVerifiableLine(std::string_view line) {
     if (consume(line, record::kSecret)) {
@@ -370,6 +369,7 @@ bool RecordReader::readRevealedLine(std::string_view line) {
     return true;
 }
 
+// "初始化：<time>"
 bool RecordReader::readStampLine(std::string_view line) {
     if (consume(line, record::kInitialized) && parseDateTime(line)) {
         return true;

@@ -55,17 +55,6 @@ int Results::placesLeft(int prize) const {
     return m_prizes[static_cast<std::size_t>(prize - 1)].count - static_cast<int>(there);
 }
 
-int Results::waitingForReplacement(int prize) const {
-    return static_cast<int>(std::ranges::count_if(m_entries, [&](const ResultEntry& entry) {
-        return entry.prize == prize && entry.absent && entry.replacedInRound == 0;
-    }));
-}
-
-bool Results::anyAbsent() const {
-    return std::ranges::any_of(m_entries,
-                               [](const ResultEntry& entry) { return entry.absent.has_value(); });
-}
-
 void Results::addRound(std::vector<ResultEntry> round, int prize) {
     for (ResultEntry& entry : round) {
         entry.round = m_rounds + 1;

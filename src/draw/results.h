@@ -56,8 +56,6 @@ public:
     const std::string& prizeName(int prize) const;
     // Places of a prize still to draw: its count less the winners that are there.
     int placesLeft(int prize) const;
-    // Absent winners of a prize (0: of a run without plan) still waiting for a replacement.
-    int waitingForReplacement(int prize) const;
 
     // Appends one round of a prize, which becomes round rounds() + 1 of the run; its winners
     // replace that prize's absent winners still waiting, in the order they were listed.
@@ -70,7 +68,6 @@ public:
     MarkOutcome markAbsent(int number, const platform::LocalDateTime& time);
     // Possible until a replacement has been drawn.
     MarkOutcome takeBackAbsent(int number);
-    bool anyAbsent() const;
 
 private:
     ResultEntry* find(int number);

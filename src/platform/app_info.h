@@ -6,6 +6,11 @@
 
 namespace kelvara::platform {
 
+// The candidate list's file names, as text or as a workbook: a folder that holds either is
+// the data folder.
+inline constexpr char kCandidateFile[] = "bonus.txt";
+inline constexpr char kCandidateWorkbook[] = "bonus.xlsx";
+
 struct AppData {
     // The data folder, where the list is read and the results are written; without a
     // trailing separator. The program's directory unless that is no place for them.

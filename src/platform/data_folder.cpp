@@ -6,14 +6,15 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/app_info.h"
+
 namespace kelvara::platform {
 
 namespace {
 
-// The candidate list, as text or as a workbook: a program directory that holds it is used
-// as it is.
-constexpr QLatin1StringView kListFileNames[] = {QLatin1StringView("bonus.txt"),
-                                                QLatin1StringView("bonus.xlsx")};
+// A program directory that holds the list is used as it is.
+constexpr QLatin1StringView kListFileNames[] = {QLatin1StringView(kCandidateFile),
+                                                QLatin1StringView(kCandidateWorkbook)};
 constexpr QLatin1StringView kFolderName("Kelvara");
 
 QString withoutTrailingSeparator(QString path) {

@@ -3,8 +3,11 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 
 #include "platform/app_info.h"
+#include "ui/twips.h"
 
 namespace kelvara::ui {
 
@@ -52,6 +55,36 @@ QString versionCaption(const platform::AppData& data, std::string_view separator
         .arg(data.revision)
         .arg(fromUtf8(separator))
         .arg(QString::fromStdString(data.fileDescription));
+}
+
+namespace {
+
+QSize frameExtra(const QWidget& window) {
+    return window.frameGeometry().size() - window.geometry().size();
+}
+
+} // namespace
+
+int outerWidthTwips(const QWidget& window) {
+    return static_cast<int>(
+        std::lround(Twips::fromPixels(window.width() + frameExtra(window).width())));
+}
+
+int outerHeightTwips(const QWidget& window) {
+    return static_cast<int>(
+        std::lround(Twips::fromPixels(window.height() + frameExtra(window).height())));
+}
+
+void setOuterWidthTwips(QWidget& window, int twips) {
+    const QPoint corner = window.pos();
+    window.setFixedWidth(std::max(0, Twips::toPixels(twips) - frameExtra(window).width()));
+    window.move(corner);
+}
+
+void setOuterHeightTwips(QWidget& window, int twips) {
+    const QPoint corner = window.pos();
+    window.setFixedHeight(std::max(0, Twips::toPixels(twips) - frameExtra(window).height()));
+    window.move(corner);
 }
 
 } // namespace kelvara::ui

@@ -28,6 +28,13 @@ void setBackground(QWidget* widget, const QColor& colour);
 // Moves the window so that its outer frame is centred on its screen's work area.
 void centreOnScreen(QWidget& window);
 
+// A window's outer size (client area plus the frame that the window manager reports), in
+// twips. Setting it keeps the window's top-left corner.
+int outerWidthTwips(const QWidget& window);
+int outerHeightTwips(const QWidget& window);
+void setOuterWidthTwips(QWidget& window, int twips);
+void setOuterHeightTwips(QWidget& window, int twips);
+
 // "<title> V<major>.<minor>.<revision><separator><description>", as the captions read.
 QString versionCaption(const platform::AppData& data, std::string_view separator);
 

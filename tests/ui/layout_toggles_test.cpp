@@ -27,6 +27,10 @@ using kelvara::testing::Window;
 using kelvara::testing::withoutSizeHintNoise;
 using kelvara::ui::FrmMain;
 using kelvara::ui::RollLabel;
+using kelvara::ui::outerHeightTwips;
+using kelvara::ui::outerWidthTwips;
+using kelvara::ui::setOuterHeightTwips;
+using kelvara::ui::setOuterWidthTwips;
 using kelvara::ui::Twips;
 
 class LayoutTogglesTest final : public QObject {
@@ -89,17 +93,17 @@ void LayoutTogglesTest::sizeButtonsToggleAtTheirThresholds() {
     FrmMain& frm = *w.window;
     const int startTwips = qRound(Twips::fromPixels(startPixels));
     if (horizontal) {
-        frm.setOuterWidthTwips(startTwips);
+        setOuterWidthTwips(frm, startTwips);
     } else {
-        frm.setOuterHeightTwips(startTwips);
+        setOuterHeightTwips(frm, startTwips);
     }
     const QPoint corner = frm.pos();
-    const int otherSide = horizontal ? frm.outerHeightTwips() : frm.outerWidthTwips();
+    const int otherSide = horizontal ? outerHeightTwips(frm) : outerWidthTwips(frm);
 
     w.control<QPushButton>(horizontal ? "Cmd_Size_H" : "Cmd_Size_V")->click();
-    QCOMPARE(horizontal ? frm.outerWidthTwips() : frm.outerHeightTwips(),
+    QCOMPARE(horizontal ? outerWidthTwips(frm) : outerHeightTwips(frm),
              qRound(Twips::fromPixels(Twips::toPixels(endTwips))));
-    QCOMPARE(horizontal ? frm.outerHeightTwips() : frm.outerWidthTwips(), otherSide);
+    QCOMPARE(horizontal ? outerHeightTwips(frm) : outerWidthTwips(frm), otherSide);
     QCOMPARE(frm.pos(), corner);
     QCOMPARE(frm.minimumSize(), frm.maximumSize());
 
@@ -195,7 +199,7 @@ void LayoutTogglesTest::titleCheckBoxSetsTheBorderStyle() {
     w.control<QPushButton>("Cmd_Size_V")->click();
     QVERIFY(frm.minimumSize() != frm.maximumSize());
     w.control<QPushButton>("Cmd_Size_V")->click();
-    QCOMPARE(frm.outerHeightTwips(), 6000);
+    QCOMPARE(outerHeightTwips(frm), 6000);
     size = frm.size();
 
     box->click();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ui/main_window_session.h"
+#include "ui/window_helpers.h"
 
 namespace kelvara::testing {
 
@@ -25,7 +26,7 @@ struct Window : Session {
     }
 
     void widen() {
-        if (window->outerWidthTwips() < 9000) {
+        if (ui::outerWidthTwips(*window) < 9000) {
             control<QPushButton>("Cmd_Size_H")->click();
         }
     }

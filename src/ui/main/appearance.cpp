@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include "ui/main/frm_main.h"
 #include "ui/main/frm_main_ui.h"
 #include "ui/main/palette_color.h"
 #include "ui/main/results_box.h"
@@ -89,7 +88,7 @@ void setPointSize(QWidget* target, const QString& sizeText) {
 
 } // namespace
 
-Appearance::Appearance(FrmMain& window, const FrmMainUi& windowUi)
+Appearance::Appearance(QWidget& window, const FrmMainUi& windowUi)
     : QObject(&window), m_window(window), m_windowUi(windowUi) {
     setObjectName(QStringLiteral("Appearance"));
     m_ui.setupUi(window);
@@ -241,14 +240,14 @@ void Appearance::Opt_Size_Click(int index) {
 }
 
 void Appearance::Cmd_Size_H_Click() {
-    const bool narrow = Twips::toPixels(m_window.outerWidthTwips()) < Twips::toPixels(kNarrowBelow);
-    m_window.setOuterWidthTwips(narrow ? kWideWidth : kNarrowWidth);
+    const bool narrow = Twips::toPixels(outerWidthTwips(m_window)) < Twips::toPixels(kNarrowBelow);
+    setOuterWidthTwips(m_window, narrow ? kWideWidth : kNarrowWidth);
     keepResizable();
 }
 
 void Appearance::Cmd_Size_V_Click() {
-    const bool low = Twips::toPixels(m_window.outerHeightTwips()) < Twips::toPixels(kShortBelow);
-    m_window.setOuterHeightTwips(low ? kTallHeight : kShortHeight);
+    const bool low = Twips::toPixels(outerHeightTwips(m_window)) < Twips::toPixels(kShortBelow);
+    setOuterHeightTwips(m_window, low ? kTallHeight : kShortHeight);
     keepResizable();
 }
 

@@ -8,7 +8,7 @@ class QListWidget;
 
 namespace kelvara::ui {
 
-class FrmMain;
+
 struct FrmMainUi;
 
 // The appearance handlers of the main window: the settings panel, which they build, with
@@ -20,7 +20,7 @@ class Appearance final : public QObject {
     Q_DISABLE_COPY_MOVE(Appearance)
 
 public:
-    Appearance(FrmMain& window, const FrmMainUi& windowUi);
+    Appearance(QWidget& window, const FrmMainUi& windowUi);
 
     const SettingsPanelUi& ui() const { return m_ui; }
 
@@ -56,7 +56,7 @@ private:
     void setBorderStyle(int style);
     void keepResizable();
 
-    FrmMain& m_window;
+    QWidget& m_window;
     const FrmMainUi& m_windowUi;
     SettingsPanelUi m_ui;
 };

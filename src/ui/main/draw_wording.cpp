@@ -6,14 +6,16 @@ namespace kelvara::ui::wording {
 
 namespace {
 
-constexpr char kMissingFile[] =
-    "请在本程序旁建立文本文件bonus.txt，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到bonus."
-    "txt即可。\n也可以直接使用Excel文件bonus.xlsx：第一个工作表中每行一人。";
+using platform::kCandidateFile;
+using platform::kCandidateWorkbook;
 
 // A data folder away from the program is named, so the operator knows where the list goes.
 std::string missingFile(const platform::AppInfo& app) {
     const platform::AppData data = app.appData();
-    std::string message = kMissingFile;
+    std::string message = std::string("请在本程序旁建立文本文件") + kCandidateFile +
+                          "，然后将您要抽奖的名单逐行输入或从其它文档复制剪贴到" + kCandidateFile +
+                          "即可。\n也可以直接使用Excel文件" + kCandidateWorkbook +
+                          "：第一个工作表中每行一人。";
     if (!data.isProgramDirectory) {
         message += "\n（文件夹：" + app.displayPath(data.directory) + "）";
     }
@@ -154,7 +156,8 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
     case NoticeKind::ListMissing:
         return missingFile(app);
     case NoticeKind::TwoLists:
-        return "同时有bonus.txt和bonus.xlsx两个名单，请只保留要抽奖的那一个！";
+        return std::string("同时有") + kCandidateFile + "和" + kCandidateWorkbook +
+               "两个名单，请只保留要抽奖的那一个！";
     case NoticeKind::WorkbookRefused:
         return workbookRefused(notice);
     case NoticeKind::ListUnreadable:

@@ -313,28 +313,4 @@ void FrmMain::roundListed(std::span<const draw::ResultEntry> round) {
     m_audience->showRound(std::move(shown), fromUtf8(prize));
 }
 
-QSize FrmMain::frameExtra() const {
-    return frameGeometry().size() - geometry().size();
-}
-
-int FrmMain::outerWidthTwips() const {
-    return static_cast<int>(std::lround(Twips::fromPixels(width() + frameExtra().width())));
-}
-
-int FrmMain::outerHeightTwips() const {
-    return static_cast<int>(std::lround(Twips::fromPixels(height() + frameExtra().height())));
-}
-
-void FrmMain::setOuterWidthTwips(int twips) {
-    const QPoint corner = pos();
-    setFixedWidth(std::max(0, Twips::toPixels(twips) - frameExtra().width()));
-    move(corner);
-}
-
-void FrmMain::setOuterHeightTwips(int twips) {
-    const QPoint corner = pos();
-    setFixedHeight(std::max(0, Twips::toPixels(twips) - frameExtra().height()));
-    move(corner);
-}
-
 } // namespace kelvara::ui

@@ -39,13 +39,6 @@ public:
     explicit FrmMain(platform::Services& services, QWidget* parent = nullptr);
     ~FrmMain() override;
 
-    // Outer size (client area plus the frame that the window manager reports), in twips.
-    // Setting it keeps the window's top-left corner.
-    int outerWidthTwips() const;
-    int outerHeightTwips() const;
-    void setOuterWidthTwips(int twips);
-    void setOuterHeightTwips(int twips);
-
     // DrawView
     void showName(std::string_view name) override;
     void showListSize(int count) override;
@@ -112,7 +105,6 @@ private:
     void reportOutputFailure(const output::OutputFailure& failure);
     void setRollCaption(const QString& caption);
     void parkFocusWhileDisabled(QWidget* control, QWidget* successor);
-    QSize frameExtra() const;
 
     platform::Services& m_services;
     draw::DrawEngine m_engine;
