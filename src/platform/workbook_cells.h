@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/workbook_parts.h"
+#include "platform/workbook_styles.h"
+
+// Shared strings, and cells and rows as the lines of a list.
+namespace kelvara::platform::workbook {
+
+// All strings in one buffer, so a table of millions of short strings costs little more
+// than its text.
+class SharedStrings final {
+public:
+    void add(const QString& text);
+    std::optional<QString> at(std::size_t index) const;
+
+private:
+    QString m_text;
+    std::vector<qsizetype> m_starts;
+};
+
+std::optional<SharedStrings> readSharedStrings(ZipArchive& zip, const QString& part, Fault& fault);
+
+struct CellContext {
+    const SharedStrings* strings = nullptr;
+    const std::vector<Shown>* styles = nullptr;
+    bool date1904 = false;
+};
+
+// Passes each row with text to the sink as one line; a first row that is a header is left out.
+PartRead readRows(ZipArchive& zip, const QString& part, const CellContext& context,
+                  const LineSink& sink);
+
+} // namespace kelvara::platform::workbook
