@@ -191,7 +191,7 @@ void DrawEngine::startRound() {
         tell(NoticeKind::AllPrizesDrawn);
         return;
     }
-    if (m_state.RemainingCount < 2) {
+    if (m_state.RemainingCount < kMinCandidates) {
         tell(NoticeKind::TooFewCandidates);
         return;
     }

@@ -8,6 +8,7 @@
 #include "draw_record.h"
 #include "draw_state.h"
 #include "draw_view.h"
+#include "limits.h"
 #include "line_alignment.h"
 #include "notice.h"
 #include "platform/app_info.h"
@@ -26,10 +27,6 @@ namespace kelvara::draw {
 
 using platform::kCandidateFile;
 using platform::kCandidateWorkbook;
-inline constexpr int kMaxCandidates = 10000;
-// No name is this long; a longer line means the file is no list, and laying it out would
-// freeze the window.
-inline constexpr std::size_t kMaxLineLength = 1000;
 
 // The services the draw leans on: the list, the random source, the clock, the records.
 struct DrawServices {

@@ -69,7 +69,7 @@ bool DrawEngine::refuseList(const ListRead& list) {
         m_notices.tell(Notice(NoticeKind::LineTooLong, list.tooLongLine));
         return true;
     }
-    if (list.lines.size() < 2) {
+    if (std::ssize(list.lines) < kMinCandidates) {
         tell(NoticeKind::TooFewLines);
         return true;
     }

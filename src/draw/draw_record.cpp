@@ -5,40 +5,29 @@
 
 #include "platform/app_info.h"
 #include "platform/record_store.h"
+#include "record_format.h"
 
 namespace kelvara::draw {
 
+// The record's words and separators, as its reader knows them.
+using namespace record;
+
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
-
-std::string twoDigits(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value);
-    return text;
-}
-
 std::string winnerLine(const ResultEntry& entry) {
-    std::string line = "[";
-    line += std::to_string(entry.number);
-    line += "]:\t第";
-    line += std::to_string(entry.winner.line);
-    line += "行\t";
-    line += entry.winner.name;
-    line += kCrLf;
-    return line;
+    return kWinnerOpen + std::to_string(entry.number) + kWinnerLineOpen +
+           std::to_string(entry.winner.line) + kWinnerLineClose + entry.winner.name + kLineEnd;
 }
 
 std::string prizeText(int prize) {
-    return prize == 0 ? std::string() : "，" + std::string(record::kPrize) + std::to_string(prize);
+    return prize == 0 ? std::string() : kComma + std::string(kPrize) + std::to_string(prize);
 }
 
 // "第3轮：2026-12-07 19:31:12，5人" (and "，奖项2" with a plan), and a line per winner.
 std::string roundText(std::span<const ResultEntry> round) {
-    std::string text = std::string(record::kRound) + std::to_string(round.front().round) +
-                       std::string(record::kRoundMark) + formatDateTime(round.front().time) + "，" +
-                       std::to_string(round.size()) + "人" + prizeText(round.front().prize) +
-                       std::string(kCrLf);
+    std::string text = kRound + std::to_string(round.front().round) + kRoundMark +
+                       formatDateTime(round.front().time) + kComma + std::to_string(round.size()) +
+                       kPeople + prizeText(round.front().prize) + kLineEnd;
     for (const ResultEntry& entry : round) {
         text += winnerLine(entry);
     }
@@ -47,21 +36,36 @@ std::string roundText(std::span<const ResultEntry> round) {
 
 // "弃奖：2026-12-07 19:40:00，[3]"
 std::string markText(std::string_view word, const platform::LocalDateTime& time, int number) {
-    return std::string(word) + formatDateTime(time) + "，[" + std::to_string(number) + "]" +
-           std::string(kCrLf);
+    return std::string(word) + formatDateTime(time) + kMarkOpen + std::to_string(number) +
+           kMarkClose + kLineEnd;
 }
 
 std::string planText(const PrizePlan& plan) {
     if (plan.prizes.empty()) {
         return {};
     }
-    std::string text = std::string(record::kPlanLine) + kPrizePlanFile + "，共" +
-                       std::to_string(plan.prizes.size()) + "项，SHA-256 " + plan.sha256 +
-                       std::string(kCrLf);
+    std::string text = kPlanLine + std::string(kPrizePlanFile) + kCountOf +
+                       std::to_string(plan.prizes.size()) + kPrizesThenSha256 + plan.sha256 +
+                       kLineEnd;
     for (std::size_t k = 0; k < plan.prizes.size(); ++k) {
-        text += std::string(record::kPrize) + std::to_string(k + 1) + "：" +
-                std::to_string(plan.prizes[k].count) + "人，" + plan.prizes[k].name +
-                std::string(kCrLf);
+        text += kPrize + std::to_string(k + 1) + kColon + std::to_string(plan.prizes[k].count) +
+                kPeopleThenName + plan.prizes[k].name + kLineEnd;
+    }
+    return text;
+}
+
+std::string lineHashesText(std::span<const LineHash> lineHashes) {
+    std::string text;
+    for (std::size_t first = 0; first < lineHashes.size(); first += kLineHashesPerLine) {
+        text += kLineHashes;
+        const std::size_t end = std::min(lineHashes.size(), first + kLineHashesPerLine);
+        for (std::size_t k = first; k < end; ++k) {
+            char hex[24];
+            std::snprintf(hex, sizeof hex, "%0*llx", static_cast<int>(kLineHashDigits),
+                          static_cast<unsigned long long>(lineHashes[k]));
+            text += hex;
+        }
+        text += kLineEnd;
     }
     return text;
 }
@@ -71,24 +75,16 @@ std::string publicInputText(const std::vector<std::string>& parts, std::string_v
                             const platform::LocalDateTime& time) {
     std::string text;
     for (std::size_t k = 0; k < parts.size(); ++k) {
-        text += std::string(record::kWitness) + std::to_string(k + 1) + "：" + parts[k] +
-                std::string(kCrLf);
+        text += kWitness + std::to_string(k + 1) + kColon + parts[k] + kLineEnd;
     }
-    return text + record::kPublicInput + formatDateTime(time) + "，" + std::string(input) +
-           std::string(kCrLf);
+    return text + kPublicInput + formatDateTime(time) + kComma + std::string(input) + kLineEnd;
 }
 
 std::string revealedText(std::string_view secret, const platform::LocalDateTime& time) {
-    return std::string(record::kRevealed) + formatDateTime(time) + record::kRevealedSecret +
-           std::string(secret) + std::string(kCrLf);
+    return kRevealed + formatDateTime(time) + kRevealedSecret + std::string(secret) + kLineEnd;
 }
 
 } // namespace
-
-std::string formatDateTime(const platform::LocalDateTime& time) {
-    return std::to_string(time.year) + "-" + twoDigits(time.month) + "-" + twoDigits(time.day) +
-           " " + twoDigits(time.hour) + ":" + twoDigits(time.minute) + ":" + twoDigits(time.second);
-}
 
 std::string DrawRecorder::now() const {
     return formatDateTime(m_clock.localDateTime());
@@ -98,30 +94,16 @@ std::string DrawRecorder::head(std::string_view sha256, std::span<const LineHash
                                const PrizePlan& plan) const {
     const platform::AppData app = m_app.appData();
     std::string head = app.title + " V" + std::to_string(app.major) + "." +
-                       std::to_string(app.minor) + "." + std::to_string(app.revision) +
-                       record::kTitle;
-    head += kCrLf;
-    head += record::kListLine;
-    head += m_listFile + "，共" + std::to_string(lineHashes.size()) + "条，SHA-256 ";
-    head += sha256;
-    head += kCrLf;
-    for (std::size_t first = 0; first < lineHashes.size(); first += record::kLineHashesPerLine) {
-        head += record::kLineHashes;
-        const std::size_t end = std::min(lineHashes.size(), first + record::kLineHashesPerLine);
-        for (std::size_t k = first; k < end; ++k) {
-            char hex[24];
-            std::snprintf(hex, sizeof hex, "%016llx",
-                          static_cast<unsigned long long>(lineHashes[k]));
-            head += hex;
-        }
-        head += kCrLf;
-    }
+                       std::to_string(app.minor) + "." + std::to_string(app.revision) + kTitle +
+                       kLineEnd;
+    head += kListLine + m_listFile + kCountOf + std::to_string(lineHashes.size()) +
+            kLinesThenSha256 + std::string(sha256) + kLineEnd;
+    head += lineHashesText(lineHashes);
     head += planText(plan);
     if (m_verifiable != nullptr) {
-        head += std::string(record::kVerifiable) + kVerifiableAlgorithm + record::kCommitment +
-                toHex(m_verifiable->commitment) + std::string(kCrLf);
-        head +=
-            std::string(record::kSecret) + toHex(m_verifiable->inputs.secret) + std::string(kCrLf);
+        head += kVerifiable + std::string(kVerifiableAlgorithm) + kCommitment +
+                toHex(m_verifiable->commitment) + kLineEnd;
+        head += kSecret + toHex(m_verifiable->inputs.secret) + kLineEnd;
     }
     return head;
 }
@@ -135,9 +117,9 @@ std::optional<RecordFailure> DrawRecorder::beginRun(std::string_view sha256,
     m_failureTold = false;
     m_initialized = m_clock.localDateTime();
     std::string text = head(sha256, lineHashes, plan);
-    text += record::kInitialized;
+    text += kInitialized;
     text += formatDateTime(m_initialized);
-    text += kCrLf;
+    text += kLineEnd;
     return write(std::move(text));
 }
 
@@ -158,19 +140,19 @@ std::optional<RecordFailure> DrawRecorder::continueRun(const RecordedRun& run,
     m_unwritten.clear();
     m_failureTold = false;
     m_initialized = m_clock.localDateTime();
-    std::string line = std::string(record::kContinued) + formatDateTime(m_initialized) + "，" +
-                       record::kRestored + std::to_string(restored.size()) + "人";
+    std::string line = kContinued + formatDateTime(m_initialized) + kComma + kRestored +
+                       std::to_string(restored.size()) + kPeople;
     if (m_open) {
         m_path = m_continued;
         // A line that a power cut left unfinished gets its end, so it stays apart.
-        return write((run.cutAtEnd ? std::string(kCrLf) : std::string()) + line +
-                     std::string(kCrLf));
+        return write((run.cutAtEnd ? std::string(kLineEnd) : std::string()) + line +
+                     std::string(kLineEnd));
     }
     // The run goes on in a record of its own, named by this time, that holds the run so far
     // and the record it continues, so that it can itself be continued.
     std::string text = head(run.sha256, lineHashes, {run.planSha256, run.prizes});
     text += runSoFar(run, restored);
-    text += line + "，" + record::kContinues + m_continued + std::string(kCrLf);
+    text += line + kComma + kContinues + m_continued + kLineEnd;
     return write(std::move(text));
 }
 
@@ -182,7 +164,7 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run,
         std::string text;
         for (const ResultEntry& entry : restored) {
             if (entry.absent && entry.replacedInRound == round) {
-                text += markText(record::kAbsent, *entry.absent, entry.number);
+                text += markText(kAbsent, *entry.absent, entry.number);
             }
         }
         return text;
@@ -202,8 +184,8 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run,
     }
     text += marksReplacedIn(0);
     if (run.chosenPrize != 0) {
-        text += std::string(record::kPrizeChosen) + now() + prizeText(run.chosenPrize) +
-                std::string(kCrLf);
+        text +=
+            std::string(kPrizeChosen) + now() + prizeText(run.chosenPrize) + std::string(kLineEnd);
     }
     if (run.revealed) {
         text += revealedText(run.secret, run.revealedTime);
@@ -214,7 +196,7 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run,
 void DrawRecorder::decline(const std::string& path) {
     // Another computer's lock is left alone: the run is offered there, or here again.
     if (m_records.takeOver(path, false).ok) {
-        m_records.append(std::string(record::kNotContinued) + now() + std::string(kCrLf));
+        m_records.append(std::string(kNotContinued) + now() + std::string(kLineEnd));
     }
 }
 
@@ -229,21 +211,21 @@ std::optional<RecordFailure> DrawRecorder::markAbsent(const ResultEntry& entry) 
     if (!m_begun || !entry.absent) {
         return std::nullopt;
     }
-    return write(markText(record::kAbsent, *entry.absent, entry.number));
+    return write(markText(kAbsent, *entry.absent, entry.number));
 }
 
 std::optional<RecordFailure> DrawRecorder::takeBackAbsent(int number) {
     if (!m_begun) {
         return std::nullopt;
     }
-    return write(markText(record::kAbsentTakenBack, m_clock.localDateTime(), number));
+    return write(markText(kAbsentTakenBack, m_clock.localDateTime(), number));
 }
 
 std::optional<RecordFailure> DrawRecorder::choosePrize(int prize) {
     if (!m_begun) {
         return std::nullopt;
     }
-    return write(std::string(record::kPrizeChosen) + now() + prizeText(prize) + std::string(kCrLf));
+    return write(std::string(kPrizeChosen) + now() + prizeText(prize) + std::string(kLineEnd));
 }
 
 std::optional<RecordFailure> DrawRecorder::publicInput(const VerifiableRun& run) {
@@ -257,7 +239,7 @@ std::optional<RecordFailure> DrawRecorder::reveal(const VerifiableRun& run) {
 
 void DrawRecorder::endRun() {
     if (m_begun) {
-        static_cast<void>(write(std::string(record::kEnded) + now() + std::string(kCrLf)));
+        static_cast<void>(write(std::string(kEnded) + now() + std::string(kLineEnd)));
     }
 }
 

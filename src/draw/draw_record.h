@@ -19,8 +19,6 @@ class RecordStore;
 
 namespace kelvara::draw {
 
-std::string formatDateTime(const platform::LocalDateTime& time); // 2026-12-07 19:30:05
-
 // A record that could not be written: where, and the system's reason.
 struct RecordFailure {
     std::string path;

@@ -6,14 +6,11 @@
 #include <unordered_set>
 #include <vector>
 
+#include "limits.h"
+
 namespace kelvara::draw {
 
 inline constexpr char kPrizePlanFile[] = "奖项.txt";
-// A prize's name is shown large on a projector: longer than this is no name.
-inline constexpr std::size_t kMaxPrizeNameLength = 100;
-// Even the largest plan is a few hundred kilobytes; a larger file is no plan and is refused
-// before it is read.
-inline constexpr std::uintmax_t kMaxPrizePlanBytes = 1024 * 1024;
 
 // One prize of the plan: its name and how many people win it.
 struct Prize {

@@ -13,40 +13,6 @@
 
 namespace kelvara::draw {
 
-// The words of the draw record: a text file per run that grows by one block per listed
-// round. UTF-8 without mark, CR LF line ends, one fact per line.
-namespace record {
-inline constexpr char kTitle[] = " 摇号记录";
-inline constexpr char kListLine[] = "名单：";
-inline constexpr char kLineHashes[] = "行校验：";
-inline constexpr std::size_t kLineHashesPerLine = 500;
-inline constexpr char kInitialized[] = "初始化：";
-inline constexpr char kRound[] = "第";
-inline constexpr char kRoundMark[] = "轮：";
-inline constexpr char kEnded[] = "结束：";
-inline constexpr char kContinued[] = "继续：";
-inline constexpr char kRestored[] = "恢复";
-inline constexpr char kContinues[] = "接续：";
-inline constexpr char kNotContinued[] = "未继续：";
-inline constexpr char kPlanLine[] = "奖项表：";
-inline constexpr char kPrize[] = "奖项";
-inline constexpr char kAbsent[] = "弃奖：";
-inline constexpr char kAbsentTakenBack[] = "撤销弃奖：";
-inline constexpr char kPrizeChosen[] = "选择奖项：";
-inline constexpr char kVerifiable[] = "可验证摇号：";
-inline constexpr char kCommitment[] = "，承诺 ";
-inline constexpr char kSecret[] = "秘密值：";
-inline constexpr char kWitness[] = "见证人";
-inline constexpr char kPublicInput[] = "公开输入：";
-inline constexpr char kRevealed[] = "公布：";
-inline constexpr char kRevealedSecret[] = "，秘密值 ";
-} // namespace record
-
-std::optional<platform::LocalDateTime> parseDateTime(std::string_view text);
-
-// The highest number a run can list: numbers are 16-bit.
-inline constexpr int kMaxResultNumber = 32767;
-
 struct RecordedWinner {
     int number = 0;               // result number
     int line = 0;                 // line in the list

@@ -51,9 +51,6 @@ private:
     int m_position = 0;
 };
 
-// A public input must hold this many digits at least, or it could be guessed.
-inline constexpr int kMinPublicDigits = 12;
-
 // A verifiable run: its inputs, the commitment shown at Initialize, the witnesses' parts
 // and, once the public input is in, the sequence its winners come from.
 struct VerifiableRun {

@@ -1,6 +1,6 @@
 #include "commitment_sheet.h"
 
-#include "draw/draw_record.h"
+#include "draw/record_format.h"
 #include "draw/verifiable_sequence.h"
 
 namespace kelvara::output {

@@ -2,6 +2,8 @@
 #include <optional>
 #include <set>
 
+#include "draw/record_format.h"
+
 #include "draw_fixture.h"
 
 namespace kelvara::testing {

@@ -1,5 +1,7 @@
 #include "draw_wording.h"
 
+#include "draw/limits.h"
+#include "draw/record_format.h"
 #include "platform/app_info.h"
 
 namespace kelvara::ui::wording {
@@ -7,6 +9,7 @@ namespace kelvara::ui::wording {
 namespace {
 
 using platform::kCandidateFile;
+constexpr std::uintmax_t kMegabyte = 1024 * 1024;
 using platform::kCandidateWorkbook;
 
 // A data folder away from the program is named, so the operator knows where the list goes.
@@ -30,7 +33,8 @@ bool isWorkbook(const draw::Notice& notice) {
 std::string lineTooLong(const draw::Notice& notice) {
     const std::string where = isWorkbook(notice) ? "中第" + std::to_string(notice.line) + "个人"
                                                  : "第" + std::to_string(notice.line) + "行";
-    return notice.list + where + "超过1000个字符，请检查文件内容！";
+    return notice.list + where + "超过" + std::to_string(draw::kMaxLineLength) +
+           "个字符，请检查文件内容！";
 }
 
 std::string workbookRefused(const draw::Notice& notice) {
@@ -48,7 +52,8 @@ std::string workbookRefused(const draw::Notice& notice) {
     case WorkbookFault::NoWorksheet:
         return list + "中没有工作表，请把名单放在第一个工作表中！";
     case WorkbookFault::TooLarge:
-        return list + "太大，不是名单（名单最多10000人），请检查文件内容！";
+        return list + "太大，不是名单（名单最多" + std::to_string(draw::kMaxCandidates) +
+               "人），请检查文件内容！";
     case WorkbookFault::Damaged:
         return list + "已损坏，无法读取，请在Excel中打开并重新保存！";
     }
@@ -100,7 +105,8 @@ std::string recordDamaged(const draw::Notice& notice) {
 
 std::string planRefused(const draw::Notice& notice) {
     using draw::PlanFault;
-    const std::string atLine = "奖项.txt第" + std::to_string(notice.line) + "行";
+    const std::string plan = draw::kPrizePlanFile;
+    const std::string atLine = plan + "第" + std::to_string(notice.line) + "行";
     constexpr char kFormat[] = "，请按“三等奖 20”的格式逐行填写奖项名称和人数！";
     switch (notice.planFault) {
     case PlanFault::None:
@@ -113,12 +119,14 @@ std::string planRefused(const draw::Notice& notice) {
     case PlanFault::NameTwice:
         return atLine + "的奖项“" + notice.prize + "”与前面的重复！";
     case PlanFault::AboveList:
-        return "奖项.txt到第" + std::to_string(notice.line) + "行为止的获奖人数已多于" +
+        return plan + "到第" + std::to_string(notice.line) + "行为止的获奖人数已多于" +
                notice.list + "的名单人数！";
     case PlanFault::LineTooLong:
-        return atLine + "太长，奖项名称不要超过100个字符！";
+        return atLine + "太长，奖项名称不要超过" + std::to_string(draw::kMaxPrizeNameLength) +
+               "个字符！";
     case PlanFault::TooLarge:
-        return "奖项.txt超过1MB，不是奖项表，请检查文件内容！";
+        return plan + "超过" + std::to_string(draw::kMaxPrizePlanBytes / kMegabyte) +
+               "MB，不是奖项表，请检查文件内容！";
     }
     return {};
 }
@@ -165,7 +173,7 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
     case NoticeKind::TooFewLines:
         return "记录起码需要两条以上，请检查!";
     case NoticeKind::TooManyLines:
-        return "记录总数不要超过10000条！";
+        return "记录总数不要超过" + std::to_string(draw::kMaxCandidates) + "条！";
     case NoticeKind::LineTooLong:
         return lineTooLong(notice);
     case NoticeKind::NeededAboveMyNum:
@@ -188,7 +196,8 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
     case NoticeKind::RecordDamaged:
         return recordDamaged(notice);
     case NoticeKind::PrizePlanUnreadable:
-        return "无法读取奖项.txt，请检查文件是否被其它程序占用或没有读取权限！";
+        return std::string("无法读取") + draw::kPrizePlanFile +
+               "，请检查文件是否被其它程序占用或没有读取权限！";
     case NoticeKind::PrizePlanRefused:
         return planRefused(notice);
     case NoticeKind::AllPrizesDrawn:
@@ -207,7 +216,8 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
                "与公布承诺时的名单不同，本轮摇号已取消！可验证摇号中名单不能有任何改动，"
                "请恢复该文件后再摇号。";
     case NoticeKind::PrizePlanDiffers:
-        return "奖项.txt与上次摇号时的奖项不同，无法继续上次的摇号。\n上次的记录保存在：" +
+        return draw::kPrizePlanFile +
+               std::string("与上次摇号时的奖项不同，无法继续上次的摇号。\n上次的记录保存在：") +
                notice.path;
     case NoticeKind::RunContinuedElsewhere:
         return "另一个摇号程序刚刚继续了上次的摇号，本程序不再继续，以免同一批人被抽两次。\n"

@@ -11,7 +11,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "draw/draw_record.h"
+#include "draw/limits.h"
+#include "draw/record_format.h"
 #include "output/commitment_sheet.h"
 #include "ui/window_helpers.h"
 

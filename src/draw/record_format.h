@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+
+// The draw record's text: a file per run that grows by one block per listed round. UTF-8
+// without mark, CR LF line ends, one fact per line. Its writer and its reader both take
+// their words and separators from here.
+namespace kelvara::draw::record {
+
+inline constexpr char kLineEnd[] = "\r\n";
+inline constexpr char kComma[] = "，";
+inline constexpr char kColon[] = "：";
+
+// "Kelvara V1.0.0 摇号记录"
+inline constexpr char kTitle[] = " 摇号记录";
+// "名单：bonus.txt，共60条，SHA-256 <hex>"
+inline constexpr char kListLine[] = "名单：";
+inline constexpr char kCountOf[] = "，共";
+inline constexpr char kLinesThenSha256[] = "条，SHA-256 ";
+// "行校验：" and up to kLineHashesPerLine hashes of kLineHashDigits hex digits.
+inline constexpr char kLineHashes[] = "行校验：";
+inline constexpr std::size_t kLineHashesPerLine = 500;
+inline constexpr std::size_t kLineHashDigits = 16;
+inline constexpr std::size_t kSha256HexLength = 64;
+// "奖项表：奖项.txt，共3项，SHA-256 <hex>", then "奖项1：20人，三等奖" per prize.
+inline constexpr char kPlanLine[] = "奖项表：";
+inline constexpr char kPrizesThenSha256[] = "项，SHA-256 ";
+inline constexpr char kPrize[] = "奖项";
+inline constexpr char kPeople[] = "人";
+inline constexpr char kPeopleThenName[] = "人，";
+// "初始化：<time>"
+inline constexpr char kInitialized[] = "初始化：";
+// "第3轮：<time>，5人" (and "，奖项2" with a plan), then "[12]:\t第17行\t张三" per winner.
+inline constexpr char kRound[] = "第";
+inline constexpr char kRoundMark[] = "轮：";
+inline constexpr char kWinnerOpen[] = "[";
+inline constexpr char kWinnerLineOpen[] = "]:\t第";
+inline constexpr char kWinnerLineClose[] = "行\t";
+// "弃奖：<time>，[12]" and "撤销弃奖：<time>，[12]"
+inline constexpr char kAbsent[] = "弃奖：";
+inline constexpr char kAbsentTakenBack[] = "撤销弃奖：";
+inline constexpr char kMarkOpen[] = "，[";
+inline constexpr char kMarkClose[] = "]";
+// "选择奖项：<time>，奖项2"
+inline constexpr char kPrizeChosen[] = "选择奖项：";
+// "结束：<time>" and "未继续：<time>" close a run.
+inline constexpr char kEnded[] = "结束：";
+inline constexpr char kNotContinued[] = "未继续：";
+// "继续：<time>，恢复11人", and "，接续：<record>" in a record of its own.
+inline constexpr char kContinued[] = "继续：";
+inline constexpr char kRestored[] = "恢复";
+inline constexpr char kContinues[] = "接续：";
+// A verifiable run: "可验证摇号：<algorithm>，承诺 <hex>", "秘密值：<hex>", "见证人1：<digits>",
+// "公开输入：<time>，<input>" and "公布：<time>，秘密值 <hex>".
+inline constexpr char kVerifiable[] = "可验证摇号：";
+inline constexpr char kCommitment[] = "，承诺 ";
+inline constexpr char kSecret[] = "秘密值：";
+inline constexpr char kWitness[] = "见证人";
+inline constexpr char kPublicInput[] = "公开输入：";
+inline constexpr char kRevealed[] = "公布：";
+inline constexpr char kRevealedSecret[] = "，秘密值 ";
+
+// Reading a field off the front of `text`, which keeps what follows it.
+bool takePrefix(std::string_view& text, std::string_view prefix);
+// A whole decimal number.
+std::optional<int> takeNumber(std::string_view& text);
+// A whole decimal number and the text after it: "12" then "]:\t第".
+std::optional<int> takeNumberThen(std::string_view& text, std::string_view after);
+
+} // namespace kelvara::draw::record
+
+namespace kelvara::draw {
+
+// Times as the record, the windows and the sheets show them: "2026-12-07 19:30:05".
+std::string formatDateTime(const platform::LocalDateTime& time);
+std::optional<platform::LocalDateTime> parseDateTime(std::string_view text);
+
+} // namespace kelvara::draw
