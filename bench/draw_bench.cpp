@@ -187,7 +187,7 @@ void BM_StartAllOf10000(benchmark::State& state) {
         state.PauseTiming();
         auto draw = std::make_unique<Draw>(folder);
         draw->engine.Cmd_Init_Click();
-        draw->view.roundSize = "10000";
+        typeRoundSize(draw->view, draw->engine, "10000");
         state.ResumeTiming();
         draw->engine.Cmd_Start_Click();
         state.PauseTiming();
@@ -208,7 +208,7 @@ void BM_StartOf10000WithOneEditedLine(benchmark::State& state) {
         auto draw = std::make_unique<Draw>(folder);
         draw->engine.Cmd_Init_Click();
         ListFolder::write(bonus, 10000, 5000);
-        draw->view.roundSize = std::to_string(1);
+        typeRoundSize(draw->view, draw->engine, std::to_string(1));
         state.ResumeTiming();
         draw->engine.Cmd_Start_Click();
         state.PauseTiming();
@@ -276,7 +276,7 @@ void BM_StartOfWorkbook10000(benchmark::State& state) {
         auto engine = std::make_unique<draw::DrawEngine>(view, view, services.forDraw());
         engine->startUp();
         engine->Cmd_Init_Click();
-        view.roundSize = "1";
+        typeRoundSize(view, *engine, "1");
         state.ResumeTiming();
         engine->Cmd_Start_Click();
         state.PauseTiming();
@@ -353,7 +353,7 @@ void BM_List5000Behind5000(benchmark::State& state) {
         state.PauseTiming();
         auto draw = std::make_unique<Draw>(folder);
         draw->engine.Cmd_Init_Click();
-        draw->view.roundSize = "5000";
+        typeRoundSize(draw->view, draw->engine, "5000");
         for (int round = 0; round < 2; ++round) {
             draw->engine.completePendingListing();
             draw->engine.Cmd_Start_Click();
@@ -509,7 +509,7 @@ void BM_WholeRun10000InRoundsOf100(benchmark::State& state) {
     for (auto _ : state) {
         Draw draw(folder);
         draw.engine.Cmd_Init_Click();
-        draw.view.roundSize = "100";
+        typeRoundSize(draw.view, draw.engine, "100");
         for (int round = 0; round < 100; ++round) {
             draw.engine.Cmd_Start_Click();
             draw.engine.Cmd_Start_Click();

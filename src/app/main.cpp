@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "draw/draw_engine.h"
 #include "kelvara_version.h"
+#include "output/results_output.h"
 #include "platform/qt_services.h"
 #include "platform/qt_translations.h"
 #include "ui/main/frm_main.h"
@@ -13,7 +15,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromUtf8(kelvara::version::kAppId));
 
     kelvara::platform::QtServices services;
-    kelvara::ui::FrmMain window(services);
+    kelvara::draw::DrawEngine engine(kelvara::draw::drawServicesOf(services));
+    kelvara::output::ResultsOutput output(services, services, services);
+    kelvara::ui::FrmMain window(services, engine, output);
     services.setMainWindow(&window);
     window.show();
     return QApplication::exec();

@@ -6,9 +6,8 @@
 #include <utility>
 
 #include "mixing.h"
-#include "platform/app_info.h"
-#include "platform/text_lines.h"
-#include "round_size.h"
+#include "platform/clock.h"
+#include "platform/services.h"
 
 namespace kelvara::draw {
 
@@ -20,81 +19,71 @@ constexpr int kPoolInnerLast = 500;
 constexpr int kListingOuterLast = 5;
 constexpr int kListingPasses = kListingOuterLast + 1;
 constexpr int kListingMinInnerSteps = 10001;
+constexpr int kSampleSize = 10;
 
 std::size_t index(int oneBased) {
     return static_cast<std::size_t>(oneBased - 1);
 }
 
+// What an engine that no window shows yet draws on.
+class NoView final : public DrawView {
+public:
+    void showName(std::string_view) override {}
+    void showListSize(int) override {}
+    void showRolling() override {}
+    void showRestored(int, int) override {}
+    void setInitEnabled(bool) override {}
+    void setStartAction(StartAction) override {}
+    void setStartEnabled(bool) override {}
+    void setRoundSizeText(std::string_view) override {}
+    void setTimer1Enabled(bool) override {}
+    void setTimer2Enabled(bool) override {}
+    void showRun(const RunView&) override {}
+};
+
+DrawView& noView() {
+    static NoView view;
+    return view;
+}
+
 } // namespace
 
-DrawEngine::DrawEngine(DrawView& view, DrawNotices& notices, DrawServices services)
-    : m_view(view), m_notices(notices), m_services(services),
+DrawServices drawServicesOf(platform::Services& services) {
+    return {services, services, services.random(), services, services.records(), services};
+}
+
+DrawEngine::DrawEngine(DrawServices services)
+    : m_view(&noView()), m_services(services), m_list(services.app, services.files, m_notices),
       m_recorder(services.records, services.clock, services.app) {}
+
+DrawEngine::DrawEngine(DrawView& view, DrawNotices& notices, DrawServices services)
+    : DrawEngine(services) {
+    attach(view, notices);
+}
+
+void DrawEngine::attach(DrawView& view, DrawNotices& notices) {
+    m_view = &view;
+    m_notices.sendTo(notices);
+}
 
 void DrawEngine::startUp() {
     m_state.RollCursor = 1;
     m_nextResultNumber = 1;
 }
 
-std::string DrawEngine::candidateFilePath() const {
-    return platform::appFilePath(m_services.app, m_listFile);
-}
-
-// Which list the data folder holds; false when it holds both.
-bool DrawEngine::findList() {
-    const bool text =
-        m_services.files.fileExists(platform::appFilePath(m_services.app, kCandidateFile));
-    const bool workbook =
-        m_services.files.fileExists(platform::appFilePath(m_services.app, kCandidateWorkbook));
-    m_listFile = workbook && !text ? kCandidateWorkbook : kCandidateFile;
-    return !(text && workbook);
-}
-
-// The list is bonus.txt, or bonus.xlsx where only it is there. With both, neither is drawn
-// from: drawing an old list by mistake, before a crowd, is the worst that can happen.
-bool DrawEngine::chooseList() {
-    const bool both = !findList();
-    m_notices.setList(m_listFile);
-    if (both) {
-        tell(NoticeKind::TwoLists);
-        return false;
-    }
-    return true;
-}
-
 void DrawEngine::tell(NoticeKind kind) {
     m_notices.tell(Notice(kind));
-}
-
-bool DrawEngine::reportReadFailure(platform::ReadStatus status, platform::WorkbookFault fault) {
-    switch (status) {
-    case platform::ReadStatus::Ok:
-        return false;
-    case platform::ReadStatus::Missing:
-        tell(NoticeKind::ListMissing);
-        return true;
-    case platform::ReadStatus::Unreadable:
-        tell(NoticeKind::ListUnreadable);
-        return true;
-    case platform::ReadStatus::NotAList: {
-        Notice notice(NoticeKind::WorkbookRefused);
-        notice.workbookFault = fault;
-        m_notices.tell(notice);
-        return true;
-    }
-    }
-    return true;
-}
-
-void DrawEngine::reportRecordFailure(const std::optional<RecordFailure>& failure) {
-    if (failure) {
-        m_notices.tell(Notice(NoticeKind::RecordNotWritten, 0, failure->path, failure->reason));
-    }
 }
 
 void DrawEngine::recountRemaining() {
     m_state.RemainingCount = static_cast<std::int16_t>(
         std::count(m_state.DrawnFlags.begin(), m_state.DrawnFlags.end(), false));
+}
+
+void DrawEngine::showRun() {
+    m_view->showRun({m_results, currentPrize(),
+                     m_roundOnShow ? m_results.lastRound() : std::span<const ResultEntry>(),
+                     verifiableRun()});
 }
 
 // ---- Random index generator -------------------------------------------------------------
@@ -143,16 +132,17 @@ void DrawEngine::Cmd_Start_Click() {
 
 void DrawEngine::cancelStart() {
     m_phase = RoundPhase::Idle;
-    m_view.setStartAction(StartAction::Start);
-    m_view.setStartEnabled(true);
+    m_view->setStartAction(StartAction::Start);
+    m_view->setStartEnabled(true);
 }
 
 std::optional<std::int16_t> DrawEngine::readRoundSize() {
-    const RoundSizeInput input = parseRoundSize(m_view.roundSizeText());
+    const RoundSizeInput input = parseRoundSize(m_roundSize.text());
     switch (input.kind) {
     case RoundSizeKind::Empty:
     case RoundSizeKind::Negative:
-        m_view.setRoundSizeText("1");
+        m_roundSize.show("1");
+        m_view->setRoundSizeText("1");
         return std::int16_t{1};
     case RoundSizeKind::Positive:
         if (input.value > m_state.RemainingCount) {
@@ -166,6 +156,63 @@ std::optional<std::int16_t> DrawEngine::readRoundSize() {
     }
     tell(NoticeKind::RoundNotPositive);
     return std::nullopt;
+}
+
+void DrawEngine::startRound() {
+    completePendingListing();
+    m_roundPrize = currentPrize();
+    if (hasPrizePlan() && m_roundPrize == 0) {
+        tell(NoticeKind::AllPrizesDrawn);
+        return;
+    }
+    if (m_state.RemainingCount < kMinCandidates) {
+        tell(NoticeKind::TooFewCandidates);
+        return;
+    }
+    m_view->showRolling();
+    m_view->setStartEnabled(false);
+    m_phase = RoundPhase::Starting;
+    m_view->setStartAction(StartAction::Stop);
+
+    auto roundSize = readRoundSize();
+    if (roundSize) {
+        roundSize = checkAgainstPrize(*roundSize);
+    }
+    if (!roundSize || !m_list.present()) {
+        cancelStart();
+        return;
+    }
+    m_state.RoundSize = *roundSize;
+    m_state.RoundWinners.clear();
+    if (!drawWinners()) {
+        cancelStart();
+        return;
+    }
+    recountRemaining();
+    m_phase = RoundPhase::Rolling;
+    m_roundOnShow = false;
+    m_view->setTimer1Enabled(true);
+    m_view->setStartEnabled(true);
+    showRun();
+}
+
+// The round's winners: at the verifiable sequence's next positions, in the order drawn, or
+// at random ranks among the undrawn candidates.
+bool DrawEngine::drawWinners() {
+    VerifiableDraw* const verifiable = activeVerifiable();
+    if (verifiable == nullptr) {
+        return fetchWinners(ranksToSlots(GenRndArray(m_state.RemainingCount, m_state.RoundSize)));
+    }
+    if (!verifiable->readyForRound(m_list)) {
+        return false;
+    }
+    const auto lines = verifiable->nextLines(m_state.RoundSize);
+    if (!lines || !fetchWinners(slotsOfLines(*lines))) {
+        return false;
+    }
+    orderAsDrawn(*lines);
+    verifiable->takePositions();
+    return true;
 }
 
 std::vector<std::int16_t> DrawEngine::ranksToSlots(std::vector<std::int16_t> ranks) const {
@@ -184,60 +231,22 @@ std::vector<std::int16_t> DrawEngine::ranksToSlots(std::vector<std::int16_t> ran
     return slots;
 }
 
-void DrawEngine::startRound() {
-    completePendingListing();
-    m_roundPrize = currentPrize();
-    if (hasPrizePlan() && m_roundPrize == 0) {
-        tell(NoticeKind::AllPrizesDrawn);
-        return;
+// The slots that stand for the given lines.
+std::vector<std::int16_t> DrawEngine::slotsOfLines(const std::vector<int>& lines) const {
+    std::vector<std::int16_t> slotOfLine(m_state.LinePermutation.size() + 1);
+    for (std::size_t slot = 0; slot < m_state.LinePermutation.size(); ++slot) {
+        slotOfLine[static_cast<std::size_t>(m_state.LinePermutation[slot])] =
+            static_cast<std::int16_t>(slot + 1);
     }
-    if (m_state.RemainingCount < kMinCandidates) {
-        tell(NoticeKind::TooFewCandidates);
-        return;
+    std::vector<std::int16_t> slots;
+    slots.reserve(lines.size());
+    for (const int line : lines) {
+        slots.push_back(slotOfLine[static_cast<std::size_t>(line)]);
     }
-    m_view.showRolling();
-    m_view.setStartEnabled(false);
-    m_phase = RoundPhase::Starting;
-    m_view.setStartAction(StartAction::Stop);
-
-    auto roundSize = readRoundSize();
-    if (roundSize) {
-        roundSize = checkAgainstPrize(*roundSize);
-    }
-    if (!roundSize) {
-        cancelStart();
-        return;
-    }
-    const std::string path = candidateFilePath();
-    if (!m_services.files.fileExists(path)) {
-        tell(NoticeKind::ListMissing);
-        cancelStart();
-        return;
-    }
-    m_state.RoundSize = *roundSize;
-    m_state.RoundWinners.clear();
-    if (m_verifiable && !checkVerifiableList(path)) {
-        cancelStart();
-        return;
-    }
-    std::vector<int> drawnOrder;
-    const std::optional<std::vector<std::int16_t>> slots =
-        m_verifiable ? verifiableSlots(drawnOrder)
-                     : ranksToSlots(GenRndArray(m_state.RemainingCount, m_state.RoundSize));
-    if (!slots || !fetchWinners(path, *slots)) {
-        cancelStart();
-        return;
-    }
-    if (m_verifiable) {
-        orderAsDrawn(drawnOrder);
-    }
-    recountRemaining();
-    m_phase = RoundPhase::Rolling;
-    m_view.setTimer1Enabled(true);
-    m_view.setStartEnabled(true);
+    return slots;
 }
 
-bool DrawEngine::fetchWinners(const std::string& path, const std::vector<std::int16_t>& slots) {
+bool DrawEngine::fetchWinners(const std::vector<std::int16_t>& slots) {
     // The chosen slots by line number, so one reading of the file finds them in file order.
     std::vector<std::pair<int, std::int16_t>> chosen; // line, slot
     chosen.reserve(slots.size());
@@ -249,75 +258,40 @@ bool DrawEngine::fetchWinners(const std::string& path, const std::vector<std::in
     for (const auto& [line, slot] : chosen) {
         lines.push_back(line);
     }
-    RoundRead read = readRound(path, lines);
-    if (refuseRound(read)) {
+    auto winners = m_list.readLines(lines);
+    if (!winners) {
         return false;
     }
     for (const auto& [line, slot] : chosen) {
         m_state.DrawnFlags[index(slot)] = true;
     }
-    m_state.RoundWinners = std::move(read.winners);
+    m_state.RoundWinners = std::move(*winners);
     return true;
 }
 
-// The whole list as far as Initialize counted it, for its lines' hashes and the text of the
-// given lines (in ascending order).
-DrawEngine::RoundRead DrawEngine::readRound(const std::string& path,
-                                            const std::vector<int>& lines) {
-    const int candidateCount = m_state.CandidateCount();
-    RoundRead read;
-    read.hashes.reserve(static_cast<std::size_t>(candidateCount));
-    read.winners.reserve(lines.size());
-    const auto take = [&](std::string_view line) {
-        ++read.lines;
-        if (platform::utf8Length(line) > kMaxLineLength) {
-            read.tooLongLine = read.lines;
-            return false;
-        }
-        read.hashes.push_back(hashLine(line));
-        const std::size_t found = read.winners.size();
-        if (found < lines.size() && lines[found] == read.lines) {
-            read.winners.push_back({read.lines, std::string(line)});
-        }
-        return read.lines < candidateCount;
-    };
-    const platform::ReadResult result = m_services.files.readTextLines(path, take);
-    read.status = result.status;
-    read.fault = result.workbookFault;
-    return read;
-}
-
-// The lines must still stand where they stood at Initialize, or a line number would now
-// name somebody else, perhaps a winner already.
-bool DrawEngine::refuseRound(const RoundRead& read) {
-    if (reportReadFailure(read.status, read.fault)) {
-        return true;
+// The round's winners in the order the sequence drew them: the listed number is the
+// position.
+void DrawEngine::orderAsDrawn(const std::vector<int>& lines) {
+    std::vector<Candidate> ordered;
+    ordered.reserve(lines.size());
+    for (const int line : lines) {
+        const auto found =
+            std::find_if(m_state.RoundWinners.begin(), m_state.RoundWinners.end(),
+                         [line](const Candidate& candidate) { return candidate.line == line; });
+        ordered.push_back(*found);
     }
-    if (read.tooLongLine != 0) {
-        m_notices.tell(Notice(NoticeKind::LineTooLong, read.tooLongLine));
-        return true;
-    }
-    if (read.lines < m_state.CandidateCount()) {
-        // Listing the missing lines would number winners who are nobody.
-        tell(NoticeKind::ListShrunk);
-        return true;
-    }
-    if (linesInsertedOrRemoved(m_lineHashes, read.hashes)) {
-        tell(NoticeKind::LinesShifted);
-        return true;
-    }
-    return false;
+    m_state.RoundWinners = std::move(ordered);
 }
 
 void DrawEngine::stopRound() {
     m_phase = RoundPhase::Idle;
-    m_view.setStartAction(StartAction::Start);
-    m_view.setTimer1Enabled(false);
+    m_view->setStartAction(StartAction::Start);
+    m_view->setTimer1Enabled(false);
     if (m_state.RoundWinners.empty()) {
         return;
     }
-    m_view.showName(m_state.RoundWinners.front().name);
-    m_view.setTimer2Enabled(true);
+    m_view->showName(m_state.RoundWinners.front().name);
+    m_view->setTimer2Enabled(true);
     m_listingPending = true;
 }
 
@@ -329,7 +303,7 @@ void DrawEngine::Timer1_Timer() {
     if (m_state.RollCursor < 1 || m_state.RollCursor > sampleSize) {
         m_state.RollCursor = 1;
     }
-    m_view.showName(m_state.RollSample[index(m_state.RollCursor)]);
+    m_view->showName(m_state.RollSample[index(m_state.RollCursor)]);
     m_state.RollCursor = m_state.RollCursor < sampleSize
                              ? static_cast<std::int16_t>(m_state.RollCursor + 1)
                              : std::int16_t{1};
@@ -338,7 +312,7 @@ void DrawEngine::Timer1_Timer() {
 // ---- Results listing ---------------------------------------------------------------------
 
 void DrawEngine::Timer2_Timer() {
-    m_view.setTimer2Enabled(false);
+    m_view->setTimer2Enabled(false);
     m_listingPending = false;
     if (!m_state.RoundWinners.empty()) {
         ListRoundWinners(static_cast<std::int16_t>(m_state.RoundWinners.size()));
@@ -361,7 +335,7 @@ int DrawEngine::listingInnerSteps(int winnerCount) {
 
 void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
     // A verifiable round is listed in the order drawn: the number is the position.
-    if (!m_verifiable) {
+    if (activeVerifiable() == nullptr) {
         mixByTranspositions(m_services.random, m_state.RoundWinners, kListingOuterLast,
                             listingInnerSteps(WinnerNum) - 1);
     }
@@ -374,18 +348,13 @@ void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
     }
     m_results.addRound(std::move(round), m_roundPrize);
 
-    // Nothing can repaint in between, so the box takes the round at once.
-    m_view.showName(m_state.RoundWinners[index(WinnerNum)].name);
-    m_view.showResults(m_results);
-    m_view.roundListed(m_results.lastRound());
-    showPrizeProgress(currentPrize() != m_roundPrize);
+    // Nothing can repaint in between, so the views take the round at once.
+    m_view->showName(m_state.RoundWinners[index(WinnerNum)].name);
+    m_roundOnShow = true;
+    fillRoundSize(currentPrize() != m_roundPrize);
+    showRun();
     // What the crowd has just seen is on the disk before the handler returns.
-    reportRecordFailure(m_recorder.addRound(m_results.lastRound()));
-}
-
-void DrawEngine::endRun() {
-    disclose();
-    m_recorder.endRun();
+    tellRecordFailure(m_notices, m_recorder.addRound(m_results.lastRound()));
 }
 
 } // namespace kelvara::draw

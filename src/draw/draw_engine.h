@@ -3,30 +3,29 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "candidate_list.h"
 #include "draw_record.h"
 #include "draw_state.h"
 #include "draw_view.h"
 #include "limits.h"
-#include "line_alignment.h"
 #include "notice.h"
-#include "platform/app_info.h"
-#include "platform/files.h"
 #include "results.h"
-#include "verifiable_sequence.h"
+#include "round_size.h"
+#include "run_continuation.h"
+#include "verifiable_draw.h"
 
 namespace kelvara::platform {
 class AppInfo;
 class RandomSource;
 class RecordStore;
+class Services;
 class WallClock;
 } // namespace kelvara::platform
 
 namespace kelvara::draw {
-
-using platform::kCandidateFile;
-using platform::kCandidateWorkbook;
 
 // The services the draw leans on: the list, the random source, the clock, the records.
 struct DrawServices {
@@ -38,6 +37,9 @@ struct DrawServices {
     const platform::Hashes& hashes; // the verifiable draw's
 };
 
+// The draw's share of the program's services.
+DrawServices drawServicesOf(platform::Services& services);
+
 // Where a round stands: the Start button starts one while Idle and stops it while Rolling.
 enum class RoundPhase {
     Idle,
@@ -45,21 +47,25 @@ enum class RoundPhase {
     Rolling,
 };
 
-// A run that ended without "结束" (killed, a power cut, a frozen desktop), to continue.
-struct ContinueOffer {
-    std::string recordPath;
-    RecordedRun run;
-    std::string foreignHost;           // a computer whose lock the record has: it may still draw
-    int editedLines = 0;               // lines of the list edited in place since the run began
-    std::string list = kCandidateFile; // the list's file name
+// What marking a listed winner does: mark them absent, or take the mark back.
+struct AbsentChange {
+    int number = 0;
+    bool takeBack = false;
 };
 
-// The draw: loading the list, the rounds and the listing of their winners. It owns the
-// draw state and the results, shows them through DrawView and tells what went wrong
-// through DrawNotices.
+// The draw: the rounds and the listing of their winners, against the prize plan. It owns
+// the draw state and the results, shows them through DrawView and tells what went wrong
+// through DrawNotices. The list, the verifiable draw and continuing a recorded run are
+// parts of their own that it calls at its seams.
 class DrawEngine final {
 public:
+    explicit DrawEngine(DrawServices services);
     DrawEngine(DrawView& view, DrawNotices& notices, DrawServices services);
+    DrawEngine(const DrawEngine&) = delete;
+    DrawEngine& operator=(const DrawEngine&) = delete;
+
+    // The window that shows the draw and words its notices.
+    void attach(DrawView& view, DrawNotices& notices);
 
     // Transposition steps per pass of the listing: enough to mix even the largest round.
     static int listingInnerSteps(int winnerCount);
@@ -73,26 +79,27 @@ public:
     void Timer2_Timer();
     // Enter (13) and Space (32) act as the Start button; the code is left unchanged.
     void Form_KeyPress(std::int16_t& KeyAscii);
+    // What the round-size box shows, whoever changed it.
+    void Txt_Num_Change(std::string_view text) { m_roundSize.show(std::string(text)); }
 
-    // The prize plan (draw_prizes.cpp). The current prize is the one the operator chose
-    // while it has places left, else the first of the plan that has; 0 without plan or
-    // once every prize is drawn.
+    // The prize plan. The current prize is the one the operator chose while it has places
+    // left, else the first of the plan that has; 0 without plan or once every prize is drawn.
     bool hasPrizePlan() const { return !m_results.prizes().empty(); }
     int currentPrize() const;
     // Between rounds only; a prize drawn out cannot be chosen.
     void choosePrize(int prize);
-    // An absent winner keeps the line, stays drawn, and their prize gets a place more.
-    MarkOutcome markAbsent(int number);
-    MarkOutcome takeBackAbsent(int number);
+    // Between rounds, what marking winner `number` would do; none, after a notice saying
+    // why, when the winner can be neither marked nor have the mark taken back. An absent
+    // winner keeps the line, stays drawn, and their prize gets a place more.
+    std::optional<AbsentChange> absentChange(int number);
+    void changeAbsent(const AbsentChange& change);
 
-    // The verifiable draw (draw_verifiable.cpp): chosen before Initialize and fixed for the
-    // run once Initialize succeeds. Its winners come from one sequence that the secret, the
-    // list, the plan and the public input fix; nobody can steer it.
+    // The verifiable draw, chosen before Initialize and fixed for the run once Initialize
+    // succeeds.
     void setVerifiable(bool on);
-    bool verifiableChosen() const { return m_verifiableChosen; }
-    const std::optional<VerifiableRun>& verifiableRun() const { return m_verifiable; }
-    // After Initialize, once: the witnesses' digits. False, after a notice, unless every
-    // part is digits and there are kMinPublicDigits of them at least.
+    bool verifiableChosen() const { return m_verifiable.has_value(); }
+    const VerifiableRun* verifiableRun() const;
+    // After Initialize, once, between rounds: the witnesses' digits (see VerifiableDraw).
     bool acceptPublicInput(const std::vector<std::string>& parts);
     // Between rounds: shows and records the secret, so that anyone can check the run; no
     // round can be drawn after it.
@@ -102,7 +109,8 @@ public:
     std::optional<ContinueOffer> unfinishedRun();
     void continueRun(const ContinueOffer& offer);
     void declineRun(const ContinueOffer& offer);
-    // The program ends through the exit questions: the record says so.
+    // The program ends through the exit questions: the secret is revealed and the record
+    // says so.
     void endRun();
 
     // Runs a stopped round's listing now if its timer has not ticked yet, so that no
@@ -120,82 +128,41 @@ public:
     std::int16_t NextResultNumber() const { return m_nextResultNumber; }
 
 private:
-    // The list as one reading of the file found it.
-    struct ListRead {
-        platform::ReadResult result; // how the reading went, and the file's SHA-256
-        std::vector<std::string> lines;
-        int tooLongLine = 0; // the first line over kMaxLineLength characters
-        bool tooMany = false;
-    };
-
-    // A Start's reading of the list.
-    struct RoundRead {
-        platform::ReadStatus status = platform::ReadStatus::Ok;
-        platform::WorkbookFault fault = platform::WorkbookFault::None;
-        std::vector<LineHash> hashes; // of every line read
-        std::vector<Candidate> winners;
-        int lines = 0;       // read
-        int tooLongLine = 0; // the first line over kMaxLineLength characters
-    };
-
-    // The plan read at Initialize: empty prizes when there is none.
-    struct PlanRead {
-        bool refused = false;
-        PrizePlan plan;
-    };
-
-    ListRead readList(const std::string& path);
-    PlanRead readPrizePlan(int listSize);
-    void showPrizeProgress(bool prizeChanged);
-    std::optional<std::int16_t> checkAgainstPrize(std::int16_t roundSize);
-    bool refuseList(const ListRead& list);
-    void initializeFrom(const ListRead& list);
+    void beginDraw(const std::vector<std::string>& lines);
     std::vector<std::string> sampleOf(const std::vector<std::string>& lines) const;
     void startRound();
     void stopRound();
     void cancelStart();
     std::optional<std::int16_t> readRoundSize();
+    std::optional<std::int16_t> checkAgainstPrize(std::int16_t roundSize);
+    bool drawWinners();
+    VerifiableDraw* activeVerifiable();
     std::vector<std::int16_t> ranksToSlots(std::vector<std::int16_t> ranks) const;
-    bool fetchWinners(const std::string& path, const std::vector<std::int16_t>& slots);
-    RoundRead readRound(const std::string& path, const std::vector<int>& lines);
-    bool refuseRound(const RoundRead& read);
-    void restoreWinners(const ContinueOffer& offer, const std::vector<std::string>& lines);
-    static std::optional<int> linesEditedSince(const RecordedRun& run, const ListRead& list);
+    std::vector<std::int16_t> slotsOfLines(const std::vector<int>& lines) const;
+    bool fetchWinners(const std::vector<std::int16_t>& slots);
+    void orderAsDrawn(const std::vector<int>& lines);
     void ListRoundWinners(std::int16_t WinnerNum);
-    void beginVerifiable(const ListRead& list, const PlanRead& plan);
-    bool checkVerifiableList(const std::string& path);
-    void disclose();
-    std::optional<std::vector<std::int16_t>> verifiableSlots(std::vector<int>& order);
-    void orderAsDrawn(const std::vector<int>& order);
-    std::optional<VerifiableRun> restoredVerifiable(const RecordedRun& run,
-                                                    const ListRead& list) const;
+    void fillRoundSize(bool prizeChanged);
+    void showRun();
+    void restore(RestoredRun restored);
     void recountRemaining();
-    std::string candidateFilePath() const;
-    bool findList();
-    bool chooseList();
     void tell(NoticeKind kind);
-    bool reportReadFailure(platform::ReadStatus status, platform::WorkbookFault fault);
-    void reportRecordFailure(const std::optional<RecordFailure>& failure);
 
-    DrawView& m_view;
+    DrawView* m_view;
     ListNamingNotices m_notices;
-    std::string m_listFile = kCandidateFile; // the list this run draws from
     DrawServices m_services;
+    CandidateList m_list;
+    DrawRecorder m_recorder;
     DrawState m_state;
     Results m_results;
     RoundPhase m_phase = RoundPhase::Idle;
-    // One hash per line as Initialize read it: at every Start they tell a list that was
-    // edited in place from one whose lines moved, without keeping the names.
-    std::vector<LineHash> m_lineHashes;
-    DrawRecorder m_recorder;
     std::int16_t m_nextResultNumber = 0;
     int m_chosenPrize = 0;
-    int m_roundPrize = 0;          // the prize of the round being drawn
-    std::string m_filledRoundSize; // what the round-size box was last filled with
+    int m_roundPrize = 0; // the prize of the round being drawn
+    RoundSizeBox m_roundSize;
     bool m_listingPending = false;
-    bool m_verifiableChosen = false;
-    std::optional<VerifiableRun> m_verifiable;
-    std::optional<VerifiableSequence> m_trialSequence; // the positions a Start is taking
+    bool m_roundOnShow = false;                 // the last listed round is on the audience's screen
+    std::optional<VerifiableDraw> m_verifiable; // chosen, and once Initialize began it, the run
 };
 
 } // namespace kelvara::draw

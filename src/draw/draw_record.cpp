@@ -108,9 +108,9 @@ std::string DrawRecorder::head(std::string_view sha256, std::span<const LineHash
     return head;
 }
 
-std::optional<RecordFailure> DrawRecorder::beginRun(std::string_view sha256,
-                                                    std::span<const LineHash> lineHashes,
-                                                    const PrizePlan& plan) {
+platform::Outcome DrawRecorder::beginRun(std::string_view sha256,
+                                         std::span<const LineHash> lineHashes,
+                                         const PrizePlan& plan) {
     m_begun = true;
     m_open = false;
     m_unwritten.clear();
@@ -124,18 +124,18 @@ std::optional<RecordFailure> DrawRecorder::beginRun(std::string_view sha256,
 }
 
 bool DrawRecorder::takeOver(const std::string& path) {
-    const platform::RecordResult taken = m_records.takeOver(path, true);
-    if (taken.heldElsewhere) {
+    const platform::Outcome failure = m_records.takeOver(path, true);
+    if (failure && failure->kind == platform::FailureKind::HeldElsewhere) {
         return false;
     }
-    m_open = taken.ok;
+    m_open = !failure;
     m_continued = path;
     return true;
 }
 
-std::optional<RecordFailure> DrawRecorder::continueRun(const RecordedRun& run,
-                                                       std::span<const LineHash> lineHashes,
-                                                       std::span<const ResultEntry> restored) {
+platform::Outcome DrawRecorder::continueRun(const RecordedRun& run,
+                                            std::span<const LineHash> lineHashes,
+                                            std::span<const ResultEntry> restored) {
     m_begun = true;
     m_unwritten.clear();
     m_failureTold = false;
@@ -143,7 +143,6 @@ std::optional<RecordFailure> DrawRecorder::continueRun(const RecordedRun& run,
     std::string line = kContinued + formatDateTime(m_initialized) + kComma + kRestored +
                        std::to_string(restored.size()) + kPeople;
     if (m_open) {
-        m_path = m_continued;
         // A line that a power cut left unfinished gets its end, so it stays apart.
         return write((run.cutAtEnd ? std::string(kLineEnd) : std::string()) + line +
                      std::string(kLineEnd));
@@ -195,45 +194,45 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run,
 
 void DrawRecorder::decline(const std::string& path) {
     // Another computer's lock is left alone: the run is offered there, or here again.
-    if (m_records.takeOver(path, false).ok) {
+    if (!m_records.takeOver(path, false)) {
         m_records.append(std::string(kNotContinued) + now() + std::string(kLineEnd));
     }
 }
 
-std::optional<RecordFailure> DrawRecorder::addRound(std::span<const ResultEntry> round) {
+platform::Outcome DrawRecorder::addRound(std::span<const ResultEntry> round) {
     if (!m_begun || round.empty()) {
         return std::nullopt;
     }
     return write(roundText(round));
 }
 
-std::optional<RecordFailure> DrawRecorder::markAbsent(const ResultEntry& entry) {
+platform::Outcome DrawRecorder::markAbsent(const ResultEntry& entry) {
     if (!m_begun || !entry.absent) {
         return std::nullopt;
     }
     return write(markText(kAbsent, *entry.absent, entry.number));
 }
 
-std::optional<RecordFailure> DrawRecorder::takeBackAbsent(int number) {
+platform::Outcome DrawRecorder::takeBackAbsent(int number) {
     if (!m_begun) {
         return std::nullopt;
     }
     return write(markText(kAbsentTakenBack, m_clock.localDateTime(), number));
 }
 
-std::optional<RecordFailure> DrawRecorder::choosePrize(int prize) {
+platform::Outcome DrawRecorder::choosePrize(int prize) {
     if (!m_begun) {
         return std::nullopt;
     }
     return write(std::string(kPrizeChosen) + now() + prizeText(prize) + std::string(kLineEnd));
 }
 
-std::optional<RecordFailure> DrawRecorder::publicInput(const VerifiableRun& run) {
+platform::Outcome DrawRecorder::publicInput(const VerifiableRun& run) {
     return write(
         publicInputText(run.witnessParts, run.inputs.publicInput, m_clock.localDateTime()));
 }
 
-std::optional<RecordFailure> DrawRecorder::reveal(const VerifiableRun& run) {
+platform::Outcome DrawRecorder::reveal(const VerifiableRun& run) {
     return write(revealedText(toHex(run.inputs.secret), m_clock.localDateTime()));
 }
 
@@ -243,32 +242,35 @@ void DrawRecorder::endRun() {
     }
 }
 
-std::optional<RecordFailure> DrawRecorder::write(std::string text) {
+platform::Outcome DrawRecorder::write(std::string text) {
     m_unwritten += text;
-    std::string reason;
+    platform::Outcome failure;
     if (!m_open) {
-        const platform::RecordResult created = m_records.create(m_initialized);
-        m_path = created.path;
-        m_open = created.ok;
-        reason = created.error;
+        failure = m_records.create(m_initialized);
+        m_open = !failure;
         if (m_open && m_verifiable != nullptr) {
             m_records.addCheckerPage();
         }
     }
     if (m_open) {
-        const platform::WriteResult written = m_records.append(m_unwritten);
-        if (written.ok) {
+        failure = m_records.append(m_unwritten);
+        if (!failure) {
             m_unwritten.clear();
             m_failureTold = false;
             return std::nullopt;
         }
-        reason = written.error;
     }
     if (m_failureTold) {
         return std::nullopt;
     }
     m_failureTold = true;
-    return RecordFailure{m_path, reason};
+    return failure;
+}
+
+void tellRecordFailure(DrawNotices& notices, const platform::Outcome& failure) {
+    if (failure) {
+        notices.tell(Notice::recordNotWritten(*failure));
+    }
 }
 
 } // namespace kelvara::draw

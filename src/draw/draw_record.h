@@ -7,8 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "notice.h"
 #include "platform/app_info.h"
 #include "platform/clock.h"
+#include "platform/failure.h"
 #include "record_reading.h"
 #include "results.h"
 #include "verifiable_sequence.h"
@@ -18,12 +20,6 @@ class RecordStore;
 } // namespace kelvara::platform
 
 namespace kelvara::draw {
-
-// A record that could not be written: where, and the system's reason.
-struct RecordFailure {
-    std::string path;
-    std::string reason;
-};
 
 // Writes the record of one run. A write that fails is reported once (until a write succeeds
 // again), drawing goes on, and the unwritten text is tried again with the next round.
@@ -40,31 +36,30 @@ public:
     void setVerifiable(const VerifiableRun* run) { m_verifiable = run; }
     // At Initialize: a new record with the list's SHA-256, a hash per line, and the prize
     // plan when there is one.
-    std::optional<RecordFailure>
-    beginRun(std::string_view sha256, std::span<const LineHash> lineHashes, const PrizePlan& plan);
+    platform::Outcome beginRun(std::string_view sha256, std::span<const LineHash> lineHashes,
+                               const PrizePlan& plan);
     // A run to continue after the program ended without "结束": its record becomes the one
     // written to. False when a running copy of the program has just taken it.
     bool takeOver(const std::string& path);
     // The taken-over run goes on with these winners restored: its record says so, or a new
     // record that names it holds the run so far when it could not be taken over.
     // `lineHashes` are those of the list the run began with.
-    std::optional<RecordFailure> continueRun(const RecordedRun& run,
-                                             std::span<const LineHash> lineHashes,
-                                             std::span<const ResultEntry> restored);
+    platform::Outcome continueRun(const RecordedRun& run, std::span<const LineHash> lineHashes,
+                                  std::span<const ResultEntry> restored);
     // The operator chose not to continue that run: it is not offered again.
     void decline(const std::string& path);
-    std::optional<RecordFailure> addRound(std::span<const ResultEntry> round);
-    std::optional<RecordFailure> markAbsent(const ResultEntry& entry);
-    std::optional<RecordFailure> takeBackAbsent(int number);
-    std::optional<RecordFailure> choosePrize(int prize);
+    platform::Outcome addRound(std::span<const ResultEntry> round);
+    platform::Outcome markAbsent(const ResultEntry& entry);
+    platform::Outcome takeBackAbsent(int number);
+    platform::Outcome choosePrize(int prize);
     // The witnesses' parts and the public input made of them.
-    std::optional<RecordFailure> publicInput(const VerifiableRun& run);
-    std::optional<RecordFailure> reveal(const VerifiableRun& run);
+    platform::Outcome publicInput(const VerifiableRun& run);
+    platform::Outcome reveal(const VerifiableRun& run);
     // The program ends through the exit questions; a failure now can no longer be acted on.
     void endRun();
 
 private:
-    std::optional<RecordFailure> write(std::string text);
+    platform::Outcome write(std::string text);
     std::string now() const;
     std::string head(std::string_view sha256, std::span<const LineHash> lineHashes,
                      const PrizePlan& plan) const;
@@ -76,12 +71,14 @@ private:
     bool m_begun = false;
     bool m_open = false; // the record file exists and is ours
     platform::LocalDateTime m_initialized;
-    std::string m_path;
     std::string m_listFile = platform::kCandidateFile;
     const VerifiableRun* m_verifiable = nullptr;
     std::string m_continued; // the record of the run being continued
     std::string m_unwritten;
     bool m_failureTold = false;
 };
+
+// A record that could not be written is told, and the draw goes on.
+void tellRecordFailure(DrawNotices& notices, const platform::Outcome& failure);
 
 } // namespace kelvara::draw

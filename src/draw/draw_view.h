@@ -12,8 +12,22 @@ namespace kelvara::draw {
 // What the Start button does when pressed next: its caption.
 enum class StartAction { Start, Stop };
 
-// The controls of the main window that the draw reads and writes. Text is UTF-8; the
-// window words what the draw only counts.
+// Where the run stands, as the panels show it: the results box, the prize bar, the audience
+// view and the verifiable window each draw from this alone.
+struct RunView {
+    const Results& results;
+    // The prize being drawn (from 1); 0 without a plan or once every prize is drawn.
+    int currentPrize = 0;
+    // The listed round that the audience sees: empty before the first round, while a round
+    // is being drawn, after a run was continued and once the secret is revealed.
+    std::span<const ResultEntry> roundOnShow;
+    // A verifiable run's commitment, public input and, once revealed, its secret; none in
+    // an ordinary run.
+    const VerifiableRun* verifiable = nullptr;
+};
+
+// The controls of the main window that the draw drives. Text is UTF-8; the window words
+// what the draw only counts.
 class DrawView {
 public:
     virtual ~DrawView() = default;
@@ -27,24 +41,15 @@ public:
 
     virtual void setInitEnabled(bool enabled) = 0; // Cmd_Init
     virtual void setStartAction(StartAction action) = 0;
-    virtual void setStartEnabled(bool enabled) = 0; // Cmd_Start
-    virtual std::string roundSizeText() const = 0;  // Txt_Num
-    virtual void setRoundSizeText(std::string_view text) = 0;
-    virtual void setTimer1Enabled(bool enabled) = 0; // the rolling timer
-    virtual void setTimer2Enabled(bool enabled) = 0; // the one-shot listing timer
+    virtual void setStartEnabled(bool enabled) = 0;           // Cmd_Start
+    virtual void setRoundSizeText(std::string_view text) = 0; // Txt_Num
+    virtual void setTimer1Enabled(bool enabled) = 0;          // the rolling timer
+    virtual void setTimer2Enabled(bool enabled) = 0;          // the one-shot listing timer
 
-    // Txt_Results shows the results, its caret at the end.
-    virtual void showResults(const Results& results) = 0;
-    // A run with a prize plan: every prize and the places it has left are in results; the
-    // current prize is `current` (from 1), 0 once all are drawn.
-    virtual void showPrizes(const Results& results, int current) {
-        static_cast<void>(results);
-        static_cast<void>(current);
-    }
-    // A verifiable run's commitment, public input and, once revealed, its secret.
-    virtual void showVerifiable(const VerifiableRun& run) { static_cast<void>(run); }
-    // A round was listed: its entries, in the listed order.
-    virtual void roundListed(std::span<const ResultEntry> round) { static_cast<void>(round); }
+    // The run changed: a round was listed, a mark made, a prize chosen, the public input
+    // taken or the secret revealed. The results box keeps its caret on its line unless
+    // winners were added, which bring it to the end.
+    virtual void showRun(const RunView& run) = 0;
 };
 
 } // namespace kelvara::draw

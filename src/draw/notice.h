@@ -4,8 +4,10 @@
 #include <utility>
 
 #include "platform/app_info.h"
+#include "platform/failure.h"
 #include "platform/files.h"
 #include "prize_plan.h"
+#include "results.h"
 
 namespace kelvara::draw {
 
@@ -26,7 +28,7 @@ enum class NoticeKind {
     ListShrunk,            // the list lost lines since Initialize: the round is cancelled
     LinesShifted,          // lines were inserted or removed since Initialize: cancelled too
     ListDiffers,           // the list is not the one of the run in record `path`
-    RecordNotWritten,      // record `path` cannot be written, for `reason`; drawing goes on
+    RecordNotWritten,      // the record cannot be written, for `failure`; drawing goes on
     RecordDamaged,         // record `path` shows `damage` at its line `line`: not continued
     RunContinuedElsewhere, // another copy continued the run of record `path` just now
     PrizePlanUnreadable,   // the prize plan is there but cannot be read
@@ -38,6 +40,7 @@ enum class NoticeKind {
     PublicInputRefused,    // the public input is not digits alone, or has fewer than `count`
     ListNotAsCommitted,    // a verifiable run's list is no longer byte for byte the one read
     VerifiableRunRevealed, // a Start after the secret was revealed
+    MarkRefused,           // winner `number` (`name`) cannot be marked absent or back: `mark`
 };
 
 // Why the record of an unfinished run cannot be continued.
@@ -58,8 +61,13 @@ enum class RecordDamage {
 struct Notice {
     Notice() = default;
     // A kind alone says it all for most notices.
-    Notice(NoticeKind kind, int line = 0, std::string path = {}, std::string reason = {})
-        : kind(kind), line(line), path(std::move(path)), reason(std::move(reason)) {}
+    Notice(NoticeKind kind, int line = 0, std::string path = {})
+        : kind(kind), line(line), path(std::move(path)) {}
+    static Notice recordNotWritten(platform::Failure failure) {
+        Notice notice(NoticeKind::RecordNotWritten);
+        notice.failure = std::move(failure);
+        return notice;
+    }
     static Notice recordDamaged(RecordDamage damage, int line, std::string path) {
         Notice notice(NoticeKind::RecordDamaged, line, std::move(path));
         notice.damage = damage;
@@ -69,6 +77,13 @@ struct Notice {
         Notice notice(NoticeKind::PrizePlanRefused, line);
         notice.planFault = fault;
         notice.prize = std::move(prize);
+        return notice;
+    }
+    static Notice markRefused(MarkOutcome mark, int number, std::string name) {
+        Notice notice(NoticeKind::MarkRefused);
+        notice.mark = mark;
+        notice.number = number;
+        notice.name = std::move(name);
         return notice;
     }
     static Notice roundAbovePrize(std::string prize, int count) {
@@ -81,11 +96,14 @@ struct Notice {
     NoticeKind kind = NoticeKind::ListMissing;
     int line = 0;
     std::string path;
-    std::string reason;
+    platform::Failure failure;
     RecordDamage damage = RecordDamage::None;
     PlanFault planFault = PlanFault::None;
     std::string prize; // a prize's name
     int count = 0;
+    MarkOutcome mark = MarkOutcome::Done;
+    int number = 0;                              // a listed winner's number
+    std::string name;                            // a listed winner's name
     std::string list = platform::kCandidateFile; // the list's file name
     platform::WorkbookFault workbookFault = platform::WorkbookFault::None;
 
@@ -103,16 +121,19 @@ public:
 // Names the list file in every notice it passes on, so the words fit the list in use.
 class ListNamingNotices final : public DrawNotices {
 public:
-    explicit ListNamingNotices(DrawNotices& to) : m_to(to) {}
+    // Where the notices go; until then they go nowhere.
+    void sendTo(DrawNotices& to) { m_to = &to; }
     void setList(std::string name) { m_list = std::move(name); }
     void tell(const Notice& notice) override {
-        Notice named = notice;
-        named.list = m_list;
-        m_to.tell(named);
+        if (m_to != nullptr) {
+            Notice named = notice;
+            named.list = m_list;
+            m_to->tell(named);
+        }
     }
 
 private:
-    DrawNotices& m_to;
+    DrawNotices* m_to = nullptr;
     std::string m_list = platform::kCandidateFile;
 };
 

@@ -145,25 +145,31 @@ std::optional<std::size_t> replayRun(Results& results, std::vector<ResultEntry> 
     return std::nullopt;
 }
 
-std::string resultsText(const Results& results) {
-    std::string text(kHeading);
+NumberedText numberedResultsText(const Results& results) {
+    NumberedText shown{std::string(kHeading), {0, 0}};
     int prize = 0;
     for (const ResultEntry& entry : results.entries()) {
         if (entry.prize != prize && entry.prize != 0) {
-            text += "\r\n【";
-            text += results.prizeName(entry.prize);
-            text += "】";
+            shown.text += "\r\n【";
+            shown.text += results.prizeName(entry.prize);
+            shown.text += "】";
+            shown.lineNumbers.push_back(0);
         }
         prize = entry.prize;
-        text += "\r\n[";
-        text += std::to_string(entry.number);
-        text += "]:\t";
-        text += entry.winner.name;
+        shown.text += "\r\n[";
+        shown.text += std::to_string(entry.number);
+        shown.text += "]:\t";
+        shown.text += entry.winner.name;
         if (entry.absent) {
-            text += kAbsentMark;
+            shown.text += kAbsentMark;
         }
+        shown.lineNumbers.push_back(entry.number);
     }
-    return text;
+    return shown;
+}
+
+std::string resultsText(const Results& results) {
+    return numberedResultsText(results).text;
 }
 
 } // namespace kelvara::draw

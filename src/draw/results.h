@@ -97,4 +97,12 @@ std::optional<std::size_t> replayRun(Results& results, std::vector<ResultEntry> 
 // plan, a line "【prize】" before each prize's rounds; an absent winner ends in "（弃奖）".
 std::string resultsText(const Results& results);
 
+// The same text, and for each of its lines (as CR LF ends them) the number of the winner it
+// lists; 0 for the heading, the blank line and the prizes' lines.
+struct NumberedText {
+    std::string text;
+    std::vector<int> lineNumbers;
+};
+NumberedText numberedResultsText(const Results& results);
+
 } // namespace kelvara::draw

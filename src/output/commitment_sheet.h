@@ -15,7 +15,4 @@ inline constexpr char kCommitmentFileName[] = "摇号承诺.txt";
 // witnesses' digits, the secret once revealed). Lines end in CR LF.
 std::string commitmentSheet(const draw::VerifiableRun& run);
 
-// A digest in groups of eight, easier to read aloud and to compare on a photograph.
-std::string groupedHex(const std::string& hex);
-
 } // namespace kelvara::output

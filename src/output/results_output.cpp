@@ -16,54 +16,34 @@ std::string ResultsOutput::workbookPath() const {
     return platform::appFilePath(m_app, kResultsWorkbookName);
 }
 
-std::optional<OutputFailure> ResultsOutput::writeText(const draw::Results& results) {
-    const std::string path = filePath();
-    platform::WriteResult written = m_files.writeTextFile(path, draw::resultsText(results));
-    if (written.ok) {
-        return std::nullopt;
-    }
-    return OutputFailure{OutputFailure::Step::Write, path, std::move(written.error)};
+platform::Outcome ResultsOutput::writeText(const draw::Results& results) {
+    return m_files.writeTextFile(filePath(), draw::resultsText(results));
 }
 
-std::optional<OutputFailure> ResultsOutput::save(const draw::Results& results) {
-    if (auto failure = writeText(results)) {
+platform::Outcome ResultsOutput::save(const draw::Results& results) {
+    if (platform::Outcome failure = writeText(results)) {
         return failure;
     }
-    const std::string path = workbookPath();
-    platform::WriteResult written =
-        m_files.writeProducedFile(path, [&results](const std::string& fileName) {
-            return writeResultsWorkbook(results, fileName);
-        });
-    if (written.ok) {
-        return std::nullopt;
-    }
-    return OutputFailure{OutputFailure::Step::Write, path, std::move(written.error)};
+    return m_files.writeProducedFile(workbookPath(), [&results](const std::string& fileName) {
+        return writeResultsWorkbook(results, fileName);
+    });
 }
 
-std::optional<OutputFailure> ResultsOutput::print(const draw::Results& results) {
-    if (auto failure = writeText(results)) {
+platform::Outcome ResultsOutput::print(const draw::Results& results) {
+    if (platform::Outcome failure = writeText(results)) {
         return failure;
     }
-    return printFile(filePath());
+    return m_printer.printFile(filePath());
 }
 
-std::optional<OutputFailure> ResultsOutput::printCommitment(const std::string& sheet) {
+platform::Outcome ResultsOutput::printCommitment(const std::string& sheet) {
     const std::string path = platform::appFilePath(m_app, kCommitmentFileName);
     // The file's own last line end is added on writing.
     const std::string_view text = std::string_view(sheet).substr(0, sheet.rfind("\r\n"));
-    platform::WriteResult written = m_files.writeTextFile(path, text);
-    if (!written.ok) {
-        return OutputFailure{OutputFailure::Step::Write, path, std::move(written.error)};
+    if (platform::Outcome failure = m_files.writeTextFile(path, text)) {
+        return failure;
     }
-    return printFile(path);
-}
-
-std::optional<OutputFailure> ResultsOutput::printFile(const std::string& path) {
-    platform::PrintResult printed = m_printer.printFile(path);
-    if (printed.ok) {
-        return std::nullopt;
-    }
-    return OutputFailure{OutputFailure::Step::Print, path, std::move(printed.error)};
+    return m_printer.printFile(path);
 }
 
 } // namespace kelvara::output

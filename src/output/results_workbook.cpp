@@ -3,8 +3,10 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "draw/results.h"
@@ -73,23 +75,113 @@ struct Column {
     int width;
 };
 
-// Keeps the first thing that went wrong of many calls.
+// Keeps the first thing that went wrong of many calls, and what the system said then: the
+// library's own words for a full disk name only its zip step.
 class FirstError {
 public:
     void operator()(lxw_error error) {
-        if (m_error == LXW_NO_ERROR) {
+        if (m_error == LXW_NO_ERROR && error != LXW_NO_ERROR) {
             m_error = error;
+            m_systemError = errno;
         }
     }
-    lxw_error error() const { return m_error; }
+    platform::Outcome failure() const {
+        if (m_error == LXW_NO_ERROR) {
+            return std::nullopt;
+        }
+        const bool full = std::error_code(m_systemError, std::generic_category()) ==
+                          std::errc::no_space_on_device;
+        return platform::Failure{full ? platform::FailureKind::DiskFull
+                                      : platform::FailureKind::System,
+                                 {},
+                                 lxw_strerror(m_error)};
+    }
 
 private:
     lxw_error m_error = LXW_NO_ERROR;
+    int m_systemError = 0;
+};
+
+platform::Failure outOfMemory() {
+    return {platform::FailureKind::System, {}, lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)};
+}
+
+// The one worksheet: a bold frozen heading row, then a row per winner; every column as
+// wide as its widest text.
+class SheetWriter {
+public:
+    SheetWriter(lxw_worksheet* sheet, lxw_format* bold, lxw_format* dateTime, bool withPrizes)
+        : m_sheet(sheet), m_bold(bold), m_dateTime(dateTime), m_withPrizes(withPrizes) {
+        if (withPrizes) {
+            m_columns.push_back({"奖项", 0});
+        }
+        m_roundColumn = static_cast<lxw_col_t>(m_columns.size());
+        m_columns.insert(m_columns.end(),
+                         {{"轮次", 0}, {"时间", displayWidth(kTimeFormat)}, {"备注", 0}});
+    }
+
+    void writeHeadings() {
+        for (lxw_col_t column = 0; column < m_columns.size(); ++column) {
+            m_failed(worksheet_write_string(m_sheet, 0, column, m_columns[column].heading, m_bold));
+            widen(column, m_columns[column].heading);
+        }
+        worksheet_freeze_panes(m_sheet, 1, 0);
+    }
+
+    void writeEntry(lxw_row_t row, const draw::ResultEntry& entry, const std::string& prize) {
+        m_failed(worksheet_write_number(m_sheet, row, 0, entry.number, nullptr));
+        widen(0, std::to_string(entry.number));
+        // Always a string: "00123" keeps its zeros and "=1+1" stays text.
+        writeText(row, 1, entry.winner.name);
+        if (m_withPrizes) {
+            writeText(row, 2, prize);
+        }
+        m_failed(worksheet_write_number(m_sheet, row, m_roundColumn, entry.round, nullptr));
+        widen(m_roundColumn, std::to_string(entry.round));
+        const platform::LocalDateTime& t = entry.time;
+        // A time never set (year 0) is no date Excel can show: the cell stays empty.
+        if (t.year != 0) {
+            lxw_datetime listed{t.year, t.month,  t.day,
+                                t.hour, t.minute, static_cast<double>(t.second)};
+            m_failed(
+                worksheet_write_datetime(m_sheet, row, m_roundColumn + 1, &listed, m_dateTime));
+        }
+        if (entry.absent) {
+            m_failed(worksheet_write_string(m_sheet, row, m_roundColumn + 2, kAbsentNote, nullptr));
+            widen(m_roundColumn + 2, kAbsentNote);
+        }
+    }
+
+    void setWidths() {
+        for (lxw_col_t column = 0; column < m_columns.size(); ++column) {
+            const int width = std::min(m_columns[column].width + kColumnPadding, kMaxColumnWidth);
+            m_failed(worksheet_set_column(m_sheet, column, column, width, nullptr));
+        }
+    }
+
+    FirstError& failed() { return m_failed; }
+
+private:
+    void writeText(lxw_row_t row, lxw_col_t column, const std::string& text) {
+        m_failed(worksheet_write_string(m_sheet, row, column, literalText(text).c_str(), nullptr));
+        widen(column, text);
+    }
+    void widen(lxw_col_t column, std::string_view text) {
+        m_columns[column].width = std::max(m_columns[column].width, displayWidth(text));
+    }
+
+    lxw_worksheet* m_sheet;
+    lxw_format* m_bold;
+    lxw_format* m_dateTime;
+    bool m_withPrizes;
+    std::vector<Column> m_columns{{"序号", 0}, {"姓名", 0}};
+    lxw_col_t m_roundColumn = 0;
+    FirstError m_failed;
 };
 
 } // namespace
 
-std::string writeResultsWorkbook(const draw::Results& results, const std::string& fileName) {
+platform::Outcome writeResultsWorkbook(const draw::Results& results, const std::string& fileName) {
     // Worksheets are kept in memory (not constant_memory): the column widths are known
     // only after the last row. The library's scratch files go beside the workbook.
     char scratchFolder[] = ".";
@@ -98,77 +190,27 @@ std::string writeResultsWorkbook(const draw::Results& results, const std::string
     options.tmpdir = scratchFolder;
     lxw_workbook* const workbook = workbook_new_opt(fileName.c_str(), &options);
     if (workbook == nullptr) {
-        return lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        return outOfMemory();
     }
     lxw_worksheet* const sheet = workbook_add_worksheet(workbook, kSheetName);
     lxw_format* const bold = workbook_add_format(workbook);
     lxw_format* const dateTime = workbook_add_format(workbook);
     if (sheet == nullptr || bold == nullptr || dateTime == nullptr) {
         workbook_close(workbook);
-        return lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        return outOfMemory();
     }
     format_set_bold(bold);
     format_set_num_format(dateTime, kTimeFormat);
 
-    const bool withPrizes = !results.prizes().empty();
-    std::vector<Column> columns{{"序号", 0}, {"姓名", 0}};
-    if (withPrizes) {
-        columns.push_back({"奖项", 0});
-    }
-    const auto roundColumn = static_cast<lxw_col_t>(columns.size());
-    columns.insert(columns.end(), {{"轮次", 0}, {"时间", displayWidth(kTimeFormat)}, {"备注", 0}});
-    const auto timeColumn = static_cast<lxw_col_t>(roundColumn + 1);
-    const auto noteColumn = static_cast<lxw_col_t>(roundColumn + 2);
-
-    FirstError failed;
-    for (lxw_col_t column = 0; column < columns.size(); ++column) {
-        failed(worksheet_write_string(sheet, 0, column, columns[column].heading, bold));
-        columns[column].width =
-            std::max(columns[column].width, displayWidth(columns[column].heading));
-    }
-    worksheet_freeze_panes(sheet, 1, 0);
-
-    const auto widen = [&columns](lxw_col_t column, std::string_view text) {
-        columns[column].width = std::max(columns[column].width, displayWidth(text));
-    };
+    SheetWriter writer(sheet, bold, dateTime, !results.prizes().empty());
+    writer.writeHeadings();
     lxw_row_t row = 0;
     for (const draw::ResultEntry& entry : results.entries()) {
-        ++row;
-        failed(worksheet_write_number(sheet, row, 0, entry.number, nullptr));
-        widen(0, std::to_string(entry.number));
-        // Always a string: "00123" keeps its zeros and "=1+1" stays text.
-        failed(
-            worksheet_write_string(sheet, row, 1, literalText(entry.winner.name).c_str(), nullptr));
-        widen(1, entry.winner.name);
-        if (withPrizes) {
-            const std::string& prize = results.prizeName(entry.prize);
-            failed(worksheet_write_string(sheet, row, 2, literalText(prize).c_str(), nullptr));
-            widen(2, prize);
-        }
-        failed(worksheet_write_number(sheet, row, roundColumn, entry.round, nullptr));
-        widen(roundColumn, std::to_string(entry.round));
-        const platform::LocalDateTime& t = entry.time;
-        // A time never set (year 0) is no date Excel can show: the cell stays empty.
-        if (t.year != 0) {
-            lxw_datetime listed{t.year, t.month,  t.day,
-                                t.hour, t.minute, static_cast<double>(t.second)};
-            failed(worksheet_write_datetime(sheet, row, timeColumn, &listed, dateTime));
-        }
-        if (entry.absent) {
-            failed(worksheet_write_string(sheet, row, noteColumn, kAbsentNote, nullptr));
-            widen(noteColumn, kAbsentNote);
-        }
+        writer.writeEntry(++row, entry, results.prizeName(entry.prize));
     }
-    for (lxw_col_t column = 0; column < columns.size(); ++column) {
-        const int width = std::min(columns[column].width + kColumnPadding, kMaxColumnWidth);
-        failed(worksheet_set_column(sheet, column, column, width, nullptr));
-    }
-
-    failed(workbook_close(workbook));
-    if (failed.error() != LXW_NO_ERROR) {
-        return lxw_strerror(failed.error());
-    }
-    return {};
+    writer.setWidths();
+    writer.failed()(workbook_close(workbook));
+    return writer.failed().failure();
 }
 
 } // namespace kelvara::output

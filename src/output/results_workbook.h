@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/failure.h"
+
 namespace kelvara::draw {
 class Results;
 }
@@ -13,7 +15,7 @@ inline constexpr char kResultsWorkbookName[] = "摇号结果.xlsx";
 // Writes the results as a workbook to `fileName` in the current folder: one worksheet, a
 // bold frozen heading row, then one row per listed winner in listed order with its number,
 // name (always text), prize (with a plan only), round, listing time and absent mark.
-// Returns what went wrong, empty on success.
-std::string writeResultsWorkbook(const draw::Results& results, const std::string& fileName);
+// The failure names no path: the caller knows it.
+platform::Outcome writeResultsWorkbook(const draw::Results& results, const std::string& fileName);
 
 } // namespace kelvara::output

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/failure.h"
+
 namespace kelvara::platform {
 
 enum class ReadStatus { Ok, Missing, Unreadable, NotAList };
@@ -28,14 +30,9 @@ struct ReadResult {
     WorkbookFault workbookFault = WorkbookFault::None;
 };
 
-struct WriteResult {
-    bool ok = true;
-    std::string error; // the system's reason when !ok
-};
-
-// Writes a file as `fileName` (a plain ASCII name) in the current folder; returns what went
-// wrong, empty on success. C libraries open such a name on every system.
-using FileProducer = std::function<std::string(const std::string& fileName)>;
+// Writes a file as `fileName` (a plain ASCII name) in the current folder; C libraries open
+// such a name on every system. The failure's path is the caller's to fill in.
+using FileProducer = std::function<Outcome(const std::string& fileName)>;
 
 // Receives one line of a text file, without its terminator; returns false to stop reading.
 using LineSink = std::function<bool(std::string_view line)>;
@@ -65,23 +62,20 @@ public:
 
     // Creates or atomically replaces the file with text followed by CR LF. Succeeds only
     // when every byte reached the file; otherwise the earlier file stays as it was.
-    virtual WriteResult writeTextFile(const std::string& path, std::string_view text) = 0;
-    // Creates or atomically replaces the file with what `produce` writes, in the same way.
-    virtual WriteResult writeProducedFile(const std::string& path, const FileProducer& produce) = 0;
-};
-
-struct PrintResult {
-    bool ok = true;
-    std::string error; // the print command's own words, or the system's reason
+    virtual Outcome writeTextFile(const std::string& path, std::string_view text) = 0;
+    // Creates or atomically replaces the file with what `produce` writes, in the same way,
+    // in a scratch folder of the file's own folder.
+    virtual Outcome writeProducedFile(const std::string& path, const FileProducer& produce) = 0;
 };
 
 class Printer {
 public:
     virtual ~Printer() = default;
 
-    // Hands a document to the system's print operation. Fails when the operation cannot
-    // start or reports an error at once; the printing itself is not awaited.
-    virtual PrintResult printFile(const std::string& path) = 0;
+    // Hands a document to the system's print operation. Fails (PrintRefused, PrintNotRun or
+    // PrintExitCode) when the operation cannot start or reports an error at once; the
+    // printing itself is not awaited.
+    virtual Outcome printFile(const std::string& path) = 0;
 };
 
 } // namespace kelvara::platform

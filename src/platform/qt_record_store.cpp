@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QSysInfo>
 
+#include "platform/qt_failure.h"
+
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <qt_windows.h>
@@ -22,15 +24,6 @@ namespace {
 
 const QString kLockSuffix = QStringLiteral(".lock");
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The path as the operator knows it from the file manager.
-std::string shownPath(const QString& path) {
-    return QDir::toNativeSeparators(path).toStdString();
-}
-
 // Flushes what the system holds of the file to the disk itself.
 bool syncToDisk(QFile& file) {
 #ifdef Q_OS_WIN
@@ -39,29 +32,6 @@ bool syncToDisk(QFile& file) {
 #else
     return ::fsync(file.handle()) == 0;
 #endif
-}
-
-// A write the disk cut short leaves no error behind: writing the rest then tells why.
-bool writeWhole(QFile& file, std::string_view text) {
-    qint64 written = 0;
-    const auto size = static_cast<qint64>(text.size());
-    while (written < size) {
-        const qint64 now = file.write(text.data() + written, size - written);
-        if (now <= 0) {
-            return false;
-        }
-        written += now;
-    }
-    return true;
-}
-
-std::string failureReason(const QFile& file) {
-    const QString reason =
-        file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string();
-    if (file.error() == QFileDevice::ResourceError) {
-        return "磁盘已满（" + reason.toStdString() + "）";
-    }
-    return reason.toStdString();
 }
 
 // A new file's name lives in its folder: sync the folder too, or a power cut can lose it.
@@ -111,6 +81,12 @@ LockHolder holderOf(const QLockFile& lock, const QString& lockPath) {
         return {false, host.toStdString()};
     }
     return {true, {}};
+}
+
+// Records are named as the file manager shows them.
+Failure shownAsRecord(Failure failure) {
+    failure.path = shownPath(QString::fromStdString(failure.path));
+    return failure;
 }
 
 enum class FileRead { Ok, NotRegular, TooLarge, Failed };
@@ -174,13 +150,18 @@ QtRecordStore::Locking QtRecordStore::lockFor(const QString& path, bool breakUnp
     return Locking::Locked;
 }
 
-RecordResult QtRecordStore::create(const LocalDateTime& initialized) {
+Outcome QtRecordStore::create(const LocalDateTime& initialized) {
     m_lock.reset();
     m_path.clear();
     const QString folder = QString::fromStdString(m_folder());
-    QDir().mkpath(folder); // when this fails, creating the file below says why
+    if (Outcome failed = makeFolder(folder)) {
+        failed->path =
+            shownPath(folder + u'/' + QString::fromStdString(recordFileName(initialized)));
+        return failed;
+    }
     for (int number = 1;; ++number) {
-        const QString path = folder + u'/' + fromUtf8(recordFileName(initialized, number));
+        const QString path =
+            folder + u'/' + QString::fromStdString(recordFileName(initialized, number));
         if (QFileInfo::exists(path) || QFileInfo::exists(path + kLockSuffix)) {
             continue;
         }
@@ -189,14 +170,14 @@ RecordResult QtRecordStore::create(const LocalDateTime& initialized) {
             if (QFileInfo::exists(path)) {
                 continue; // another copy took the name just now
             }
-            return {false, shownPath(path), file.errorString().toStdString()};
+            return shownAsRecord(fileFailure(file, path));
         }
         file.close();
         syncFolder(folder);
         if (lockFor(path, false) != Locking::Locked) {
-            return {false, shownPath(path), "无法锁定记录文件"};
+            return Failure{FailureKind::LockFailed, shownPath(path), {}};
         }
-        return {true, shownPath(path), {}};
+        return std::nullopt;
     }
 }
 
@@ -218,39 +199,39 @@ void QtRecordStore::addCheckerPage() {
     }
 }
 
-RecordResult QtRecordStore::takeOver(const std::string& path, bool breakUnprovenLock) {
+Outcome QtRecordStore::takeOver(const std::string& path, bool breakUnprovenLock) {
     const QString record = QDir::fromNativeSeparators(QString::fromStdString(path));
     if (record == m_path) {
-        return {true, path, {}};
+        return std::nullopt;
     }
     m_lock.reset();
     m_path.clear();
     switch (lockFor(record, breakUnprovenLock)) {
     case Locking::Locked:
-        return {true, path, {}};
+        return std::nullopt;
     case Locking::HeldHere:
-        return {false, path, "另一个正在运行的摇号程序正在使用这个记录", true};
+        return Failure{FailureKind::HeldElsewhere, path, {}};
     case Locking::Failed:
         break;
     }
-    return {false, path, "无法锁定记录文件"};
+    return Failure{FailureKind::LockFailed, path, {}};
 }
 
-WriteResult QtRecordStore::append(std::string_view text) {
+Outcome QtRecordStore::append(std::string_view text) {
     if (m_path.isEmpty()) {
-        return {false, "没有打开的记录"};
+        return Failure{FailureKind::NoRecord, {}, {}};
     }
     QFile file(m_path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        return {false, file.errorString().toStdString()};
+        return shownAsRecord(fileFailure(file, m_path));
     }
     const qint64 before = file.size();
-    if (!writeWhole(file, text) || !syncToDisk(file)) {
-        const std::string reason = failureReason(file);
+    if (!writeWhole(file, text.data(), static_cast<qint64>(text.size())) || !syncToDisk(file)) {
+        Failure failure = shownAsRecord(fileFailure(file, m_path));
         file.resize(before);
-        return {false, reason};
+        return failure;
     }
-    return {};
+    return std::nullopt;
 }
 
 std::optional<StoredRecord> QtRecordStore::newest() {

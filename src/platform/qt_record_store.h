@@ -22,9 +22,9 @@ public:
     QtRecordStore(const QtRecordStore&) = delete;
     QtRecordStore& operator=(const QtRecordStore&) = delete;
 
-    RecordResult create(const LocalDateTime& initialized) override;
-    RecordResult takeOver(const std::string& path, bool breakUnprovenLock) override;
-    WriteResult append(std::string_view text) override;
+    Outcome create(const LocalDateTime& initialized) override;
+    Outcome takeOver(const std::string& path, bool breakUnprovenLock) override;
+    Outcome append(std::string_view text) override;
     std::optional<StoredRecord> newest() override;
     void addCheckerPage() override;
 

@@ -23,6 +23,7 @@
 #include "kelvara_version.h"
 #include "platform/font_families.h"
 #include "platform/local_time_of_day.h"
+#include "platform/qt_failure.h"
 #include "platform/text_codec.h"
 #include "platform/text_reader.h"
 #include "platform/workbook_reader.h"
@@ -54,11 +55,12 @@ constexpr int kPrintCommandWaitMs = 5000;
 
 // Runs the print command on the document and waits (briefly) for it to accept it. A command
 // that cannot start, or ends with an error, fails with its own message when it gives one.
-PrintResult runPrintCommand(const QString& program, const QString& document) {
+Outcome runPrintCommand(const QString& program, const QString& document) {
     auto command = std::make_unique<QProcess>();
     command->start(program, {document});
     if (!command->waitForStarted(kPrintCommandWaitMs)) {
-        return {false, QString(program + u'：' + command->errorString()).toStdString()};
+        return Failure{FailureKind::PrintNotRun, document.toStdString(),
+                       command->errorString().toStdString(), program.toStdString()};
     }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const bool finished = command->waitForFinished(kPrintCommandWaitMs);
@@ -67,20 +69,22 @@ PrintResult runPrintCommand(const QString& program, const QString& document) {
         // Still busy: the document is with it; it cleans up after itself when it ends.
         QProcess* const running = command.release();
         QObject::connect(running, &QProcess::finished, running, &QObject::deleteLater);
-        return {};
+        return std::nullopt;
     }
     const QString said =
         QString::fromLocal8Bit(command->readAllStandardError() + command->readAllStandardOutput())
             .trimmed();
     if (command->exitStatus() == QProcess::NormalExit && command->exitCode() == 0) {
-        return {};
+        return std::nullopt;
     }
     if (!said.isEmpty()) {
-        return {false, said.toStdString()};
+        return Failure{FailureKind::PrintRefused, document.toStdString(), said.toStdString()};
     }
-    return {
-        false,
-        QStringLiteral("%1 返回错误代码 %2").arg(program).arg(command->exitCode()).toStdString()};
+    return Failure{FailureKind::PrintExitCode,
+                   document.toStdString(),
+                   {},
+                   program.toStdString(),
+                   command->exitCode()};
 }
 #endif
 
@@ -225,23 +229,23 @@ ReadResult QtServices::readTextLines(const std::string& path, const LineSink& si
 namespace {
 
 // Creates or atomically replaces the file with the bytes, or leaves it as it was.
-WriteResult saveWholeFile(const std::string& path, const QByteArray& bytes) {
+Outcome saveWholeFile(const QString& path, const QByteArray& bytes) {
     // No QIODevice::Text: it would change the line ends on some platforms. Unbuffered, so
     // that a full disk fails the write itself: commit() does not see a failed final flush
     // and would replace the earlier file by a truncated one.
-    QSaveFile file(QString::fromStdString(path));
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return {false, file.errorString().toStdString()};
+        return fileFailure(file, path);
     }
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const std::string reason = file.errorString().toStdString();
+    if (!writeWhole(file, bytes.constData(), bytes.size()) || !file.flush()) {
+        Failure failure = fileFailure(file, path);
         file.cancelWriting();
-        return {false, reason};
+        return failure;
     }
     if (!file.commit()) {
-        return {false, file.errorString().toStdString()};
+        return fileFailure(file, path);
     }
-    return {};
+    return std::nullopt;
 }
 
 // Makes a folder the current one while it lives, then goes back to the previous one.
@@ -264,43 +268,56 @@ private:
     bool m_entered;
 };
 
+// What `produce` wrote in the scratch folder as `name`, read back whole.
+std::optional<QByteArray> producedBytes(const QTemporaryDir& scratch, const char* name,
+                                        const FileProducer& produce, Failure& failure) {
+    const CurrentFolder inScratch(scratch.path());
+    if (!inScratch.entered()) {
+        failure = {FailureKind::NoScratch, scratch.path().toStdString(), {}};
+        return std::nullopt;
+    }
+    if (Outcome failed = produce(name)) {
+        failure = std::move(*failed);
+        return std::nullopt;
+    }
+    QFile produced(QString::fromLatin1(name));
+    QByteArray bytes;
+    if (!produced.open(QIODevice::ReadOnly) ||
+        (bytes = produced.readAll()).size() != produced.size()) {
+        failure = fileFailure(produced, scratch.filePath(QString::fromLatin1(name)));
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 } // namespace
 
-WriteResult QtServices::writeTextFile(const std::string& path, std::string_view text) {
+Outcome QtServices::writeTextFile(const std::string& path, std::string_view text) {
     QByteArray bytes = encodeTextFile(text);
     bytes.append("\r\n");
-    return saveWholeFile(path, bytes);
+    return saveWholeFile(QString::fromStdString(path), bytes);
 }
 
 // C libraries built with MinGW open files by narrow names, in the ANSI code page on Windows,
 // which cannot name every folder (C:\Users\张三 on a Western system). A plain ASCII name in a
-// current folder entered through Qt's wide calls opens everywhere.
-WriteResult QtServices::writeProducedFile(const std::string& path, const FileProducer& produce) {
+// current folder entered through Qt's wide calls opens everywhere. The scratch folder is made
+// beside the file, on the disk that the file goes to: the system's temporary folder may be
+// full, or on another disk, when the data folder is not.
+Outcome QtServices::writeProducedFile(const std::string& path, const FileProducer& produce) {
     static constexpr char kProducedName[] = "produced.out";
-    const QTemporaryDir scratch;
+    const QString target = QString::fromStdString(path);
+    const QString folder = QFileInfo(target).absolutePath();
+    const QTemporaryDir scratch(folder + QStringLiteral("/.kelvara-XXXXXX"));
     if (!scratch.isValid()) {
-        return {false, scratch.errorString().toStdString()};
+        return scratchFailure(folder, scratch.errorString());
     }
-    {
-        const CurrentFolder inScratch(scratch.path());
-        if (!inScratch.entered()) {
-            return {false, QStringLiteral("无法进入临时文件夹 %1")
-                               .arg(QDir::toNativeSeparators(scratch.path()))
-                               .toStdString()};
-        }
-        if (std::string error = produce(kProducedName); !error.empty()) {
-            return {false, std::move(error)};
-        }
+    Failure failure;
+    const auto bytes = producedBytes(scratch, kProducedName, produce, failure);
+    if (!bytes) {
+        failure.path = failure.path.empty() ? path : failure.path;
+        return failure;
     }
-    QFile produced(scratch.filePath(QString::fromLatin1(kProducedName)));
-    if (!produced.open(QIODevice::ReadOnly)) {
-        return {false, produced.errorString().toStdString()};
-    }
-    const QByteArray bytes = produced.readAll();
-    if (bytes.size() != produced.size()) {
-        return {false, produced.errorString().toStdString()};
-    }
-    return saveWholeFile(path, bytes);
+    return saveWholeFile(target, *bytes);
 }
 
 RandomSource& QtServices::random() {
@@ -322,7 +339,7 @@ std::vector<std::string> QtServices::screenFonts() const {
     return distinctFamilyNames(QFontDatabase::families());
 }
 
-PrintResult QtServices::printFile(const std::string& path) {
+Outcome QtServices::printFile(const std::string& path) {
 #ifdef Q_OS_WIN
     const std::wstring file = QString::fromStdString(path).toStdWString();
     SHELLEXECUTEINFOW request{};
@@ -336,9 +353,10 @@ PrintResult QtServices::printFile(const std::string& path) {
     request.lpDirectory = L"";
     request.nShow = SW_HIDE;
     if (!ShellExecuteExW(&request)) {
-        return {false, qt_error_string(static_cast<int>(GetLastError())).toStdString()};
+        return Failure{FailureKind::PrintRefused, path,
+                       qt_error_string(static_cast<int>(GetLastError())).toStdString()};
     }
-    return {};
+    return std::nullopt;
 #else
     return runPrintCommand(QStringLiteral("lp"), QString::fromStdString(path));
 #endif

@@ -27,14 +27,14 @@ public:
     bool fileExists(const std::string& path) const override;
     std::uintmax_t fileSize(const std::string& path) const override;
     ReadResult readTextLines(const std::string& path, const LineSink& sink) override;
-    WriteResult writeTextFile(const std::string& path, std::string_view text) override;
-    WriteResult writeProducedFile(const std::string& path, const FileProducer& produce) override;
+    Outcome writeTextFile(const std::string& path, std::string_view text) override;
+    Outcome writeProducedFile(const std::string& path, const FileProducer& produce) override;
     RandomSource& random() override;
     LocalDateTime localDateTime() const override;
     RecordStore& records() override { return m_records; }
     std::string displayPath(const std::string& path) const override;
     std::vector<std::string> screenFonts() const override;
-    PrintResult printFile(const std::string& path) override;
+    Outcome printFile(const std::string& path) override;
     Digest sha256(std::span<const std::uint8_t> data) const override {
         return m_hashes.sha256(data);
     }

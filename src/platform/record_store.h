@@ -27,13 +27,6 @@ struct RecordFileOrder {
 // Empty for a name that is no record's.
 std::optional<RecordFileOrder> recordFileOrder(std::string_view fileName);
 
-struct RecordResult {
-    bool ok = true;
-    std::string path;           // the record's path, also the one that could not be created
-    std::string error;          // the system's reason when !ok
-    bool heldElsewhere = false; // !ok because a running copy of the program holds it
-};
-
 // Larger than any run writes: ten thousand winners with the longest names take 40 MB.
 inline constexpr long long kMaxRecordBytes = 256LL * 1024 * 1024;
 
@@ -52,17 +45,18 @@ public:
     virtual ~RecordStore() = default;
 
     // Creates the record of a run initialized at that time, under the first free name, and
-    // makes it the record that append() writes to.
-    virtual RecordResult create(const LocalDateTime& initialized) = 0;
+    // makes it the record that append() writes to. A failure names the record's path.
+    virtual Outcome create(const LocalDateTime& initialized) = 0;
 
-    // Makes an earlier record the one that append() writes to; fails while a running copy
-    // of the program on this computer holds it. A lock that cannot be shown to be live (of
-    // another computer, or unreadable) is broken when `breakUnprovenLock` says so.
-    virtual RecordResult takeOver(const std::string& path, bool breakUnprovenLock) = 0;
+    // Makes an earlier record the one that append() writes to; fails (HeldElsewhere) while
+    // a running copy of the program on this computer holds it. A lock that cannot be shown
+    // to be live (of another computer, or unreadable) is broken when `breakUnprovenLock`
+    // says so; otherwise it fails (LockFailed).
+    virtual Outcome takeOver(const std::string& path, bool breakUnprovenLock) = 0;
 
     // Appends the text to the current record in one write and syncs it to the disk. A
     // write that fails part-way is taken back, so the record never holds half a line.
-    virtual WriteResult append(std::string_view text) = 0;
+    virtual Outcome append(std::string_view text) = 0;
 
     // The newest record of the folder that is a regular file, if any. Never waits on a
     // pipe or device that a name leads to.

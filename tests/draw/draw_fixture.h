@@ -61,7 +61,7 @@ protected:
 
     // Start then Stop, with the given round size, and let the listing timer tick.
     void drawRound(const std::string& size) {
-        view.roundSize = size;
+        typeRoundSize(view, engine, size);
         engine.Cmd_Start_Click();
         ASSERT_TRUE(view.rolling());
         engine.Cmd_Start_Click();

@@ -75,8 +75,8 @@ TEST_F(DrawRecordTest, RecordsTheRunAndEveryListedRoundAsShown) {
 TEST_F(DrawRecordTest, ARecordThatCannotBeWrittenIsReportedOnceAndDrawingGoesOn) {
     services.recordStore.failure = "磁盘已满";
     initialize(20);
-    const draw::Notice notice{NoticeKind::RecordNotWritten, 0,
-                              "摇号记录/摇号记录_20261207_193005.txt", "磁盘已满"};
+    const auto notice = draw::Notice::recordNotWritten(
+        {platform::FailureKind::System, "摇号记录/摇号记录_20261207_193005.txt", "磁盘已满"});
     EXPECT_EQ(view.notices, std::vector{notice});
     drawRound("2");
     EXPECT_EQ(view.notices.size(), 1U);
@@ -122,7 +122,7 @@ protected:
             return true;
         }
         void drawRound(const std::string& size) {
-            view.roundSize = size;
+            typeRoundSize(view, engine, size);
             engine.Cmd_Start_Click();
             engine.Cmd_Start_Click();
             engine.Timer2_Timer();
@@ -163,7 +163,7 @@ TEST_F(ContinueTest, YesRestoresTheDrawnTheNumberingAndTheBoxByteForByte) {
     EXPECT_TRUE(record.ends_with("\r\n继续：2026-12-07 20:00:00，恢复12人\r\n"));
 
     // The run goes on in the same record, numbered on, and never draws a recorded line again.
-    restart.view.roundSize = "17";
+    typeRoundSize(restart.view, restart.engine, "17");
     restart.engine.Cmd_Start_Click();
     restart.engine.Cmd_Start_Click();
     restart.engine.Timer2_Timer();
@@ -239,7 +239,7 @@ TEST_F(ContinueTest, NoMarksTheRecordSoItIsNotOfferedAgain) {
 }
 
 TEST_F(ContinueTest, AChangedOrMissingListIsNotContinued) {
-    const draw::Notice expected{NoticeKind::ListDiffers, 0, services.recordStore.current, {}};
+    const draw::Notice expected{NoticeKind::ListDiffers, 0, services.recordStore.current};
     for (const char* change : {"edited", "missing"}) {
         SCOPED_TRACE(change);
         if (std::string(change) == "edited") {

@@ -32,7 +32,7 @@ TEST_F(DrawRoundTest, ARunThatExhaustsTheListDrawsNobodyTwice) {
 
 TEST_F(DrawRoundTest, WinnersComeInFileOrderAndAllAreListedOnce) {
     initialize(40);
-    view.roundSize = "12";
+    typeRoundSize(view, engine, "12");
     engine.Cmd_Start_Click();
     EXPECT_EQ(view.roll, FakeView::kRolling);
     EXPECT_TRUE(view.timer1);
@@ -58,7 +58,6 @@ TEST_F(DrawRoundTest, WinnersComeInFileOrderAndAllAreListedOnce) {
     EXPECT_FALSE(view.timer2);
     EXPECT_EQ(listedNames(), names);
     EXPECT_EQ(view.roll, engine.state().RoundWinners.back().name);
-    EXPECT_TRUE(view.caretAtEnd);
 }
 
 TEST_F(DrawRoundTest, ResultsKeepTheirFormatAndNumberingRunsOnAcrossRounds) {
@@ -153,7 +152,7 @@ TEST_F(DrawRoundTest, EnterAndSpaceActAsTheButtonEvenBeforeInitialize) {
 TEST_F(DrawRoundTest, APressWhileStartTellsWhyDoesNothing) {
     initialize(5);
     drawRound("2");
-    view.roundSize = "9";
+    typeRoundSize(view, engine, "9");
     int presses = 0;
     view.whileTelling = [&] {
         ++presses;
@@ -170,7 +169,7 @@ TEST_F(DrawRoundTest, APressWhileStartTellsWhyDoesNothing) {
 TEST_F(DrawRoundTest, RollingCyclesTheSampleAndCarriesOnAcrossRounds) {
     writeBonus("甲\r\n乙\r\n丙\r\n");
     engine.Cmd_Init_Click();
-    view.roundSize = "1";
+    typeRoundSize(view, engine, "1");
     engine.Cmd_Start_Click();
     std::vector<std::string> shown;
     for (int tick = 0; tick < 4; ++tick) {
@@ -215,7 +214,7 @@ TEST_F(DrawRoundTest, RoundSizeInputs) {
         freshEngine.startUp();
         writeBonus(numberedList(20));
         freshEngine.Cmd_Init_Click();
-        freshView.roundSize = c.typed;
+        typeRoundSize(freshView, freshEngine, c.typed);
         freshEngine.Cmd_Start_Click();
         EXPECT_EQ(freshView.roundSize, c.boxAfter);
         EXPECT_TRUE(freshView.startEnabled);
@@ -232,7 +231,7 @@ TEST_F(DrawRoundTest, RoundSizeInputs) {
             EXPECT_FALSE(freshView.timer1);
             EXPECT_EQ(freshEngine.state().RemainingCount, 20);
             // A smaller number then starts the round.
-            freshView.roundSize = "2";
+            typeRoundSize(freshView, freshEngine, "2");
             freshEngine.Cmd_Start_Click();
             EXPECT_TRUE(freshView.rolling());
         }
@@ -241,11 +240,11 @@ TEST_F(DrawRoundTest, RoundSizeInputs) {
 
 TEST_F(DrawRoundTest, StartBeforeTheListingTickListsTheStoppedRoundFirst) {
     initialize(10);
-    view.roundSize = "2";
+    typeRoundSize(view, engine, "2");
     engine.Cmd_Start_Click();
     engine.Cmd_Start_Click(); // Stop: the listing timer is armed but has not ticked
     const auto stopped = engine.state().RoundWinners;
-    view.roundSize = "3";
+    typeRoundSize(view, engine, "3");
     engine.Cmd_Start_Click();
     EXPECT_FALSE(view.timer2);
     const auto lines = listedLines(view.results);
@@ -275,7 +274,7 @@ TEST_F(DrawRoundTest, EveryCandidateHasTheSameChance) {
             draw::DrawEngine freshEngine(freshView, freshView, freshServices.forDraw());
             freshEngine.startUp();
             freshEngine.Cmd_Init_Click();
-            freshView.roundSize = "1";
+            typeRoundSize(freshView, freshEngine, "1");
             freshEngine.Cmd_Start_Click();
             ++wins[freshEngine.state().RoundWinners.at(0).name];
         }

@@ -121,7 +121,7 @@ TEST_F(InitializeTest, MissingListIsToldAtInitializeAndAtStart) {
             ASSERT_FALSE(freshView.initEnabled);
         }
         std::filesystem::remove(bonusPath());
-        freshView.roundSize = "1";
+        typeRoundSize(freshView, freshEngine, "1");
         atStart ? freshEngine.Cmd_Start_Click() : freshEngine.Cmd_Init_Click();
         EXPECT_EQ(freshView.noticeKinds(), std::vector{NoticeKind::ListMissing});
         EXPECT_FALSE(freshView.rolling());

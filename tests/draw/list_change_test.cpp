@@ -15,7 +15,7 @@ using ListChangeTest = DrawFixture;
 TEST_F(ListChangeTest, MissingOrUnreadableListAtStartCancelsTheRound) {
     initialize(6);
     std::filesystem::remove(bonusPath());
-    view.roundSize = "2";
+    typeRoundSize(view, engine, "2");
     engine.Cmd_Start_Click();
     EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::ListMissing});
     EXPECT_FALSE(view.rolling());
@@ -33,7 +33,7 @@ TEST_F(ListChangeTest, MissingOrUnreadableListAtStartCancelsTheRound) {
 TEST_F(ListChangeTest, ShorterListCancelsTheWholeRoundAndEditedLinesGiveTheirNewText) {
     initialize(8);
     writeBonus(numberedList(4)); // half the list is gone
-    view.roundSize = "8";
+    typeRoundSize(view, engine, "8");
     engine.Cmd_Start_Click();
     EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::ListShrunk});
     EXPECT_EQ(engine.state().RemainingCount, 8);
@@ -113,7 +113,7 @@ TEST_F(ListChangeTest, ListChangedSinceInitializeDrawsOnlyWhileItsLinesStayInPla
         writeBonus(joined(lines));
         view.notices.clear();
         const auto before = engine.state();
-        view.roundSize = "2";
+        typeRoundSize(view, engine, "2");
         engine.Cmd_Start_Click();
         if (!row.notice) {
             EXPECT_TRUE(view.notices.empty());
@@ -142,7 +142,7 @@ TEST_F(ListChangeTest, AMidRunEditThatMovesLinesNeverRepeatsAWinner) {
     initialize(200);
     drawRound("100");
     writeBonus(numberedList(200).substr(std::string("候选人1\r\n").size()) + "迟到的人\r\n");
-    view.roundSize = "50";
+    typeRoundSize(view, engine, "50");
     engine.Cmd_Start_Click();
     EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::LinesShifted});
     EXPECT_EQ(engine.state().RemainingCount, 100);

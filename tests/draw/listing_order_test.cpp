@@ -40,7 +40,7 @@ TEST_F(ListingOrderTest, LargeRoundsGetEnoughTranspositions) {
         freshEngine.startUp();
         writeBonus(numberedList(winners));
         freshEngine.Cmd_Init_Click();
-        freshView.roundSize = std::to_string(winners);
+        typeRoundSize(freshView, freshEngine, std::to_string(winners));
         freshEngine.Cmd_Start_Click();
         freshEngine.Cmd_Start_Click();
         const long long before = source.reseeds;

@@ -114,7 +114,7 @@ TEST_F(PrizeDrawTest, DrawsThePlanInOrderOrAsChosenAndSaysWhenAllAreDrawn) {
     EXPECT_EQ(view.placesLeft, (std::vector{5, 2, 1}));
     EXPECT_EQ(view.roundSize, "5");
 
-    view.roundSize = "6";
+    typeRoundSize(view, engine, "6");
     engine.Cmd_Start_Click();
     EXPECT_EQ(view.notices.back(), draw::Notice::roundAbovePrize("三等奖", 5));
     EXPECT_FALSE(view.rolling());
@@ -151,22 +151,22 @@ TEST_F(PrizeDrawTest, AnAbsentWinnerIsRedrawnForTheirPrizeAndNobodyTwice) {
     drawRound("4");
     drawRound("1");
     EXPECT_EQ(view.currentPrize, 2);
-    EXPECT_EQ(engine.markAbsent(2), MarkOutcome::Done);
-    EXPECT_EQ(engine.markAbsent(2), MarkOutcome::AlreadyAbsent);
-    EXPECT_EQ(engine.markAbsent(9), MarkOutcome::NoSuchNumber);
-    EXPECT_EQ(engine.markAbsent(3), MarkOutcome::Done);
+    EXPECT_EQ(markAbsent(engine, view, 2), MarkOutcome::Done);
+    EXPECT_EQ(markAbsent(engine, view, 2), MarkOutcome::AlreadyAbsent);
+    EXPECT_EQ(markAbsent(engine, view, 9), MarkOutcome::NoSuchNumber);
+    EXPECT_EQ(markAbsent(engine, view, 3), MarkOutcome::Done);
     EXPECT_EQ(view.currentPrize, 1); // the first prize with a place again
     EXPECT_EQ(view.roundSize, "2");
     EXPECT_NE(view.results.find("]:\t" + engine.results().entry(2)->winner.name + "（弃奖）\r\n"),
               std::string::npos);
-    EXPECT_EQ(engine.takeBackAbsent(3), MarkOutcome::Done);
+    EXPECT_EQ(takeBackAbsent(engine, view, 3), MarkOutcome::Done);
     EXPECT_EQ(view.roundSize, "1");
-    EXPECT_EQ(engine.takeBackAbsent(3), MarkOutcome::NotAbsent);
+    EXPECT_EQ(takeBackAbsent(engine, view, 3), MarkOutcome::NotAbsent);
 
     drawRound("1"); // the replacement
-    EXPECT_EQ(engine.takeBackAbsent(2), MarkOutcome::AlreadyReplaced);
+    EXPECT_EQ(takeBackAbsent(engine, view, 2), MarkOutcome::AlreadyReplaced);
     EXPECT_EQ(engine.results().entry(2)->replacedInRound, 3);
-    EXPECT_EQ(engine.markAbsent(6), MarkOutcome::Done);
+    EXPECT_EQ(markAbsent(engine, view, 6), MarkOutcome::Done);
     drawRound("1");
     drawRound("1");
     EXPECT_EQ(view.currentPrize, 0);
@@ -180,13 +180,13 @@ TEST_F(PrizeDrawTest, WithoutAPlanTheNextRoundDrawsTheReplacements) {
     initialize(10);
     drawRound("3");
     for (const int number : {1, 2, 3}) {
-        ASSERT_EQ(engine.markAbsent(number), MarkOutcome::Done);
+        ASSERT_EQ(markAbsent(engine, view, number), MarkOutcome::Done);
     }
     EXPECT_EQ(view.roundSize, "3"); // untouched without a plan
     drawRound("2");                 // replaces the first two marked
-    EXPECT_EQ(engine.takeBackAbsent(1), MarkOutcome::AlreadyReplaced);
-    EXPECT_EQ(engine.takeBackAbsent(2), MarkOutcome::AlreadyReplaced);
-    EXPECT_EQ(engine.takeBackAbsent(3), MarkOutcome::Done);
+    EXPECT_EQ(takeBackAbsent(engine, view, 1), MarkOutcome::AlreadyReplaced);
+    EXPECT_EQ(takeBackAbsent(engine, view, 2), MarkOutcome::AlreadyReplaced);
+    EXPECT_EQ(takeBackAbsent(engine, view, 3), MarkOutcome::Done);
     EXPECT_EQ(view.results.find("【"), std::string::npos);
 }
 
@@ -203,13 +203,13 @@ TEST_F(PrizeDrawTest, ATypedRoundSizeStaysForThePrizesNextRounds) {
 TEST_F(PrizeDrawTest, MarksWaitWhileARoundIsDrawn) {
     initializeWithPlan(10, "a 3\n");
     drawRound("1");
-    view.roundSize = "1";
+    typeRoundSize(view, engine, "1");
     engine.Cmd_Start_Click();
-    EXPECT_EQ(engine.markAbsent(1), MarkOutcome::WhileRolling);
+    EXPECT_EQ(markAbsent(engine, view, 1), MarkOutcome::WhileRolling);
     engine.choosePrize(1);
     engine.Cmd_Start_Click();
     // Stopped, listing pending: the mark lists the round first.
-    EXPECT_EQ(engine.markAbsent(2), MarkOutcome::Done);
+    EXPECT_EQ(markAbsent(engine, view, 2), MarkOutcome::Done);
     EXPECT_EQ(listedLines(view.results).size(), 2U);
 }
 
@@ -219,11 +219,11 @@ TEST_F(PrizeDrawTest, ContinuingRestoresPrizesAndMarksExactly) {
     initializeWithPlan(20, "三等奖 5\n二等奖 3\n一等奖 1\n");
     drawRound("5");
     drawRound("2");
-    ASSERT_EQ(engine.markAbsent(2), MarkOutcome::Done);
-    ASSERT_EQ(engine.markAbsent(4), MarkOutcome::Done);
+    ASSERT_EQ(markAbsent(engine, view, 2), MarkOutcome::Done);
+    ASSERT_EQ(markAbsent(engine, view, 4), MarkOutcome::Done);
     drawRound("1"); // replaces [2]
-    ASSERT_EQ(engine.markAbsent(7), MarkOutcome::Done);
-    ASSERT_EQ(engine.takeBackAbsent(7), MarkOutcome::Done);
+    ASSERT_EQ(markAbsent(engine, view, 7), MarkOutcome::Done);
+    ASSERT_EQ(takeBackAbsent(engine, view, 7), MarkOutcome::Done);
     engine.choosePrize(3);
     const std::string record = services.recordStore.files.at(services.recordStore.current).text;
     EXPECT_NE(record.find("\r\n奖项表：奖项.txt，共3项，SHA-256 "), std::string::npos);
@@ -244,7 +244,7 @@ TEST_F(PrizeDrawTest, ContinuingRestoresPrizesAndMarksExactly) {
         EXPECT_EQ(again.results, view.results);
         EXPECT_EQ(again.placesLeft, view.placesLeft);
         EXPECT_EQ(again.currentPrize, 3);
-        EXPECT_EQ(restarted.takeBackAbsent(2), MarkOutcome::AlreadyReplaced);
+        EXPECT_EQ(takeBackAbsent(restarted, again, 2), MarkOutcome::AlreadyReplaced);
         EXPECT_EQ(restarted.results().entry(4)->absent, engine.results().entry(4)->absent);
         if (ownRecord) {
             // The new record reads back the same again.
@@ -260,7 +260,7 @@ TEST_F(PrizeDrawTest, ContinuingRestoresPrizesAndMarksExactly) {
             EXPECT_EQ(third.results, view.results);
             EXPECT_EQ(third.placesLeft, view.placesLeft);
             EXPECT_EQ(third.currentPrize, 3);
-            EXPECT_EQ(again3.takeBackAbsent(4), MarkOutcome::Done);
+            EXPECT_EQ(takeBackAbsent(again3, third, 4), MarkOutcome::Done);
         }
     }
 

@@ -21,7 +21,7 @@ struct Restarted {
             engine.continueRun(*offer);
         }
         if (window.notices.empty() && !roundSize.empty()) {
-            window.roundSize = roundSize;
+            typeRoundSize(window, engine, roundSize);
             engine.Cmd_Start_Click();
             engine.Cmd_Start_Click();
             engine.Timer2_Timer();
@@ -58,8 +58,8 @@ protected:
 TEST_F(VerifiableDrawTest, DrawsTheCommittedSequenceAndRevealsItsSecret) {
     engine.setVerifiable(true);
     initialize(20);
-    const auto& run = engine.verifiableRun();
-    ASSERT_TRUE(run.has_value());
+    const draw::VerifiableRun* run = engine.verifiableRun();
+    ASSERT_NE(run, nullptr);
     EXPECT_EQ(run->commitment, services.sha256(services.secret));
     EXPECT_TRUE(recorded("可验证摇号：kelvara-verifiable-draw-1，承诺 " +
                          draw::toHex(run->commitment) + "\r\n秘密值：" +
@@ -67,7 +67,7 @@ TEST_F(VerifiableDrawTest, DrawsTheCommittedSequenceAndRevealsItsSecret) {
     engine.setVerifiable(false); // fixed for the run
     EXPECT_TRUE(engine.verifiableChosen());
 
-    view.roundSize = "3";
+    typeRoundSize(view, engine, "3");
     engine.Cmd_Start_Click();
     EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::PublicInputMissing});
     view.notices.clear();
@@ -109,7 +109,7 @@ TEST_F(VerifiableDrawTest, RefusesAListChangedSinceTheCommitment) {
     initialize(20);
     ASSERT_TRUE(engine.acceptPublicInput({"314159265358"}));
     writeBonus("改过的名字\r\n" + numberedList(20).substr(numberedList(1).size()));
-    view.roundSize = "1";
+    typeRoundSize(view, engine, "1");
     engine.Cmd_Start_Click();
     EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::ListNotAsCommitted});
     EXPECT_FALSE(view.rolling());
@@ -168,7 +168,7 @@ TEST_F(VerifiableDrawTest, ARecordOfItsOwnCarriesTheCommitmentAndTheReveal) {
     initialize(20);
     ASSERT_TRUE(engine.acceptPublicInput({"271828", "182845"}));
     drawRound("3");
-    ASSERT_EQ(engine.markAbsent(2), draw::MarkOutcome::Done);
+    ASSERT_EQ(markAbsent(engine, view, 2), draw::MarkOutcome::Done);
     drawRound("1");
     draw::VerifiableSequence expected(services, engine.verifiableRun()->inputs);
     std::vector<int> lines;
@@ -201,7 +201,7 @@ TEST_F(VerifiableDrawTest, ARecordOfItsOwnCarriesTheCommitmentAndTheReveal) {
     Restarted revealed(utf8String(m_dir), {*ownFiles.find(again.services.recordStore.current)}, "");
     EXPECT_EQ(revealed.engine.results().entries().size(), lines.size());
     EXPECT_EQ(revealed.window.noticeKinds(), std::vector<NoticeKind>{});
-    revealed.window.roundSize = "1";
+    typeRoundSize(revealed.window, revealed.engine, "1");
     revealed.engine.Cmd_Start_Click();
     EXPECT_EQ(revealed.window.noticeKinds(), std::vector{NoticeKind::VerifiableRunRevealed});
     revealed.engine.endRun();

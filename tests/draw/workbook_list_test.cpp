@@ -80,7 +80,7 @@ TEST_F(WorkbookListTest, GuardsAndContinuesARunFromTheWorkbook) {
     drawRound("2");
     EXPECT_TRUE(view.notices.empty());
     writeWorkbook("新插入的一行\r\n" + numberedList(20));
-    view.roundSize = "1";
+    typeRoundSize(view, engine, "1");
     engine.Cmd_Start_Click();
     ASSERT_EQ(view.noticeKinds(), std::vector{NoticeKind::LinesShifted});
     EXPECT_EQ(view.notices[0].list, "bonus.xlsx");

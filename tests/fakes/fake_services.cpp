@@ -96,58 +96,62 @@ platform::ReadResult FakeServices::readTextLines(const std::string& path,
     return {platform::ReadStatus::Ok, digestOf(path)};
 }
 
-platform::WriteResult FakeServices::writeTextFile(const std::string& path, std::string_view text) {
+platform::Outcome FakeServices::writeTextFile(const std::string& path, std::string_view text) {
     std::ofstream out(utf8Path(path), std::ios::binary | std::ios::trunc);
     if (!out) {
-        return {false, "cannot open"};
+        return platform::Failure{platform::FailureKind::System, path, "cannot open"};
     }
     out << text << "\r\n";
     out.close();
     if (!out) {
-        return {false, "cannot write"};
+        return platform::Failure{platform::FailureKind::System, path, "cannot write"};
     }
-    return {};
+    return std::nullopt;
 }
 
 // The producer writes into a fresh scratch folder made current for the call, as the real
 // services do; its bytes then replace the file.
-platform::WriteResult FakeServices::writeProducedFile(const std::string& path,
-                                                      const platform::FileProducer& produce) {
+platform::Outcome FakeServices::writeProducedFile(const std::string& path,
+                                                  const platform::FileProducer& produce) {
+    const auto failed = [&path](std::string reason) {
+        return platform::Failure{platform::FailureKind::System, path, std::move(reason)};
+    };
     if (!producedFileFailure.empty()) {
-        return {false, producedFileFailure};
+        return failed(producedFileFailure);
     }
     std::random_device seed;
     const auto scratch =
         std::filesystem::temp_directory_path() / ("kelvara-produced-" + std::to_string(seed()));
     std::error_code error;
     if (!std::filesystem::create_directory(scratch, error)) {
-        return {false, error.message()};
+        return failed(error.message());
     }
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(scratch);
-    const std::string failure = produce("produced.out");
+    platform::Outcome failure = produce("produced.out");
     std::ifstream in(scratch / "produced.out", std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     const bool producedSomething = in.is_open();
     in.close();
     std::filesystem::current_path(previous);
     std::filesystem::remove_all(scratch, error);
-    if (!failure.empty()) {
-        return {false, failure};
+    if (failure) {
+        failure->path = path;
+        return failure;
     }
     if (!producedSomething) {
-        return {false, "nothing produced"};
+        return failed("nothing produced");
     }
     std::ofstream out(utf8Path(path), std::ios::binary | std::ios::trunc);
     if (!out) {
-        return {false, "cannot open"};
+        return failed("cannot open");
     }
     out << bytes;
     out.close();
     if (!out) {
-        return {false, "cannot write"};
+        return failed("cannot write");
     }
-    return {};
+    return std::nullopt;
 }
 
 platform::Digest FakeServices::sha256(std::span<const std::uint8_t> data) const {
@@ -189,40 +193,43 @@ std::string FakeServices::digestOf(const std::string& path) {
     return digest.str();
 }
 
-platform::RecordResult FakeRecordStore::create(const platform::LocalDateTime& initialized) {
+platform::Outcome FakeRecordStore::create(const platform::LocalDateTime& initialized) {
     for (int number = 1;; ++number) {
         const std::string path = std::string(platform::kRecordFolderName) + "/" +
                                  platform::recordFileName(initialized, number);
         if (!failure.empty()) {
-            return {false, path, failure};
+            return platform::Failure{platform::FailureKind::System, path, failure};
         }
         if (files.count(path) == 0) {
             files[path] = {};
             current = path;
-            return {true, path, {}};
+            return std::nullopt;
         }
     }
 }
 
-platform::RecordResult FakeRecordStore::takeOver(const std::string& path, bool breakUnprovenLock) {
+platform::Outcome FakeRecordStore::takeOver(const std::string& path, bool breakUnprovenLock) {
     File& file = files[path];
     if (file.live) {
-        return {false, path, "held", true};
+        return platform::Failure{platform::FailureKind::HeldElsewhere, path, {}};
     }
     if (file.unlockable || (!file.foreignHost.empty() && !breakUnprovenLock)) {
-        return {false, path, "unlockable"};
+        return platform::Failure{platform::FailureKind::LockFailed, path, {}};
     }
     file.foreignHost.clear();
     current = path;
-    return {true, path, {}};
+    return std::nullopt;
 }
 
-platform::WriteResult FakeRecordStore::append(std::string_view text) {
-    if (!failure.empty() || current.empty()) {
-        return {false, failure};
+platform::Outcome FakeRecordStore::append(std::string_view text) {
+    if (current.empty()) {
+        return platform::Failure{platform::FailureKind::NoRecord, {}, {}};
+    }
+    if (!failure.empty()) {
+        return platform::Failure{platform::FailureKind::System, current, failure};
     }
     files[current].text += text;
-    return {};
+    return std::nullopt;
 }
 
 std::optional<platform::StoredRecord> FakeRecordStore::newest() {

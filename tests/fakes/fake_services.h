@@ -64,9 +64,9 @@ public:
         bool unlockable = false; // its lock cannot be made (a read-only folder)
     };
 
-    platform::RecordResult create(const platform::LocalDateTime& initialized) override;
-    platform::RecordResult takeOver(const std::string& path, bool breakUnprovenLock) override;
-    platform::WriteResult append(std::string_view text) override;
+    platform::Outcome create(const platform::LocalDateTime& initialized) override;
+    platform::Outcome takeOver(const std::string& path, bool breakUnprovenLock) override;
+    platform::Outcome append(std::string_view text) override;
     std::optional<platform::StoredRecord> newest() override;
     void addCheckerPage() override { checkerPages.push_back(current); }
 
@@ -95,19 +95,21 @@ public:
     std::uintmax_t fileSize(const std::string& path) const override;
     platform::ReadResult readTextLines(const std::string& path,
                                        const platform::LineSink& sink) override;
-    platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override;
-    platform::WriteResult writeProducedFile(const std::string& path,
-                                            const platform::FileProducer& produce) override;
+    platform::Outcome writeTextFile(const std::string& path, std::string_view text) override;
+    platform::Outcome writeProducedFile(const std::string& path,
+                                        const platform::FileProducer& produce) override;
     platform::RandomSource& random() override { return *m_random; }
     platform::LocalDateTime localDateTime() const override { return now; }
     platform::RecordStore& records() override { return recordStore; }
     // Marked, so a test sees which paths reach the operator in the system's form.
     std::string displayPath(const std::string& path) const override { return "<" + path + ">"; }
     std::vector<std::string> screenFonts() const override { return fonts; }
-    platform::PrintResult printFile(const std::string& path) override {
+    platform::Outcome printFile(const std::string& path) override {
         printed.push_back(path);
-        return printFailure.empty() ? platform::PrintResult{}
-                                    : platform::PrintResult{false, printFailure};
+        if (printFailure.empty()) {
+            return std::nullopt;
+        }
+        return platform::Failure{platform::FailureKind::PrintRefused, path, printFailure};
     }
 
     // For engines made afterwards.
@@ -121,7 +123,7 @@ public:
                                 std::span<const std::uint8_t> message) const override;
     platform::Digest newSecret() const override { return secret; }
 
-    draw::DrawServices forDraw() { return {*this, *this, *m_random, *this, recordStore, *this}; }
+    draw::DrawServices forDraw() { return draw::drawServicesOf(*this); }
 
     // The digest that readTextLines gives for the file. Not SHA-256, but as good for the
     // engine, which only compares digests: 64 hex digits that change with every byte.

@@ -25,27 +25,29 @@ public:
     void setInitEnabled(bool enabled) override { initEnabled = enabled; }
     void setStartAction(draw::StartAction action) override { startAction = action; }
     void setStartEnabled(bool enabled) override { startEnabled = enabled; }
-    std::string roundSizeText() const override { return roundSize; }
     void setRoundSizeText(std::string_view text) override { roundSize = text; }
     void setTimer1Enabled(bool enabled) override { timer1 = enabled; }
     void setTimer2Enabled(bool enabled) override { timer2 = enabled; }
-    void showResults(const draw::Results& shown) override {
-        results = draw::resultsText(shown);
-        caretAtEnd = true;
-    }
-    void roundListed(std::span<const draw::ResultEntry> round) override {
-        std::vector<std::pair<int, std::string>> listed;
-        for (const draw::ResultEntry& entry : round) {
-            listed.emplace_back(entry.number, entry.winner.name);
+    // The panels as the window's would show the run: the results' text, each round that
+    // comes on show once, and the prize plan when there is one.
+    void showRun(const draw::RunView& run) override {
+        results = draw::resultsText(run.results);
+        if (!run.roundOnShow.empty() && run.roundOnShow.front().number != roundShown) {
+            roundShown = run.roundOnShow.front().number;
+            std::vector<std::pair<int, std::string>> listed;
+            for (const draw::ResultEntry& entry : run.roundOnShow) {
+                listed.emplace_back(entry.number, entry.winner.name);
+            }
+            listedRounds.push_back(std::move(listed));
         }
-        listedRounds.push_back(std::move(listed));
-    }
-    void showPrizes(const draw::Results& shown, int current) override {
-        placesLeft.clear();
-        for (int prize = 1; prize <= std::ssize(shown.prizes()); ++prize) {
-            placesLeft.push_back(shown.placesLeft(prize));
+        if (!run.results.prizes().empty()) {
+            placesLeft.clear();
+            for (int prize = 1; prize <= std::ssize(run.results.prizes()); ++prize) {
+                placesLeft.push_back(run.results.placesLeft(prize));
+            }
+            currentPrize = run.currentPrize;
         }
-        currentPrize = current;
+        verifiable = run.verifiable;
     }
     void tell(const draw::Notice& notice) override {
         notices.push_back(notice);
@@ -73,7 +75,8 @@ public:
     bool timer1 = false;
     bool timer2 = false;
     std::string results = "摇号结果\r\n";
-    bool caretAtEnd = false;
+    int roundShown = 0; // the first number of the round last on show
+    const draw::VerifiableRun* verifiable = nullptr;
     std::vector<std::vector<std::pair<int, std::string>>> listedRounds; // number, name
     std::vector<draw::Notice> notices;
     std::vector<int> placesLeft;        // per prize of the plan, as last shown
@@ -86,5 +89,28 @@ private:
         ++rollChanges;
     }
 };
+
+// The operator types into the round-size box, which the engine hears of.
+inline void typeRoundSize(FakeView& view, draw::DrawEngine& engine, const std::string& text) {
+    view.roundSize = text;
+    engine.Txt_Num_Change(text);
+}
+
+// The operator marks winner `number` absent, or takes the mark back, straight through the
+// engine: Done, or the refusal the engine told.
+inline draw::MarkOutcome changeAbsent(draw::DrawEngine& engine, FakeView& view, int number,
+                                      bool takeBack) {
+    const std::size_t told = view.notices.size();
+    engine.changeAbsent({number, takeBack});
+    return view.notices.size() > told && view.notices.back().kind == draw::NoticeKind::MarkRefused
+               ? view.notices.back().mark
+               : draw::MarkOutcome::Done;
+}
+inline draw::MarkOutcome markAbsent(draw::DrawEngine& engine, FakeView& view, int number) {
+    return changeAbsent(engine, view, number, false);
+}
+inline draw::MarkOutcome takeBackAbsent(draw::DrawEngine& engine, FakeView& view, int number) {
+    return changeAbsent(engine, view, number, true);
+}
 
 } // namespace kelvara::testing

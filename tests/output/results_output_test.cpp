@@ -16,6 +16,7 @@ using kelvara::testing::FakeServices;
 using kelvara::testing::utf8Path;
 using kelvara::testing::utf8String;
 namespace output = kelvara::output;
+namespace platform = kelvara::platform;
 
 namespace {
 
@@ -147,8 +148,8 @@ TEST(Output, APrintThatFailsSaysWhyAndKeepsTheFile) {
     services.printFailure = "lp: Error - No default destination.";
     const auto failure = outputOf(services).print(kTwo);
     ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->step, output::OutputFailure::Step::Print);
-    EXPECT_EQ(failure->reason, "lp: Error - No default destination.");
+    EXPECT_EQ(failure->kind, platform::FailureKind::PrintRefused);
+    EXPECT_EQ(failure->detail, "lp: Error - No default destination.");
     EXPECT_EQ(readBytes(dir.str() + "/摇号结果.txt"), kTwoWinners + "\r\n");
     EXPECT_EQ(services.printed.size(), 1U);
 }
@@ -182,9 +183,9 @@ TEST_P(WriteFailure, ReturnsThePathAndTheReasonAndPrintsNothing) {
         GetParam().action == Action::Write ? output.save(kTwo) : output.print(kTwo);
 
     ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->step, output::OutputFailure::Step::Write);
+    EXPECT_EQ(failure->kind, platform::FailureKind::System);
     EXPECT_EQ(failure->path, programDir + "/摇号结果.txt");
-    EXPECT_FALSE(failure->reason.empty()) << "the system's reason is missing";
+    EXPECT_FALSE(failure->detail.empty()) << "the system's reason is missing";
     EXPECT_TRUE(services.messages.empty());
     EXPECT_TRUE(services.printed.empty());
     EXPECT_FALSE(fs::exists(utf8Path(programDir + "/摇号结果.xlsx")))

@@ -26,6 +26,7 @@ using kelvara::draw::Results;
 using kelvara::platform::LocalDateTime;
 using kelvara::testing::RealServicesIn;
 namespace output = kelvara::output;
+namespace platform = kelvara::platform;
 
 namespace {
 
@@ -216,7 +217,7 @@ class WorkbookFailure : public WorkbookTest, public ::testing::WithParamInterfac
 TEST_P(WorkbookFailure, KeepsTheEarlierWorkbookAndSaysWhy) {
     const auto earlier = resultsOf({{{"张伟明"}, kFirst}});
     const auto later = resultsOf({{{"李建华", "王秀英"}, kSecond}});
-    std::optional<output::OutputFailure> failure;
+    platform::Outcome failure;
     const QString before = QDir::currentPath();
     if (GetParam() == Blocker::DirectoryOfThatName) {
         ASSERT_TRUE(QDir(m_dir.path()).mkpath(u"摇号结果.xlsx/inner"_s));
@@ -231,9 +232,8 @@ TEST_P(WorkbookFailure, KeepsTheEarlierWorkbookAndSaysWhy) {
     }
 
     ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->step, output::OutputFailure::Step::Write);
     EXPECT_EQ(failure->path, pathOf("摇号结果.xlsx").toStdString());
-    EXPECT_FALSE(failure->reason.empty()) << "the reason is missing";
+    EXPECT_FALSE(failure->detail.empty()) << "the reason is missing";
     EXPECT_EQ(bytesOf("摇号结果.txt").toStdString(), kelvara::draw::resultsText(later) + "\r\n");
     EXPECT_EQ(folderEntries(), QStringList({u"摇号结果.txt"_s, u"摇号结果.xlsx"_s}));
     EXPECT_EQ(QDir::currentPath(), before);

@@ -63,10 +63,10 @@ TEST(ChineseSessionTest, SaveFailureReasonsAreChinese) {
     QtServices services;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const WriteResult result = services.writeTextFile(c.path.toStdString(), "张三");
-        ASSERT_FALSE(result.ok);
-        const QString reason = QString::fromStdString(result.error);
-        EXPECT_TRUE(hasChinese(reason)) << result.error;
-        EXPECT_FALSE(hasLatinLetters(reason)) << result.error;
+        const Outcome result = services.writeTextFile(c.path.toStdString(), "张三");
+        ASSERT_TRUE(result.has_value());
+        const QString reason = QString::fromStdString(result->detail);
+        EXPECT_TRUE(hasChinese(reason)) << result->detail;
+        EXPECT_FALSE(hasLatinLetters(reason)) << result->detail;
     }
 }

@@ -184,7 +184,7 @@ TEST(InitializeEncodingsTest, LoadsAWorkbookAsASpreadsheetProgramWroteIt) {
               std::string::npos);
 
     // A Start reads it again: unchanged, a round is drawn; with a row inserted, none is.
-    view.roundSize = "1";
+    typeRoundSize(view, engine, "1");
     engine.Cmd_Start_Click();
     EXPECT_TRUE(view.rolling());
     engine.Cmd_Start_Click();

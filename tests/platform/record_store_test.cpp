@@ -24,6 +24,10 @@ using namespace kelvara::platform;
 
 namespace {
 
+std::optional<FailureKind> kindOf(const Outcome& outcome) {
+    return outcome ? std::optional(outcome->kind) : std::nullopt;
+}
+
 // The child that holds a record: where it keeps it, and what it says once it holds it.
 constexpr char kHolderFolder[] = "KELVARA_TEST_RECORD_FOLDER";
 constexpr char kHolderReady[] = "record held";
@@ -46,21 +50,21 @@ protected:
 };
 
 TEST_F(RecordStoreTest, CreatesNumberedRecordsAndAppendsToTheCurrentOne) {
-    const auto first = m_store.create(kAt193005);
-    ASSERT_TRUE(first.ok) << first.error;
-    EXPECT_EQ(QDir::fromNativeSeparators(QString::fromStdString(first.path)),
+    ASSERT_EQ(m_store.create(kAt193005), std::nullopt);
+    const std::string first = m_store.newest()->path;
+    EXPECT_EQ(QDir::fromNativeSeparators(QString::fromStdString(first)),
               folder() + QStringLiteral("/摇号记录_20261207_193005.txt"));
-    ASSERT_TRUE(m_store.append("a\r\n").ok);
-    ASSERT_TRUE(m_store.append("b\tB\nx\r\n").ok);
-    EXPECT_EQ(bytesOf(first.path), QByteArray("a\r\nb\tB\nx\r\n"));
+    ASSERT_EQ(m_store.append("a\r\n"), std::nullopt);
+    ASSERT_EQ(m_store.append("b\tB\nx\r\n"), std::nullopt);
+    EXPECT_EQ(bytesOf(first), QByteArray("a\r\nb\tB\nx\r\n"));
 
     // The same second again: the name gets a number, and the first record is left alone.
-    const auto second = m_store.create(kAt193005);
-    ASSERT_TRUE(second.ok);
-    EXPECT_TRUE(QString::fromStdString(second.path).endsWith(QStringLiteral("_193005_2.txt")));
-    ASSERT_TRUE(m_store.append("c\r\n").ok);
-    EXPECT_EQ(bytesOf(first.path), QByteArray("a\r\nb\tB\nx\r\n"));
-    EXPECT_EQ(bytesOf(second.path), QByteArray("c\r\n"));
+    ASSERT_EQ(m_store.create(kAt193005), std::nullopt);
+    const std::string second = m_store.newest()->path;
+    EXPECT_TRUE(QString::fromStdString(second).endsWith(QStringLiteral("_193005_2.txt")));
+    ASSERT_EQ(m_store.append("c\r\n"), std::nullopt);
+    EXPECT_EQ(bytesOf(first), QByteArray("a\r\nb\tB\nx\r\n"));
+    EXPECT_EQ(bytesOf(second), QByteArray("c\r\n"));
 }
 
 // The child's part of the next test: a copy of the program that starts a record in the
@@ -69,8 +73,8 @@ TEST(RecordHolder, DISABLED_StartsARecordAndWaits) {
     const std::string folder = qEnvironmentVariable(kHolderFolder).toStdString();
     ASSERT_FALSE(folder.empty());
     QtRecordStore store([&] { return folder; });
-    ASSERT_TRUE(store.create({2026, 12, 7, 20, 0, 0}).ok);
-    ASSERT_TRUE(store.append("y\r\n").ok);
+    ASSERT_EQ(store.create({2026, 12, 7, 20, 0, 0}), std::nullopt);
+    ASSERT_EQ(store.append("y\r\n"), std::nullopt);
     std::cout << kHolderReady << std::endl;
     QThread::sleep(120);
 }
@@ -78,14 +82,14 @@ TEST(RecordHolder, DISABLED_StartsARecordAndWaits) {
 // A second copy of the program in the same folder sees the first one's record as live; a
 // record whose program is gone, killed as a crash ends it, is not, and can be continued.
 TEST_F(RecordStoreTest, TheNewestRecordIsLiveOnlyWhileItsProgramRuns) {
-    ASSERT_TRUE(m_store.create(kAt193005).ok);
-    ASSERT_TRUE(m_store.append("x\r\n").ok);
+    ASSERT_EQ(m_store.create(kAt193005), std::nullopt);
+    ASSERT_EQ(m_store.append("x\r\n"), std::nullopt);
     QtRecordStore otherCopy([this] { return folderPath(); });
     auto seen = otherCopy.newest();
     ASSERT_TRUE(seen.has_value());
     EXPECT_TRUE(seen->live);
     EXPECT_EQ(seen->text, "x\r\n");
-    EXPECT_TRUE(otherCopy.takeOver(seen->path, true).heldElsewhere);
+    EXPECT_EQ(kindOf(otherCopy.takeOver(seen->path, true)), FailureKind::HeldElsewhere);
 
     // Another process takes a newer record the way the program does.
     QProcess holder;
@@ -107,7 +111,7 @@ TEST_F(RecordStoreTest, TheNewestRecordIsLiveOnlyWhileItsProgramRuns) {
     ASSERT_TRUE(seen.has_value());
     EXPECT_TRUE(seen->live);
     EXPECT_EQ(seen->text, "y\r\n");
-    EXPECT_TRUE(otherCopy.takeOver(seen->path, true).heldElsewhere);
+    EXPECT_EQ(kindOf(otherCopy.takeOver(seen->path, true)), FailureKind::HeldElsewhere);
 
     // Killed: its lock file stays behind, naming a process that is gone.
     holder.kill();
@@ -117,8 +121,8 @@ TEST_F(RecordStoreTest, TheNewestRecordIsLiveOnlyWhileItsProgramRuns) {
     ASSERT_TRUE(seen.has_value());
     EXPECT_FALSE(seen->live);
     EXPECT_EQ(seen->text, "y\r\n");
-    ASSERT_TRUE(otherCopy.takeOver(seen->path, false).ok);
-    ASSERT_TRUE(otherCopy.append("z\r\n").ok);
+    ASSERT_EQ(otherCopy.takeOver(seen->path, false), std::nullopt);
+    ASSERT_EQ(otherCopy.append("z\r\n"), std::nullopt);
     EXPECT_EQ(bytesOf(seen->path), QByteArray("y\r\nz\r\n"));
 }
 
@@ -165,10 +169,9 @@ TEST_F(RecordStoreTest, LocksOfAnotherComputerOrUnreadableAreOfferedAndBrokenOnl
         EXPECT_FALSE(seen->live);
         EXPECT_EQ(seen->foreignHost, row.foreignHost);
         const auto declined = store.takeOver(seen->path, false);
-        EXPECT_FALSE(declined.ok);
-        EXPECT_FALSE(declined.heldElsewhere);
-        ASSERT_TRUE(store.takeOver(seen->path, true).ok);
-        ASSERT_TRUE(store.append("y\r\n").ok);
+        EXPECT_EQ(kindOf(declined), FailureKind::LockFailed);
+        ASSERT_EQ(store.takeOver(seen->path, true), std::nullopt);
+        ASSERT_EQ(store.append("y\r\n"), std::nullopt);
         EXPECT_EQ(bytesOf(seen->path), QByteArray("x\r\ny\r\n"));
         QtRecordStore thirdCopy([this] { return folderPath(); });
         EXPECT_TRUE(thirdCopy.newest()->live);
@@ -210,21 +213,21 @@ TEST_F(RecordStoreTest, AFolderThatCannotBeMadeFailsWithTheSystemsReason) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
     blocker.close();
     const auto result = m_store.create(kAt193005);
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.error.empty());
-    EXPECT_TRUE(QString::fromStdString(result.path).contains(QStringLiteral("摇号记录_20261207")));
-    EXPECT_FALSE(m_store.append("x\r\n").ok);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_FALSE(result->detail.empty());
+    EXPECT_TRUE(QString::fromStdString(result->path).contains(QStringLiteral("摇号记录_20261207")));
+    EXPECT_EQ(kindOf(m_store.append("x\r\n")), FailureKind::NoRecord);
 }
 
 #ifdef Q_OS_LINUX
 // A round that does not fit on the disk is taken back whole: no half line stays behind.
 TEST_F(RecordStoreTest, AnAppendCutShortIsTakenBack) {
-    ASSERT_TRUE(m_store.create(kAt193005).ok);
-    ASSERT_TRUE(m_store.append("head\r\n").ok);
+    ASSERT_EQ(m_store.create(kAt193005), std::nullopt);
+    ASSERT_EQ(m_store.append("head\r\n"), std::nullopt);
     const auto result = kelvara::testing::withFileSizeLimit(
         50, [&] { return m_store.append(std::string(200, 'x') + "\r\n"); });
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.error.empty());
+    ASSERT_TRUE(result.has_value());
+    EXPECT_FALSE(result->detail.empty());
     const auto newest = m_store.newest();
     ASSERT_TRUE(newest.has_value());
     EXPECT_EQ(newest->text, "head\r\n");

@@ -203,14 +203,15 @@ TEST(ServicesTest, PrintHandsTheFileToLpAndReportsItsFailure) {
     const struct {
         const char* name;
         const char* script; // empty: no lp at all
-        bool ok;
-        const char* reason;
+        std::optional<FailureKind> kind;
+        const char* detail; // null: the system's words, whatever they are
+        int exitCode;
     } rows[] = {
-        {"accepted", "printf '%s\\n' \"$@\" > \"$0.arguments\"\nexit 0\n", true, ""},
-        {"no printer", "echo 'lp: Error - No default destination.' >&2\nexit 1\n", false,
-         "lp: Error - No default destination."},
-        {"fails silently", "exit 3\n", false, "lp 返回错误代码 3"},
-        {"missing", "", false, nullptr},
+        {"accepted", "printf '%s\\n' \"$@\" > \"$0.arguments\"\nexit 0\n", std::nullopt, "", 0},
+        {"no printer", "echo 'lp: Error - No default destination.' >&2\nexit 1\n",
+         FailureKind::PrintRefused, "lp: Error - No default destination.", 0},
+        {"fails silently", "exit 3\n", FailureKind::PrintExitCode, "", 3},
+        {"missing", "", FailureKind::PrintNotRun, nullptr, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -226,16 +227,22 @@ TEST(ServicesTest, PrintHandsTheFileToLpAndReportsItsFailure) {
         qputenv("PATH", dir.path().toUtf8());
         QtServices services;
         const std::string document = dir.filePath(QStringLiteral("摇号结果 1.txt")).toStdString();
-        const PrintResult result = services.printFile(document);
+        const Outcome result = services.printFile(document);
         qputenv("PATH", savedPath);
 
-        EXPECT_EQ(result.ok, row.ok);
-        if (row.reason != nullptr) {
-            EXPECT_EQ(result.error, row.reason);
+        ASSERT_EQ(result.has_value(), row.kind.has_value());
+        if (result) {
+            EXPECT_EQ(result->kind, *row.kind);
+            EXPECT_EQ(result->exitCode, row.exitCode);
+            if (row.detail != nullptr) {
+                EXPECT_EQ(result->detail, row.detail);
+            } else {
+                EXPECT_FALSE(result->detail.empty());
+            }
+            if (result->kind != FailureKind::PrintRefused) {
+                EXPECT_EQ(result->program, "lp");
+            }
         } else {
-            EXPECT_NE(result.error.find("lp"), std::string::npos) << result.error;
-        }
-        if (row.ok) {
             QFile recorded(dir.filePath(QStringLiteral("lp.arguments")));
             ASSERT_TRUE(recorded.open(QIODevice::ReadOnly));
             EXPECT_EQ(recorded.readAll(), QByteArray::fromStdString(document) + "\n");
@@ -301,14 +308,15 @@ TEST(ServicesTest, PrintHandsTheFileToTheShellsPrintOperationOrSaysWhyNot) {
     QtServices services;
 
     // A document type without a print operation: the shell's reason comes back.
-    const PrintResult refused =
+    const Outcome refused =
         services.printFile(dir.filePath(QStringLiteral("摇号结果 1.kelvaranone")).toStdString());
-    EXPECT_FALSE(refused.ok);
-    EXPECT_FALSE(refused.error.empty());
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_EQ(refused->kind, FailureKind::PrintRefused);
+    EXPECT_FALSE(refused->detail.empty());
 
-    const PrintResult printed =
+    const Outcome printed =
         services.printFile(dir.filePath(QStringLiteral("摇号结果 1.kelvaraprint")).toStdString());
-    EXPECT_TRUE(printed.ok) << printed.error;
+    EXPECT_EQ(printed, std::nullopt);
     const QDeadlineTimer deadline(20'000);
     while (QFileInfo(record).size() < text.size() && !deadline.hasExpired()) {
         QThread::msleep(50);

@@ -56,7 +56,7 @@ TEST_F(TextFileTest, WritesTheTextAndOneCrLf) {
     const auto path = pathOf("摇号结果.txt");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        ASSERT_TRUE(m_services.writeTextFile(path, row.text).ok);
+        ASSERT_EQ(m_services.writeTextFile(path, row.text), std::nullopt);
         EXPECT_EQ(fileBytes(path), row.bytes);
         EXPECT_EQ(read(path).lines, row.lines);
     }
@@ -65,14 +65,14 @@ TEST_F(TextFileTest, WritesTheTextAndOneCrLf) {
 TEST_F(TextFileTest, FailedWritesReportAndKeepEarlierFiles) {
     const auto parent = writeBytes("plain.txt", "earlier\r\n");
     const auto underFile = m_services.writeTextFile(parent + "/out.txt", "text");
-    EXPECT_FALSE(underFile.ok);
-    EXPECT_FALSE(underFile.error.empty());
+    ASSERT_TRUE(underFile.has_value());
+    EXPECT_FALSE(underFile->detail.empty());
     EXPECT_EQ(fileBytes(parent), QByteArray("earlier\r\n"));
 
     ASSERT_TRUE(QDir(m_dir.path()).mkpath(u"taken/inner"_s));
     const auto onDirectory = m_services.writeTextFile(pathOf("taken"), "text");
-    EXPECT_FALSE(onDirectory.ok);
-    EXPECT_FALSE(onDirectory.error.empty());
+    ASSERT_TRUE(onDirectory.has_value());
+    EXPECT_FALSE(onDirectory->detail.empty());
     EXPECT_TRUE(QFileInfo(m_dir.filePath(u"taken/inner"_s)).isDir());
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList({u"plain.txt"_s, u"taken"_s}));
@@ -84,15 +84,15 @@ TEST_F(TextFileTest, FailedWritesReportAndKeepEarlierFiles) {
 // that does not.
 TEST_F(TextFileTest, AWriteCutShortFailsAndKeepsTheEarlierFile) {
     const auto path = pathOf("摇号结果.txt");
-    ASSERT_TRUE(m_services.writeTextFile(path, "earlier").ok);
+    ASSERT_EQ(m_services.writeTextFile(path, "earlier"), std::nullopt);
     for (const int size : {1000, 100'000}) {
         SCOPED_TRACE(size);
         const std::string text(static_cast<std::size_t>(size), 'x');
         const auto result = kelvara::testing::withFileSizeLimit(
             100, [&] { return m_services.writeTextFile(path, text); });
 
-        EXPECT_FALSE(result.ok);
-        EXPECT_FALSE(result.error.empty());
+        ASSERT_TRUE(result.has_value());
+        EXPECT_FALSE(result->detail.empty());
         EXPECT_EQ(fileBytes(path), QByteArray("earlier\r\n"));
         EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{u"摇号结果.txt"_s});
     }

@@ -49,7 +49,7 @@ TEST_F(Utf8CodePageTest, ResultsAreWrittenInTheCodePage) {
     QtServices services;
     const std::string path = dir.filePath(QStringLiteral("摇号结果.txt")).toStdString();
     const std::string text = "摇号结果\r\n\r\n[1]:\t张三😀\r\n[2]:\t김민준";
-    ASSERT_TRUE(services.writeTextFile(path, text).ok);
+    ASSERT_EQ(services.writeTextFile(path, text), std::nullopt);
     QFile file(QString::fromStdString(path));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray::fromStdString(text + "\r\n"));

@@ -33,11 +33,11 @@ public:
                                        const platform::LineSink& sink) override {
         return m_real.readTextLines(path, sink);
     }
-    platform::WriteResult writeTextFile(const std::string& path, std::string_view text) override {
+    platform::Outcome writeTextFile(const std::string& path, std::string_view text) override {
         return m_real.writeTextFile(path, text);
     }
-    platform::WriteResult writeProducedFile(const std::string& path,
-                                            const platform::FileProducer& produce) override {
+    platform::Outcome writeProducedFile(const std::string& path,
+                                        const platform::FileProducer& produce) override {
         return m_real.writeProducedFile(path, produce);
     }
     platform::RandomSource& random() override { return m_real.random(); }
@@ -47,7 +47,7 @@ public:
         return m_real.displayPath(path);
     }
     std::vector<std::string> screenFonts() const override { return m_real.screenFonts(); }
-    platform::PrintResult printFile(const std::string& path) override {
+    platform::Outcome printFile(const std::string& path) override {
         return m_real.printFile(path);
     }
 
@@ -61,7 +61,7 @@ public:
     platform::Digest newSecret() const override { return m_real.newSecret(); }
 
     // What the engine sees of these services.
-    draw::DrawServices forDraw() { return {*this, *this, random(), *this, m_records, *this}; }
+    draw::DrawServices forDraw() { return draw::drawServicesOf(*this); }
 
     std::vector<std::string> messages;
 

@@ -10,13 +10,17 @@
 #include "fakes/fake_services.h"
 #include "support/gui_helpers.h"
 #include "ui/main/draw_wording.h"
+#include "ui/main/failure_wording.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/roll_label.h"
+#include "ui/main_window_session.h"
 
 using kelvara::draw::Notice;
 using kelvara::draw::NoticeKind;
 using kelvara::platform::Answer;
 using kelvara::platform::Buttons;
+using kelvara::platform::Failure;
+using kelvara::platform::FailureKind;
 using kelvara::platform::WorkbookFault;
 using kelvara::testing::FakeServices;
 using kelvara::testing::findControl;
@@ -40,6 +44,7 @@ private slots:
     void noticesAreWordedExactly_data();
     void noticesAreWordedExactly();
     void savedMessageSaysWhereTheFileIs();
+    void outputFailuresSayWhichFileAndWhy();
     void continueQuestionSaysThatLinesWereEdited();
     void unfinishedRunIsOfferedAtStartUp_data();
     void unfinishedRunIsOfferedAtStartUp();
@@ -76,11 +81,21 @@ void DrawMessagesTest::noticesAreWordedExactly_data() {
         "bonus.txt在初始化后插入或删除了记录，本轮摇号已取消！请恢复该文件后再摇号。");
     row("list differs from the record's", {NoticeKind::ListDiffers, 0, kRecord},
         "bonus.txt与上次摇号时的名单不同，无法继续上次的摇号。\n上次的记录保存在：" + kRecord);
-    row("record not written", {NoticeKind::RecordNotWritten, 0, kRecord, "磁盘已满"},
-        "无法写入摇号记录：" + kRecord +
-            "\n磁盘已满\n本次摇号的结果只保存在结果框中，请及时保存。");
-    row("record not written, no reason given", {NoticeKind::RecordNotWritten, 0, kRecord},
-        "无法写入摇号记录：" + kRecord + "\n本次摇号的结果只保存在结果框中，请及时保存。");
+    // A record that cannot be written says why in the program's words where the system has
+    // none, and keeps the system's own beside them.
+    const std::string onlyInTheBox = "\n本次摇号的结果只保存在结果框中，请及时保存。";
+    const auto unwritten = [&](FailureKind kind, std::string detail) {
+        return Notice::recordNotWritten({kind, kRecord, std::move(detail)});
+    };
+    row("record on a full disk", unwritten(FailureKind::DiskFull, "设备上没有空间"),
+        "无法写入摇号记录：" + kRecord + "\n磁盘已满（设备上没有空间）" + onlyInTheBox);
+    row("record on a read-only disk", unwritten(FailureKind::ReadOnly, "只读文件系统"),
+        "无法写入摇号记录：" + kRecord + "\n磁盘或文件夹只能读取、不能写入（只读文件系统）" +
+            onlyInTheBox);
+    row("record not locked", unwritten(FailureKind::LockFailed, {}),
+        "无法写入摇号记录：" + kRecord + "\n无法锁定记录文件" + onlyInTheBox);
+    row("record not written, no reason given", unwritten(FailureKind::System, {}),
+        "无法写入摇号记录：" + kRecord + onlyInTheBox);
     const std::string notContinued = "，无法继续上次的摇号。\n上次的记录保存在：" + kRecord;
     using kelvara::draw::RecordDamage;
     row("record damaged at a line", Notice::recordDamaged(RecordDamage::LineTwice, 9, kRecord),
@@ -96,6 +111,11 @@ void DrawMessagesTest::noticesAreWordedExactly_data() {
         "奖项.txt第3行的奖项“一等奖”与前面的重复！");
     row("plan without a count", Notice::planRefused(PlanFault::NoCount, 2, {}),
         "奖项.txt第2行缺少人数，请按“三等奖 20”的格式逐行填写奖项名称和人数！");
+    using kelvara::draw::MarkOutcome;
+    row("mark of a replaced winner", Notice::markRefused(MarkOutcome::AlreadyReplaced, 3, "张三"),
+        "已经为[3] 张三补抽过，弃奖标记不能撤销。");
+    row("mark while rolling", Notice::markRefused(MarkOutcome::WhileRolling, 3, "张三"),
+        "正在摇号，请在本轮结束后再标记弃奖！");
     row("round above the prize", Notice::roundAbovePrize("三等奖", 12),
         "本轮抽取的人数不能多于“三等奖”剩下的12人！");
     row("plan of another run", {NoticeKind::PrizePlanDiffers, 0, kRecord},
@@ -137,7 +157,8 @@ void DrawMessagesTest::noticesAreWordedExactly() {
     QFETCH(QString, text);
     FakeServices services(QDir::tempPath().toStdString());
     services.directoryIsProgramDirectory = programDirectory;
-    FrmMain window(services);
+    kelvara::testing::MainWindow program(services);
+    FrmMain& window = program.window;
     window.tell(notice);
     QCOMPARE(services.messages.size(), 1U);
     QCOMPARE(QString::fromStdString(services.messages[0].text), text);
@@ -153,6 +174,30 @@ void DrawMessagesTest::savedMessageSaysWhereTheFileIs() {
     services.directoryIsProgramDirectory = false;
     QCOMPARE(kelvara::ui::wording::saved(services), "已经保存到<" + QDir::tempPath().toStdString() +
                                                         ">！文件名叫摇号结果.txt和摇号结果.xlsx");
+}
+
+// Save names the file and why; Print says why the print operation refused.
+void DrawMessagesTest::outputFailuresSayWhichFileAndWhy() {
+    FakeServices services(QDir::tempPath().toStdString());
+    const struct {
+        Failure failure;
+        std::string text;
+    } rows[] = {
+        {{FailureKind::DiskFull, "d/摇号结果.xlsx", "设备上没有空间"},
+         "保存失败！无法写入文件：<d/摇号结果.xlsx>\n磁盘已满（设备上没有空间）"},
+        {{FailureKind::System, "d/摇号结果.txt", "是一个目录"},
+         "保存失败！无法写入文件：<d/摇号结果.txt>\n是一个目录"},
+        {{FailureKind::NoScratch, "d/.kelvara-1", {}},
+         "保存失败！无法写入文件：<d/.kelvara-1>\n无法使用临时文件夹 d/.kelvara-1"},
+        {{FailureKind::PrintRefused, "d/摇号结果.txt", "lp: Error - No default destination."},
+         "打印失败：lp: Error - No default destination."},
+        {{FailureKind::PrintNotRun, "d/摇号结果.txt", "没有那个文件或目录", "lp"},
+         "打印失败：lp：没有那个文件或目录"},
+        {{FailureKind::PrintExitCode, "d/摇号结果.txt", {}, "lp", 3}, "打印失败：lp 返回错误代码 3"},
+    };
+    for (const auto& row : rows) {
+        QCOMPARE(kelvara::ui::wording::outputFailed(row.failure, services), row.text);
+    }
 }
 
 void DrawMessagesTest::continueQuestionSaysThatLinesWereEdited() {
@@ -194,7 +239,8 @@ void DrawMessagesTest::unfinishedRunIsOfferedAtStartUp() {
         "[1]:\t第5行\t戊\r\n[2]:\t第2行\t乙\r\n";
     services.recordStore.files[kRecord].foreignHost = foreignHost.toStdString();
     services.answers = {yes ? Answer::Yes : Answer::No};
-    FrmMain window(services);
+    kelvara::testing::MainWindow program(services);
+    FrmMain& window = program.window;
     window.show();
     QTRY_COMPARE(services.messages.size(), 1U);
     const std::string warning = foreignHost.isEmpty()

@@ -8,7 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "draw/draw_engine.h"
 #include "fakes/fake_services.h"
+#include "output/results_output.h"
 #include "support/gui_helpers.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/roll_label.h"
@@ -34,6 +36,17 @@ inline std::string readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
+// The main window with the engine and the output it shows, built as main() builds them.
+struct MainWindow {
+    explicit MainWindow(FakeServices& services)
+        : engine(services.forDraw()), output(services, services, services),
+          window(services, engine, output) {}
+
+    draw::DrawEngine engine;
+    output::ResultsOutput output;
+    ui::FrmMain window;
+};
+
 inline const QString kStart = QStringLiteral("开始&G");
 inline const QString kStop = QStringLiteral("停止&G");
 
@@ -45,7 +58,9 @@ struct Session {
             file.open(QIODevice::WriteOnly);
             file.write(bonus.data(), static_cast<qint64>(bonus.size()));
         }
-        window = std::make_unique<ui::FrmMain>(services);
+        engine = std::make_unique<draw::DrawEngine>(services.forDraw());
+        output = std::make_unique<output::ResultsOutput>(services, services, services);
+        window = std::make_unique<ui::FrmMain>(services, *engine, *output);
         window->show();
         ok = QTest::qWaitForWindowActive(window.get());
     }
@@ -65,6 +80,8 @@ struct Session {
 
     QTemporaryDir dir;
     FakeServices services;
+    std::unique_ptr<draw::DrawEngine> engine;
+    std::unique_ptr<output::ResultsOutput> output;
     std::unique_ptr<ui::FrmMain> window;
     bool ok = false;
 };

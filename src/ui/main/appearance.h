@@ -8,7 +8,6 @@ class QListWidget;
 
 namespace kelvara::ui {
 
-
 struct FrmMainUi;
 
 // The appearance handlers of the main window: the settings panel, which they build, with

@@ -150,6 +150,16 @@ void drawLine(QPainter& painter, const QRectF& area, const QString& text, const 
     painter.drawText(QPointF(x, top + box.ascent), text);
 }
 
+QList<Winner> winnersOf(std::span<const draw::ResultEntry> round) {
+    QList<Winner> winners;
+    winners.reserve(static_cast<qsizetype>(round.size()));
+    for (const draw::ResultEntry& entry : round) {
+        winners.push_back(
+            {entry.number, QString::fromStdString(entry.winner.name), entry.absent.has_value()});
+    }
+    return winners;
+}
+
 QString winnerText(const Winner& winner) {
     QString text = QStringLiteral("[%1] %2").arg(winner.number).arg(oneLine(winner.name));
     if (winner.absent) {

@@ -8,6 +8,9 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <span>
+
+#include "draw/results.h"
 
 // Text as large as fits, and the grid of a round's winners, for the audience view.
 namespace kelvara::ui::audience {
@@ -29,6 +32,9 @@ struct Winner {
     QString name;
     bool absent = false; // gave the prize up; still listed, marked
 };
+
+// A listed round's winners as the view shows them.
+QList<Winner> winnersOf(std::span<const draw::ResultEntry> round);
 
 // After an absent winner's name, which is struck out.
 inline constexpr QStringView kAbsentMark = u"（弃奖）";

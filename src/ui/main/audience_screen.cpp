@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/main/audience_verifiable.h"
 #include "ui/main/roll_label.h"
+#include "ui/window_helpers.h"
 
 namespace kelvara::ui {
 
@@ -47,6 +49,48 @@ AudienceScreen::AudienceScreen(QWidget& mainWindow, RollLabel& label)
     m_mainWindow.installEventFilter(this);
     label.installEventFilter(this);
     followScreens();
+}
+
+void AudienceScreen::showRun(const draw::RunView& run) {
+    setPrize(fromUtf8(run.results.prizeName(run.currentPrize)));
+    showListedRound(run.roundOnShow,
+                    run.roundOnShow.empty()
+                        ? QString()
+                        : fromUtf8(run.results.prizeName(run.roundOnShow.front().prize)));
+    m_verifiableFacts = run.verifiable != nullptr
+                            ? std::optional(output::verifiableFacts(*run.verifiable))
+                            : std::nullopt;
+    showVerifiableFacts();
+}
+
+// A round already on show keeps its page; only its marks change.
+void AudienceScreen::showListedRound(std::span<const draw::ResultEntry> round,
+                                     const QString& prize) {
+    if (round.empty()) {
+        clearRound();
+        return;
+    }
+    QList<Winner> winners = audience::winnersOf(round);
+    if (winners.size() != m_winners.size() || m_winners.front().number != winners.front().number ||
+        prize != m_roundPrize) {
+        showRound(std::move(winners), prize);
+        return;
+    }
+    for (const Winner& winner : winners) {
+        setAbsent(winner.number, winner.absent);
+    }
+}
+
+void AudienceScreen::setWitnessParts(const QStringList& parts) {
+    m_witnessParts = parts;
+    showVerifiableFacts();
+}
+
+void AudienceScreen::showVerifiableFacts() {
+    const audience::VerifiableLines lines =
+        m_verifiableFacts ? audience::verifiableLines(*m_verifiableFacts, m_witnessParts)
+                          : audience::VerifiableLines{};
+    setVerifiable(lines.panel, lines.footer);
 }
 
 void AudienceScreen::setRollText(const QString& text) {
@@ -88,6 +132,9 @@ void AudienceScreen::setAbsent(int number, bool absent) {
 }
 
 void AudienceScreen::setVerifiable(const QStringList& panel, const QString& footer) {
+    if (panel == m_verifiablePanel && oneLine(footer) == m_verifiableFooter) {
+        return;
+    }
     m_verifiablePanel = panel;
     m_verifiableFooter = oneLine(footer);
     layOutList();
@@ -337,21 +384,7 @@ void AudienceScreen::paintVerifiable(QPainter& painter) const {
         const QRect box = listBox();
         painter.fillRect(box, colours.color(QPalette::Window));
         painter.setPen(colours.color(QPalette::WindowText));
-        const int rows = static_cast<int>(m_verifiablePanel.size());
-        const int rowHeight = box.height() / rows;
-        const int pad = static_cast<int>(rowHeight * kPadding);
-        int pixels = rowHeight;
-        for (const QString& line : m_verifiablePanel) {
-            pixels = std::min(pixels, fittingPixelSize(m_label.font(), line,
-                                                       QSize(box.width() - 2 * pad, rowHeight),
-                                                       rowHeight * 7 / 10));
-        }
-        const QFont font = labelFont(pixels);
-        for (int row = 0; row < rows; ++row) {
-            const QRect line(box.left() + pad, box.top() + row * rowHeight, box.width() - 2 * pad,
-                             rowHeight);
-            drawLine(painter, line, m_verifiablePanel[row], font, Qt::AlignHCenter);
-        }
+        audience::drawPanelLines(painter, box, m_verifiablePanel, m_label.font());
         return;
     }
     if (!m_winners.isEmpty() && !m_verifiableFooter.isEmpty()) {

@@ -6,8 +6,13 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <optional>
+#include <span>
 
+#include "draw/draw_view.h"
+#include "output/verifiable_facts.h"
 #include "ui/main/audience_layout.h"
+#include "ui/main/run_panel.h"
 #include "ui/repaint_pacer.h"
 
 class QScreen;
@@ -25,7 +30,7 @@ class RollLabel;
 // prize it was won for; a winner who gave the prize up stays listed, struck out and marked.
 // Its own keys: F11 or Esc closes it, Up and Down turn the pages, B and "." blank it.
 // Start and Stop keys reach the draw through the main window's key preview.
-class AudienceScreen final : public QWidget {
+class AudienceScreen final : public QWidget, public RunPanel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AudienceScreen)
 
@@ -36,6 +41,11 @@ public:
 
     // Owned by the main window, whose background and label it follows.
     AudienceScreen(QWidget& mainWindow, RollLabel& label);
+
+    // The prize being drawn, the listed round on show and a verifiable run's lines.
+    void showRun(const draw::RunView& run) override;
+    // The digits the witnesses have typed so far, shown until the public input is in.
+    void setWitnessParts(const QStringList& parts);
 
     void setRollText(const QString& text);
     // The prize being drawn, shown above the rolling text; empty shows none.
@@ -84,6 +94,8 @@ private:
     void paintList(QPainter& painter) const;
     void paintVerifiable(QPainter& painter) const;
     bool rollAlone() const { return m_winners.isEmpty() && m_verifiablePanel.isEmpty(); }
+    void showListedRound(std::span<const draw::ResultEntry> round, const QString& prize);
+    void showVerifiableFacts();
 
     QWidget& m_mainWindow;
     const RollLabel& m_label;
@@ -94,6 +106,8 @@ private:
     ListLayout m_list;
     QStringList m_verifiablePanel;
     QString m_verifiableFooter;
+    std::optional<output::VerifiableFacts> m_verifiableFacts;
+    QStringList m_witnessParts;
     bool m_blank = false;
     RepaintPacer m_pacer{*this};
 };

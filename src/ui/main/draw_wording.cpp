@@ -1,8 +1,11 @@
 #include "draw_wording.h"
 
+#include <optional>
+
 #include "draw/limits.h"
 #include "draw/record_format.h"
 #include "platform/app_info.h"
+#include "ui/main/failure_wording.h"
 
 namespace kelvara::ui::wording {
 
@@ -61,9 +64,9 @@ std::string workbookRefused(const draw::Notice& notice) {
 }
 
 std::string recordNotWritten(const draw::Notice& notice) {
-    std::string message = "无法写入摇号记录：" + notice.path;
-    if (!notice.reason.empty()) {
-        message += "\n" + notice.reason;
+    std::string message = "无法写入摇号记录：" + notice.failure.path;
+    if (const std::string reason = failureReason(notice.failure); !reason.empty()) {
+        message += "\n" + reason;
     }
     return message + "\n本次摇号的结果只保存在结果框中，请及时保存。";
 }
@@ -101,6 +104,26 @@ std::string recordDamage(const draw::Notice& notice) {
 std::string recordDamaged(const draw::Notice& notice) {
     return "上次的摇号记录" + recordDamage(notice) + "，无法继续上次的摇号。\n上次的记录保存在：" +
            notice.path;
+}
+
+// A winner that cannot be marked absent, or have the mark taken back.
+std::string markRefused(const draw::Notice& notice) {
+    using draw::MarkOutcome;
+    const std::string who = "[" + std::to_string(notice.number) + "] " + notice.name;
+    switch (notice.mark) {
+    case MarkOutcome::AlreadyReplaced:
+        return "已经为" + who + "补抽过，弃奖标记不能撤销。";
+    case MarkOutcome::WhileRolling:
+        return "正在摇号，请在本轮结束后再标记弃奖！";
+    case MarkOutcome::NoSuchNumber:
+        return "结果中没有编号为[" + std::to_string(notice.number) + "]的中奖者！";
+    case MarkOutcome::AlreadyAbsent:
+        return who + "已经标记为弃奖！";
+    case MarkOutcome::NotAbsent:
+    case MarkOutcome::Done:
+        break;
+    }
+    return who + "没有弃奖标记！";
 }
 
 std::string planRefused(const draw::Notice& notice) {
@@ -158,7 +181,10 @@ QString restored(int restored, int remaining) {
     return QStringLiteral("已恢复%1人，剩余%2人").arg(restored).arg(remaining);
 }
 
-std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
+namespace {
+
+// The list, and the rounds drawn from it; none for another notice.
+std::optional<std::string> listNotice(const draw::Notice& notice, const platform::AppInfo& app) {
     using draw::NoticeKind;
     switch (notice.kind) {
     case NoticeKind::ListMissing:
@@ -188,6 +214,16 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
         return notice.list + "的记录比初始化时少，本轮摇号已取消！请恢复该文件后再摇号。";
     case NoticeKind::LinesShifted:
         return notice.list + "在初始化后插入或删除了记录，本轮摇号已取消！请恢复该文件后再摇号。";
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+// The record, the prize plan, absent marks and the verifiable draw.
+std::string runNotice(const draw::Notice& notice) {
+    using draw::NoticeKind;
+    switch (notice.kind) {
     case NoticeKind::ListDiffers:
         return notice.list + "与上次摇号时的名单不同，无法继续上次的摇号。\n上次的记录保存在：" +
                notice.path;
@@ -219,12 +255,25 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
         return draw::kPrizePlanFile +
                std::string("与上次摇号时的奖项不同，无法继续上次的摇号。\n上次的记录保存在：") +
                notice.path;
+    case NoticeKind::MarkRefused:
+        return markRefused(notice);
     case NoticeKind::RunContinuedElsewhere:
         return "另一个摇号程序刚刚继续了上次的摇号，本程序不再继续，以免同一批人被抽两次。\n"
                "上次的记录保存在：" +
                notice.path;
+    default:
+        break;
     }
     return {};
+}
+
+} // namespace
+
+std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
+    if (std::optional<std::string> text = listNotice(notice, app)) {
+        return *std::move(text);
+    }
+    return runNotice(notice);
 }
 
 QString prizeStatus(const draw::Results& results, int prize) {
@@ -245,11 +294,6 @@ std::string absentQuestion(const draw::Results& results, const draw::ResultEntry
            "不在场、弃奖吗？\n其名字保留并标上“（弃奖）”，不再参加抽奖；" +
            (prize.empty() ? std::string("下一轮将为其补抽。")
                           : "下一轮" + prize + "将为其补抽一人。");
-}
-
-std::string absentRefused(const draw::ResultEntry& entry) {
-    return "已经为[" + std::to_string(entry.number) + "] " + entry.winner.name +
-           "补抽过，弃奖标记不能撤销。";
 }
 
 std::string continueQuestion(const draw::ContinueOffer& offer) {

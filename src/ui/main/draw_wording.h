@@ -28,8 +28,6 @@ QString prizeStatus(const draw::Results& results, int prize);
 inline constexpr char kAbsentTitle[] = "弃奖";
 // Marking a winner absent, or taking the mark back: the question that names them.
 std::string absentQuestion(const draw::Results& results, const draw::ResultEntry& entry);
-// The mark stays: a replacement was drawn.
-std::string absentRefused(const draw::ResultEntry& entry);
 
 inline constexpr char kContinueTitle[] = "继续摇号";
 std::string continueQuestion(const draw::ContinueOffer& offer);

@@ -11,20 +11,19 @@
 #include <QShortcut>
 #include <QTimer>
 #include <algorithm>
-#include <cmath>
 
-#include "platform/random_source.h"
-#include "platform/record_store.h"
 #include "platform/services.h"
 #include "ui/about/frm_about.h"
 #include "ui/main/appearance.h"
 #include "ui/main/audience_screen.h"
 #include "ui/main/draw_wording.h"
+#include "ui/main/failure_wording.h"
 #include "ui/main/font_substitutions.h"
 #include "ui/main/key_preview.h"
 #include "ui/main/prize_bar.h"
 #include "ui/main/results_box.h"
 #include "ui/main/roll_label.h"
+#include "ui/main/run_panel.h"
 #include "ui/twips.h"
 #include "ui/window_helpers.h"
 
@@ -34,8 +33,6 @@ namespace {
 
 constexpr int kClientWidth = 7140;
 constexpr int kClientHeight = 5505;
-constexpr char kSaveFailed[] = "保存失败！无法写入文件：";
-constexpr char kPrintFailed[] = "打印失败：";
 
 void enableTimer(QTimer* timer, bool enabled) {
     if (!enabled) {
@@ -47,23 +44,23 @@ void enableTimer(QTimer* timer, bool enabled) {
 
 } // namespace
 
-FrmMain::FrmMain(platform::Services& services, QWidget* parent)
+FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
+                 output::ResultsOutput& output, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_services(services),
-      m_engine(*this, *this,
-               {services, services, services.random(), services, services.records(), services}),
-      m_output(services, services, services) {
+      m_services(services), m_engine(engine), m_output(output) {
+    m_engine.attach(*this, *this);
     registerFontSubstitutions();
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Kelvara V1.0  -  最简单摇号软件"));
     setFixedSize(Twips::size(kClientWidth, kClientHeight));
 
     m_ui.setupUi(*this);
-    m_ui.Txt_Results->setExactText(draw::resultsText(m_engine.results()));
+    m_ui.Txt_Results->showResults(m_engine.results());
     m_appearance = new Appearance(*this, m_ui);
     m_audience = new AudienceScreen(*this, *m_ui.Lbl_Roll);
     setUpPrizes();
+    m_panels = {m_ui.Txt_Results, m_prizeBar, m_audience};
     setUpVerifiable();
     setTabOrder();
     connectHandlers();
@@ -122,6 +119,9 @@ void FrmMain::connectHandlers() {
     connect(m_appearance->ui().CmdAbout, &QPushButton::clicked, this, &FrmMain::CmdAbout_Click);
     connect(m_ui.Timer1, &QTimer::timeout, this, &FrmMain::Timer1_Timer);
     connect(m_ui.Timer2, &QTimer::timeout, this, &FrmMain::Timer2_Timer);
+    // The draw knows the round size as the box shows it, whoever changed it.
+    connect(m_ui.Txt_Num, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_engine.Txt_Num_Change(text.toStdString()); });
 
     auto* audienceKey = new QShortcut(QKeySequence(Qt::Key_F11), this);
     audienceKey->setAutoRepeat(false);
@@ -155,7 +155,7 @@ void FrmMain::Timer2_Timer() {
 // Save and Print take the results as they will be: a stopped round is listed first.
 void FrmMain::Cmd_Save_Click() {
     m_engine.completePendingListing();
-    if (const auto failure = m_output.save(m_engine.results())) {
+    if (const platform::Outcome failure = m_output.save(m_engine.results())) {
         reportOutputFailure(*failure);
         return;
     }
@@ -164,26 +164,13 @@ void FrmMain::Cmd_Save_Click() {
 
 void FrmMain::Cmd_Print_Click() {
     m_engine.completePendingListing();
-    if (const auto failure = m_output.print(m_engine.results())) {
+    if (const platform::Outcome failure = m_output.print(m_engine.results())) {
         reportOutputFailure(*failure);
     }
 }
 
-// Without this the results of the whole run would be lost with the program; the box
-// keeps them, so the operator can free the file or the disk and save again. A print that
-// failed says so, or the operator would wait for a page that never comes.
-void FrmMain::reportOutputFailure(const output::OutputFailure& failure) {
-    std::string message;
-    if (failure.step == output::OutputFailure::Step::Print) {
-        message = kPrintFailed + failure.reason;
-    } else {
-        message = kSaveFailed + m_services.displayPath(failure.path);
-        if (!failure.reason.empty()) {
-            message += '\n';
-            message += failure.reason;
-        }
-    }
-    m_services.messageBox(message);
+void FrmMain::reportOutputFailure(const platform::Failure& failure) {
+    m_services.messageBox(wording::outputFailed(failure, m_services));
 }
 
 void FrmMain::CmdAbout_Click() {
@@ -273,20 +260,12 @@ void FrmMain::setStartEnabled(bool enabled) {
     }
 }
 
-std::string FrmMain::roundSizeText() const {
-    return m_ui.Txt_Num->text().toStdString();
-}
-
 void FrmMain::setRoundSizeText(std::string_view text) {
     m_ui.Txt_Num->setText(fromUtf8(text));
 }
 
-// A new round takes the audience's screen from the last one's list.
 void FrmMain::setTimer1Enabled(bool enabled) {
     enableTimer(m_ui.Timer1, enabled);
-    if (enabled) {
-        m_audience->clearRound();
-    }
 }
 
 void FrmMain::setTimer2Enabled(bool enabled) {
@@ -297,20 +276,14 @@ const std::string& FrmMain::resultsText() const {
     return m_ui.Txt_Results->exactText();
 }
 
-void FrmMain::showResults(const draw::Results& results) {
-    m_ui.Txt_Results->setExactText(draw::resultsText(results));
-    m_ui.Txt_Results->moveCaretToEnd();
-}
-
-void FrmMain::roundListed(std::span<const draw::ResultEntry> round) {
-    QList<AudienceScreen::Winner> shown;
-    shown.reserve(static_cast<qsizetype>(round.size()));
-    for (const draw::ResultEntry& entry : round) {
-        shown.push_back({entry.number, fromUtf8(entry.winner.name), entry.absent.has_value()});
+void FrmMain::showRun(const draw::RunView& run) {
+    if (run.verifiable != nullptr && m_verifiable == nullptr) {
+        openVerifiableWindow();
     }
-    const std::string& prize =
-        round.empty() ? std::string() : m_engine.results().prizeName(round.front().prize);
-    m_audience->showRound(std::move(shown), fromUtf8(prize));
+    for (RunPanel* const panel : m_panels) {
+        panel->showRun(run);
+    }
+    updateAbsentAction();
 }
 
 } // namespace kelvara::ui

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "draw/draw_engine.h"
 #include "draw/draw_view.h"
@@ -26,17 +27,21 @@ class AudienceScreen;
 class FrmAbout;
 class KeyPreview;
 class PrizeBar;
+class RunPanel;
 class VerifiableWindow;
 
 // The main window. Its controls are in m_ui (the settings panel in the appearance
 // handlers'); the draw itself lives in the engine, which reaches them through DrawView and
-// tells what went wrong through DrawNotices, which the window words and shows.
+// tells what went wrong through DrawNotices, which the window words and shows. The panels
+// that show the run (the results box, the prize bar, the audience view and the verifiable
+// window) draw themselves from the engine's data.
 class FrmMain final : public QWidget, public draw::DrawView, public draw::DrawNotices {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FrmMain)
 
 public:
-    explicit FrmMain(platform::Services& services, QWidget* parent = nullptr);
+    FrmMain(platform::Services& services, draw::DrawEngine& engine, output::ResultsOutput& output,
+            QWidget* parent = nullptr);
     ~FrmMain() override;
 
     // DrawView
@@ -47,14 +52,10 @@ public:
     void setInitEnabled(bool enabled) override;
     void setStartAction(draw::StartAction action) override;
     void setStartEnabled(bool enabled) override;
-    std::string roundSizeText() const override;
     void setRoundSizeText(std::string_view text) override;
     void setTimer1Enabled(bool enabled) override;
     void setTimer2Enabled(bool enabled) override;
-    void showResults(const draw::Results& results) override;
-    void roundListed(std::span<const draw::ResultEntry> round) override;
-    void showPrizes(const draw::Results& results, int current) override;
-    void showVerifiable(const draw::VerifiableRun& run) override;
+    void showRun(const draw::RunView& run) override;
 
     // DrawNotices
     void tell(const draw::Notice& notice) override;
@@ -97,18 +98,18 @@ private:
 
     // The verifiable draw's window and choice (frm_main_verifiable.cpp).
     void setUpVerifiable();
+    void openVerifiableWindow();
     void acceptPublicInput(const QStringList& parts);
     void printCommitment();
     void revealSecret();
-    void showVerifiableOnAudience(const QStringList& parts);
 
-    void reportOutputFailure(const output::OutputFailure& failure);
+    void reportOutputFailure(const platform::Failure& failure);
     void setRollCaption(const QString& caption);
     void parkFocusWhileDisabled(QWidget* control, QWidget* successor);
 
     platform::Services& m_services;
-    draw::DrawEngine m_engine;
-    output::ResultsOutput m_output;
+    draw::DrawEngine& m_engine;
+    output::ResultsOutput& m_output;
     FrmMainUi m_ui;
     Appearance* m_appearance = nullptr;
     // Shared by every window that lets Enter or Space act, so a held key acts once.
@@ -123,6 +124,7 @@ private:
     PrizeBar* m_prizeBar = nullptr;
     QAction* m_absentAction = nullptr;        // marks the winner on the results box's caret line
     VerifiableWindow* m_verifiable = nullptr; // opened by a verifiable run's Initialize
+    std::vector<RunPanel*> m_panels;          // every panel that shows the run
 };
 
 } // namespace kelvara::ui

@@ -4,11 +4,9 @@
 
 #include "frm_main.h"
 #include "platform/services.h"
-#include "ui/main/audience_screen.h"
 #include "ui/main/draw_wording.h"
 #include "ui/main/prize_bar.h"
 #include "ui/main/results_box.h"
-#include "ui/window_helpers.h"
 
 namespace kelvara::ui {
 
@@ -27,11 +25,6 @@ void FrmMain::setUpPrizes() {
     updateAbsentAction();
 }
 
-void FrmMain::showPrizes(const draw::Results& results, int current) {
-    m_prizeBar->showPrizes(results, current);
-    m_audience->setPrize(fromUtf8(results.prizeName(current)));
-}
-
 // The action names what it does to the caret's line, and acts only between rounds.
 void FrmMain::updateAbsentAction() {
     const auto number = m_ui.Txt_Results->numberAtCaret();
@@ -41,30 +34,22 @@ void FrmMain::updateAbsentAction() {
     m_absentAction->setEnabled(entry != nullptr && m_engine.phase() == draw::RoundPhase::Idle);
 }
 
+// The draw says what the mark would do, or why it cannot be made; the operator confirms it.
 void FrmMain::markAbsentAtCaret() {
-    m_engine.completePendingListing();
     const auto number = m_ui.Txt_Results->numberAtCaret();
-    const draw::ResultEntry* entry = number ? m_engine.results().entry(*number) : nullptr;
-    if (entry == nullptr || m_engine.phase() != draw::RoundPhase::Idle) {
+    if (!number) {
         return;
     }
-    const bool takingBack = entry->absent.has_value();
-    if (takingBack && entry->replacedInRound != 0) {
-        m_services.messageBox(wording::absentRefused(*entry));
+    const auto change = m_engine.absentChange(*number);
+    if (!change) {
         return;
     }
+    const draw::ResultEntry& entry = *m_engine.results().entry(change->number);
     const auto answer =
-        m_services.messageBox(wording::absentQuestion(m_engine.results(), *entry),
+        m_services.messageBox(wording::absentQuestion(m_engine.results(), entry),
                               platform::Buttons::YesNo, std::string_view(wording::kAbsentTitle));
-    if (answer != platform::Answer::Yes) {
-        return;
-    }
-    const int marked = *number;
-    const draw::MarkOutcome outcome =
-        takingBack ? m_engine.takeBackAbsent(marked) : m_engine.markAbsent(marked);
-    if (outcome == draw::MarkOutcome::Done) {
-        m_ui.Txt_Results->moveCaretToNumber(marked);
-        m_audience->setAbsent(marked, !takingBack);
+    if (answer == platform::Answer::Yes) {
+        m_engine.changeAbsent(*change);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QStandardItemModel>
 
+#include "draw/draw_view.h"
 #include "ui/main/draw_wording.h"
 #include "ui/main/frm_main_ui.h"
 #include "ui/main/results_box.h"
@@ -52,6 +53,12 @@ void PrizeBar::makeRoom() {
     moveDown(m_ui.Pic_Roll, kRoom);
     const QRect box = m_ui.Txt_Results->geometry();
     m_ui.Txt_Results->setGeometry(box.adjusted(0, Twips::toPixels(kRoom), 0, 0));
+}
+
+void PrizeBar::showRun(const draw::RunView& run) {
+    if (!run.results.prizes().empty()) {
+        showPrizes(run.results, run.currentPrize);
+    }
 }
 
 void PrizeBar::showPrizes(const draw::Results& results, int current) {

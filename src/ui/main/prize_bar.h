@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "draw/results.h"
+#include "ui/main/run_panel.h"
 
 class QComboBox;
 class QLabel;
@@ -14,13 +15,15 @@ struct FrmMainUi;
 // The prize plan above the rolling name: every prize with what it has left, the current
 // one chosen. Hidden in a run without plan; shown, it moves the rolling area and the top
 // of the results box down to make room.
-class PrizeBar final : public QWidget {
+class PrizeBar final : public QWidget, public RunPanel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PrizeBar)
 
 public:
     PrizeBar(QWidget& window, FrmMainUi& ui);
 
+    // Shown once the run has a plan.
+    void showRun(const draw::RunView& run) override;
     void showPrizes(const draw::Results& results, int current);
     // Another prize can be chosen only while no round is being drawn.
     void setChoosable(bool choosable);

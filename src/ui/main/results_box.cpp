@@ -2,11 +2,13 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <algorithm>
 #include <string_view>
 
+#include "draw/draw_view.h"
+#include "draw/results.h"
 #include "ui/window_helpers.h"
 
 namespace kelvara::ui {
@@ -57,9 +59,30 @@ ResultsBox::ResultsBox(QWidget* parent) : QPlainTextEdit(parent) {
     connect(&m_sync, &QTimer::timeout, this, &ResultsBox::sync);
 }
 
+void ResultsBox::showRun(const draw::RunView& run) {
+    showResults(run.results);
+}
+
+void ResultsBox::showResults(const draw::Results& results) {
+    draw::NumberedText shown = draw::numberedResultsText(results);
+    if (shown.text == m_exact) {
+        return;
+    }
+    const bool added = results.entries().size() > m_winners;
+    m_winners = results.entries().size();
+    if (added) {
+        m_caretNumber = 0;
+        moveCaretToEnd();
+    } else if (const auto number = numberAtCaret()) {
+        moveCaretToNumber(*number);
+    }
+    setExactText(std::move(shown.text), std::move(shown.lineNumbers));
+}
+
 // A listing sets the text once per round without yielding; the box follows afterwards.
-void ResultsBox::setExactText(std::string text) {
+void ResultsBox::setExactText(std::string text, std::vector<int> lineNumbers) {
     m_exact = std::move(text);
+    m_lineNumbers = std::move(lineNumbers);
     scheduleSync();
 }
 
@@ -69,11 +92,11 @@ void ResultsBox::moveCaretToEnd() {
 }
 
 std::optional<int> ResultsBox::numberAtCaret() const {
-    static const QRegularExpression numbered(QStringLiteral("^\\[(\\d+)\\]:\t"));
-    const QRegularExpressionMatch match = numbered.match(textCursor().block().text());
-    bool ok = false;
-    const int number = match.hasMatch() ? match.captured(1).toInt(&ok) : 0;
-    return ok ? std::optional<int>(number) : std::nullopt;
+    const auto line = static_cast<std::size_t>(textCursor().blockNumber());
+    if (line >= m_shownNumbers.size() || m_shownNumbers[line] == 0) {
+        return std::nullopt;
+    }
+    return m_shownNumbers[line];
 }
 
 void ResultsBox::moveCaretToNumber(int number) {
@@ -110,20 +133,19 @@ void ResultsBox::sync() {
         }
         m_shown = m_exact;
     }
+    m_shownNumbers = m_lineNumbers;
     if (m_caretToEnd) {
         m_caretToEnd = false;
         moveCursor(QTextCursor::End);
         ensureCursorVisible();
     }
     if (m_caretNumber != 0) {
-        const QString start = QStringLiteral("[%1]:\t").arg(m_caretNumber);
+        const auto line = std::find(m_shownNumbers.begin(), m_shownNumbers.end(), m_caretNumber);
         m_caretNumber = 0;
-        for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next()) {
-            if (block.text().startsWith(start)) {
-                setTextCursor(QTextCursor(block));
-                ensureCursorVisible();
-                break;
-            }
+        if (line != m_shownNumbers.end()) {
+            setTextCursor(QTextCursor(
+                document()->findBlockByNumber(static_cast<int>(line - m_shownNumbers.begin()))));
+            ensureCursorVisible();
         }
     }
 }

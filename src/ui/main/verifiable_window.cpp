@@ -11,9 +11,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "draw/draw_view.h"
 #include "draw/limits.h"
-#include "draw/record_format.h"
-#include "output/commitment_sheet.h"
+#include "output/verifiable_facts.h"
 #include "ui/window_helpers.h"
 
 namespace kelvara::ui {
@@ -23,11 +23,27 @@ namespace {
 constexpr int kFirstWitnesses = 3;
 constexpr int kMaxDigitsPerWitness = 40;
 
-QString hexLines(const platform::Digest& digest) {
-    // Two lines of four groups: large enough to photograph, short enough to read aloud.
-    const std::string grouped = output::groupedHex(draw::toHex(digest));
-    const std::size_t half = grouped.size() / 2;
-    return fromUtf8(grouped.substr(0, half)) + u'\n' + fromUtf8(grouped.substr(half + 1));
+QString hexLines(const std::string& hex) {
+    const auto [first, second] = output::groupedHexHalves(hex);
+    return fromUtf8(first) + u'\n' + fromUtf8(second);
+}
+
+QString grouped(const std::string& hex) {
+    return fromUtf8(output::groupedHex(hex));
+}
+
+// The facts that fix the run, a line each, digests under their labels.
+QString factsText(const output::VerifiableFacts& facts) {
+    using namespace output;
+    QString text = fromUtf8(kAlgorithmLabel) + fromUtf8(facts.algorithm) + u'\n' +
+                   fromUtf8(kListLabel) + fromUtf8(facts.list) + u'\n' +
+                   fromUtf8(kListSha256Label) + u'\n' + grouped(facts.listSha256) + u'\n' +
+                   fromUtf8(kPlanSha256Label) + u'\n' +
+                   (facts.planSha256 == kNoPlan ? fromUtf8(kNoPlan) : grouped(facts.planSha256));
+    if (!facts.committed.empty()) {
+        text += u'\n' + fromUtf8(kCommittedLabel) + fromUtf8(facts.committed);
+    }
+    return text;
 }
 
 QLabel* selectableLabel(QWidget* parent) {
@@ -54,7 +70,7 @@ VerifiableWindow::VerifiableWindow(QWidget& mainWindow)
 
     m_facts = selectableLabel(this);
     layout->addWidget(m_facts);
-    layout->addWidget(new QLabel(QStringLiteral("承诺 C = SHA-256(秘密值)："), this));
+    layout->addWidget(new QLabel(fromUtf8(output::kCommitmentLabel), this));
     m_commitment = selectableLabel(this);
     QFont big = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     big.setPointSize(16);
@@ -144,22 +160,16 @@ void VerifiableWindow::partsChanged() {
     emit partsEdited(parts);
 }
 
-void VerifiableWindow::showRun(const draw::VerifiableRun& run) {
-    const auto grouped = [](const platform::Digest& digest) {
-        return fromUtf8(output::groupedHex(draw::toHex(digest)));
-    };
-    QString facts =
-        QStringLiteral("算法：%1\n名单：%2，共%3人\n名单SHA-256：\n%4\n奖项表SHA-256：\n%5")
-            .arg(QLatin1String(draw::kVerifiableAlgorithm), fromUtf8(run.listFile))
-            .arg(run.inputs.lines)
-            .arg(grouped(run.inputs.listSha256), run.inputs.planSha256
-                                                     ? grouped(*run.inputs.planSha256)
-                                                     : QStringLiteral("无奖项表"));
-    if (run.committed) {
-        facts += QStringLiteral("\n承诺时间：") + fromUtf8(draw::formatDateTime(*run.committed));
+void VerifiableWindow::showRun(const draw::RunView& run) {
+    if (run.verifiable != nullptr) {
+        showVerifiable(*run.verifiable);
     }
-    m_facts->setText(facts);
-    m_commitment->setText(hexLines(run.commitment));
+}
+
+void VerifiableWindow::showVerifiable(const draw::VerifiableRun& run) {
+    const output::VerifiableFacts facts = output::verifiableFacts(run);
+    m_facts->setText(factsText(facts));
+    m_commitment->setText(hexLines(facts.commitment));
 
     m_inputTaken = run.sequence.has_value();
     if (m_inputTaken) {
@@ -172,19 +182,20 @@ void VerifiableWindow::showRun(const draw::VerifiableRun& run) {
                 part < run.witnessParts.size() ? fromUtf8(run.witnessParts[part]) : QString());
             m_witnesses[k]->setReadOnly(true);
         }
-        m_publicInput->setText(QStringLiteral("公开输入：") + fromUtf8(run.inputs.publicInput));
+        m_publicInput->setText(fromUtf8(output::kPublicInputLabel) + fromUtf8(facts.publicInput));
     }
     m_publicInput->setVisible(m_inputTaken);
     m_add->setEnabled(!m_inputTaken && m_witnesses.size() < kMaxWitnesses);
     m_revealed = run.revealed;
     m_secret->setVisible(m_revealed);
     if (m_revealed) {
-        m_secret->setText(QStringLiteral("秘密值：\n") + hexLines(run.inputs.secret));
+        m_secret->setText(fromUtf8(output::kSecretLabel) + u'\n' + hexLines(facts.secret));
     }
     m_reveal->setEnabled(m_inputTaken && !m_revealed);
     partsChanged();
 
-    if (!isVisible()) {
+    if (!m_opened) {
+        m_opened = true;
         placeBesideMainWindow();
         show();
         if (!m_inputTaken) {

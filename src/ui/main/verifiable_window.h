@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "draw/verifiable_sequence.h"
+#include "ui/main/run_panel.h"
 
 class QGridLayout;
 class QLabel;
@@ -16,7 +17,7 @@ namespace kelvara::ui {
 // The verifiable run's own window, opened at Initialize beside the main window: the
 // commitment as it was recorded, the witnesses' fields, and the actions that take the
 // public input, print the commitment and reveal the secret.
-class VerifiableWindow final : public QWidget {
+class VerifiableWindow final : public QWidget, public RunPanel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(VerifiableWindow)
 
@@ -26,7 +27,10 @@ public:
     explicit VerifiableWindow(QWidget& mainWindow);
 
     // Shows the run as it stands; fields are open for typing until the public input is in.
-    void showRun(const draw::VerifiableRun& run);
+    // The window opens beside the main window the first time, and then stays as the
+    // operator leaves it.
+    void showRun(const draw::RunView& run) override;
+    void showVerifiable(const draw::VerifiableRun& run);
     QStringList witnessParts() const;
 
 signals:
@@ -54,6 +58,7 @@ private:
     QPushButton* m_reveal = nullptr;
     bool m_inputTaken = false;
     bool m_revealed = false;
+    bool m_opened = false;
 };
 
 // The digits typed so far, the parts empty ones left out.

@@ -1,0 +1,265 @@
+// The run around its rounds: beginning it at Initialize or from its record, the prize plan's
+// progress and absent marks, the verifiable draw's seams, and its end.
+#include <algorithm>
+
+#include "draw_engine.h"
+#include "platform/clock.h"
+
+namespace kelvara::draw {
+
+namespace {
+
+constexpr int kSampleSize = 10;
+
+} // namespace
+
+// ---- Beginning a run ------------------------------------------------------------------------
+
+void DrawEngine::Cmd_Init_Click() {
+    if (!m_list.choose()) {
+        return;
+    }
+    const ListRead list = m_list.read();
+    if (m_list.refuse(list)) {
+        return;
+    }
+    const PlanRead plan = m_list.readPlan(static_cast<int>(list.lines.size()));
+    if (plan.refused) {
+        return;
+    }
+    beginDraw(list.lines);
+    m_results.setPrizes(plan.plan.prizes);
+    m_recorder.setListFile(m_list.fileName());
+    if (m_verifiable) {
+        m_verifiable->begin(list, plan, m_list.fileName());
+    }
+    tellRecordFailure(m_notices,
+                      m_recorder.beginRun(list.result.sha256, m_list.lineHashes(), plan.plan));
+    fillRoundSize(true);
+    showRun();
+}
+
+// The draw state of a run over these lines, nobody drawn yet.
+void DrawEngine::beginDraw(const std::vector<std::string>& lines) {
+    const auto n = static_cast<std::int16_t>(lines.size());
+    m_state.RollSample = sampleOf(lines);
+    m_list.keepLines(lines);
+    m_state.DrawnFlags.assign(static_cast<std::size_t>(n), false);
+    m_state.RemainingCount = n;
+    m_state.RoundSize = 1;
+    m_view->showListSize(n);
+    m_state.LinePermutation = GenRndArray(n, n);
+    m_view->setInitEnabled(false);
+    m_view->setStartEnabled(true);
+}
+
+// The whole list when it is short, else every step-th line, ten in all.
+std::vector<std::string> DrawEngine::sampleOf(const std::vector<std::string>& lines) const {
+    const int n = static_cast<int>(lines.size());
+    const int step = n <= kSampleSize ? 1 : n / kSampleSize;
+    std::vector<std::string> sample;
+    for (int k = 1; k <= std::min(n, kSampleSize); ++k) {
+        sample.push_back(lines[static_cast<std::size_t>(k * step - 1)]);
+    }
+    return sample;
+}
+
+// Nothing starts unless the list and plan are the recorded ones and the run is this copy's
+// alone; then the run goes on with a record written, or with its failure told.
+void DrawEngine::continueRun(const ContinueOffer& offer) {
+    std::optional<RestoredRun> restored = restoreRun(offer, m_list, m_services.hashes, m_notices);
+    if (!restored) {
+        return;
+    }
+    if (!m_recorder.takeOver(offer.recordPath)) {
+        m_notices.tell(Notice(NoticeKind::RunContinuedElsewhere, 0, offer.recordPath));
+        return;
+    }
+    beginDraw(restored->list.lines);
+    m_recorder.setListFile(m_list.fileName());
+    if (restored->verifiable) {
+        if (!m_verifiable) {
+            m_verifiable.emplace(m_services.hashes, m_services.clock, m_notices, m_recorder);
+        }
+        m_verifiable->resume(std::move(*restored->verifiable));
+    } else {
+        m_verifiable.reset();
+    }
+    m_chosenPrize = offer.run.chosenPrize;
+    restore(std::move(*restored));
+    fillRoundSize(true);
+    showRun();
+    // The run's own list: the one the record describes, or this one when it is the same.
+    const std::span<const LineHash> runLines =
+        offer.run.lineHashes.empty() ? m_list.lineHashes()
+                                     : std::span<const LineHash>(offer.run.lineHashes);
+    tellRecordFailure(m_notices, m_recorder.continueRun(offer.run, runLines, m_results.entries()));
+}
+
+// The recorded winners are drawn, with their numbers, rounds, times and marks.
+void DrawEngine::restore(RestoredRun restored) {
+    m_results = std::move(restored.results);
+    m_nextResultNumber = static_cast<std::int16_t>(restored.nextNumber);
+    std::vector<int> lines;
+    for (const ResultEntry& entry : m_results.entries()) {
+        lines.push_back(entry.winner.line);
+    }
+    for (const std::int16_t slot : slotsOfLines(lines)) {
+        m_state.DrawnFlags[static_cast<std::size_t>(slot - 1)] = true;
+    }
+    recountRemaining();
+    m_view->showRestored(static_cast<int>(m_results.entries().size()), m_state.RemainingCount);
+}
+
+std::optional<ContinueOffer> DrawEngine::unfinishedRun() {
+    return draw::unfinishedRun(m_services.records, m_list, m_notices);
+}
+
+void DrawEngine::declineRun(const ContinueOffer& offer) {
+    m_recorder.decline(offer.recordPath);
+}
+
+void DrawEngine::endRun() {
+    if (activeVerifiable() != nullptr && !m_verifiable->revealed()) {
+        m_verifiable->reveal();
+        showRun();
+    }
+    m_recorder.endRun();
+}
+
+// ---- The prize plan and absent winners ---------------------------------------------------
+
+int DrawEngine::currentPrize() const {
+    if (m_results.placesLeft(m_chosenPrize) > 0) {
+        return m_chosenPrize;
+    }
+    for (int prize = 1; prize <= std::ssize(m_results.prizes()); ++prize) {
+        if (m_results.placesLeft(prize) > 0) {
+            return prize;
+        }
+    }
+    return 0;
+}
+
+// The round-size box holds what the current prize has left, or less when the operator
+// draws it in several rounds.
+void DrawEngine::fillRoundSize(bool prizeChanged) {
+    const int current = currentPrize();
+    if (!hasPrizePlan() || current == 0) {
+        return;
+    }
+    const int left = m_results.placesLeft(current);
+    const RoundSizeInput typed = parseRoundSize(m_roundSize.text());
+    if (prizeChanged || !m_roundSize.typedByOperator() || typed.kind != RoundSizeKind::Positive ||
+        typed.value > left) {
+        m_roundSize.fill(std::to_string(left));
+        m_view->setRoundSizeText(m_roundSize.text());
+    }
+}
+
+std::optional<std::int16_t> DrawEngine::checkAgainstPrize(std::int16_t roundSize) {
+    const int left = m_results.placesLeft(m_roundPrize);
+    if (m_roundPrize != 0 && roundSize > left) {
+        m_notices.tell(Notice::roundAbovePrize(m_results.prizeName(m_roundPrize), left));
+        return std::nullopt;
+    }
+    return roundSize;
+}
+
+void DrawEngine::choosePrize(int prize) {
+    completePendingListing();
+    if (m_phase != RoundPhase::Idle || m_results.placesLeft(prize) <= 0 ||
+        prize == currentPrize()) {
+        fillRoundSize(false);
+        showRun();
+        return;
+    }
+    m_chosenPrize = prize;
+    tellRecordFailure(m_notices, m_recorder.choosePrize(prize));
+    fillRoundSize(true);
+    showRun();
+}
+
+std::optional<AbsentChange> DrawEngine::absentChange(int number) {
+    completePendingListing();
+    const ResultEntry* const entry = m_results.entry(number);
+    MarkOutcome refused = MarkOutcome::Done;
+    if (m_phase != RoundPhase::Idle) {
+        refused = MarkOutcome::WhileRolling;
+    } else if (entry == nullptr) {
+        refused = MarkOutcome::NoSuchNumber;
+    } else if (entry->absent && entry->replacedInRound != 0) {
+        refused = MarkOutcome::AlreadyReplaced;
+    }
+    if (refused != MarkOutcome::Done) {
+        m_notices.tell(
+            Notice::markRefused(refused, number, entry != nullptr ? entry->winner.name : ""));
+        return std::nullopt;
+    }
+    return AbsentChange{number, entry->absent.has_value()};
+}
+
+void DrawEngine::changeAbsent(const AbsentChange& change) {
+    completePendingListing();
+    const int before = currentPrize();
+    MarkOutcome outcome = MarkOutcome::WhileRolling;
+    if (m_phase == RoundPhase::Idle) {
+        outcome = change.takeBack
+                      ? m_results.takeBackAbsent(change.number)
+                      : m_results.markAbsent(change.number, m_services.clock.localDateTime());
+    }
+    const ResultEntry* const entry = m_results.entry(change.number);
+    if (outcome != MarkOutcome::Done) {
+        m_notices.tell(Notice::markRefused(outcome, change.number,
+                                           entry != nullptr ? entry->winner.name : ""));
+        return;
+    }
+    fillRoundSize(currentPrize() != before);
+    showRun();
+    tellRecordFailure(m_notices, change.takeBack ? m_recorder.takeBackAbsent(change.number)
+                                                 : m_recorder.markAbsent(*entry));
+}
+
+// ---- The verifiable draw's seams ---------------------------------------------------------
+
+void DrawEngine::setVerifiable(bool on) {
+    if (m_state.CandidateCount() != 0) {
+        return;
+    }
+    if (!on) {
+        m_verifiable.reset();
+    } else if (!m_verifiable) {
+        m_verifiable.emplace(m_services.hashes, m_services.clock, m_notices, m_recorder);
+    }
+}
+
+VerifiableDraw* DrawEngine::activeVerifiable() {
+    return m_verifiable && m_verifiable->run() != nullptr ? &*m_verifiable : nullptr;
+}
+
+const VerifiableRun* DrawEngine::verifiableRun() const {
+    return m_verifiable ? m_verifiable->run() : nullptr;
+}
+
+bool DrawEngine::acceptPublicInput(const std::vector<std::string>& parts) {
+    if (m_phase != RoundPhase::Idle || activeVerifiable() == nullptr ||
+        !m_verifiable->acceptPublicInput(parts)) {
+        return false;
+    }
+    showRun();
+    return true;
+}
+
+void DrawEngine::reveal() {
+    const VerifiableRun* const run = verifiableRun();
+    if (m_phase != RoundPhase::Idle || run == nullptr || !run->sequence) {
+        return;
+    }
+    m_verifiable->reveal();
+    m_view->setStartEnabled(false);
+    // The secret takes the round's place on the audience's screen.
+    m_roundOnShow = false;
+    showRun();
+}
+
+} // namespace kelvara::draw

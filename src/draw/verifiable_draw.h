@@ -1,0 +1,74 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "candidate_list.h"
+#include "draw_record.h"
+#include "notice.h"
+#include "record_reading.h"
+#include "verifiable_sequence.h"
+
+namespace kelvara::platform {
+class Hashes;
+class WallClock;
+} // namespace kelvara::platform
+
+namespace kelvara::draw {
+
+// The verifiable draw: chosen before Initialize and fixed for the run once Initialize
+// succeeds. A commitment to a secret is shown and recorded first; the witnesses' public
+// input follows; every round takes the next positions of the one sequence that the secret,
+// the list, the plan and the public input fix; the secret is revealed at the end, so that
+// anyone can check the run. Nobody can steer it.
+class VerifiableDraw final {
+public:
+    VerifiableDraw(const platform::Hashes& hashes, const platform::WallClock& clock,
+                   DrawNotices& notices, DrawRecorder& recorder)
+        : m_hashes(hashes), m_clock(clock), m_notices(notices), m_recorder(recorder) {}
+    VerifiableDraw(const VerifiableDraw&) = delete;
+    VerifiableDraw& operator=(const VerifiableDraw&) = delete;
+
+    // The run, once Initialize or a continued record began it.
+    const VerifiableRun* run() const { return m_run ? &*m_run : nullptr; }
+
+    // At Initialize: the commitment to a secret nobody knows yet, over the list and the plan
+    // as read, recorded before anything else.
+    void begin(const ListRead& list, const PlanRead& plan, const std::string& listFile);
+    // A continued run goes on as its record left it (see restoredRun).
+    void resume(VerifiableRun run);
+
+    // Once, between rounds: the witnesses' digits. False, after a notice, unless every part
+    // is digits and there are kMinPublicDigits of them at least.
+    bool acceptPublicInput(const std::vector<std::string>& parts);
+    // At Start: the public input is in, the secret is not out, and the list is byte for byte
+    // the committed one; otherwise a notice says why not.
+    bool readyForRound(CandidateList& list);
+    // The lines at the sequence's next `count` positions, in the order drawn; none once the
+    // list is drawn out. They are taken for good by takePositions().
+    std::optional<std::vector<int>> nextLines(int count);
+    void takePositions();
+    // Shows the secret in the record, so that anyone can check the run; once.
+    void reveal();
+    bool revealed() const { return m_run && m_run->revealed; }
+
+private:
+    bool tellIf(bool refused, NoticeKind kind);
+
+    const platform::Hashes& m_hashes;
+    const platform::WallClock& m_clock;
+    DrawNotices& m_notices;
+    DrawRecorder& m_recorder;
+    std::optional<VerifiableRun> m_run;
+    std::optional<VerifiableSequence> m_trial; // the positions a Start is taking
+};
+
+// A verifiable run as its record left it: the same secret and inputs, and the sequence past
+// the positions already listed. None when the secret is not the committed one, or a listed
+// winner is not the line the sequence drew at that position.
+std::optional<VerifiableRun> restoredRun(const platform::Hashes& hashes,
+                                         const RecordedRun& recorded, const ListRead& list,
+                                         const std::string& listFile);
+
+} // namespace kelvara::draw

@@ -1,0 +1,54 @@
+#include "verifiable_facts.h"
+
+#include "draw/record_format.h"
+#include "draw/verifiable_sequence.h"
+
+namespace kelvara::output {
+
+namespace {
+
+constexpr std::size_t kHexGroup = 8;
+
+} // namespace
+
+VerifiableFacts verifiableFacts(const draw::VerifiableRun& run) {
+    VerifiableFacts facts;
+    facts.algorithm = draw::kVerifiableAlgorithm;
+    facts.list = run.listFile + "，共" + std::to_string(run.inputs.lines) + "人";
+    facts.listSha256 = draw::toHex(run.inputs.listSha256);
+    facts.planSha256 = run.inputs.planSha256 ? draw::toHex(*run.inputs.planSha256) : kNoPlan;
+    if (run.committed) {
+        facts.committed = draw::formatDateTime(*run.committed);
+    }
+    facts.commitment = draw::toHex(run.commitment);
+    for (std::size_t k = 0; k < run.witnessParts.size(); ++k) {
+        facts.witnesses.push_back(witnessLine(k + 1, run.witnessParts[k]));
+    }
+    if (run.sequence) {
+        facts.publicInput = run.inputs.publicInput;
+    }
+    if (run.revealed) {
+        facts.secret = draw::toHex(run.inputs.secret);
+    }
+    return facts;
+}
+
+std::string witnessLine(std::size_t k, std::string_view digits) {
+    return "见证人" + std::to_string(k) + "：" + std::string(digits);
+}
+
+std::string groupedHex(std::string_view hex) {
+    std::string grouped;
+    for (std::size_t at = 0; at < hex.size(); at += kHexGroup) {
+        grouped += (at == 0 ? "" : " ") + std::string(hex.substr(at, kHexGroup));
+    }
+    return grouped;
+}
+
+std::pair<std::string, std::string> groupedHexHalves(std::string_view hex) {
+    const std::string grouped = groupedHex(hex);
+    const std::size_t half = grouped.size() / 2;
+    return {grouped.substr(0, half), grouped.substr(half + 1)};
+}
+
+} // namespace kelvara::output
