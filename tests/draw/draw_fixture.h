@@ -71,7 +71,7 @@ protected:
 
     std::vector<draw::NoticeKind> noticeKinds() const { return view.noticeKinds(); }
 
-    // The names listed in the results box, each once.
+    // The names of the winners listed so far, each once.
     std::set<std::string> listedNames() const;
 
     std::filesystem::path m_dir;
@@ -80,29 +80,22 @@ protected:
     draw::DrawEngine engine;
 };
 
-// The names listed in a results text, in listing order, with their numbers.
+// The listed winners, in listing order, with their numbers.
 struct ListedLine {
     int number;
     std::string name;
 };
-inline std::vector<ListedLine> listedLines(const std::string& results) {
+inline std::vector<ListedLine> listedLines(const draw::Results& results) {
     std::vector<ListedLine> lines;
-    std::size_t pos = 0;
-    while ((pos = results.find("\r\n[", pos)) != std::string::npos) {
-        const std::size_t close = results.find("]:\t", pos);
-        const std::size_t end = results.find("\r\n[", close);
-        const std::size_t nameStart = close + 3;
-        lines.push_back({std::stoi(results.substr(pos + 3, close - pos - 3)),
-                         results.substr(nameStart, end == std::string::npos ? std::string::npos
-                                                                            : end - nameStart)});
-        pos = close;
+    for (const draw::ResultEntry& entry : results.entries()) {
+        lines.push_back({entry.number, entry.winner.name});
     }
     return lines;
 }
 
 inline std::set<std::string> DrawFixture::listedNames() const {
     std::set<std::string> names;
-    for (const auto& line : listedLines(view.results)) {
+    for (const auto& line : listedLines(engine.results())) {
         EXPECT_TRUE(names.insert(line.name).second) << line.name << " listed twice";
     }
     return names;

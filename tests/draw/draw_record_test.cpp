@@ -63,7 +63,7 @@ TEST_F(DrawRecordTest, RecordsTheRunAndEveryListedRoundAsShown) {
     // Each winner line names the line the winner stands on, exactly as listed in the box.
     const std::vector<std::string> list{"甲", "乙\tA", "丙\nB", "丁", "戊", "己"};
     const auto recorded = recordedLines(text);
-    const auto listed = listedLines(view.results);
+    const auto listed = listedLines(engine.results());
     ASSERT_EQ(recorded.size(), 5U);
     ASSERT_EQ(listed.size(), 5U);
     for (std::size_t i = 0; i < recorded.size(); ++i) {
@@ -80,7 +80,7 @@ TEST_F(DrawRecordTest, ARecordThatCannotBeWrittenIsReportedOnceAndDrawingGoesOn)
     EXPECT_EQ(view.notices, std::vector{notice});
     drawRound("2");
     EXPECT_EQ(view.notices.size(), 1U);
-    EXPECT_EQ(listedLines(view.results).size(), 2U);
+    EXPECT_EQ(listedLines(engine.results()).size(), 2U);
 
     // Once the disk has room, the next round writes everything so far.
     services.recordStore.failure.clear();
@@ -170,7 +170,7 @@ TEST_F(ContinueTest, YesRestoresTheDrawnTheNumberingAndTheBoxByteForByte) {
     EXPECT_EQ(restart.services.recordStore.files.size(), 1U);
     const auto& grown = restart.services.recordStore.files.begin()->second.text;
     EXPECT_NE(grown.find("\r\n第4轮："), std::string::npos);
-    const auto lines = listedLines(restart.view.results);
+    const auto lines = listedLines(restart.engine.results());
     ASSERT_EQ(lines.size(), 29U);
     std::set<std::string> names;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -299,7 +299,7 @@ TEST_F(ContinueTest, ATornLastLineIsIgnored) {
     restart.offerToContinue();
     EXPECT_EQ(restart.view.roll, "<restored 11, 19 left>");
     EXPECT_EQ(restart.engine.NextResultNumber(), 12);
-    const auto lines = listedLines(restart.view.results);
+    const auto lines = listedLines(restart.engine.results());
     ASSERT_EQ(lines.size(), 11U);
     EXPECT_EQ(view.results.substr(0, restart.view.results.size()), restart.view.results);
 }

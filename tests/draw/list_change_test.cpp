@@ -44,7 +44,7 @@ TEST_F(ListChangeTest, ShorterListCancelsTheWholeRoundAndEditedLinesGiveTheirNew
     writeBonus(numberedList(8, "（已核对）\r\n"));
     drawRound("8");
     EXPECT_EQ(listedNames().size(), 8U);
-    for (const auto& line : listedLines(view.results)) {
+    for (const auto& line : listedLines(engine.results())) {
         EXPECT_NE(line.name.find("（已核对）"), std::string::npos);
     }
 }

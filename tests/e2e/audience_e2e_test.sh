@@ -39,10 +39,9 @@ keep_projector_shot() { convert "$E2E_WORK/$1.ppm" -crop "$projector" +repage "$
 keep_projector_shot rolling2 audience-rolling
 press Next # Stop; the listing follows
 wait_for 10 changed initialized listed "$results_area" || fail "no winner was listed"
-# The view shows the list once two shots a moment apart agree.
-settled() { shoot_projector listed1 && sleep 0.2 && ! projector_changed listed1 listed2; }
-wait_for 10 settled || fail "the view does not settle after Stop"
-keep_projector_shot listed2 audience-round-of-12
+# Listed in the main window: the view stops rolling and shows the list.
+wait_for 10 screen_still listed "$projector" || fail "the view does not settle after Stop"
+keep_projector_shot listed audience-round-of-12
 echo "PageDown started and stopped a round on the projector"
 
 press b

@@ -331,17 +331,34 @@ save_to() {
 newest_record() { ls "$E2E_WORK"/摇号记录/摇号记录_*.txt | sort | tail -n1; }
 winner_lines() { grep -ac $'^\\[[0-9]*\\]:\t第' "$1"; }
 
-# No question at the start: it would come as soon as the window shows, before any key, and
-# take the keyboard. Instead Alt+H reaches the main window, which widens, and narrows again.
-no_question() {
-    e2e_focus_main
+# True once the main window has taken a key pressed after everything before it: Alt+H widens
+# it, and narrows it again. The program takes its input in order, and a message box that the
+# earlier input opened would have kept the key from the main window: so, once this is true,
+# a box that is not shown never will be.
+main_takes_keys() {
     width_is_not() { outer_geometry "$E2E_MAIN" && ((OUTER_WIDTH != $1)); }
     outer_geometry "$E2E_MAIN"
     press alt+h
     wait_for 5 width_is_not "$OUTER_WIDTH" || return 1
     press alt+h
     wait_for 5 width_is_not "$OUTER_WIDTH" || fail "Alt+H did not narrow the window again"
-    ! window_shown "继续摇号"
+}
+
+# No question at the start: it would come as soon as the window shows, before any key, and
+# take the keyboard.
+no_question() {
+    e2e_focus_main
+    main_takes_keys && ! window_shown "继续摇号"
+}
+
+# True once region $2 of the screen holds still: three shots 0.2 s apart agree, the last kept
+# as $1.ppm. It proves that nothing moves there any more (a rolling name changes every
+# frame); a machine too busy to paint for half a second would look still as well, so tests
+# first wait for what the program does (the listing, the record) and use this for what
+# follows it.
+screen_still() { # name, region
+    shoot_window root "$1-first" && sleep 0.2 && ! window_changed root "$1-first" "$1-second" "$2" &&
+        sleep 0.2 && ! window_changed root "$1-first" "$1" "$2"
 }
 
 main_title() { echo "$E2E_PRODUCT V$E2E_VERSION     -  最简单摇号软件"; }

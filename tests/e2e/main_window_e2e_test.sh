@@ -52,6 +52,7 @@ outer_geometry "$E2E_MAIN"
 xdotool mousemove $((OUTER_X + OUTER_WIDTH - 10)) $((OUTER_Y + 10)) click 1
 wait_window "退出" >/dev/null
 answer Escape "退出"
+main_takes_keys || fail "No to the first question left the main window without the keyboard"
 window_shown "确认退出" && fail "No to the first question still asked the second"
 xdotool windowactivate --sync "$E2E_MAIN"
 press alt+F4

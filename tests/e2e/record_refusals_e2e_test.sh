@@ -55,6 +55,7 @@ press alt+i
 wait_window "$E2E_PRODUCT" >/dev/null # cannot write the record
 answer Return "$E2E_PRODUCT"
 draw_round
+main_takes_keys || fail "a message after the round keeps the main window from the keyboard"
 window_shown "$E2E_PRODUCT" && fail "the failure was told twice"
 save_to unrecorded.txt
 [[ $(grep -ac $'^\\[1\\]:\t' "$E2E_WORK/unrecorded.txt") == 1 ]] || fail "the round was not listed"

@@ -67,6 +67,7 @@ if [[ $(id -u) -eq 0 ]] && mount -t tmpfs -o size=64k tmpfs "$records" 2>/dev/nu
     wait_window "$E2E_PRODUCT" >/dev/null # the disk is full
     answer Return "$E2E_PRODUCT"
     draw_round
+    main_takes_keys || fail "a message after the round keeps the main window from the keyboard"
     window_shown "$E2E_PRODUCT" && fail "the full disk was told twice"
     save_to full.txt
     (($(winners_saved_in full.txt) == 1)) || fail "the round was not listed"

@@ -70,12 +70,11 @@ centre_x=$((OUTER_X + left + width / 2)) centre_y=$((OUTER_Y + top + height / 2)
 rm -f "$results"
 xdotool mousemove --window "$E2E_MAIN" "$(px $((120 + 4200 + 427)))" \
     "$(px $((4440 + 240 + 307)))" click 1
-sleep 0.5
-[[ ! -e $results ]] || fail "the main window saved while About was open"
-window_shown "$E2E_PRODUCT" && fail "the main window answered a click while About was open"
-
+# The program takes its input in order: once Escape has closed About, the click came and went.
 xdotool windowactivate --sync "$about"
 answer Escape "关于"
+[[ ! -e $results ]] || fail "the main window saved while About was open"
+window_shown "$E2E_PRODUCT" && fail "the main window answered a click while About was open"
 
 xdotool windowactivate --sync "$E2E_MAIN"
 press alt+x

@@ -57,14 +57,13 @@ start_program() {
 
 box_window() { window_titled "$E2E_PRODUCT"; }
 
-# The message box's height once two readings a moment apart agree (it is laid out and
-# framed a moment after it appears).
-box_settled() {
-    local first
-    first=$(xdotool getwindowgeometry --shell "$(box_window)") || return 1
-    sleep 0.1
-    [[ $(xdotool getwindowgeometry --shell "$(box_window)") == "$first" ]] || return 1
-    eval "$first"
+# The message box's height once the window manager has framed it: the box is laid out
+# before it is shown, and the frame is the last thing done to it.
+box_framed() {
+    local box
+    box=$(box_window) || return 1
+    xprop -id "$box" _NET_FRAME_EXTENTS | grep -q '=' || return 1
+    eval "$(xdotool getwindowgeometry --shell "$box")"
     box_height=$HEIGHT
 }
 
@@ -73,7 +72,7 @@ box_settled() {
 missing_list_message() {
     press alt+i
     wait_for 10 window_shown "$E2E_PRODUCT" || fail "Initialize showed no message for the missing list"
-    wait_for 10 box_settled || fail "the message does not settle"
+    wait_for 10 box_framed || fail "the message is not framed"
     import -window root "$1"
     echo "screenshot: $1"
     answer Return "$E2E_PRODUCT"
