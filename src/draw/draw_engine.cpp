@@ -19,7 +19,6 @@ constexpr int kPoolInnerLast = 500;
 constexpr int kListingOuterLast = 5;
 constexpr int kListingPasses = kListingOuterLast + 1;
 constexpr int kListingMinInnerSteps = 10001;
-constexpr int kSampleSize = 10;
 
 std::size_t index(int oneBased) {
     return static_cast<std::size_t>(oneBased - 1);

@@ -83,6 +83,7 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
         }
         m_verifiable->resume(std::move(*restored->verifiable));
     } else {
+        m_recorder.setVerifiable(nullptr);
         m_verifiable.reset();
     }
     m_chosenPrize = offer.run.chosenPrize;
@@ -227,6 +228,7 @@ void DrawEngine::setVerifiable(bool on) {
         return;
     }
     if (!on) {
+        m_recorder.setVerifiable(nullptr);
         m_verifiable.reset();
     } else if (!m_verifiable) {
         m_verifiable.emplace(m_services.hashes, m_services.clock, m_notices, m_recorder);

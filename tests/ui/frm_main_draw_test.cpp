@@ -364,6 +364,8 @@ void FrmMainDrawTest::prizePlanAndAbsentMarksThroughTheWindow() {
     auto* box = s.control<ResultsBox>("Txt_Results");
     box->setFocus();
     QTRY_VERIFY(box->toPlainText().contains(u"[3]:"_s));
+    // A listed round brings the caret to the end, where the new winners are.
+    QTRY_COMPARE(box->textCursor().position(), box->document()->characterCount() - 1);
     QTextCursor line(box->document()->findBlockByNumber(4));
     box->setTextCursor(line);
     QCOMPARE(box->numberAtCaret(), std::optional<int>(2));

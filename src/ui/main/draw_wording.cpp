@@ -205,7 +205,7 @@ std::optional<std::string> listNotice(const draw::Notice& notice, const platform
     case NoticeKind::NeededAboveMyNum:
         return "抽取的人数不能多于候选人数！[随即函数]";
     case NoticeKind::TooFewCandidates:
-        return "候选人数少于2人，不足以进行一次摇号！";
+        return "候选人数少于" + std::to_string(draw::kMinCandidates) + "人，不足以进行一次摇号！";
     case NoticeKind::RoundAboveRemaining:
         return "抽取的人数不能多于候选人数！[开始]";
     case NoticeKind::RoundNotPositive:
