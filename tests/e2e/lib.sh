@@ -79,6 +79,15 @@ require_tools() {
     done
 }
 
+# Sleeps $1 seconds within the shell: a read that times out on a pipe nobody writes to. The
+# tests poll and wait thousands of times, and a process for each wait would cost more than
+# all the rest of a test does.
+mkfifo "$E2E_WORK/never"
+exec {E2E_NEVER}<>"$E2E_WORK/never"
+pause() {
+    read -r -t "$1" -u "$E2E_NEVER" _ || true
+}
+
 # Polls a command for up to $1 seconds.
 wait_for() {
     local seconds=$1
@@ -86,7 +95,7 @@ wait_for() {
     local end=$((SECONDS + seconds))
     until "$@"; do
         ((SECONDS < end)) || return 1
-        sleep 0.1
+        pause 0.1
     done
 }
 
@@ -100,19 +109,17 @@ wait_for() {
 readonly E2E_KEY_REST_US=100000
 mkdir -p "$E2E_WORK/keys"
 
-# The key of a chord (alt+s: s), as a file name.
-key_file() { echo "$E2E_WORK/keys/${1##*+}"; }
-
-# Waits until key $1 has been let go for E2E_KEY_REST_US.
+# Waits until key $1 (of a chord, alt+s: s) has been let go for E2E_KEY_REST_US.
 key_rested() {
-    local released=0 wait
-    [[ -f $(key_file "$1") ]] && released=$(<"$(key_file "$1")")
+    local released=0 wait file="$E2E_WORK/keys/${1##*+}"
+    [[ -f $file ]] && read -r released <"$file"
     wait=$((released + E2E_KEY_REST_US - ${EPOCHREALTIME/./}))
     if ((wait > 0)); then
-        sleep "$((wait / 1000000)).$(printf '%06d' $((wait % 1000000)))"
+        printf -v wait '%d.%06d' $((wait / 1000000)) $((wait % 1000000))
+        pause "$wait"
     fi
 }
-key_released() { echo "${EPOCHREALTIME/./}" >"$(key_file "$1")"; }
+key_released() { echo "${EPOCHREALTIME/./}" >"$E2E_WORK/keys/${1##*+}"; }
 
 # Presses and lets go each key (an xdotool key name or chord: Return, alt+s) in turn.
 press() {
@@ -177,10 +184,10 @@ window_titled() {
 }
 # One xdotool call for the titles of all the program's windows: polls cost little.
 window_shown() {
-    local search=(search --all --onlyvisible --pid "$E2E_APP" --name '.*')
+    local search=(search --all --onlyvisible --pid "$E2E_APP" --name '.*') titles
     [[ -n ${E2E_ANY_CLIENT:-} ]] && search=(search --onlyvisible --name '.*')
-    # grep reads to the end: with pipefail, an early exit would fail xdotool's write.
-    xdotool "${search[@]}" getwindowname %@ 2>/dev/null | grep -Fx -- "$1" >/dev/null
+    titles=$'\n'$(xdotool "${search[@]}" getwindowname %@ 2>/dev/null || true)$'\n'
+    [[ $titles == *$'\n'"$1"$'\n'* ]]
 }
 window_gone() { ! window_shown "$1"; }
 
@@ -357,8 +364,8 @@ no_question() {
 # first wait for what the program does (the listing, the record) and use this for what
 # follows it.
 screen_still() { # name, region
-    shoot_window root "$1-first" && sleep 0.2 && ! window_changed root "$1-first" "$1-second" "$2" &&
-        sleep 0.2 && ! window_changed root "$1-first" "$1" "$2"
+    shoot_window root "$1-first" && pause 0.2 && ! window_changed root "$1-first" "$1-second" "$2" &&
+        pause 0.2 && ! window_changed root "$1-first" "$1" "$2"
 }
 
 main_title() { echo "$E2E_PRODUCT V$E2E_VERSION     -  最简单摇号软件"; }

@@ -288,12 +288,13 @@ void FrmMainTest::accessKeys() {
     auto* target = s.control<QPushButton>(button);
     QSignalSpy clicked(target, &QPushButton::clicked);
     QTest::keyClick(s.window.get(), Qt::Key(key), Qt::AltModifier);
+    // An access key presses its button at once and clicks it when the press has been shown:
+    // a button that is not down now never clicks.
+    QCOMPARE(target->isDown() || clicked.count() > 0, clicks > 0);
+    QTRY_COMPARE(clicked.count(), clicks);
     if (clicks == 0) {
-        // Access keys click after a short animation.
-        QTest::qWait(250);
         QCOMPARE(s.startCaption(), kStart);
     }
-    QTRY_COMPARE(clicked.count(), clicks);
     QVERIFY(s.window->isVisible());
 }
 
