@@ -13,8 +13,8 @@ namespace kelvara::platform {
 namespace {
 
 // A program directory that holds the list is used as it is.
-constexpr QLatin1StringView kListFileNames[] = {QLatin1StringView(kCandidateFile),
-                                                QLatin1StringView(kCandidateWorkbook)};
+const QLatin1StringView kListFileNames[] = {QLatin1StringView(kCandidateFile),
+                                            QLatin1StringView(kCandidateWorkbook)};
 constexpr QLatin1StringView kFolderName("Kelvara");
 
 QString withoutTrailingSeparator(QString path) {
