@@ -69,7 +69,9 @@ kelvara::draw::Results manyWinners() {
     kelvara::draw::Results results;
     std::vector<kelvara::draw::ResultEntry> round;
     for (int k = 1; k <= 300; ++k) {
-        round.push_back({k, {k, "候选人的名字写得很长很长很长" + std::to_string(k)}, 0,
+        round.push_back({k,
+                         {k, "候选人的名字写得很长很长很长" + std::to_string(k)},
+                         0,
                          {2026, 12, 7, 19, 30, 5}});
     }
     results.addRound(std::move(round));
@@ -126,7 +128,8 @@ TEST(FullDiskTest, ASaveThatFillsTheDiskSaysTheDiskIsFull) {
         EXPECT_EQ(failure->kind, FailureKind::DiskFull) << failure->detail;
         EXPECT_EQ(failure->path, disk.path(QString::fromUtf8(row.failed)).toStdString());
         EXPECT_FALSE(QFileInfo::exists(disk.path(QString::fromUtf8(row.failed))));
-        EXPECT_EQ(QDir(disk.path()).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot)
+        EXPECT_EQ(QDir(disk.path())
+                      .entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot)
                       .filter(QStringLiteral(".kelvara")),
                   QStringList());
     }

@@ -30,9 +30,12 @@ TEST(ResultsText, HeadingThenALinePerWinnerUnderItsPrize) {
         std::vector<int> lineNumbers;
     } rows[] = {
         {"no winner yet", empty, "摇号结果\r\n", {0, 0}},
-        {"names kept byte for byte", plain, "摇号结果\r\n\r\n[1]:\t\tA  B\r\n[2]:\tC\nD\rE",
+        {"names kept byte for byte",
+         plain,
+         "摇号结果\r\n\r\n[1]:\t\tA  B\r\n[2]:\tC\nD\rE",
          {0, 0, 1, 2}},
-        {"prizes and an absent mark", planned,
+        {"prizes and an absent mark",
+         planned,
          "摇号结果\r\n\r\n【三等奖】\r\n[1]:\t甲\r\n[2]:\t乙（弃奖）\r\n【一等奖】\r\n[3]:\t丙"
          "\r\n【三等奖】\r\n[4]:\t丁",
          {0, 0, 0, 1, 2, 0, 3, 0, 4}},

@@ -47,9 +47,7 @@ public:
         return m_real.displayPath(path);
     }
     std::vector<std::string> screenFonts() const override { return m_real.screenFonts(); }
-    platform::Outcome printFile(const std::string& path) override {
-        return m_real.printFile(path);
-    }
+    platform::Outcome printFile(const std::string& path) override { return m_real.printFile(path); }
 
     platform::Digest sha256(std::span<const std::uint8_t> data) const override {
         return m_real.sha256(data);

@@ -193,7 +193,8 @@ void DrawMessagesTest::outputFailuresSayWhichFileAndWhy() {
          "打印失败：lp: Error - No default destination."},
         {{FailureKind::PrintNotRun, "d/摇号结果.txt", "没有那个文件或目录", "lp"},
          "打印失败：lp：没有那个文件或目录"},
-        {{FailureKind::PrintExitCode, "d/摇号结果.txt", {}, "lp", 3}, "打印失败：lp 返回错误代码 3"},
+        {{FailureKind::PrintExitCode, "d/摇号结果.txt", {}, "lp", 3},
+         "打印失败：lp 返回错误代码 3"},
     };
     for (const auto& row : rows) {
         QCOMPARE(kelvara::ui::wording::outputFailed(row.failure, services), row.text);
