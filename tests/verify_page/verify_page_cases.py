@@ -14,7 +14,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
-from verifiable_vectors import draw  # noqa: E402
+from verifiable_vectors import V2, draw, record_digest, record_v2, sequence  # noqa: E402
 
 ALGORITHM = "kelvara-verifiable-draw-1"
 SECRET = bytes(range(32))
@@ -125,8 +125,8 @@ def cases():
     add("no secret", {**example, "record": no_secret}, "验证失败：记录中没有秘密值")
     add("wrong commitment", {**example, "record": edit(doc, "承诺 630dcd", "承诺 630dce")},
         "验证失败：秘密值与承诺不符")
-    add("unsupported algorithm", {**example, "record": edit(doc, "draw-1，", "draw-2，")},
-        "验证失败：不支持的算法“kelvara-verifiable-draw-2”")
+    add("unsupported algorithm", {**example, "record": edit(doc, "draw-1，", "draw-9，")},
+        "验证失败：不支持的算法“kelvara-verifiable-draw-9”")
     changed = edit(edit(doc, "见证人2：58979", "见证人2：58978"), "3141592653-58979", "3141592653-58978")
     add("public input changed with its witness", {**example, "record": changed},
         first_mismatch([3, 5, 2], "3141592653-58978"))
@@ -179,9 +179,174 @@ def cases():
         rec = record(two, n, [(line, f"第{line}名") for line in vector], plan=plan)
         add(f"test vector N={n}", {"record": rec, "list": two, "plan": plan}, None, expected=vector)
 
-    many = [f"考生{i:05d}" for i in range(1, 12001)]
-    many_list = ("\r\n".join(many) + "\r\n").encode()
-    add("10000 winners", {"record": drawn_record(many, many_list, 10000), "list": many_list, "plan": None},
+    table += version2_cases()
+    return table
+
+
+def crlf(lines):
+    return "".join(line + "\r\n" for line in lines).encode()
+
+
+def as_list(names, end="\r\n"):
+    return "".join(name + end for name in names).encode()
+
+
+def resealed(lines, count=None):
+    """The record's lines with its 公布 line's count and digest made to fit them again, as
+    anyone can: the digest holds no secret."""
+    at = next(k for k, line in enumerate(lines) if line.startswith("公布："))
+    if count is None:
+        count = sum(1 for line in lines[:at] if line.startswith("["))
+    head = lines[at].split("，共")[0]
+    return lines[:at] + [f"{head}，共{count}个位置，记录SHA-256 {record_digest(lines[:at]).hex()}"] + lines[at + 1:]
+
+
+def relisted(lines, number, line, names):
+    """Winner [number] written as line `line` of the list."""
+    prefix = f"[{number}]:\t"
+    return [f"{prefix}第{line}行\t{names[line - 1]}" if text.startswith(prefix) else text for text in lines]
+
+
+PLAN3 = [("三等奖", 3), ("二等奖", 2), ("一等奖", 1)]
+PLAN3_FILE = "三等奖 3\r\n二等奖 2\r\n一等奖 1\r\n".encode()
+
+
+def version2_cases():
+    table = []
+
+    def add(name, inputs, verdict, **expect):
+        table.append((name, inputs, verdict, expect))
+
+    names = ["张三", "李四", "王五", "赵六", "钱七", "孙八", "周吉", "吴𠮷", "郑十", " 冯 十一 "]
+    data = as_list(names)
+
+    def v2(events, *, names=names, data=data, plan=PLAN3, plan_file=PLAN3_FILE, **options):
+        return record_v2(names, data, plan, plan_file if plan else b"", SECRET, WITNESSES, events, **options)
+
+    in_order = [("round", 1, 3), ("absent", 2), ("round", 2, 2), ("round", 3, 1), ("absent", 6),
+                ("round", 1, 1), ("round", 3, 1)]
+    first_prize_first = [("round", 3, 1), ("round", 1, 3), ("absent", 3), ("round", 2, 2), ("absent", 1),
+                         ("round", 1, 1), ("round", 3, 1)]
+    genuine = v2(first_prize_first)
+    files = {"list": data, "plan": PLAN3_FILE}
+    add("v2 plan in its order, two absent marks", {**files, "record": crlf(v2(in_order))},
+        "验证通过：全部 8 名中签者与记录一致")
+    add("v2 一等奖 drawn first", {**files, "record": crlf(genuine)}, "验证通过：全部 8 名中签者与记录一致")
+    add("v2 LF line ends", {**files, "record": crlf(genuine).replace(b"\r\n", b"\n")},
+        "验证通过：全部 8 名中签者与记录一致")
+    add("v2 a mark taken back before its replacement",
+        {**files, "record": crlf(v2([("round", 1, 3), ("absent", 1), ("back", 1), ("absent", 2), ("round", 1, 1)]))},
+        "验证通过：全部 4 名中签者与记录一致")
+    add("v2 no plan", {"list": data, "plan": None,
+                       "record": crlf(v2([("round", 0, 2), ("absent", 1), ("round", 0, 1)], plan=[]))},
+        "验证通过：全部 3 名中签者与记录一致")
+
+    # Each winner [k] written with the line at position k, as if the listing order were the
+    # positions' (as in version 1): the 一等奖 winner [1] belongs at position 6.
+    seq = sequence(V2, SECRET, sha(data), sha(PLAN3_FILE), "-".join(WITNESSES), len(names), len(names))
+    listing_order = genuine
+    for k in range(1, 9):
+        listing_order = relisted(listing_order, k, seq[k - 1], names)
+    add("v2 winners at their listing numbers' positions", {**files, "record": crlf(resealed(listing_order))},
+        f"验证失败：第[1]名（奖项3，位置6）中签者应为第{seq[5]}行，记录为第{seq[0]}行")
+    add("v2 the same, its digest left as it was", {**files, "record": crlf(listing_order)},
+        "验证失败：公布之前的记录内容与公布的记录SHA-256不符（记录被改动或删减）")
+    add("v2 a replacement without an absent mark",
+        {**files, "record": crlf(resealed([t for t in genuine if not t.startswith("弃奖") or "[1]" not in t]))},
+        "验证失败：第[8]名：奖项3的名额已满，又没有待替补的弃奖")
+
+    second_round_end = next(k for k, t in enumerate(genuine) if t.startswith("第3轮"))
+    add("v2 cut after its second round", {**files, "record": crlf(genuine[:second_round_end])},
+        "验证失败：记录没有公布秘密值，无法验证")
+    third = [k for k, t in enumerate(genuine) if t.startswith("第3轮") or t.startswith("弃奖") and "[1]" in t]
+    add("v2 a round cut from the middle, 公布 kept",
+        {**files, "record": crlf(genuine[:third[0]] + genuine[third[1]:])},
+        "验证失败：公布的位置数为8，记录中列出6个")
+    mark = next(k for k, t in enumerate(genuine) if t.startswith("弃奖") and "[3]" in t)
+    add("v2 a mark cut, 公布 kept", {**files, "record": crlf(genuine[:mark] + genuine[mark + 1:])},
+        "验证失败：公布之前的记录内容与公布的记录SHA-256不符（记录被改动或删减）")
+    wrong_c = [t.replace("承诺 ", "承诺 0", 1)[:-1] if t.startswith("可验证摇号") else t for t in genuine]
+    add("v2 a wrong commitment", {**files, "record": crlf(resealed(wrong_c))},
+        "验证失败：承诺与秘密值、名单、奖项表和条数算出的不符")
+    add("v2 the plan's counts changed in the record",
+        {**files, "record": crlf(resealed([t.replace("奖项1：3人", "奖项1：4人").replace("奖项3：1人", "奖项3：0人")
+                                           for t in genuine]))},
+        "验证失败：奖项表文件中的奖项或人数与记录中的“奖项”行不符")
+    add("v2 an unknown line", {**files, "record": crlf(resealed(genuine[:-2] + ["备注：无"] + genuine[-2:]))},
+        f"验证失败：记录第{len(genuine) - 1}行无法识别：“备注：无”")
+    add("v2 a line after 结束", {**files, "record": crlf(genuine + ["第9轮：2026-12-08 09:50:00，1人，奖项1"])},
+        f"验证失败：记录在第{len(genuine)}行结束之后还有内容")
+    secret_early = [t for t in genuine if not t.startswith("秘密值：")]
+    secret_early.insert(secret_early.index("本名单第1次承诺"), f"秘密值：{SECRET.hex()}")
+    add("v2 the secret written before the public input", {**files, "record": crlf(resealed(secret_early))},
+        "验证失败：秘密值写在公开输入之前：公开输入时已有人可能知道秘密值")
+    numbered = [t.replace("本名单第1次承诺", "本名单第2次承诺") for t in genuine]
+    add("v2 an ordinal without the commitment before it", {**files, "record": crlf(resealed(numbered))},
+        "验证失败：记录为本名单第2次承诺，却列出此前承诺0次")
+    earlier = numbered[:numbered.index("本名单第2次承诺")] + [
+        f"此前承诺：1，摇号记录_20261208_091500.txt，承诺 {'ab' * 32}，公开输入前作废"] + \
+        numbered[numbered.index("本名单第2次承诺"):]
+    add("v2 a commitment before it", {**files, "record": crlf(resealed(earlier))},
+        "验证通过：全部 8 名中签者与记录一致",
+        notes=[f"此前承诺 1：摇号记录_20261208_091500.txt，承诺 {'ab' * 8}…，公开输入前作废"])
+    voided = genuine[:genuine.index("初始化：2026-12-08 09:22:18") + 1] + [
+        "承诺作废：2026-12-08 09:30:00，公开输入之前中断，未抽取任何人", "结束：2026-12-08 09:30:00"]
+    add("v2 a commitment made void", {**files, "record": crlf(voided)},
+        "验证失败：承诺已作废（公开输入之前中断，未抽取任何人），记录没有公布秘密值，无法验证")
+    # A run continued in its record after a power cut that left a round half written.
+    # Its winners shown are restored and the round drawn again: the same positions, the same lines.
+    third = next(k for k, t in enumerate(genuine) if t.startswith("第3轮"))
+    cut_run = genuine[:third + 2] + ["[6]:\t第", "继续：2026-12-08 09:35:00，恢复4人"] + genuine[third:]
+    add("v2 continued after a cut round", {**files, "record": crlf(resealed(cut_run, count=8))},
+        "验证通过：全部 8 名中签者与记录一致")
+
+    # The list's encodings and line ends, the names escaped in the record.
+    for label, encoded in [("UTF-16 LE", b"\xff\xfe" + "\r\n".join(names).encode("utf-16-le")),
+                           ("UTF-16 BE", b"\xfe\xff" + ("\r\n".join(names) + "\r\n").encode("utf-16-be")),
+                           ("GB18030", as_list(names).decode().encode("gb18030"))]:
+        add(f"v2 list in {label}", {"list": encoded, "plan": PLAN3_FILE,
+                                    "record": crlf(v2(first_prize_first, data=encoded))},
+            "验证通过：全部 8 名中签者与记录一致")
+    mixed = b"a\rb\r\nc\nd"
+    add("v2 list with CR, CR LF and LF", {"list": mixed, "plan": None,
+                                          "record": crlf(v2([("round", 0, 3)], names=["a", "b", "c\nd"], data=mixed,
+                                                            plan=[]))},
+        "验证通过：全部 3 名中签者与记录一致")
+    odd = ["反\\斜", "换\n行", "制\t表", "分\u2028段", "平常"]
+    odd_data = as_list(odd)
+    escaped = v2([("round", 0, 5)], names=odd, data=odd_data, plan=[])
+    add("v2 names escaped in the record", {"list": odd_data, "plan": None, "record": crlf(escaped)},
+        "验证通过：全部 5 名中签者与记录一致")
+    raw = [t.replace("反\\\\斜", "反\\斜") for t in escaped]
+    number = next(t for t in raw if t.endswith("\t反\\斜")).split("]")[0][1:]
+    add("v2 a name not escaped", {"list": odd_data, "plan": None, "record": crlf(resealed(raw))},
+        f"验证失败：第[{number}]名的姓名中有无效的转义或换行字符")
+
+    # The test vectors, read back from records that list them.
+    two = "张三\r\n李四\r\n".encode()
+    plan1 = "三等奖 2\r\n".encode()
+    for n, plan, vector in [
+        (2, [], [1, 2]),
+        (10, [("三等奖", 10)], [2, 5, 4, 9, 3, 10, 6, 7, 8, 1]),
+        (10000, [("三等奖", 20)], [3460, 1562, 1866, 3297, 6694, 1305, 6773, 9224, 2473, 4592,
+                                  1262, 8119, 9269, 1520, 9644, 6590, 9529, 5884, 9038, 5727]),
+    ]:
+        rec = v2([("round", 1 if plan else 0, len(vector))], names=[f"第{k}名" for k in range(1, n + 1)],
+                 data=two, plan=plan, plan_file=plan1)
+        add(f"v2 test vector N={n}", {"record": crlf(rec), "list": two, "plan": plan1 if plan else None},
+            None, expected=vector)
+
+    # Ten thousand winners over a list of ten thousand: every position, the last three the
+    # prizes' first replacements.
+    many = [f"考生{i:05d}" for i in range(1, 10001)]
+    many_plan = [("一等奖", 10), ("二等奖", 90), ("三等奖", 9897)]
+    many_plan_file = "".join(f"{name} {count}\r\n" for name, count in many_plan).encode()
+    events = [("round", 1, 10), ("round", 2, 90)] + [("round", 3, min(100, 9897 - k)) for k in range(0, 9897, 100)]
+    events += [("absent", 1), ("absent", 11), ("absent", 101), ("round", 3, 1), ("round", 1, 1), ("round", 2, 1)]
+    many_list = as_list(many)
+    add("10000 winners", {"record": crlf(v2(events, names=many, data=many_list, plan=many_plan,
+                                            plan_file=many_plan_file)),
+                          "list": many_list, "plan": many_plan_file},
         "验证通过：全部 10000 名中签者与记录一致", timed=True)
     return table
 
@@ -218,11 +383,17 @@ HARNESS = """
       for (const [name, b64] of files) transfer.items.add(new File([bytes(b64)], name));
       document.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
     };
+    // Waits for the verdict to change: no timer, which virtual time would run out early.
     const settled = async previous => {
-      for (let i = 0; i < 200 && document.getElementById('verdict').textContent === previous; i++) {
-        await new Promise(resolve => setTimeout(resolve, 10));
-      }
       const verdict = document.getElementById('verdict');
+      if (verdict.textContent === previous) {
+        await new Promise(resolve => {
+          const watch = new MutationObserver(() => {
+            if (verdict.textContent !== previous) { watch.disconnect(); resolve(); }
+          });
+          watch.observe(verdict, { childList: true, characterData: true, subtree: true });
+        });
+      }
       return { verdict: verdict.textContent, class: verdict.className,
                okRows: document.querySelectorAll('tr.ok').length,
                firstFailure: !!document.getElementById('first-failure') };
