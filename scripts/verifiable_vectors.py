@@ -108,12 +108,13 @@ def assign_positions(counts: list, n: int, events: list) -> list:
         if event[0] == "winner":
             prize = event[2]
             if not counts:
-                winner = {"number": event[1], "prize": 0, "position": len(winners) + 1, "replacement": 0}
+                winner = {"number": event[1], "prize": 0, "position": len(winners) + 1, "replacement": 0,
+                          "absent": False}
             elif block_taken[prize - 1] < counts[prize - 1]:
                 block_taken[prize - 1] += 1
                 start = sum(counts[:prize - 1])
                 winner = {"number": event[1], "prize": prize, "position": start + block_taken[prize - 1],
-                          "replacement": 0}
+                          "replacement": 0, "absent": False}
             else:
                 if absent[prize - 1] <= replaced[prize - 1]:
                     raise PositionError(f"[{event[1]}]: prize {prize} has no absent mark to replace")
@@ -122,14 +123,15 @@ def assign_positions(counts: list, n: int, events: list) -> list:
                 if position is None:
                     raise PositionError(f"[{event[1]}]: prize {prize} has no replacement {r}")
                 replaced[prize - 1] = r
-                winner = {"number": event[1], "prize": prize, "position": position, "replacement": r}
+                winner = {"number": event[1], "prize": prize, "position": position, "replacement": r,
+                          "absent": False}
             winners.append(winner)
             by_number[winner["number"]] = winner
         else:
             winner = by_number.get(event[1])
             if winner is None:
                 raise PositionError(f"mark on [{event[1]}], who is not listed")
-            if winner.get("absent", False) == (event[0] == "absent"):
+            if winner["absent"] == (event[0] == "absent"):
                 raise PositionError(f"[{event[1]}] is {'already' if event[0] == 'absent' else 'not'} absent")
             winner["absent"] = event[0] == "absent"
             if counts:
