@@ -299,8 +299,8 @@ void BM_VerifiableRound10000(benchmark::State& state) {
     for (auto _ : state) {
         draw::VerifiableSequence sequence(hashes, inputs);
         int last = 0;
-        while (const int line = sequence.next()) {
-            last = line;
+        for (int position = 1; position <= inputs.lines; ++position) {
+            last = sequence.lineAt(position);
         }
         benchmark::DoNotOptimize(last);
     }
@@ -406,7 +406,7 @@ void WriteRecord(const ListFolder& folder, const std::string& rounds) {
 void BM_RecordRoundOf100(benchmark::State& state) {
     ListFolder folder(10000);
     BenchServices services(folder.path());
-    draw::DrawRecorder recorder(services.records(), services, services);
+    draw::DrawRecorder recorder(services.records(), services, services, services);
     const std::vector<draw::LineHash> lineHashes(10000, 0);
     bool failed = recorder.beginRun(std::string(64, '0'), lineHashes, {}).has_value();
     services.records().append(RecordRounds(9900));

@@ -53,7 +53,7 @@ DrawServices drawServicesOf(platform::Services& services) {
 
 DrawEngine::DrawEngine(DrawServices services)
     : m_view(&noView()), m_services(services), m_list(services.app, services.files, m_notices),
-      m_recorder(services.records, services.clock, services.app) {}
+      m_recorder(services.records, services.clock, services.app, services.hashes) {}
 
 DrawEngine::DrawEngine(DrawView& view, DrawNotices& notices, DrawServices services)
     : DrawEngine(services) {
@@ -205,7 +205,7 @@ bool DrawEngine::drawWinners() {
     if (!verifiable->readyForRound(m_list)) {
         return false;
     }
-    const auto lines = verifiable->nextLines(m_state.RoundSize);
+    const auto lines = verifiable->nextLines(m_roundPrize, m_state.RoundSize);
     if (!lines || !fetchWinners(slotsOfLines(*lines))) {
         return false;
     }
@@ -333,7 +333,7 @@ int DrawEngine::listingInnerSteps(int winnerCount) {
 }
 
 void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
-    // A verifiable round is listed in the order drawn: the number is the position.
+    // A verifiable round is listed in the order of its positions in the sequence.
     if (activeVerifiable() == nullptr) {
         mixByTranspositions(m_services.random, m_state.RoundWinners, kListingOuterLast,
                             listingInnerSteps(WinnerNum) - 1);

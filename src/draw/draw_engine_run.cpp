@@ -2,6 +2,7 @@
 // progress and absent marks, the verifiable draw's seams, and its end.
 #include <algorithm>
 
+#include "commitment_history.h"
 #include "draw_engine.h"
 #include "platform/clock.h"
 
@@ -31,7 +32,8 @@ void DrawEngine::Cmd_Init_Click() {
     m_results.setPrizes(plan.plan.prizes);
     m_recorder.setListFile(m_list.fileName());
     if (m_verifiable) {
-        m_verifiable->begin(list, plan, m_list.fileName());
+        m_verifiable->begin(list, plan, m_list.fileName(),
+                            earlierCommitments(m_services.records.all(), list.result.sha256));
     }
     tellRecordFailure(m_notices,
                       m_recorder.beginRun(list.result.sha256, m_list.lineHashes(), plan.plan));
@@ -71,7 +73,7 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
     if (!restored) {
         return;
     }
-    if (!m_recorder.takeOver(offer.recordPath)) {
+    if (!m_recorder.takeOver(offer.recordPath, offer.recordText)) {
         m_notices.tell(Notice(NoticeKind::RunContinuedElsewhere, 0, offer.recordPath));
         return;
     }
@@ -113,7 +115,7 @@ void DrawEngine::restore(RestoredRun restored) {
 }
 
 std::optional<ContinueOffer> DrawEngine::unfinishedRun() {
-    return draw::unfinishedRun(m_services.records, m_list, m_notices);
+    return draw::unfinishedRun(m_services.records, m_list, m_notices, m_recorder);
 }
 
 void DrawEngine::declineRun(const ContinueOffer& offer) {
@@ -121,7 +123,11 @@ void DrawEngine::declineRun(const ContinueOffer& offer) {
 }
 
 void DrawEngine::endRun() {
-    if (activeVerifiable() != nullptr && !m_verifiable->revealed()) {
+    const VerifiableRun* const run = verifiableRun();
+    if (run != nullptr && !run->sequence) {
+        // Nothing was drawn with this commitment, and nothing can be: it is void.
+        tellRecordFailure(m_notices, m_recorder.voidCommitment());
+    } else if (run != nullptr && !m_verifiable->revealed()) {
         m_verifiable->reveal();
         showRun();
     }

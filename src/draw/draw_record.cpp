@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/app_info.h"
+#include "platform/hashes.h"
 #include "platform/record_store.h"
 #include "record_format.h"
 
@@ -16,7 +17,8 @@ namespace {
 
 std::string winnerLine(const ResultEntry& entry) {
     return kWinnerOpen + std::to_string(entry.number) + kWinnerLineOpen +
-           std::to_string(entry.winner.line) + kWinnerLineClose + entry.winner.name + kLineEnd;
+           std::to_string(entry.winner.line) + kWinnerLineClose + escapeText(entry.winner.name) +
+           kLineEnd;
 }
 
 std::string prizeText(int prize) {
@@ -70,21 +72,63 @@ std::string lineHashesText(std::span<const LineHash> lineHashes) {
     return text;
 }
 
-// "见证人1：…" for each witness, then "公开输入：<time>，<input>".
+// "见证人1：…" for each witness, "公开输入：<time>，<input>", then the secret.
 std::string publicInputText(const std::vector<std::string>& parts, std::string_view input,
-                            const platform::LocalDateTime& time) {
+                            const platform::LocalDateTime& time, std::string_view secret) {
     std::string text;
     for (std::size_t k = 0; k < parts.size(); ++k) {
         text += kWitness + std::to_string(k + 1) + kColon + parts[k] + kLineEnd;
     }
-    return text + kPublicInput + formatDateTime(time) + kComma + std::string(input) + kLineEnd;
+    text += kPublicInput + formatDateTime(time) + kComma + std::string(input) + kLineEnd;
+    return text + kSecret + std::string(secret) + kLineEnd;
 }
 
-std::string revealedText(std::string_view secret, const platform::LocalDateTime& time) {
-    return kRevealed + formatDateTime(time) + kRevealedSecret + std::string(secret) + kLineEnd;
+std::string_view endingWord(CommitmentEnd end) {
+    switch (end) {
+    case CommitmentEnd::Revealed:
+        return kEndedRevealed;
+    case CommitmentEnd::VoidBeforeInput:
+        return kEndedVoid;
+    case CommitmentEnd::AbandonedAfterInput:
+        break;
+    }
+    return kEndedAbandoned;
+}
+
+// The commitment, the earlier ones over the same list, and how many there have been.
+std::string commitmentText(const VerifiableRun& run) {
+    std::string text = kVerifiable + std::string(kVerifiableAlgorithm) + kCommitment +
+                       toHex(run.commitment) + kLineEnd;
+    for (std::size_t k = 0; k < run.earlier.size(); ++k) {
+        const EarlierCommitment& earlier = run.earlier[k];
+        text += kEarlierCommitment + std::to_string(k + 1) + kComma + earlier.record + kCommitment +
+                earlier.commitment + kComma + std::string(endingWord(earlier.end)) + kLineEnd;
+    }
+    return text + kCommitmentNumberOpen + std::to_string(run.commitmentNumber()) +
+           kCommitmentNumberClose + kLineEnd;
 }
 
 } // namespace
+
+std::string recordDigestText(const platform::Hashes& hashes, std::string_view text) {
+    std::string lines;
+    lines.reserve(text.size() + text.size() / 16);
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string_view::npos ? text.size() : end;
+        std::string_view line = text.substr(start, end - start);
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+        lines.append(line);
+        lines += kLineEnd;
+        start = end + 1;
+    }
+    return toHex(
+        hashes.sha256({reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()}));
+}
+
+namespace {} // namespace
 
 std::string DrawRecorder::now() const {
     return formatDateTime(m_clock.localDateTime());
@@ -101,9 +145,7 @@ std::string DrawRecorder::head(std::string_view sha256, std::span<const LineHash
     head += lineHashesText(lineHashes);
     head += planText(plan);
     if (m_verifiable != nullptr) {
-        head += kVerifiable + std::string(kVerifiableAlgorithm) + kCommitment +
-                toHex(m_verifiable->commitment) + kLineEnd;
-        head += kSecret + toHex(m_verifiable->inputs.secret) + kLineEnd;
+        head += commitmentText(*m_verifiable);
     }
     return head;
 }
@@ -115,6 +157,7 @@ platform::Outcome DrawRecorder::beginRun(std::string_view sha256,
     m_open = false;
     m_unwritten.clear();
     m_failureTold = false;
+    m_text.clear();
     m_initialized = m_clock.localDateTime();
     std::string text = head(sha256, lineHashes, plan);
     text += kInitialized;
@@ -123,13 +166,14 @@ platform::Outcome DrawRecorder::beginRun(std::string_view sha256,
     return write(std::move(text));
 }
 
-bool DrawRecorder::takeOver(const std::string& path) {
+bool DrawRecorder::takeOver(const std::string& path, std::string text) {
     const platform::Outcome failure = m_records.takeOver(path, true);
     if (failure && failure->kind == platform::FailureKind::HeldElsewhere) {
         return false;
     }
     m_open = !failure;
     m_continued = path;
+    m_text = m_open ? std::move(text) : std::string();
     return true;
 }
 
@@ -150,15 +194,15 @@ platform::Outcome DrawRecorder::continueRun(const RecordedRun& run,
     // The run goes on in a record of its own, named by this time, that holds the run so far
     // and the record it continues, so that it can itself be continued.
     std::string text = head(run.sha256, lineHashes, {run.planSha256, run.prizes});
-    text += runSoFar(run, restored);
+    text += runSoFar(run, restored, text);
     text += line + kComma + kContinues + m_continued + kLineEnd;
     return write(std::move(text));
 }
 
 // The rounds, each after the absent marks that it drew replacements for, then the marks
 // still waiting and the prize chosen: read again, they give the same results.
-std::string DrawRecorder::runSoFar(const RecordedRun& run,
-                                   std::span<const ResultEntry> restored) const {
+std::string DrawRecorder::runSoFar(const RecordedRun& run, std::span<const ResultEntry> restored,
+                                   const std::string& textBefore) const {
     const auto marksReplacedIn = [&](int round) {
         std::string text;
         for (const ResultEntry& entry : restored) {
@@ -170,7 +214,7 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run,
     };
     std::string text;
     if (!run.publicInput.empty()) {
-        text += publicInputText(run.witnessParts, run.publicInput, run.publicInputTime);
+        text += publicInputText(run.witnessParts, run.publicInput, run.publicInputTime, run.secret);
     }
     for (std::size_t first = 0; first < restored.size();) {
         std::size_t end = first + 1;
@@ -186,8 +230,8 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run,
         text +=
             std::string(kPrizeChosen) + now() + prizeText(run.chosenPrize) + std::string(kLineEnd);
     }
-    if (run.revealed) {
-        text += revealedText(run.secret, run.revealedTime);
+    if (run.revealed && m_verifiable != nullptr) {
+        text += revealedText(*m_verifiable, run.revealedTime, textBefore + text);
     }
     return text;
 }
@@ -196,6 +240,13 @@ void DrawRecorder::decline(const std::string& path) {
     // Another computer's lock is left alone: the run is offered there, or here again.
     if (!m_records.takeOver(path, false)) {
         m_records.append(std::string(kNotContinued) + now() + std::string(kLineEnd));
+    }
+}
+
+void DrawRecorder::voidUnfinished(const std::string& path) {
+    if (!m_records.takeOver(path, false)) {
+        m_records.append(kVoided + now() + kVoidedBeforeInput + std::string(kLineEnd) + kEnded +
+                         now() + kLineEnd);
     }
 }
 
@@ -228,12 +279,27 @@ platform::Outcome DrawRecorder::choosePrize(int prize) {
 }
 
 platform::Outcome DrawRecorder::publicInput(const VerifiableRun& run) {
-    return write(
-        publicInputText(run.witnessParts, run.inputs.publicInput, m_clock.localDateTime()));
+    return write(publicInputText(run.witnessParts, run.inputs.publicInput, m_clock.localDateTime(),
+                                 toHex(run.inputs.secret)));
+}
+
+std::string DrawRecorder::revealedText(const VerifiableRun& run,
+                                       const platform::LocalDateTime& time,
+                                       std::string_view textBefore) const {
+    return kRevealed + formatDateTime(time) + kRevealedSecret + toHex(run.inputs.secret) +
+           kPositionsOpen + std::to_string(run.positions.taken()) + kPositionsClose +
+           kRecordDigest + recordDigestText(m_hashes, textBefore) + kLineEnd;
 }
 
 platform::Outcome DrawRecorder::reveal(const VerifiableRun& run) {
-    return write(revealedText(toHex(run.inputs.secret), m_clock.localDateTime()));
+    return write(revealedText(run, m_clock.localDateTime(), m_text));
+}
+
+platform::Outcome DrawRecorder::voidCommitment() {
+    if (!m_begun) {
+        return std::nullopt;
+    }
+    return write(kVoided + now() + kVoidedBeforeInput + std::string(kLineEnd));
 }
 
 void DrawRecorder::endRun() {
@@ -243,6 +309,7 @@ void DrawRecorder::endRun() {
 }
 
 platform::Outcome DrawRecorder::write(std::string text) {
+    m_text += text;
     m_unwritten += text;
     platform::Outcome failure;
     if (!m_open) {

@@ -16,6 +16,7 @@
 #include "verifiable_sequence.h"
 
 namespace kelvara::platform {
+class Hashes;
 class RecordStore;
 } // namespace kelvara::platform
 
@@ -26,8 +27,8 @@ namespace kelvara::draw {
 class DrawRecorder final {
 public:
     DrawRecorder(platform::RecordStore& records, const platform::WallClock& clock,
-                 const platform::AppInfo& app)
-        : m_records(records), m_clock(clock), m_app(app) {}
+                 const platform::AppInfo& app, const platform::Hashes& hashes)
+        : m_records(records), m_clock(clock), m_app(app), m_hashes(hashes) {}
 
     // The list's file name, as the record's head names it.
     void setListFile(std::string name) { m_listFile = std::move(name); }
@@ -40,7 +41,8 @@ public:
                                const PrizePlan& plan);
     // A run to continue after the program ended without "结束": its record becomes the one
     // written to. False when a running copy of the program has just taken it.
-    bool takeOver(const std::string& path);
+    // `text` is the record as read.
+    bool takeOver(const std::string& path, std::string text);
     // The taken-over run goes on with these winners restored: its record says so, or a new
     // record that names it holds the run so far when it could not be taken over.
     // `lineHashes` are those of the list the run began with.
@@ -48,13 +50,21 @@ public:
                                   std::span<const ResultEntry> restored);
     // The operator chose not to continue that run: it is not offered again.
     void decline(const std::string& path);
+    // A verifiable run ended before its public input, and its record did not say so: it does
+    // now, so the commitment reads as void.
+    void voidUnfinished(const std::string& path);
     platform::Outcome addRound(std::span<const ResultEntry> round);
     platform::Outcome markAbsent(const ResultEntry& entry);
     platform::Outcome takeBackAbsent(int number);
     platform::Outcome choosePrize(int prize);
-    // The witnesses' parts and the public input made of them.
+    // The witnesses' parts, the public input made of them and, now that it is fixed, the
+    // secret: a run that ends before has drawn nobody.
     platform::Outcome publicInput(const VerifiableRun& run);
+    // The secret, the positions drawn and the SHA-256 of the record so far, so that a record
+    // cut afterwards no longer checks.
     platform::Outcome reveal(const VerifiableRun& run);
+    // A verifiable run ended before its public input: its commitment is void.
+    platform::Outcome voidCommitment();
     // The program ends through the exit questions; a failure now can no longer be acted on.
     void endRun();
 
@@ -63,11 +73,15 @@ private:
     std::string now() const;
     std::string head(std::string_view sha256, std::span<const LineHash> lineHashes,
                      const PrizePlan& plan) const;
-    std::string runSoFar(const RecordedRun& run, std::span<const ResultEntry> restored) const;
+    std::string runSoFar(const RecordedRun& run, std::span<const ResultEntry> restored,
+                         const std::string& textBefore) const;
+    std::string revealedText(const VerifiableRun& run, const platform::LocalDateTime& time,
+                             std::string_view textBefore) const;
 
     platform::RecordStore& m_records;
     const platform::WallClock& m_clock;
     const platform::AppInfo& m_app;
+    const platform::Hashes& m_hashes;
     bool m_begun = false;
     bool m_open = false; // the record file exists and is ours
     platform::LocalDateTime m_initialized;
@@ -75,8 +89,13 @@ private:
     const VerifiableRun* m_verifiable = nullptr;
     std::string m_continued; // the record of the run being continued
     std::string m_unwritten;
+    std::string m_text; // the whole record, written or still to write
     bool m_failureTold = false;
 };
+
+// The SHA-256 (hex) of a record's text with each line ended by CR LF, as the reveal states it:
+// line ends changed by a copy do not matter, a line cut off or added does.
+std::string recordDigestText(const platform::Hashes& hashes, std::string_view text);
 
 // A record that could not be written is told, and the draw goes on.
 void tellRecordFailure(DrawNotices& notices, const platform::Outcome& failure);

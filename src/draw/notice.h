@@ -58,6 +58,16 @@ enum class RecordDamage {
     NotTheSequence,   // a verifiable run's winner other than its sequence draws there
 };
 
+// Why a public input is refused: what could be guessed before anyone keyed it is no input.
+enum class PublicInputFault {
+    None,
+    NotDigits, // a part empty or not digits alone, or fewer than `count` digits in all
+    OneDigit,  // one digit repeated
+    Run,       // each digit one more, or one less, than the one before (modulo 10)
+    Repeated,  // a group of a few digits repeated
+    Constant,  // the first digits of pi or e
+};
+
 struct Notice {
     Notice() = default;
     // A kind alone says it all for most notices.
@@ -106,6 +116,7 @@ struct Notice {
     std::string name;                            // a listed winner's name
     std::string list = platform::kCandidateFile; // the list's file name
     platform::WorkbookFault workbookFault = platform::WorkbookFault::None;
+    PublicInputFault inputFault = PublicInputFault::None;
 
     bool operator==(const Notice&) const = default;
 };

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/clock.h"
 
@@ -55,15 +56,39 @@ inline constexpr char kNotContinued[] = "未继续：";
 inline constexpr char kContinued[] = "继续：";
 inline constexpr char kRestored[] = "恢复";
 inline constexpr char kContinues[] = "接续：";
-// A verifiable run: "可验证摇号：<algorithm>，承诺 <hex>", "秘密值：<hex>", "见证人1：<digits>",
-// "公开输入：<time>，<input>" and "公布：<time>，秘密值 <hex>".
+// A verifiable run: "可验证摇号：<algorithm>，承诺 <hex>", then a line per earlier commitment
+// over the same list, "此前承诺：1，<record>，承诺 <hex>，已公布", and "本名单第2次承诺"; after
+// Initialize "见证人1：<digits>", "公开输入：<time>，<input>" and "秘密值：<hex>" together;
+// "公布：<time>，秘密值 <hex>，共12个位置，记录SHA-256 <hex>" at the end. A run ended before
+// its public input says "承诺作废：<time>，公开输入之前结束" instead.
 inline constexpr char kVerifiable[] = "可验证摇号：";
 inline constexpr char kCommitment[] = "，承诺 ";
+inline constexpr char kEarlierCommitment[] = "此前承诺：";
+inline constexpr char kCommitmentNumberOpen[] = "本名单第";
+inline constexpr char kCommitmentNumberClose[] = "次承诺";
+inline constexpr char kEndedRevealed[] = "已公布";
+inline constexpr char kEndedVoid[] = "公开输入前作废";
+inline constexpr char kEndedAbandoned[] = "公开输入后放弃";
 inline constexpr char kSecret[] = "秘密值：";
 inline constexpr char kWitness[] = "见证人";
 inline constexpr char kPublicInput[] = "公开输入：";
 inline constexpr char kRevealed[] = "公布：";
 inline constexpr char kRevealedSecret[] = "，秘密值 ";
+inline constexpr char kPositionsOpen[] = "，共";
+inline constexpr char kPositionsClose[] = "个位置";
+inline constexpr char kRecordDigest[] = "，记录SHA-256 ";
+inline constexpr char kVoided[] = "承诺作废：";
+inline constexpr char kVoidedBeforeInput[] = "，公开输入之前结束";
+
+// A name as a record line holds it: a backslash doubled, and each character that could end or
+// break a line (C0 controls, DEL, U+0085, U+2028, U+2029) as "\\u" and four upper-case hex
+// digits, so that a list line can never write a record line of its own.
+std::string escapeText(std::string_view text);
+// The name again; none for a backslash that escapeText() does not write.
+std::optional<std::string> unescapeText(std::string_view text);
+// The code point of a line-breaking character at `at` (UTF-8) and its length in bytes; a
+// length of 0 for any other character.
+std::pair<unsigned, std::size_t> breakingAt(std::string_view text, std::size_t at);
 
 // Reading a field off the front of `text`, which keeps what follows it.
 bool takePrefix(std::string_view& text, std::string_view prefix);
@@ -79,5 +104,9 @@ namespace kelvara::draw {
 // Times as the record, the windows and the sheets show them: "2026-12-07 19:30:05".
 std::string formatDateTime(const platform::LocalDateTime& time);
 std::optional<platform::LocalDateTime> parseDateTime(std::string_view text);
+
+// A name as a line of the results shows it: each character that ends a line (LF, VT, FF, CR,
+// U+0085, U+2028, U+2029) becomes a space; a TAB stays.
+std::string singleLine(std::string_view text);
 
 } // namespace kelvara::draw

@@ -231,10 +231,59 @@ std::optional<RevealedLine> readRevealedLine(std::string_view line) {
         return std::nullopt;
     }
     const auto time = takeTimeBefore(line, kRevealedSecret);
-    if (!time) {
+    const std::size_t secretEnd = line.find(kPositionsOpen);
+    if (!time || secretEnd == std::string_view::npos) {
         return std::nullopt;
     }
-    return RevealedLine{*time, std::string(line)};
+    RevealedLine revealed{*time, std::string(line.substr(0, secretEnd)), 0, {}};
+    line.remove_prefix(secretEnd + std::string_view(kPositionsOpen).size());
+    const auto positions = takeNumberThen(line, kPositionsClose);
+    if (!digestFromHex(revealed.secret) || !positions || *positions < 0 ||
+        !takePrefix(line, kRecordDigest) || !digestFromHex(line)) {
+        return std::nullopt;
+    }
+    revealed.positions = *positions;
+    revealed.digest = std::string(line);
+    return revealed;
+}
+
+std::optional<EarlierLine> readEarlierLine(std::string_view line) {
+    if (!takePrefix(line, kEarlierCommitment)) {
+        return std::nullopt;
+    }
+    const auto number = takeNumberThen(line, kComma);
+    const std::size_t at = line.find(kCommitment);
+    if (!number || at == std::string_view::npos || at == 0) {
+        return std::nullopt;
+    }
+    EarlierLine earlier{*number, {std::string(line.substr(0, at)), {}, CommitmentEnd::Revealed}};
+    line.remove_prefix(at + std::string_view(kCommitment).size());
+    const std::size_t hexEnd = line.find(kComma);
+    if (hexEnd == std::string_view::npos || !digestFromHex(line.substr(0, hexEnd))) {
+        return std::nullopt;
+    }
+    earlier.commitment.commitment = std::string(line.substr(0, hexEnd));
+    line.remove_prefix(hexEnd + std::string_view(kComma).size());
+    if (line == kEndedVoid) {
+        earlier.commitment.end = CommitmentEnd::VoidBeforeInput;
+    } else if (line == kEndedAbandoned) {
+        earlier.commitment.end = CommitmentEnd::AbandonedAfterInput;
+    } else if (line != kEndedRevealed) {
+        return std::nullopt;
+    }
+    return earlier;
+}
+
+std::optional<int> readCommitmentNumberLine(std::string_view line) {
+    if (!takePrefix(line, kCommitmentNumberOpen)) {
+        return std::nullopt;
+    }
+    const auto number = takeNumberThen(line, kCommitmentNumberClose);
+    return number && line.empty() && *number >= 1 ? number : std::nullopt;
+}
+
+bool isVoidedLine(std::string_view line) {
+    return takePrefix(line, kVoided) && takeTimeBefore(line, kVoidedBeforeInput) && line.empty();
 }
 
 } // namespace kelvara::draw::record

@@ -8,6 +8,7 @@
 #include "line_alignment.h"
 #include "platform/clock.h"
 #include "prize_plan.h"
+#include "verifiable_sequence.h"
 
 // The record's lines one at a time, each read into its fields. A line out of shape reads as
 // nothing; whether it may stand where it stands is for the reader of the whole run.
@@ -93,11 +94,24 @@ struct PublicInputLine {
 };
 std::optional<PublicInputLine> readPublicInputLine(std::string_view line);
 
-// "公布：<time>，秘密值 <hex>"
+// "公布：<time>，秘密值 <hex>，共12个位置，记录SHA-256 <hex>"
 struct RevealedLine {
     platform::LocalDateTime time;
     std::string secret;
+    int positions = 0;
+    std::string digest;
 };
 std::optional<RevealedLine> readRevealedLine(std::string_view line);
+
+// "此前承诺：1，<record>，承诺 <hex>，已公布"
+struct EarlierLine {
+    int number = 0;
+    EarlierCommitment commitment;
+};
+std::optional<EarlierLine> readEarlierLine(std::string_view line);
+// "本名单第2次承诺"
+std::optional<int> readCommitmentNumberLine(std::string_view line);
+// "承诺作废：<time>，公开输入之前结束"
+bool isVoidedLine(std::string_view line);
 
 } // namespace kelvara::draw::record

@@ -61,6 +61,7 @@ private:
     int m_planDeclared = 0; // prizes the plan line says it has
     std::vector<int> m_markLines;
     std::vector<bool> m_drawnLines;
+    bool m_commitmentCounted = false; // "本名单第k次承诺" read
 };
 
 std::optional<RecordedRun> RecordReader::read(std::string_view text) {
@@ -162,6 +163,11 @@ bool RecordReader::readLine(std::string_view line) {
         m_run.closed = true;
         return true;
     }
+    if (line.starts_with(kVoided)) {
+        // Only before the public input: a commitment with winners drawn can no longer be void.
+        m_run.closed = isVoidedLine(line) && !m_run.commitment.empty() && m_run.publicInput.empty();
+        return m_run.closed || damaged(RecordDamage::UnknownLine);
+    }
     return isInitializedLine(line) || damaged(RecordDamage::UnknownLine);
 }
 
@@ -183,7 +189,9 @@ bool RecordReader::readHeadLine(std::string_view line, bool& isHead) {
     if (line.starts_with(kPrize) && m_planLine != 0 && beforeRounds) {
         return readPrizeLine(line);
     }
-    if ((line.starts_with(kVerifiable) || line.starts_with(kSecret)) && beforeRounds) {
+    if ((line.starts_with(kVerifiable) || line.starts_with(kSecret) ||
+         line.starts_with(kEarlierCommitment) || line.starts_with(kCommitmentNumberOpen)) &&
+        beforeRounds) {
         return readVerifiableLine(line);
     }
     isHead = false;
@@ -233,26 +241,51 @@ bool RecordReader::readPrizeLine(std::string_view line) {
     return true;
 }
 
-// The commitment, then the secret behind it.
+// The commitment, the earlier ones in turn and their count; the secret once the public
+// input is in.
 bool RecordReader::readVerifiableLine(std::string_view line) {
-    if (line.starts_with(record::kSecret)) {
-        const auto secret = record::readSecretLine(line);
-        if (!shaped(secret) || m_run.commitment.empty()) {
+    using namespace record;
+    if (line.starts_with(kSecret)) {
+        const auto secret = readSecretLine(line);
+        if (!shaped(secret) || m_run.publicInput.empty() || !m_run.secret.empty()) {
             return damaged(RecordDamage::UnknownLine);
         }
         m_run.secret = *secret;
         return true;
     }
-    const auto commitment = record::readCommitmentLine(line);
-    if (commitment) {
-        m_run.verifiableAlgorithm = kVerifiableAlgorithm;
-        m_run.commitment = *commitment;
+    if (line.starts_with(kEarlierCommitment)) {
+        const auto earlier = readEarlierLine(line);
+        if (!shaped(earlier) || m_run.commitment.empty() || m_commitmentCounted ||
+            earlier->number != std::ssize(m_run.earlier) + 1) {
+            return damaged(RecordDamage::UnknownLine);
+        }
+        m_run.earlier.push_back(earlier->commitment);
+        return true;
     }
-    return shaped(commitment);
+    if (line.starts_with(kCommitmentNumberOpen)) {
+        const auto number = readCommitmentNumberLine(line);
+        if (!shaped(number) || m_run.commitment.empty() || m_commitmentCounted ||
+            *number != std::ssize(m_run.earlier) + 1) {
+            return damaged(RecordDamage::UnknownLine);
+        }
+        m_commitmentCounted = true;
+        return true;
+    }
+    const auto commitment = readCommitmentLine(line);
+    if (!shaped(commitment) || !m_run.commitment.empty()) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    m_run.verifiableAlgorithm = kVerifiableAlgorithm;
+    m_run.commitment = *commitment;
+    return true;
 }
 
-// A round that another begins after must have all the winners it says.
+// A round that another begins after must have all the winners it says; in a verifiable run,
+// no round comes before the public input and the secret.
 bool RecordReader::readRoundLine(std::string_view line) {
+    if (!m_run.commitment.empty() && m_run.secret.empty()) {
+        return damaged(RecordDamage::UnknownLine);
+    }
     if (m_roundRead != m_roundDeclared) {
         return damaged(RecordDamage::RoundMiscounted, m_roundLine);
     }
@@ -335,10 +368,10 @@ bool RecordReader::readChoiceLine(std::string_view line) {
     return shaped(prize);
 }
 
-// The witnesses in turn, after the secret and before the public input.
+// The witnesses in turn, after the commitment and before the public input.
 bool RecordReader::readWitnessLine(std::string_view line) {
     const auto witness = record::readWitnessLine(line);
-    if (m_run.secret.empty() || !m_run.publicInput.empty() || !shaped(witness) ||
+    if (m_run.commitment.empty() || !m_run.publicInput.empty() || !shaped(witness) ||
         witness->witness != std::ssize(m_run.witnessParts) + 1) {
         return damaged(RecordDamage::UnknownLine);
     }
@@ -346,10 +379,10 @@ bool RecordReader::readWitnessLine(std::string_view line) {
     return true;
 }
 
-// Once, after the secret.
+// Once, after the commitment.
 bool RecordReader::readPublicInputLine(std::string_view line) {
     const auto input = record::readPublicInputLine(line);
-    if (m_run.secret.empty() || !m_run.publicInput.empty() || !shaped(input)) {
+    if (m_run.commitment.empty() || !m_run.publicInput.empty() || !shaped(input)) {
         return damaged(RecordDamage::UnknownLine);
     }
     m_run.publicInputTime = input->time;
@@ -357,13 +390,15 @@ bool RecordReader::readPublicInputLine(std::string_view line) {
     return true;
 }
 
-// The secret of the head, now public.
+// The secret recorded with the public input, now public, once.
 bool RecordReader::readRevealedLine(std::string_view line) {
     const auto revealed = record::readRevealedLine(line);
-    if (!shaped(revealed) || revealed->secret != m_run.secret) {
+    if (!shaped(revealed) || m_run.secret.empty() || revealed->secret != m_run.secret ||
+        m_run.revealed) {
         return damaged(RecordDamage::UnknownLine);
     }
     m_run.revealedTime = revealed->time;
+    m_run.revealedPositions = revealed->positions;
     m_run.revealed = true;
     return true;
 }

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "prize_plan.h"
 #include "results.h"
+#include "verifiable_sequence.h"
 
 namespace kelvara::draw {
 
@@ -40,12 +41,14 @@ struct RecordedRun {
     // once the witnesses keyed it; empty otherwise.
     std::string verifiableAlgorithm;
     std::string commitment;
-    std::string secret;
+    std::vector<EarlierCommitment> earlier; // over the same list, before this one
+    std::string secret;                     // recorded with the public input
     std::vector<std::string> witnessParts;
     std::string publicInput;
     platform::LocalDateTime publicInputTime;
     bool revealed = false;
     platform::LocalDateTime revealedTime;
+    int revealedPositions = 0;
     platform::LocalDateTime lastRoundTime;
     bool closed = false;   // ended through the exit questions, or not to be continued
     bool cutAtEnd = false; // the last line has no line end: a power cut stopped its write

@@ -1,5 +1,7 @@
 #include "results.h"
 
+#include "record_format.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -159,7 +161,7 @@ NumberedText numberedResultsText(const Results& results) {
         shown.text += "\r\n[";
         shown.text += std::to_string(entry.number);
         shown.text += "]:\t";
-        shown.text += entry.winner.name;
+        shown.text += singleLine(entry.winner.name);
         if (entry.absent) {
             shown.text += kAbsentMark;
         }

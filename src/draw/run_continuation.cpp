@@ -58,7 +58,7 @@ Results restoredResults(const RecordedRun& run, const std::vector<std::string>& 
 } // namespace
 
 std::optional<ContinueOffer> unfinishedRun(platform::RecordStore& records, CandidateList& list,
-                                           DrawNotices& notices) {
+                                           DrawNotices& notices, DrawRecorder& recorder) {
     auto stored = records.newest();
     if (!stored || stored->live) {
         return std::nullopt;
@@ -75,11 +75,18 @@ std::optional<ContinueOffer> unfinishedRun(platform::RecordStore& records, Candi
         notices.tell(Notice::recordDamaged(run->damage, run->damagedLine, stored->path));
         return std::nullopt;
     }
+    if (!run->commitment.empty() && run->publicInput.empty() && stored->foreignHost.empty()) {
+        recorder.voidUnfinished(stored->path);
+    }
     if (run->winners.empty()) {
         return std::nullopt;
     }
     list.find();
-    ContinueOffer offer{std::move(stored->path), std::move(*run), std::move(stored->foreignHost), 0,
+    ContinueOffer offer{std::move(stored->path),
+                        std::move(*run),
+                        std::move(stored->text),
+                        std::move(stored->foreignHost),
+                        0,
                         list.fileName()};
     offer.editedLines = linesEditedSince(offer.run, list.read()).value_or(0);
     return offer;

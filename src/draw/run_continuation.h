@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "candidate_list.h"
+#include "draw_record.h"
 #include "notice.h"
 #include "record_reading.h"
 #include "results.h"
@@ -21,6 +22,7 @@ namespace kelvara::draw {
 struct ContinueOffer {
     std::string recordPath;
     RecordedRun run;
+    std::string recordText;  // as read
     std::string foreignHost; // a computer whose lock the record has: it may still draw
     int editedLines = 0;     // lines of the list edited in place since the run began
     std::string list = platform::kCandidateFile; // the list's file name
@@ -28,8 +30,10 @@ struct ContinueOffer {
 
 // At start-up: the newest recorded run, when it can be continued. A record that cannot be
 // read is told; the list is read now, so that the question can say that lines were edited.
+// A verifiable run that ended before its public input drew nobody: its record is marked void
+// instead.
 std::optional<ContinueOffer> unfinishedRun(platform::RecordStore& records, CandidateList& list,
-                                           DrawNotices& notices);
+                                           DrawNotices& notices, DrawRecorder& recorder);
 
 // What a continued run goes on from: the list as read now and the results as recorded.
 struct RestoredRun {

@@ -1,5 +1,8 @@
 #include "verifiable_draw.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "limits.h"
 #include "platform/clock.h"
 #include "platform/hashes.h"
@@ -19,25 +22,83 @@ VerifiableInputs inputsOf(const ListRead& list, const std::string& planSha256) {
     return inputs;
 }
 
-bool allDigits(const std::vector<std::string>& parts, std::size_t& digits) {
-    digits = 0;
-    for (const std::string& part : parts) {
-        if (part.empty() || part.find_first_not_of("0123456789") != std::string::npos) {
+std::vector<int> countsOf(const std::vector<Prize>& prizes) {
+    std::vector<int> counts;
+    for (const Prize& prize : prizes) {
+        counts.push_back(prize.count);
+    }
+    return counts;
+}
+
+bool digitsOnly(const std::vector<std::string>& parts) {
+    return std::ranges::all_of(parts, [](const std::string& part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string::npos;
+    });
+}
+
+// Each digit `step` more than the one before, modulo 10.
+bool steps(std::string_view digits, int step) {
+    for (std::size_t k = 1; k < digits.size(); ++k) {
+        if ((digits[k - 1] - '0' + step + 10) % 10 != digits[k] - '0') {
             return false;
         }
-        digits += part.size();
     }
     return true;
 }
 
+// The first `period` digits over and over.
+bool repeats(std::string_view digits, std::size_t period) {
+    for (std::size_t k = period; k < digits.size(); ++k) {
+        if (digits[k] != digits[k - period]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Constants that anyone could key in, as the start of a public input.
+constexpr std::string_view kKnownDigits[] = {
+    "31415926535897932384626433832795028841971693993751", // pi
+    "27182818284590452353602874713526624977572470936999", // e
+};
+
 } // namespace
 
-void VerifiableDraw::begin(const ListRead& list, const PlanRead& plan,
-                           const std::string& listFile) {
+PublicInputFault publicInputFault(const std::vector<std::string>& parts) {
+    std::string digits;
+    for (const std::string& part : parts) {
+        digits += part;
+    }
+    if (!digitsOnly(parts) || std::ssize(digits) < kMinPublicDigits) {
+        return PublicInputFault::NotDigits;
+    }
+    if (repeats(digits, 1)) {
+        return PublicInputFault::OneDigit;
+    }
+    if (steps(digits, 1) || steps(digits, -1)) {
+        return PublicInputFault::Run;
+    }
+    for (std::size_t period = 2; period <= 6; ++period) {
+        if (repeats(digits, period)) {
+            return PublicInputFault::Repeated;
+        }
+    }
+    for (const std::string_view known : kKnownDigits) {
+        if (known.starts_with(digits.substr(0, std::min(digits.size(), known.size())))) {
+            return PublicInputFault::Constant;
+        }
+    }
+    return PublicInputFault::None;
+}
+
+void VerifiableDraw::begin(const ListRead& list, const PlanRead& plan, const std::string& listFile,
+                           std::vector<EarlierCommitment> earlier) {
     VerifiableRun run;
     run.inputs = inputsOf(list, plan.plan.sha256);
     run.inputs.secret = m_hashes.newSecret();
-    run.commitment = m_hashes.sha256(run.inputs.secret);
+    run.prizeCounts = countsOf(plan.plan.prizes);
+    run.commitment = commitmentOf(m_hashes, run.inputs);
+    run.earlier = std::move(earlier);
     run.listFile = listFile;
     run.committed = m_clock.localDateTime();
     m_run = std::move(run);
@@ -49,30 +110,57 @@ void VerifiableDraw::resume(VerifiableRun run) {
     m_recorder.setVerifiable(&*m_run);
 }
 
+namespace {
+
+// The recorded rounds take their positions again; every winner must be the line there.
+bool replayPositions(VerifiableRun& run, const std::vector<RecordedWinner>& winners) {
+    for (auto first = winners.begin(); first != winners.end();) {
+        const auto end = std::find_if(first, winners.end(), [&](const RecordedWinner& winner) {
+            return winner.round != first->round;
+        });
+        const auto positions =
+            run.positions.take(first->prize, static_cast<int>(std::distance(first, end)));
+        if (!positions) {
+            return false;
+        }
+        for (std::size_t k = 0; k < positions->size(); ++k) {
+            if (first[static_cast<std::ptrdiff_t>(k)].line !=
+                run.sequence->lineAt((*positions)[k])) {
+                return false;
+            }
+        }
+        first = end;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<VerifiableRun> restoredRun(const platform::Hashes& hashes,
                                          const RecordedRun& recorded, const ListRead& list,
                                          const std::string& listFile) {
     const auto secret = digestFromHex(recorded.secret);
     const auto commitment = digestFromHex(recorded.commitment);
-    if (!secret || !commitment || hashes.sha256(*secret) != *commitment) {
+    if (!secret || !commitment || recorded.publicInput.empty()) {
         return std::nullopt;
     }
     VerifiableRun run;
     run.inputs = inputsOf(list, recorded.planSha256);
     run.inputs.secret = *secret;
-    run.commitment = *commitment;
-    run.listFile = listFile;
-    if (recorded.publicInput.empty()) {
-        return recorded.winners.empty() ? std::optional(std::move(run)) : std::nullopt;
+    run.prizeCounts = countsOf(recorded.prizes);
+    if (commitmentOf(hashes, run.inputs) != *commitment) {
+        return std::nullopt;
     }
+    run.commitment = *commitment;
+    run.earlier = recorded.earlier;
+    run.listFile = listFile;
     run.witnessParts = recorded.witnessParts;
     run.inputs.publicInput = recorded.publicInput;
     run.revealed = recorded.revealed;
     run.sequence.emplace(hashes, run.inputs);
-    for (const RecordedWinner& winner : recorded.winners) {
-        if (winner.number != run.sequence->position() + 1 || winner.line != run.sequence->next()) {
-            return std::nullopt;
-        }
+    run.positions = PrizePositions(run.prizeCounts, run.inputs.lines);
+    if (!replayPositions(run, recorded.winners)) {
+        return std::nullopt;
     }
     return run;
 }
@@ -81,10 +169,11 @@ bool VerifiableDraw::acceptPublicInput(const std::vector<std::string>& parts) {
     if (!m_run || m_run->sequence) {
         return false;
     }
-    std::size_t digits = 0;
-    if (!allDigits(parts, digits) || digits < static_cast<std::size_t>(kMinPublicDigits)) {
+    const PublicInputFault fault = publicInputFault(parts);
+    if (fault != PublicInputFault::None) {
         Notice notice(NoticeKind::PublicInputRefused);
         notice.count = kMinPublicDigits;
+        notice.inputFault = fault;
         m_notices.tell(notice);
         return false;
     }
@@ -94,6 +183,7 @@ bool VerifiableDraw::acceptPublicInput(const std::vector<std::string>& parts) {
         m_run->inputs.publicInput += (m_run->inputs.publicInput.empty() ? "" : "-") + part;
     }
     m_run->sequence.emplace(m_hashes, m_run->inputs);
+    m_run->positions = PrizePositions(m_run->prizeCounts, m_run->inputs.lines);
     tellRecordFailure(m_notices, m_recorder.publicInput(*m_run));
     return true;
 }
@@ -117,21 +207,21 @@ bool VerifiableDraw::readyForRound(CandidateList& list) {
            !tellIf(*sha256 != toHex(m_run->inputs.listSha256), NoticeKind::ListNotAsCommitted);
 }
 
-std::optional<std::vector<int>> VerifiableDraw::nextLines(int count) {
-    m_trial.emplace(*m_run->sequence);
+std::optional<std::vector<int>> VerifiableDraw::nextLines(int prize, int count) {
+    m_trial.emplace(m_run->positions);
+    const auto positions = m_trial->take(prize, count);
+    if (!positions) {
+        return std::nullopt;
+    }
     std::vector<int> lines;
-    for (int k = 0; k < count; ++k) {
-        const int line = m_trial->next();
-        if (line == 0) {
-            return std::nullopt;
-        }
-        lines.push_back(line);
+    for (const int position : *positions) {
+        lines.push_back(m_run->sequence->lineAt(position));
     }
     return lines;
 }
 
 void VerifiableDraw::takePositions() {
-    m_run->sequence.emplace(*m_trial);
+    m_run->positions = *m_trial;
 }
 
 void VerifiableDraw::reveal() {

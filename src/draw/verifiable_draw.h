@@ -18,10 +18,11 @@ class WallClock;
 namespace kelvara::draw {
 
 // The verifiable draw: chosen before Initialize and fixed for the run once Initialize
-// succeeds. A commitment to a secret is shown and recorded first; the witnesses' public
-// input follows; every round takes the next positions of the one sequence that the secret,
-// the list, the plan and the public input fix; the secret is revealed at the end, so that
-// anyone can check the run. Nobody can steer it.
+// succeeds. A commitment that binds a secret, the list and the plan is shown and recorded
+// first, with the earlier commitments over the same list; the secret stays in memory until
+// the witnesses' public input is in, and is recorded with it; every round takes the positions
+// that the plan gives its prize in the one sequence that these fix; the secret is revealed
+// at the end, so that anyone can check the run.
 class VerifiableDraw final {
 public:
     VerifiableDraw(const platform::Hashes& hashes, const platform::WallClock& clock,
@@ -35,19 +36,22 @@ public:
 
     // At Initialize: the commitment to a secret nobody knows yet, over the list and the plan
     // as read, recorded before anything else.
-    void begin(const ListRead& list, const PlanRead& plan, const std::string& listFile);
+    void begin(const ListRead& list, const PlanRead& plan, const std::string& listFile,
+               std::vector<EarlierCommitment> earlier);
     // A continued run goes on as its record left it (see restoredRun).
     void resume(VerifiableRun run);
 
     // Once, between rounds: the witnesses' digits. False, after a notice, unless every part
-    // is digits and there are kMinPublicDigits of them at least.
+    // is digits, there are kMinPublicDigits of them at least, and they are not plainly
+    // guessable (see publicInputFault).
     bool acceptPublicInput(const std::vector<std::string>& parts);
     // At Start: the public input is in, the secret is not out, and the list is byte for byte
     // the committed one; otherwise a notice says why not.
     bool readyForRound(CandidateList& list);
-    // The lines at the sequence's next `count` positions, in the order drawn; none once the
-    // list is drawn out. They are taken for good by takePositions().
-    std::optional<std::vector<int>> nextLines(int count);
+    // The lines at the positions a round of `count` for `prize` takes, in the order of those
+    // positions; none when the sequence has no such positions left. They are taken for good by
+    // takePositions().
+    std::optional<std::vector<int>> nextLines(int prize, int count);
     void takePositions();
     // Shows the secret in the record, so that anyone can check the run; once.
     void reveal();
@@ -61,12 +65,15 @@ private:
     DrawNotices& m_notices;
     DrawRecorder& m_recorder;
     std::optional<VerifiableRun> m_run;
-    std::optional<VerifiableSequence> m_trial; // the positions a Start is taking
+    std::optional<PrizePositions> m_trial; // the positions a Start is taking
 };
 
-// A verifiable run as its record left it: the same secret and inputs, and the sequence past
-// the positions already listed. None when the secret is not the committed one, or a listed
-// winner is not the line the sequence drew at that position.
+// Why these digits would make a guessable public input; None when they will do.
+PublicInputFault publicInputFault(const std::vector<std::string>& parts);
+
+// A verifiable run as its record left it: the same secret and inputs, and the positions its
+// rounds took. None when the record holds no secret, the secret is not the committed one, or
+// a listed winner is not the line the sequence has at the position its round took.
 std::optional<VerifiableRun> restoredRun(const platform::Hashes& hashes,
                                          const RecordedRun& recorded, const ListRead& list,
                                          const std::string& listFile);

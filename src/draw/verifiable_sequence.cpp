@@ -28,7 +28,22 @@ std::span<const std::uint8_t> bytesOf(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+std::span<const std::uint8_t> planBytes(const VerifiableInputs& inputs) {
+    return inputs.planSha256 ? std::span<const std::uint8_t>(*inputs.planSha256)
+                             : std::span<const std::uint8_t>();
+}
+
 } // namespace
+
+platform::Digest commitmentOf(const platform::Hashes& hashes, const VerifiableInputs& inputs) {
+    Bytes material;
+    appendWithLength(material, bytesOf(kVerifiableAlgorithm));
+    appendWithLength(material, inputs.secret);
+    appendWithLength(material, inputs.listSha256);
+    appendWithLength(material, planBytes(inputs));
+    appendBigEndian(material, static_cast<std::uint64_t>(inputs.lines));
+    return hashes.sha256(material);
+}
 
 VerifiableSequence::VerifiableSequence(const platform::Hashes& hashes,
                                        const VerifiableInputs& inputs)
@@ -36,8 +51,7 @@ VerifiableSequence::VerifiableSequence(const platform::Hashes& hashes,
     Bytes material;
     appendWithLength(material, inputs.secret);
     appendWithLength(material, inputs.listSha256);
-    appendWithLength(material, inputs.planSha256 ? std::span<const std::uint8_t>(*inputs.planSha256)
-                                                 : std::span<const std::uint8_t>());
+    appendWithLength(material, planBytes(inputs));
     appendWithLength(material, bytesOf(inputs.publicInput));
     appendBigEndian(material, static_cast<std::uint64_t>(inputs.lines));
     m_key = m_hashes->hmacSha256(bytesOf(kVerifiableAlgorithm), material);
@@ -85,6 +99,16 @@ int VerifiableSequence::next() {
     std::swap(m_lines[k], m_lines[j]);
     ++m_position;
     return m_lines[k];
+}
+
+int VerifiableSequence::lineAt(int position) {
+    if (position < 1 || position > static_cast<int>(m_lines.size())) {
+        return 0;
+    }
+    while (m_position < position) {
+        next();
+    }
+    return m_lines[static_cast<std::size_t>(position - 1)];
 }
 
 std::string toHex(const platform::Digest& digest) {

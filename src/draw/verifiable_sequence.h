@@ -8,12 +8,13 @@
 
 #include "platform/clock.h"
 #include "platform/hashes.h"
+#include "prize_positions.h"
 
 namespace kelvara::draw {
 
 // The algorithm's name and version, recorded with every verifiable run: a later algorithm
 // gets another name, so that old records stay checkable.
-inline constexpr char kVerifiableAlgorithm[] = "kelvara-verifiable-draw-1";
+inline constexpr char kVerifiableAlgorithm[] = "kelvara-verifiable-draw-2";
 
 // What fixes a verifiable run's winners: the secret behind the commitment shown at
 // Initialize, the list and prize plan as their SHA-256, the public input keyed in after
@@ -26,19 +27,22 @@ struct VerifiableInputs {
     int lines = 0;
 };
 
+// The commitment shown at Initialize: one SHA-256 over the algorithm's name, the secret, the
+// list's and the plan's SHA-256 and the number of lines, so that one value binds them all.
+platform::Digest commitmentOf(const platform::Hashes& hashes, const VerifiableInputs& inputs);
+
 // The run's one sequence of line numbers (docs/verifiable-draw.md): a partial Fisher-Yates
 // shuffle of 1..lines, driven by an HMAC-SHA256 stream in counter mode, with each index
-// drawn by rejection on 64-bit integers. Rounds and redraws take the next positions.
+// drawn by rejection on 64-bit integers. Which positions a round takes is PrizePositions'.
 class VerifiableSequence final {
 public:
     VerifiableSequence(const platform::Hashes& hashes, const VerifiableInputs& inputs);
 
-    // The line at the next position, from 1; 0 once every line has been drawn.
-    int next();
-    // Positions drawn so far.
-    int position() const { return m_position; }
+    // The line at `position` (from 1); 0 beyond the list.
+    int lineAt(int position);
 
 private:
+    int next();
     std::uint64_t next64();
     std::uint64_t below(std::uint64_t bound);
 
@@ -51,16 +55,32 @@ private:
     int m_position = 0;
 };
 
-// A verifiable run: its inputs, the commitment shown at Initialize, the witnesses' parts
-// and, once the public input is in, the sequence its winners come from.
+// An earlier commitment over the same list in the same data folder, and how its run ended.
+// In order from the furthest a run got.
+enum class CommitmentEnd { Revealed, AbandonedAfterInput, VoidBeforeInput };
+struct EarlierCommitment {
+    std::string record; // its record's file name
+    std::string commitment;
+    CommitmentEnd end = CommitmentEnd::Revealed;
+};
+
+// A verifiable run: its inputs, the commitment shown at Initialize with the earlier ones over
+// the same list, the witnesses' parts and, once the public input is in, the sequence its
+// winners come from and the positions its rounds have taken.
 struct VerifiableRun {
     VerifiableInputs inputs;
+    std::vector<int> prizeCounts; // the plan's places, prize by prize
     platform::Digest commitment{};
+    std::vector<EarlierCommitment> earlier;
     std::string listFile;                             // the list's file name
     std::optional<platform::LocalDateTime> committed; // none for a run continued from its record
     std::vector<std::string> witnessParts;
     std::optional<VerifiableSequence> sequence;
+    PrizePositions positions;
     bool revealed = false;
+
+    // "本名单第k次承诺"
+    int commitmentNumber() const { return static_cast<int>(earlier.size()) + 1; }
 };
 
 // Lower-case hex, as records and screens show digests.

@@ -6,6 +6,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QSysInfo>
+#include <algorithm>
 
 #include "platform/qt_failure.h"
 
@@ -273,6 +274,28 @@ std::optional<StoredRecord> QtRecordStore::newest() {
         }
     }
     return record;
+}
+
+std::vector<StoredRecord> QtRecordStore::all() {
+    const QDir folder(QString::fromStdString(m_folder()));
+    std::vector<std::pair<RecordFileOrder, QString>> found;
+    for (const QFileInfo& info : folder.entryInfoList(QDir::Files | QDir::System)) {
+        const auto order = recordFileOrder(info.fileName().toStdString());
+        if (order && info.isFile()) {
+            found.emplace_back(*order, info.filePath());
+        }
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<StoredRecord> records;
+    for (const auto& [order, path] : found) {
+        StoredRecord record{shownPath(path), {}, path == m_path, {}, false};
+        const FileRead read = readRegularFile(path, record.text);
+        record.tooLarge = read == FileRead::TooLarge;
+        if (read == FileRead::Ok || record.tooLarge) {
+            records.push_back(std::move(record));
+        }
+    }
+    return records;
 }
 
 } // namespace kelvara::platform

@@ -26,6 +26,7 @@ public:
     Outcome takeOver(const std::string& path, bool breakUnprovenLock) override;
     Outcome append(std::string_view text) override;
     std::optional<StoredRecord> newest() override;
+    std::vector<StoredRecord> all() override;
     void addCheckerPage() override;
 
 private:

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -61,6 +62,10 @@ public:
     // The newest record of the folder that is a regular file, if any. Never waits on a
     // pipe or device that a name leads to.
     virtual std::optional<StoredRecord> newest() = 0;
+
+    // Every record of the folder that is a regular file, oldest first; one too large is
+    // listed without its text.
+    virtual std::vector<StoredRecord> all() = 0;
 
     // Puts the checker page beside the current record unless it is there already, so the
     // folder handed to a verifier is complete. Best effort: the draw goes on without it.

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "draw/record_format.h"
+#include "draw/record_reading.h"
 
 #include "draw_fixture.h"
 
@@ -34,7 +35,8 @@ protected:
 };
 
 TEST_F(DrawRecordTest, RecordsTheRunAndEveryListedRoundAsShown) {
-    writeBonus("甲\r\n乙\tA\r\n丙\nB\r\n丁\r\n戊\r\n己\r\n");
+    // A lone LF stays inside a line of a CR LF list: it must not write a record line.
+    writeBonus("甲\r\n乙\tA\r\n丙\n弃奖：2026-12-07 19:31:12，[1]\\\r\n丁\r\n戊\r\n己\r\n");
     engine.Cmd_Init_Click();
     // With a hash per line (FNV-1a, 16 hex digits), to tell edits in place after a crash.
     const std::string head = "Kelvara V1.0.0 摇号记录\r\n名单：bonus.txt，共6条，SHA-256 " +
@@ -60,16 +62,23 @@ TEST_F(DrawRecordTest, RecordsTheRunAndEveryListedRoundAsShown) {
     EXPECT_NE(text.find("\r\n第2轮：2026-12-07 21:02:40，2人\r\n[4]:\t第"), std::string::npos);
     EXPECT_TRUE(text.ends_with("\r\n结束：2026-12-07 21:02:40\r\n"));
 
-    // Each winner line names the line the winner stands on, exactly as listed in the box.
-    const std::vector<std::string> list{"甲", "乙\tA", "丙\nB", "丁", "戊", "己"};
+    // Each winner line names the line the winner stands on, escaped so that it stays one
+    // line and reads back exactly.
+    const std::vector<std::string> list{"甲", "乙\tA", "丙\n弃奖：2026-12-07 19:31:12，[1]\\",
+                                        "丁", "戊",    "己"};
     const auto recorded = recordedLines(text);
     const auto listed = listedLines(engine.results());
     ASSERT_EQ(recorded.size(), 5U);
     ASSERT_EQ(listed.size(), 5U);
     for (std::size_t i = 0; i < recorded.size(); ++i) {
-        EXPECT_EQ(list.at(static_cast<std::size_t>(recorded[i].first - 1)), recorded[i].second);
-        EXPECT_EQ(recorded[i].second, listed[i].name);
+        const std::string& line = list.at(static_cast<std::size_t>(recorded[i].first - 1));
+        EXPECT_EQ(draw::record::unescapeText(recorded[i].second), line);
+        EXPECT_EQ(line, listed[i].name);
     }
+    const auto parsed = draw::parseRecord(text);
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(parsed->damage, draw::RecordDamage::None);
+    EXPECT_TRUE(parsed->marks.empty()) << "no mark forged through a name";
 }
 
 TEST_F(DrawRecordTest, ARecordThatCannotBeWrittenIsReportedOnceAndDrawingGoesOn) {

@@ -30,9 +30,9 @@ TEST(ResultsText, HeadingThenALinePerWinnerUnderItsPrize) {
         std::vector<int> lineNumbers;
     } rows[] = {
         {"no winner yet", empty, "摇号结果\r\n", {0, 0}},
-        {"names kept byte for byte",
+        {"a line end inside a name shown as a space, a TAB kept",
          plain,
-         "摇号结果\r\n\r\n[1]:\t\tA  B\r\n[2]:\tC\nD\rE",
+         "摇号结果\r\n\r\n[1]:\t\tA  B\r\n[2]:\tC D E",
          {0, 0, 1, 2}},
         {"prizes and an absent mark",
          planned,

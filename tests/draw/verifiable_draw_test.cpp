@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
+
+#include "draw/draw_record.h"
 #include "draw/record_reading.h"
+#include "draw/verifiable_draw.h"
 #include "draw_fixture.h"
 
 namespace kelvara::testing {
@@ -51,6 +56,19 @@ protected:
     bool recorded(const std::string& text) const {
         return recordText().find(text) != std::string::npos;
     }
+    void writePlan(const std::string& bytes) const {
+        std::ofstream out(m_dir / u8"奖项.txt", std::ios::binary | std::ios::trunc);
+        out << bytes;
+    }
+    // The lines at these positions of the run's sequence.
+    std::vector<int> linesAt(std::initializer_list<int> positions) {
+        draw::VerifiableSequence expected(services, engine.verifiableRun()->inputs);
+        std::vector<int> lines;
+        for (const int position : positions) {
+            lines.push_back(expected.lineAt(position));
+        }
+        return lines;
+    }
 };
 
 // The commitment before anything else, the public input checked, rounds taken from the one
@@ -60,10 +78,10 @@ TEST_F(VerifiableDrawTest, DrawsTheCommittedSequenceAndRevealsItsSecret) {
     initialize(20);
     const draw::VerifiableRun* run = engine.verifiableRun();
     ASSERT_NE(run, nullptr);
-    EXPECT_EQ(run->commitment, services.sha256(services.secret));
-    EXPECT_TRUE(recorded("可验证摇号：kelvara-verifiable-draw-1，承诺 " +
-                         draw::toHex(run->commitment) + "\r\n秘密值：" +
-                         draw::toHex(services.secret) + "\r\n初始化："));
+    EXPECT_EQ(run->commitment, draw::commitmentOf(services, run->inputs));
+    EXPECT_TRUE(recorded("可验证摇号：kelvara-verifiable-draw-2，承诺 " +
+                         draw::toHex(run->commitment) + "\r\n本名单第1次承诺\r\n初始化："));
+    EXPECT_FALSE(recorded(draw::toHex(services.secret))) << "the secret stays sealed";
     engine.setVerifiable(false); // fixed for the run
     EXPECT_TRUE(engine.verifiableChosen());
 
@@ -71,43 +89,43 @@ TEST_F(VerifiableDrawTest, DrawsTheCommittedSequenceAndRevealsItsSecret) {
     engine.Cmd_Start_Click();
     EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::PublicInputMissing});
     view.notices.clear();
-    for (const std::vector<std::string>& refused :
-         {std::vector<std::string>{"12345678901"}, {"123456", "78901a"}, {"1234567890123", ""}}) {
-        EXPECT_FALSE(engine.acceptPublicInput(refused));
-    }
-    EXPECT_EQ(noticeKinds(), std::vector<NoticeKind>(3, NoticeKind::PublicInputRefused));
-    ASSERT_TRUE(engine.acceptPublicInput({"31415926", "5358"}));
-    EXPECT_FALSE(engine.acceptPublicInput({"999999999999"})) << "given once only";
-    EXPECT_TRUE(recorded("见证人1：31415926\r\n见证人2：5358\r\n公开输入："));
-    EXPECT_TRUE(recorded("，31415926-5358\r\n"));
+    EXPECT_FALSE(engine.acceptPublicInput({"12345678901"}));
+    EXPECT_EQ(noticeKinds(), std::vector{NoticeKind::PublicInputRefused});
+    ASSERT_TRUE(engine.acceptPublicInput({"27064918", "5533"}));
+    EXPECT_FALSE(engine.acceptPublicInput({"902716384551"})) << "given once only";
+    EXPECT_TRUE(recorded("见证人1：27064918\r\n见证人2：5533\r\n公开输入："));
+    EXPECT_TRUE(recorded("，27064918-5533\r\n秘密值：" + draw::toHex(services.secret) + "\r\n"));
 
     drawRound("3");
     drawRound("2");
-    draw::VerifiableInputs inputs = run->inputs;
-    draw::VerifiableSequence expected(services, inputs);
     const auto entries = engine.results().entries();
     ASSERT_EQ(entries.size(), 5U);
+    const std::vector<int> lines = linesAt({1, 2, 3, 4, 5});
     for (int k = 0; k < 5; ++k) {
         EXPECT_EQ(entries[static_cast<std::size_t>(k)].number, k + 1);
-        EXPECT_EQ(entries[static_cast<std::size_t>(k)].winner.line, expected.next());
+        EXPECT_EQ(entries[static_cast<std::size_t>(k)].winner.line,
+                  lines[static_cast<std::size_t>(k)]);
     }
 
+    const std::string beforeReveal = recordText();
     engine.endRun();
-    EXPECT_TRUE(recorded("，秘密值 " + draw::toHex(services.secret) + "\r\n结束："));
+    EXPECT_TRUE(recorded("，秘密值 " + draw::toHex(services.secret) + "，共5个位置，记录SHA-256 " +
+                         draw::recordDigestText(services, beforeReveal) + "\r\n结束："));
     const auto parsed = draw::parseRecord(recordText());
     ASSERT_TRUE(parsed.has_value());
     EXPECT_EQ(parsed->damage, draw::RecordDamage::None);
     EXPECT_EQ(parsed->secret, draw::toHex(services.secret));
-    EXPECT_EQ(parsed->publicInput, "31415926-5358");
-    EXPECT_EQ(parsed->witnessParts, (std::vector<std::string>{"31415926", "5358"}));
+    EXPECT_EQ(parsed->publicInput, "27064918-5533");
+    EXPECT_EQ(parsed->witnessParts, (std::vector<std::string>{"27064918", "5533"}));
     EXPECT_TRUE(parsed->revealed);
+    EXPECT_EQ(parsed->revealedPositions, 5);
 }
 
 // An edit in place, fine in an ordinary run, changes the list the sequence was fixed with.
 TEST_F(VerifiableDrawTest, RefusesAListChangedSinceTheCommitment) {
     engine.setVerifiable(true);
     initialize(20);
-    ASSERT_TRUE(engine.acceptPublicInput({"314159265358"}));
+    ASSERT_TRUE(engine.acceptPublicInput({"902716384551"}));
     writeBonus("改过的名字\r\n" + numberedList(20).substr(numberedList(1).size()));
     typeRoundSize(view, engine, "1");
     engine.Cmd_Start_Click();
@@ -123,14 +141,10 @@ TEST_F(VerifiableDrawTest, RefusesAListChangedSinceTheCommitment) {
 TEST_F(VerifiableDrawTest, AKilledRunContinuesTheSameSequence) {
     engine.setVerifiable(true);
     initialize(20);
-    ASSERT_TRUE(engine.acceptPublicInput({"314159265358"}));
+    ASSERT_TRUE(engine.acceptPublicInput({"902716384551"}));
     drawRound("3");
     drawRound("2");
-    draw::VerifiableSequence expected(services, engine.verifiableRun()->inputs);
-    std::vector<int> lines;
-    for (int k = 0; k < 7; ++k) {
-        lines.push_back(expected.next());
-    }
+    const std::vector<int> lines = linesAt({1, 2, 3, 4, 5, 6, 7});
     const std::string record = recordText();
     const auto continued = [&](const std::string& text) {
         auto files = services.recordStore.files;
@@ -166,15 +180,11 @@ TEST_F(VerifiableDrawTest, AKilledRunContinuesTheSameSequence) {
 TEST_F(VerifiableDrawTest, ARecordOfItsOwnCarriesTheCommitmentAndTheReveal) {
     engine.setVerifiable(true);
     initialize(20);
-    ASSERT_TRUE(engine.acceptPublicInput({"271828", "182845"}));
+    ASSERT_TRUE(engine.acceptPublicInput({"718281", "828459"}));
     drawRound("3");
     ASSERT_EQ(markAbsent(engine, view, 2), draw::MarkOutcome::Done);
     drawRound("1");
-    draw::VerifiableSequence expected(services, engine.verifiableRun()->inputs);
-    std::vector<int> lines;
-    for (int k = 0; k < 6; ++k) {
-        lines.push_back(expected.next());
-    }
+    const std::vector<int> lines = linesAt({1, 2, 3, 4, 5, 6});
     const std::string first = recordText();
     const std::string inputLine =
         first.substr(first.find("见证人1："), first.find("第1轮") - first.find("见证人1："));
@@ -207,6 +217,99 @@ TEST_F(VerifiableDrawTest, ARecordOfItsOwnCarriesTheCommitmentAndTheReveal) {
     revealed.engine.endRun();
     const std::string closed = revealed.recordText();
     EXPECT_EQ(closed.find("公布："), closed.rfind("公布：")) << "revealed once";
+}
+
+// The plan fixes who wins what before the public input: each prize owns a block of positions
+// and its replacements come from fixed positions after all blocks, whatever order the operator
+// draws the prizes in and however he sizes the rounds.
+TEST_F(VerifiableDrawTest, ThePlanNotTheOperatorAssignsPositionsToPrizes) {
+    writePlan("三等奖 4\r\n二等奖 2\r\n一等奖 1\r\n");
+    writeBonus(numberedList(30));
+    const auto run = [&](const std::vector<std::pair<int, std::string>>& rounds, int absent) {
+        Restarted fresh(utf8String(m_dir), {}, "");
+        fresh.engine.setVerifiable(true);
+        fresh.engine.Cmd_Init_Click();
+        EXPECT_TRUE(fresh.engine.acceptPublicInput({"902716384551"}));
+        for (const auto& [prize, size] : rounds) {
+            fresh.engine.choosePrize(prize);
+            typeRoundSize(fresh.window, fresh.engine, size);
+            fresh.engine.Cmd_Start_Click();
+            fresh.engine.Cmd_Start_Click();
+            fresh.engine.Timer2_Timer();
+            if (absent != 0 && fresh.engine.results().entries().size() == 1) {
+                EXPECT_EQ(markAbsent(fresh.engine, fresh.window, absent), draw::MarkOutcome::Done);
+            }
+        }
+        EXPECT_EQ(fresh.window.noticeKinds(), std::vector<NoticeKind>{});
+        std::map<int, std::vector<int>> lines;
+        for (const auto& entry : fresh.engine.results().entries()) {
+            lines[entry.prize].push_back(entry.winner.line);
+        }
+        draw::VerifiableSequence sequence(fresh.services, fresh.engine.verifiableRun()->inputs);
+        std::vector<int> positions;
+        for (const int position : {1, 2, 3, 4, 5, 6, 7, 10}) {
+            positions.push_back(sequence.lineAt(position));
+        }
+        return std::pair{lines, positions};
+    };
+    // 三等奖 owns positions 1-4, 二等奖 5-6, 一等奖 7; with 3 prizes and 7 places, 一等奖's
+    // first replacement is position 7 + 3 = 10.
+    const auto [inPlanOrder, at] = run({{1, "4"}, {2, "2"}, {3, "1"}}, 0);
+    EXPECT_EQ(inPlanOrder.at(1), std::vector<int>(at.begin(), at.begin() + 4));
+    EXPECT_EQ(inPlanOrder.at(2), std::vector<int>(at.begin() + 4, at.begin() + 6));
+    EXPECT_EQ(inPlanOrder.at(3), std::vector<int>{at[6]});
+
+    const auto [firstPrizeFirst, same] =
+        run({{3, "1"}, {3, "1"}, {2, "1"}, {1, "3"}, {2, "1"}, {1, "1"}}, 1);
+    EXPECT_EQ(same, at) << "the same inputs";
+    EXPECT_EQ(firstPrizeFirst.at(1), inPlanOrder.at(1));
+    EXPECT_EQ(firstPrizeFirst.at(2), inPlanOrder.at(2));
+    EXPECT_EQ(firstPrizeFirst.at(3), (std::vector<int>{at[6], at[7]}))
+        << "一等奖 drawn first, marked absent, and replaced from position 10";
+}
+
+// A run ended before its public input drew nobody: its commitment is void, and the next one
+// over the same list names it and the revealed one before it.
+TEST_F(VerifiableDrawTest, CommitmentsOverOneListAreLinked) {
+    engine.setVerifiable(true);
+    initialize(12);
+    ASSERT_TRUE(engine.acceptPublicInput({"902716384551"}));
+    drawRound("2");
+    engine.endRun();
+    const std::string revealed = draw::toHex(engine.verifiableRun()->commitment);
+
+    Restarted second(utf8String(m_dir), services.recordStore.files, "");
+    second.services.secret[0] = 2;
+    second.engine.setVerifiable(true);
+    second.engine.Cmd_Init_Click();
+    const std::string voided = draw::toHex(second.engine.verifiableRun()->commitment);
+    second.engine.endRun();
+    EXPECT_NE(second.recordText().find("承诺作废："), std::string::npos);
+
+    // Killed before its public input: marked void when the program starts again.
+    Restarted third(utf8String(m_dir), second.services.recordStore.files, "");
+    third.services.secret[0] = 3;
+    third.engine.setVerifiable(true);
+    third.engine.Cmd_Init_Click();
+    const std::string killed = third.recordText();
+    Restarted fourth(utf8String(m_dir), third.services.recordStore.files, "");
+    fourth.services.secret[0] = 4;
+    const auto& files = fourth.services.recordStore.files;
+    EXPECT_NE(files.at(third.services.recordStore.current).text.find("承诺作废："),
+              std::string::npos);
+    fourth.engine.setVerifiable(true);
+    fourth.engine.Cmd_Init_Click();
+    const std::string record = fourth.recordText();
+
+    EXPECT_NE(record.find("此前承诺：1，" +
+                          files.begin()->first.substr(files.begin()->first.rfind('/') + 1) +
+                          "，承诺 " + revealed + "，已公布\r\n此前承诺：2，"),
+              std::string::npos);
+    EXPECT_NE(record.find("，承诺 " + voided + "，公开输入前作废\r\n此前承诺：3，"),
+              std::string::npos);
+    EXPECT_NE(record.find("，公开输入前作废\r\n本名单第4次承诺\r\n"), std::string::npos);
+    EXPECT_EQ(fourth.engine.verifiableRun()->commitmentNumber(), 4);
+    EXPECT_NE(killed.find("本名单第3次承诺"), std::string::npos);
 }
 
 } // namespace

@@ -241,4 +241,12 @@ std::optional<platform::StoredRecord> FakeRecordStore::newest() {
                                   false};
 }
 
+std::vector<platform::StoredRecord> FakeRecordStore::all() {
+    std::vector<platform::StoredRecord> records;
+    for (const auto& [path, file] : files) {
+        records.push_back({path, file.text, file.live || path == current, file.foreignHost, false});
+    }
+    return records;
+}
+
 } // namespace kelvara::testing

@@ -68,6 +68,7 @@ public:
     platform::Outcome takeOver(const std::string& path, bool breakUnprovenLock) override;
     platform::Outcome append(std::string_view text) override;
     std::optional<platform::StoredRecord> newest() override;
+    std::vector<platform::StoredRecord> all() override;
     void addCheckerPage() override { checkerPages.push_back(current); }
 
     std::map<std::string, File> files;     // by path; names sort by their time

@@ -94,10 +94,11 @@ INSTANTIATE_TEST_SUITE_P(
                       BytesCase{"TwoWinners",
                                 {"张伟明", "李建华"},
                                 "摇号结果\r\n\r\n[1]:\t张伟明\r\n[2]:\t李建华\r\n"},
-                      // Names go out unchanged, a TAB and a lone LF inside them included.
-                      BytesCase{"NamesAsWritten",
+                      // A TAB inside a name goes out unchanged; a lone LF would start a
+                      // line of its own and goes out as a space.
+                      BytesCase{"NamesOnTheirLines",
                                 {"欧阳\t修", "司马\n光"},
-                                "摇号结果\r\n\r\n[1]:\t欧阳\t修\r\n[2]:\t司马\n光\r\n"}),
+                                "摇号结果\r\n\r\n[1]:\t欧阳\t修\r\n[2]:\t司马 光\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Output, WritingAgainReplacesTheWholeFile) {

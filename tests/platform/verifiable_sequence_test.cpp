@@ -21,8 +21,8 @@ platform::Digest fromHex(const std::string& hex) {
 
 std::vector<int> firstLines(VerifiableSequence& sequence, int count) {
     std::vector<int> lines;
-    for (int k = 0; k < count; ++k) {
-        if (const int line = sequence.next(); line != 0) {
+    for (int position = 1; position <= count; ++position) {
+        if (const int line = sequence.lineAt(position); line != 0) {
             lines.push_back(line);
         }
     }
@@ -43,23 +43,53 @@ TEST(VerifiableSequenceTest, DrawsTheDocumentedVectors) {
     const struct {
         int lines;
         bool withPlan;
+        const char* commitment;
         std::vector<int> first20;
     } vectors[] = {
-        {2, false, {1, 2}},
-        {10, true, {1, 8, 9, 6, 4, 7, 3, 10, 5, 2}},
-        {10000, true, {6778, 7412, 8777, 528,  9443, 7639, 2709, 2458, 838,  4657,
-                       1400, 5642, 5409, 3609, 8467, 7458, 3899, 7011, 4177, 1320}},
+        {2, false, "bd20b7ce49f0bb0341fc0a3301db3148bf46259e717abb5706813ff49a759ac7", {1, 2}},
+        {10,
+         true,
+         "f0218af00b7df472f1c97b64fe0661cc35308a77d8f3d5171e65d4fec893cfb4",
+         {2, 5, 4, 9, 3, 10, 6, 7, 8, 1}},
+        {10000,
+         true,
+         "44bab1821a820d1b36116d915f79eba8dc55ece53f54cc47ca1bcc00bc598abb",
+         {3460, 1562, 1866, 3297, 6694, 1305, 6773, 9224, 2473, 4592,
+          1262, 8119, 9269, 1520, 9644, 6590, 9529, 5884, 9038, 5727}},
     };
-    EXPECT_EQ(hashes.sha256(inputs.secret),
-              fromHex("630dcd2966c4336691125448bbb25b4ff412a49c732db2c8abc1b8581bd710dd"));
     for (const auto& vector : vectors) {
         SCOPED_TRACE(vector.lines);
         inputs.lines = vector.lines;
         inputs.planSha256 = vector.withPlan ? std::optional(plan) : std::nullopt;
+        EXPECT_EQ(commitmentOf(hashes, inputs), fromHex(vector.commitment));
         VerifiableSequence sequence(hashes, inputs);
         EXPECT_EQ(firstLines(sequence, 20), vector.first20);
-        EXPECT_EQ(sequence.position(), std::min(20, vector.lines));
+        EXPECT_EQ(sequence.lineAt(vector.lines + 1), 0);
     }
+}
+
+// Every input counts, and the whole list is drawn once each; the commitment binds every
+// input but the public input, which comes after it.
+TEST(VerifiableSequenceTest, TheCommitmentBindsListPlanAndCount) {
+    platform::QtHashes hashes;
+    VerifiableInputs base;
+    base.lines = 500;
+    const platform::Digest committed = commitmentOf(hashes, base);
+    auto changed = base;
+    changed.secret[0] ^= 1;
+    EXPECT_NE(commitmentOf(hashes, changed), committed) << "the secret";
+    changed = base;
+    changed.listSha256[31] ^= 1;
+    EXPECT_NE(commitmentOf(hashes, changed), committed) << "the list";
+    changed = base;
+    changed.planSha256 = platform::Digest{};
+    EXPECT_NE(commitmentOf(hashes, changed), committed) << "a plan, even one of zeros";
+    changed = base;
+    changed.lines = 501;
+    EXPECT_NE(commitmentOf(hashes, changed), committed) << "the count";
+    changed = base;
+    changed.publicInput = "1234567890123";
+    EXPECT_EQ(commitmentOf(hashes, changed), committed) << "the public input comes later";
 }
 
 // Every input counts, and the whole list is drawn once each.
@@ -124,7 +154,7 @@ TEST(VerifiableSequenceTest, ValuesPastTheLastWholeMultipleAreDrawnAgain) {
     VerifiableSequence sequence(hashes, inputs); // takes the first block as its key
     // 2^64 - 1 lies past the last whole multiple of 3: the four values of the block of ones
     // and the first of the next are drawn again; its second value counts.
-    EXPECT_EQ(sequence.next(), 1 + static_cast<int>(0xFFFFFFFFFFFFFF02ULL % 3));
+    EXPECT_EQ(sequence.lineAt(1), 1 + static_cast<int>(0xFFFFFFFFFFFFFF02ULL % 3));
 }
 
 } // namespace

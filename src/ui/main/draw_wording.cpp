@@ -126,6 +126,26 @@ std::string markRefused(const draw::Notice& notice) {
     return who + "没有弃奖标记！";
 }
 
+// What was wrong with the witnesses' digits, and what to do: key them again.
+std::string publicInputRefused(const draw::Notice& notice) {
+    const std::string again = "请各位见证人重新输入随意想到的数字！";
+    switch (notice.inputFault) {
+    case draw::PublicInputFault::OneDigit:
+        return "公开数字不能全是同一个数字（如000000000000），谁都能猜到。" + again;
+    case draw::PublicInputFault::Run:
+        return "公开数字不能是依次递增或递减的数字（如123456789012），谁都能猜到。" + again;
+    case draw::PublicInputFault::Repeated:
+        return "公开数字不能是一组数字的重复（如121212121212），谁都能猜到。" + again;
+    case draw::PublicInputFault::Constant:
+        return "公开数字不能是圆周率、自然常数等公开常数的数字（如314159265358），谁都能猜到。" +
+               again;
+    case draw::PublicInputFault::None:
+    case draw::PublicInputFault::NotDigits:
+        break;
+    }
+    return "公开数字只能由数字组成，合计至少" + std::to_string(notice.count) + "位！";
+}
+
 std::string planRefused(const draw::Notice& notice) {
     using draw::PlanFault;
     const std::string plan = draw::kPrizePlanFile;
@@ -244,7 +264,7 @@ std::string runNotice(const draw::Notice& notice) {
     case NoticeKind::PublicInputMissing:
         return "可验证摇号需要先由见证人输入公开数字，才能开始抽奖！";
     case NoticeKind::PublicInputRefused:
-        return "公开数字只能由数字组成，合计至少" + std::to_string(notice.count) + "位！";
+        return publicInputRefused(notice);
     case NoticeKind::VerifiableRunRevealed:
         return "秘密值已经公布，本次可验证摇号已经结束！如需再次摇号，请重新初始化。";
     case NoticeKind::ListNotAsCommitted:
