@@ -21,6 +21,10 @@ std::string commitmentSheet(const draw::VerifiableRun& run) {
         sheet += kCommittedLabel + facts.committed + kCrLf;
     }
     sheet += kCommitmentLabel + std::string(kCrLf) + groupedHex(facts.commitment) + kCrLf;
+    sheet += facts.commitmentNumber + kCrLf;
+    for (const std::string& earlier : facts.earlier) {
+        sheet += earlier + kCrLf;
+    }
     for (const std::string& witness : facts.witnesses) {
         sheet += witness + kCrLf;
     }

@@ -9,6 +9,18 @@ namespace {
 
 constexpr std::size_t kHexGroup = 8;
 
+std::string endingWords(draw::CommitmentEnd end) {
+    switch (end) {
+    case draw::CommitmentEnd::Revealed:
+        return "已公布";
+    case draw::CommitmentEnd::VoidBeforeInput:
+        return "公开输入前作废";
+    case draw::CommitmentEnd::AbandonedAfterInput:
+        break;
+    }
+    return "公开输入后放弃";
+}
+
 } // namespace
 
 VerifiableFacts verifiableFacts(const draw::VerifiableRun& run) {
@@ -21,6 +33,13 @@ VerifiableFacts verifiableFacts(const draw::VerifiableRun& run) {
         facts.committed = draw::formatDateTime(*run.committed);
     }
     facts.commitment = draw::toHex(run.commitment);
+    facts.commitmentNumber = "本名单第" + std::to_string(run.commitmentNumber()) + "次承诺";
+    for (std::size_t k = 0; k < run.earlier.size(); ++k) {
+        const draw::EarlierCommitment& earlier = run.earlier[k];
+        facts.earlier.push_back("此前承诺" + std::to_string(k + 1) + "：" +
+                                groupedHex(earlier.commitment) + "，" + endingWords(earlier.end) +
+                                "（" + earlier.record + "）");
+    }
     for (std::size_t k = 0; k < run.witnessParts.size(); ++k) {
         facts.witnesses.push_back(witnessLine(k + 1, run.witnessParts[k]));
     }
@@ -35,6 +54,10 @@ VerifiableFacts verifiableFacts(const draw::VerifiableRun& run) {
 
 std::string witnessLine(std::size_t k, std::string_view digits) {
     return "见证人" + std::to_string(k) + "：" + std::string(digits);
+}
+
+std::string hiddenWitnessLine(std::size_t k, std::size_t digits) {
+    return "见证人" + std::to_string(k) + "：已输入" + std::to_string(digits) + "位";
 }
 
 std::string groupedHex(std::string_view hex) {

@@ -18,7 +18,7 @@ inline constexpr char kListSha256Label[] = "名单SHA-256：";
 inline constexpr char kPlanSha256Label[] = "奖项表SHA-256：";
 inline constexpr char kNoPlan[] = "无奖项表";
 inline constexpr char kCommittedLabel[] = "承诺时间：";
-inline constexpr char kCommitmentLabel[] = "承诺 C = SHA-256(秘密值)：";
+inline constexpr char kCommitmentLabel[] = "承诺 C（由秘密值、名单、奖项表和人数算出）：";
 inline constexpr char kPublicInputLabel[] = "公开输入：";
 inline constexpr char kSecretLabel[] = "秘密值：";
 
@@ -31,6 +31,8 @@ struct VerifiableFacts {
     std::string planSha256; // kNoPlan without a plan
     std::string committed;  // the commitment's time; empty for a run continued from its record
     std::string commitment;
+    std::string commitmentNumber;       // "本名单第2次承诺"
+    std::vector<std::string> earlier;   // "此前承诺1：<C>，已公布"
     std::vector<std::string> witnesses; // "见证人1：123456", once the public input is in
     std::string publicInput;            // empty until the witnesses keyed it
     std::string secret;                 // empty until it is revealed
@@ -40,6 +42,9 @@ VerifiableFacts verifiableFacts(const draw::VerifiableRun& run);
 
 // "见证人<k>：<digits>", k counting from 1.
 std::string witnessLine(std::size_t k, std::string_view digits);
+// "见证人<k>：已输入<n>位": the digits stay hidden until the input is confirmed, so that no
+// witness can choose after seeing the others'.
+std::string hiddenWitnessLine(std::size_t k, std::size_t digits);
 
 // A digest in groups of eight, easier to read aloud and to compare on a photograph.
 std::string groupedHex(std::string_view hex);

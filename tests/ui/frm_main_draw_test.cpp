@@ -267,8 +267,8 @@ void FrmMainDrawTest::printFailureSaysWhy() {
     QVERIFY(QFile::exists(s.dir.filePath(QStringLiteral("摇号结果.txt"))));
 }
 
-// The choice fixed by Initialize, the witnesses' digits on the audience view as typed, the
-// public input taken, the commitment printed, and the secret revealed to end the run.
+// The choice fixed by Initialize, the witnesses' digits hidden as typed and shown together
+// on both screens once taken, the commitment printed, and the secret revealed to end the run.
 void FrmMainDrawTest::verifiableDrawThroughItsWindow() {
     Session s(sixtyNames());
     QVERIFY(s.ok);
@@ -297,11 +297,15 @@ void FrmMainDrawTest::verifiableDrawThroughItsWindow() {
     QTest::keyClicks(witness(1), u"12a345"_s);
     QTest::keyClicks(witness(2), u"678901"_s);
     QVERIFY(!accept->isEnabled());
-    QVERIFY(audience.verifiablePanel().contains(u"见证人1：12345　见证人2：678901"_s));
+    QVERIFY(audience.verifiablePanel().value(0).contains(u"本名单第1次承诺"_s));
+    QVERIFY(audience.verifiablePanel().contains(u"见证人1：已输入5位　见证人2：已输入6位"_s));
+    QCOMPARE(witness(1)->displayText().contains(u"1"_s), false);
     QTest::keyClicks(witness(3), u"0"_s);
     QVERIFY(accept->isEnabled());
     accept->click();
     QVERIFY(witness(1)->isReadOnly() && !accept->isEnabled());
+    QCOMPARE(witness(2)->displayText(), u"678901"_s);
+    QVERIFY(audience.verifiablePanel().contains(u"见证人1：12345　见证人2：678901　见证人3：0"_s));
     QVERIFY(audience.verifiablePanel().contains(u"公开输入：12345-678901-0"_s));
 
     s.click("Cmd_Start");

@@ -22,13 +22,14 @@ QStringList hexHalves(const std::string& hex) {
 VerifiableLines verifiableLines(const output::VerifiableFacts& facts,
                                 const QStringList& typedParts) {
     VerifiableLines lines;
-    lines.panel.append(QStringLiteral("可验证摇号　承诺 C"));
+    lines.panel.append(QStringLiteral("可验证摇号　") + fromUtf8(facts.commitmentNumber) +
+                       QStringLiteral("　承诺 C"));
     lines.panel.append(hexHalves(facts.commitment));
     QStringList witnesses;
     if (facts.publicInput.empty()) {
         for (qsizetype k = 0; k < typedParts.size(); ++k) {
-            witnesses.append(fromUtf8(
-                output::witnessLine(static_cast<std::size_t>(k) + 1, typedParts[k].toStdString())));
+            witnesses.append(fromUtf8(output::hiddenWitnessLine(
+                static_cast<std::size_t>(k) + 1, static_cast<std::size_t>(typedParts[k].size()))));
         }
     } else {
         for (const std::string& witness : facts.witnesses) {

@@ -43,6 +43,10 @@ QString factsText(const output::VerifiableFacts& facts) {
     if (!facts.committed.empty()) {
         text += u'\n' + fromUtf8(kCommittedLabel) + fromUtf8(facts.committed);
     }
+    text += u'\n' + fromUtf8(facts.commitmentNumber);
+    for (const std::string& earlier : facts.earlier) {
+        text += u'\n' + fromUtf8(earlier);
+    }
     return text;
 }
 
@@ -122,6 +126,8 @@ QLineEdit* VerifiableWindow::addWitness() {
     field->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
     field->setMaxLength(kMaxDigitsPerWitness);
+    // Hidden while keyed: nobody, the next witness included, sees digits before all are in.
+    field->setEchoMode(QLineEdit::Password);
     QFont digits = m_commitment->font();
     digits.setPointSize(14);
     field->setFont(digits);
@@ -181,6 +187,7 @@ void VerifiableWindow::showVerifiable(const draw::VerifiableRun& run) {
             m_witnesses[k]->setText(
                 part < run.witnessParts.size() ? fromUtf8(run.witnessParts[part]) : QString());
             m_witnesses[k]->setReadOnly(true);
+            m_witnesses[k]->setEchoMode(QLineEdit::Normal);
         }
         m_publicInput->setText(fromUtf8(output::kPublicInputLabel) + fromUtf8(facts.publicInput));
     }
