@@ -181,7 +181,7 @@ PlanRead CandidateList::readPlan(int listSize) {
         return {true, {}};
     }
     if (reader.fault() != PlanFault::None) {
-        m_notices.tell(Notice::planRefused(reader.fault(), reader.faultLine(), reader.faultName()));
+        m_notices.tell(Notice::planRefused(reader));
         return {true, {}};
     }
     if (reader.prizes().empty()) {

@@ -89,6 +89,12 @@ struct Notice {
         notice.prize = std::move(prize);
         return notice;
     }
+    // The plan's reader refused it: at which line, and what it found there.
+    static Notice planRefused(const PrizePlanReader& reader) {
+        Notice notice = planRefused(reader.fault(), reader.faultLine(), reader.faultName());
+        notice.character = reader.faultCharacter();
+        return notice;
+    }
     static Notice markRefused(MarkOutcome mark, int number, std::string name) {
         Notice notice(NoticeKind::MarkRefused);
         notice.mark = mark;
@@ -109,7 +115,8 @@ struct Notice {
     platform::Failure failure;
     RecordDamage damage = RecordDamage::None;
     PlanFault planFault = PlanFault::None;
-    std::string prize; // a prize's name
+    char32_t character = 0; // a character the prize plan may not hold
+    std::string prize;      // a prize's name
     int count = 0;
     MarkOutcome mark = MarkOutcome::Done;
     int number = 0;                              // a listed winner's number

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "platform/text_lines.h"
 
@@ -80,6 +81,72 @@ long long wholeNumber(std::string_view text) {
     return any ? value : -1;
 }
 
+// The character that UTF-8 text has at `at`, which moves past it; nullopt when the bytes
+// there are no well-formed character (then `at` moves past the bytes that began one).
+std::optional<char32_t> nextCharacter(std::string_view text, std::size_t& at) {
+    const auto byte = [&](std::size_t i) {
+        return static_cast<unsigned char>(text[i]);
+    };
+    const unsigned lead = byte(at);
+    ++at;
+    if (lead < 0x80U) {
+        return lead;
+    }
+    int trail = 0;
+    unsigned low = 0x80U;  // the first trail byte's range keeps out overlong forms,
+    unsigned high = 0xBFU; // surrogates and values past U+10FFFF
+    char32_t character = 0;
+    if (lead >= 0xC2U && lead <= 0xDFU) {
+        trail = 1;
+        character = lead & 0x1FU;
+    } else if (lead >= 0xE0U && lead <= 0xEFU) {
+        trail = 2;
+        character = lead & 0x0FU;
+        low = lead == 0xE0U ? 0xA0U : low;
+        high = lead == 0xEDU ? 0x9FU : high;
+    } else if (lead >= 0xF0U && lead <= 0xF4U) {
+        trail = 3;
+        character = lead & 0x07U;
+        low = lead == 0xF0U ? 0x90U : low;
+        high = lead == 0xF4U ? 0x8FU : high;
+    } else {
+        return std::nullopt;
+    }
+    if (at + static_cast<std::size_t>(trail) > text.size() || byte(at) < low || byte(at) > high) {
+        return std::nullopt;
+    }
+    for (int i = 0; i < trail; ++i, ++at) {
+        if ((byte(at) & 0xC0U) != 0x80U) {
+            return std::nullopt;
+        }
+        character = (character << 6U) | (byte(at) & 0x3FU);
+    }
+    return character;
+}
+
+// Control characters: C0 but the TAB that separates, DEL, C1, and the line and paragraph
+// separators. A name holding one shows less than it is (a lone LF in a CR LF file hides
+// the next prize inside the line).
+bool isControl(char32_t c) {
+    return (c < 0x20 && c != U'\t') || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
+// A character that the plan may not hold, and the fault it makes.
+struct RefusedCharacter {
+    PlanFault fault = PlanFault::None;
+    char32_t character = 0;
+};
+
+RefusedCharacter firstRefusedCharacter(std::string_view line) {
+    for (std::size_t at = 0; at < line.size();) {
+        const std::optional<char32_t> c = nextCharacter(line, at);
+        if (c && isControl(*c)) {
+            return {PlanFault::ControlCharacter, *c};
+        }
+    }
+    return {};
+}
+
 std::string_view withoutUnit(std::string_view text) {
     for (const std::string_view unit : kCountUnits) {
         if (text.ends_with(unit)) {
@@ -99,6 +166,11 @@ bool PrizePlanReader::refuse(PlanFault fault) {
 
 bool PrizePlanReader::take(std::string_view line) {
     ++m_line;
+    if (const RefusedCharacter refused = firstRefusedCharacter(line);
+        refused.fault != PlanFault::None) {
+        m_faultCharacter = refused.character;
+        return refuse(refused.fault);
+    }
     if (line.size() > kMaxLineBytes) {
         return refuse(PlanFault::LineTooLong);
     }
@@ -114,6 +186,10 @@ bool PrizePlanReader::take(std::string_view line) {
     const long long count = wholeNumber(trimmed(text.substr(at)));
     if (name.empty()) {
         return refuse(PlanFault::NoName);
+    }
+    if (name.find('\t') != std::string_view::npos) {
+        m_faultCharacter = U'\t'; // a TAB separates: inside a name it is a slip
+        return refuse(PlanFault::ControlCharacter);
     }
     if (platform::utf8Length(name) > kMaxPrizeNameLength) {
         return refuse(PlanFault::LineTooLong);

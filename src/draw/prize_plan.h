@@ -36,6 +36,9 @@ enum class PlanFault {
     AboveList,     // the prizes so far are more people than the list has
     LineTooLong,   // longer than any prize's name and count
     TooLarge,      // the file is larger than any plan
+    // A control character: a line break inside the line (a lone LF in a CR LF file), or a
+    // TAB inside the name; `faultCharacter`.
+    ControlCharacter,
 };
 
 // Reads a plan line by line: "三等奖 20", with a space, TAB, comma or full-width comma
@@ -52,6 +55,8 @@ public:
     int faultLine() const { return m_faultLine; }
     // The name that was given twice, for NameTwice.
     const std::string& faultName() const { return m_faultName; }
+    // The character refused, for the character faults.
+    char32_t faultCharacter() const { return m_faultCharacter; }
 
 private:
     bool refuse(PlanFault fault);
@@ -64,6 +69,7 @@ private:
     PlanFault m_fault = PlanFault::None;
     int m_faultLine = 0;
     std::string m_faultName;
+    char32_t m_faultCharacter = 0;
 };
 
 } // namespace kelvara::draw

@@ -1,6 +1,7 @@
 #include <map>
 
 #include "draw_fixture.h"
+#include "platform/text_lines.h"
 
 namespace kelvara::testing {
 namespace {
@@ -8,6 +9,7 @@ namespace {
 using draw::MarkOutcome;
 using draw::NoticeKind;
 using draw::PlanFault;
+using namespace std::string_literals;
 
 struct PlanCase {
     const char* text;
@@ -38,7 +40,6 @@ TEST(PrizePlanReader, ReadsEveryWayOfWritingAPrizeAndRefusesWithTheLine) {
         {"一等奖 3\n二等奖 5\n一等奖 1", {}, PlanFault::NameTwice, 3},
         {"一等奖 30\n二等奖 31", {}, PlanFault::AboveList, 2},
         {"一等奖 99999999999999999999", {}, PlanFault::AboveList, 1},
-        {"\x01\x02garbage\xff", {}, PlanFault::NoCount, 1},
     };
     for (const PlanCase& row : cases) {
         draw::PrizePlanReader reader(60);
@@ -58,6 +59,54 @@ TEST(PrizePlanReader, ReadsEveryWayOfWritingAPrizeAndRefusesWithTheLine) {
     draw::PrizePlanReader tooLong(60);
     EXPECT_FALSE(tooLong.take(std::string(101 * 3, 'x') + " 1"));
     EXPECT_EQ(tooLong.fault(), PlanFault::LineTooLong);
+}
+
+// The plan's lines as a file gives them: with a CR in the text, a lone LF stays in its line.
+draw::PrizePlanReader readPlan(std::string_view text) {
+    draw::PrizePlanReader reader(60);
+    platform::splitTextLines(text, [&](std::string_view line) { return reader.take(line); });
+    return reader;
+}
+
+struct CharacterCase {
+    std::string text;
+    PlanFault fault;
+    int line;
+    char32_t character;
+    std::vector<draw::Prize> prizes = {}; // when read whole
+};
+
+TEST(PrizePlanReader, RefusesALineWithACharacterThatHidesWhatItSays) {
+    const CharacterCase cases[] = {
+        // Separators around the name and count, and inside the name, are no such character.
+        {"三等奖\t20\r\n二等奖\u300010\r\n\t特等奖\u3000笔记本 1\t\r\n",
+         PlanFault::None,
+         0,
+         0,
+         {{"三等奖", 20}, {"二等奖", 10}, {"特等奖\u3000笔记本", 1}}},
+        // A lone LF in a CR LF file joins two prizes into one line.
+        {"三等奖 20\r\n二等奖 10\n一等奖 3", PlanFault::ControlCharacter, 2, U'\n'},
+        {"三等奖 20\r\n二等奖 10\v一等奖 3\r\n", PlanFault::ControlCharacter, 2, U'\v'},
+        {"一等奖 3\r\n二等奖\f 2", PlanFault::ControlCharacter, 2, U'\f'},
+        {"二等奖 10\u0085一等奖 3", PlanFault::ControlCharacter, 1, 0x85},
+        {"二等奖 10\u2028一等奖 3", PlanFault::ControlCharacter, 1, 0x2028},
+        {"二等奖 10\u2029一等奖 3", PlanFault::ControlCharacter, 1, 0x2029},
+        {"一等奖\0 3"s, PlanFault::ControlCharacter, 1, 0},
+        {"\x01\x02garbage\xff", PlanFault::ControlCharacter, 1, 0x01},
+        {"一等奖\x7f 3", PlanFault::ControlCharacter, 1, 0x7F},
+        {"一等奖\u009b 3", PlanFault::ControlCharacter, 1, 0x9B},
+        {"一等奖 3\x1b", PlanFault::ControlCharacter, 1, 0x1B},
+        {"特等奖\t笔记本 1", PlanFault::ControlCharacter, 1, U'\t'},
+    };
+    for (const CharacterCase& row : cases) {
+        const draw::PrizePlanReader reader = readPlan(row.text);
+        EXPECT_EQ(reader.fault(), row.fault) << row.text;
+        EXPECT_EQ(reader.faultLine(), row.line) << row.text;
+        EXPECT_EQ(reader.faultCharacter(), row.character) << row.text;
+        if (row.fault == PlanFault::None) {
+            EXPECT_EQ(reader.prizes(), row.prizes) << row.text;
+        }
+    }
 }
 
 class PrizeDrawTest : public DrawFixture {
@@ -96,6 +145,27 @@ TEST_F(PrizeDrawTest, ABadPlanIsToldWithItsLineAndNothingStarts) {
     }
     EXPECT_EQ(view.notices.back().line, 100001);
     EXPECT_EQ(view.notices.back().planFault, PlanFault::NoCount);
+}
+
+// What the reader found reaches the notice.
+TEST_F(PrizeDrawTest, ARefusedPlanIsToldWithWhatItsLineHolds) {
+    writeBonus(numberedList(10));
+    const auto refused = [](PlanFault fault, int line, char32_t character) {
+        draw::Notice notice = draw::Notice::planRefused(fault, line, {});
+        notice.character = character;
+        return notice;
+    };
+    const std::pair<std::string, draw::Notice> cases[] = {
+        {"三等奖 2\r\n二等奖 1\n一等奖 1\r\n", refused(PlanFault::ControlCharacter, 2, U'\n')},
+        {"一等奖 1\n二等奖 1\n一等奖 1\n",
+         draw::Notice::planRefused(PlanFault::NameTwice, 3, "一等奖")},
+    };
+    for (const auto& [plan, notice] : cases) {
+        view.notices.clear();
+        writePlan(plan);
+        engine.Cmd_Init_Click();
+        EXPECT_EQ(view.notices, std::vector{notice}) << plan;
+    }
 }
 
 TEST_F(PrizeDrawTest, NoPlanOrABlankOneChangesNothing) {

@@ -82,6 +82,41 @@ TEST(InitializeEncodingsTest, LoadsListsInEveryEncodingPeopleSave) {
     }
 }
 
+// A plan line that hides a prize or a character, as the real reader splits and decodes it.
+TEST(InitializeEncodingsTest, APlanIsRefusedForWhatItsFileHolds) {
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        draw::PlanFault fault;
+        int line;
+        char32_t character;
+    } cases[] = {
+        {"lone LF in a CR LF file", "三等奖 1\r\n二等奖 1\n一等奖 1\r\n",
+         draw::PlanFault::ControlCharacter, 2, U'\n'},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        for (const auto& [name, bytes] :
+             {std::pair{"bonus.txt", QByteArray("张伟\r\n王芳\r\n李娜\r\n")},
+              std::pair{"奖项.txt", c.bytes}}) {
+            QFile file(dir.filePath(QString::fromUtf8(name)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        RealServicesIn services(dir.path().toStdString());
+        FakeView view;
+        draw::DrawEngine engine(view, view, services.forDraw());
+        engine.startUp();
+        engine.Cmd_Init_Click();
+        ASSERT_EQ(view.notices.size(), 1U);
+        EXPECT_EQ(view.notices[0].planFault, c.fault);
+        EXPECT_EQ(view.notices[0].line, c.line);
+        EXPECT_EQ(view.notices[0].character, c.character);
+        EXPECT_TRUE(view.initEnabled);
+    }
+}
+
 // A list replaced by a file larger than the memory is refused, by its line count or by its
 // endless last line, and nothing is lost. (How fast: the benchmarks.)
 TEST(InitializeEncodingsTest, HugeFilesAreRefused) {

@@ -111,6 +111,21 @@ void DrawMessagesTest::noticesAreWordedExactly_data() {
         "奖项.txt第3行的奖项“一等奖”与前面的重复！");
     row("plan without a count", Notice::planRefused(PlanFault::NoCount, 2, {}),
         "奖项.txt第2行缺少人数，请按“三等奖 20”的格式逐行填写奖项名称和人数！");
+    const auto planShows = [](PlanFault fault, int line, char32_t character) {
+        Notice notice = Notice::planRefused(fault, line, {});
+        notice.character = character;
+        return notice;
+    };
+    row("plan with a line break inside a line", planShows(PlanFault::ControlCharacter, 2, U'\n'),
+        "奖项.txt第2行中间有另一种换行符（U+000A），后面的内容与这一行连成了一行，"
+        "请删除这个换行后重新按回车换行！");
+    row("plan with a line separator", planShows(PlanFault::ControlCharacter, 2, 0x2028),
+        "奖项.txt第2行中间有另一种换行符（U+2028），后面的内容与这一行连成了一行，"
+        "请删除这个换行后重新按回车换行！");
+    row("plan with a TAB in a name", planShows(PlanFault::ControlCharacter, 4, U'\t'),
+        "奖项.txt第4行的奖项名称中有制表符（Tab），请改用空格！");
+    row("plan with a control character", planShows(PlanFault::ControlCharacter, 1, 0x1B),
+        "奖项.txt第1行中有看不见的控制字符（U+001B），请删除这一行后重新输入！");
     using kelvara::draw::MarkOutcome;
     row("mark of a replaced winner", Notice::markRefused(MarkOutcome::AlreadyReplaced, 3, "张三"),
         "已经为[3] 张三补抽过，弃奖标记不能撤销。");

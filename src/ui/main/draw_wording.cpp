@@ -146,6 +146,37 @@ std::string publicInputRefused(const draw::Notice& notice) {
     return "公开数字只能由数字组成，合计至少" + std::to_string(notice.count) + "位！";
 }
 
+// "U+200B": a character that cannot be shown, named so it can be searched for.
+std::string codePoint(char32_t character) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string digits;
+    for (auto value = static_cast<std::uint32_t>(character); value != 0 || digits.size() < 4;
+         value >>= 4U) {
+        digits.insert(digits.begin(), kHex[value & 0xFU]);
+    }
+    return "U+" + digits;
+}
+
+// A control character: a line break in the middle of a line, a TAB in a name, or another.
+std::string planControl(const std::string& atLine, char32_t character) {
+    switch (character) {
+    case U'\t':
+        return atLine + "的奖项名称中有制表符（Tab），请改用空格！";
+    case U'\n':
+    case U'\v':
+    case U'\f':
+    case 0x85:
+    case 0x2028:
+    case 0x2029:
+        return atLine + "中间有另一种换行符（" + codePoint(character) +
+               "），后面的内容与这一行连成了一行，请删除这个换行后重新按回车换行！";
+    default:
+        break;
+    }
+    return atLine + "中有看不见的控制字符（" + codePoint(character) +
+           "），请删除这一行后重新输入！";
+}
+
 std::string planRefused(const draw::Notice& notice) {
     using draw::PlanFault;
     const std::string plan = draw::kPrizePlanFile;
@@ -170,6 +201,8 @@ std::string planRefused(const draw::Notice& notice) {
     case PlanFault::TooLarge:
         return plan + "超过" + std::to_string(draw::kMaxPrizePlanBytes / kMegabyte) +
                "MB，不是奖项表，请检查文件内容！";
+    case PlanFault::ControlCharacter:
+        return planControl(atLine, notice.character);
     }
     return {};
 }
