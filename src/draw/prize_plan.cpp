@@ -131,6 +131,34 @@ bool isControl(char32_t c) {
     return (c < 0x20 && c != U'\t') || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
+struct CharacterRange {
+    char32_t first;
+    char32_t last;
+};
+
+// Characters that show as nothing, or as a plain space, and make a name other than it
+// looks: the format characters (Unicode category Cf: ZERO WIDTH SPACE, the joiners, the
+// direction marks, a byte-order mark inside the text, the tags); the spaces but the ASCII
+// one and the ideographic one that separates (NO-BREAK SPACE, the typographic spaces);
+// and the letters that are blank (the Hangul fillers).
+constexpr std::array<CharacterRange, 25> kInvisible = {{
+    {0x00A0, 0x00A0},   {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},
+    {0x06DD, 0x06DD},   {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},
+    {0x115F, 0x1160},   {0x1680, 0x1680},   {0x180E, 0x180E},   {0x2000, 0x200F},
+    {0x202A, 0x202F},   {0x205F, 0x206F},   {0x3164, 0x3164},   {0xFEFF, 0xFEFF},
+    {0xFFA0, 0xFFA0},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+    {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+    {0xE0020, 0xE007F},
+}};
+
+bool isInvisible(char32_t c) {
+    return std::any_of(kInvisible.begin(), kInvisible.end(), [c](const CharacterRange& range) {
+        return c >= range.first && c <= range.last;
+    });
+}
+
+constexpr char32_t kReplacementCharacter = 0xFFFD;
+
 // A character that the plan may not hold, and the fault it makes.
 struct RefusedCharacter {
     PlanFault fault = PlanFault::None;
@@ -140,8 +168,14 @@ struct RefusedCharacter {
 RefusedCharacter firstRefusedCharacter(std::string_view line) {
     for (std::size_t at = 0; at < line.size();) {
         const std::optional<char32_t> c = nextCharacter(line, at);
-        if (c && isControl(*c)) {
+        if (!c || *c == kReplacementCharacter) {
+            return {PlanFault::InvalidCharacter, kReplacementCharacter};
+        }
+        if (isControl(*c)) {
             return {PlanFault::ControlCharacter, *c};
+        }
+        if (isInvisible(*c)) {
+            return {PlanFault::InvisibleCharacter, *c};
         }
     }
     return {};

@@ -39,6 +39,11 @@ enum class PlanFault {
     // A control character: a line break inside the line (a lone LF in a CR LF file), or a
     // TAB inside the name; `faultCharacter`.
     ControlCharacter,
+    // A character that shows as nothing or as a plain space: a format character (ZERO
+    // WIDTH SPACE, the joiners, a byte-order mark inside the text), a space other than the
+    // ASCII and the ideographic one (NO-BREAK SPACE), a Hangul filler; `faultCharacter`.
+    InvisibleCharacter,
+    InvalidCharacter, // bytes that did not decode (U+FFFD, or no UTF-8)
 };
 
 // Reads a plan line by line: "三等奖 20", with a space, TAB, comma or full-width comma

@@ -97,6 +97,32 @@ TEST(PrizePlanReader, RefusesALineWithACharacterThatHidesWhatItSays) {
         {"一等奖\u009b 3", PlanFault::ControlCharacter, 1, 0x9B},
         {"一等奖 3\x1b", PlanFault::ControlCharacter, 1, 0x1B},
         {"特等奖\t笔记本 1", PlanFault::ControlCharacter, 1, U'\t'},
+        // Emoji with a variation selector and a middle dot are visible.
+        {"❤️幸运奖 1\n特等奖·笔记本 1",
+         PlanFault::None,
+         0,
+         0,
+         {{"❤️幸运奖", 1}, {"特等奖·笔记本", 1}}},
+        // What the eye does not see, or sees as a plain space.
+        {"一\u200B等奖 3", PlanFault::InvisibleCharacter, 1, 0x200B},
+        {"一等奖\u200C 3", PlanFault::InvisibleCharacter, 1, 0x200C},
+        {"一等奖\u200D 3", PlanFault::InvisibleCharacter, 1, 0x200D},
+        {"一等奖 3\u2060", PlanFault::InvisibleCharacter, 1, 0x2060},
+        {"三等奖 20\n\uFEFF一等奖 3", PlanFault::InvisibleCharacter, 2, 0xFEFF},
+        {"\u00AD一等奖 3", PlanFault::InvisibleCharacter, 1, 0xAD},
+        {"一等奖\u202E 3", PlanFault::InvisibleCharacter, 1, 0x202E},
+        {"一等奖\U000E0041 3", PlanFault::InvisibleCharacter, 1, 0xE0041},
+        {"一等奖\u00A03", PlanFault::InvisibleCharacter, 1, 0xA0},
+        {"一等奖\u20033", PlanFault::InvisibleCharacter, 1, 0x2003},
+        {"一等奖\u202F3", PlanFault::InvisibleCharacter, 1, 0x202F},
+        {"\u3164 3", PlanFault::InvisibleCharacter, 1, 0x3164},
+        {"一等奖\u200B", PlanFault::InvisibleCharacter, 1, 0x200B},
+        // What did not decode, or does not.
+        {"一等奖\uFFFD 3", PlanFault::InvalidCharacter, 1, 0xFFFD},
+        {"一等奖\xff 3", PlanFault::InvalidCharacter, 1, 0xFFFD},
+        {"一等奖\xC0\xAF 3", PlanFault::InvalidCharacter, 1, 0xFFFD},
+        {"一等奖\xED\xA0\x80 3", PlanFault::InvalidCharacter, 1, 0xFFFD},
+        {"一等奖 3\xE4\xB8", PlanFault::InvalidCharacter, 1, 0xFFFD},
     };
     for (const CharacterCase& row : cases) {
         const draw::PrizePlanReader reader = readPlan(row.text);
@@ -157,6 +183,7 @@ TEST_F(PrizeDrawTest, ARefusedPlanIsToldWithWhatItsLineHolds) {
     };
     const std::pair<std::string, draw::Notice> cases[] = {
         {"三等奖 2\r\n二等奖 1\n一等奖 1\r\n", refused(PlanFault::ControlCharacter, 2, U'\n')},
+        {"一等奖\u00A01\n", refused(PlanFault::InvisibleCharacter, 1, 0xA0)},
         {"一等奖 1\n二等奖 1\n一等奖 1\n",
          draw::Notice::planRefused(PlanFault::NameTwice, 3, "一等奖")},
     };

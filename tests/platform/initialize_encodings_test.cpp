@@ -93,6 +93,16 @@ TEST(InitializeEncodingsTest, APlanIsRefusedForWhatItsFileHolds) {
     } cases[] = {
         {"lone LF in a CR LF file", "三等奖 1\r\n二等奖 1\n一等奖 1\r\n",
          draw::PlanFault::ControlCharacter, 2, U'\n'},
+        {"a stray byte in UTF-8", "三等奖 1\r\n二等奖 1\r\n一等奖\xA0 1\r\n",
+         draw::PlanFault::InvalidCharacter, 3, 0xFFFD},
+        {"a lone surrogate in UTF-16",
+         QByteArray("\xFF\xFE", 2) + encoded(QStringLiteral("三等奖 1\r\n一等奖"), "UTF-16LE") +
+             QByteArray("\x00\xD8", 2) + encoded(QStringLiteral(" 1\r\n"), "UTF-16LE"),
+         draw::PlanFault::InvalidCharacter, 2, 0xFFFD},
+        {"a no-break space from a web page",
+         "三等奖\xC2\xA0"
+         "1\r\n",
+         draw::PlanFault::InvisibleCharacter, 1, 0xA0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

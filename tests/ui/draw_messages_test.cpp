@@ -126,6 +126,12 @@ void DrawMessagesTest::noticesAreWordedExactly_data() {
         "奖项.txt第4行的奖项名称中有制表符（Tab），请改用空格！");
     row("plan with a control character", planShows(PlanFault::ControlCharacter, 1, 0x1B),
         "奖项.txt第1行中有看不见的控制字符（U+001B），请删除这一行后重新输入！");
+    row("plan with a zero-width space", planShows(PlanFault::InvisibleCharacter, 3, 0x200B),
+        "奖项.txt第3行中有看不见或形似空格的特殊字符（U+200B），请删除这一行后重新输入！");
+    row("plan with a tag character", planShows(PlanFault::InvisibleCharacter, 1, 0xE0041),
+        "奖项.txt第1行中有看不见或形似空格的特殊字符（U+E0041），请删除这一行后重新输入！");
+    row("plan with an undecodable byte", planShows(PlanFault::InvalidCharacter, 2, 0xFFFD),
+        "奖项.txt第2行中有无法识别的字符（乱码），请删除这一行后重新输入！");
     using kelvara::draw::MarkOutcome;
     row("mark of a replaced winner", Notice::markRefused(MarkOutcome::AlreadyReplaced, 3, "张三"),
         "已经为[3] 张三补抽过，弃奖标记不能撤销。");

@@ -203,6 +203,11 @@ std::string planRefused(const draw::Notice& notice) {
                "MB，不是奖项表，请检查文件内容！";
     case PlanFault::ControlCharacter:
         return planControl(atLine, notice.character);
+    case PlanFault::InvisibleCharacter:
+        return atLine + "中有看不见或形似空格的特殊字符（" + codePoint(notice.character) +
+               "），请删除这一行后重新输入！";
+    case PlanFault::InvalidCharacter:
+        return atLine + "中有无法识别的字符（乱码），请删除这一行后重新输入！";
     }
     return {};
 }
