@@ -93,6 +93,7 @@ struct Notice {
     static Notice planRefused(const PrizePlanReader& reader) {
         Notice notice = planRefused(reader.fault(), reader.faultLine(), reader.faultName());
         notice.character = reader.faultCharacter();
+        notice.written = reader.faultCount();
         return notice;
     }
     static Notice markRefused(MarkOutcome mark, int number, std::string name) {
@@ -116,6 +117,7 @@ struct Notice {
     RecordDamage damage = RecordDamage::None;
     PlanFault planFault = PlanFault::None;
     char32_t character = 0; // a character the prize plan may not hold
+    std::string written;    // a count as the prize plan writes it
     std::string prize;      // a prize's name
     int count = 0;
     MarkOutcome mark = MarkOutcome::Done;

@@ -181,6 +181,62 @@ RefusedCharacter firstRefusedCharacter(std::string_view line) {
     return {};
 }
 
+bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+constexpr std::array<std::string_view, 2> kCommas = {",", "，"};
+
+// The comma that text starts with, if any.
+std::string_view commaAtStart(std::string_view text) {
+    for (const std::string_view comma : kCommas) {
+        if (text.starts_with(comma)) {
+            return comma;
+        }
+    }
+    return {};
+}
+
+// Where the ASCII digits that text ends with begin.
+std::size_t digitsAtEnd(std::string_view text) {
+    std::size_t start = text.size();
+    while (start > 0 && isAsciiDigit(text[start - 1])) {
+        --start;
+    }
+    return start;
+}
+
+// True when text ends with the comma right after a digit.
+bool endsWithDigitAnd(std::string_view text, std::string_view comma) {
+    return text.size() > comma.size() && text.ends_with(comma) &&
+           isAsciiDigit(text[text.size() - comma.size() - 1]);
+}
+
+// The number as written when the comma at `at` groups thousands ("六等奖 1,500" is no prize
+// "六等奖 1" of 500): three digits after it, and before it 1 to 3 digits, maybe after more
+// groups of three behind the same comma, that begin the text or follow a separator which
+// joins them to no other number. Empty when the comma separates name and count.
+std::string_view thousandsGrouped(std::string_view text, std::size_t at) {
+    const std::string_view comma = commaAtStart(text.substr(at));
+    const std::string_view after = text.substr(at + comma.size());
+    if (comma.empty() || after.size() != 3 || digitsAtEnd(after) != 0) {
+        return {};
+    }
+    std::size_t end = at; // of the group of digits before a comma
+    std::size_t start = digitsAtEnd(text.substr(0, end));
+    while (end - start == 3 && endsWithDigitAnd(text.substr(0, start), comma)) {
+        end = start - comma.size();
+        start = digitsAtEnd(text.substr(0, end));
+    }
+    const std::string_view before = text.substr(0, start);
+    if (end == start || end - start > 3 ||
+        (!before.empty() && (separatorAtEnd(before) == 0 || endsWithDigitAnd(before, kCommas[0]) ||
+                             endsWithDigitAnd(before, kCommas[1])))) {
+        return {};
+    }
+    return text.substr(start);
+}
+
 std::string_view withoutUnit(std::string_view text) {
     for (const std::string_view unit : kCountUnits) {
         if (text.ends_with(unit)) {
@@ -215,6 +271,10 @@ bool PrizePlanReader::take(std::string_view line) {
     const std::size_t at = lastSeparator(text);
     if (at == std::string_view::npos) {
         return refuse(wholeNumber(text) >= 0 ? PlanFault::NoName : PlanFault::NoCount);
+    }
+    if (const std::string_view grouped = thousandsGrouped(text, at); !grouped.empty()) {
+        m_faultCount = grouped;
+        return refuse(PlanFault::ThousandsSeparator);
     }
     const std::string_view name = trimmed(text.substr(0, at));
     const long long count = wholeNumber(trimmed(text.substr(at)));

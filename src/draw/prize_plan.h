@@ -44,6 +44,9 @@ enum class PlanFault {
     // ASCII and the ideographic one (NO-BREAK SPACE), a Hangul filler; `faultCharacter`.
     InvisibleCharacter,
     InvalidCharacter, // bytes that did not decode (U+FFFD, or no UTF-8)
+    // "六等奖 1,500": a comma grouping thousands, not separating name and count;
+    // `faultCount`.
+    ThousandsSeparator,
 };
 
 // Reads a plan line by line: "三等奖 20", with a space, TAB, comma or full-width comma
@@ -62,6 +65,8 @@ public:
     const std::string& faultName() const { return m_faultName; }
     // The character refused, for the character faults.
     char32_t faultCharacter() const { return m_faultCharacter; }
+    // The count as written, for ThousandsSeparator.
+    const std::string& faultCount() const { return m_faultCount; }
 
 private:
     bool refuse(PlanFault fault);
@@ -75,6 +80,7 @@ private:
     int m_faultLine = 0;
     std::string m_faultName;
     char32_t m_faultCharacter = 0;
+    std::string m_faultCount;
 };
 
 } // namespace kelvara::draw

@@ -62,8 +62,8 @@ TEST(PrizePlanReader, ReadsEveryWayOfWritingAPrizeAndRefusesWithTheLine) {
 }
 
 // The plan's lines as a file gives them: with a CR in the text, a lone LF stays in its line.
-draw::PrizePlanReader readPlan(std::string_view text) {
-    draw::PrizePlanReader reader(60);
+draw::PrizePlanReader readPlan(std::string_view text, int listSize = 60) {
+    draw::PrizePlanReader reader(listSize);
     platform::splitTextLines(text, [&](std::string_view line) { return reader.take(line); });
     return reader;
 }
@@ -135,6 +135,50 @@ TEST(PrizePlanReader, RefusesALineWithACharacterThatHidesWhatItSays) {
     }
 }
 
+struct GroupedCase {
+    const char* text;
+    PlanFault fault;
+    int line;
+    const char* written;
+    std::vector<draw::Prize> prizes = {}; // when read whole
+};
+
+// "六等奖 1,500" is no prize "六等奖 1" of 500.
+TEST(PrizePlanReader, RefusesACountWrittenWithAThousandsSeparator) {
+    const GroupedCase cases[] = {
+        {"六等奖 1,500", PlanFault::ThousandsSeparator, 1, "1,500"},
+        {"三等奖 20\n六等奖 1，500人",
+         PlanFault::ThousandsSeparator,
+         2,
+         "1，500",
+         {{"三等奖", 20}}},
+        {"1,500", PlanFault::ThousandsSeparator, 1, "1,500"},
+        {"纪念奖\t12,000名", PlanFault::ThousandsSeparator, 1, "12,000"},
+        {"纪念奖 1,000,000", PlanFault::ThousandsSeparator, 1, "1,000,000"},
+        {"三等奖,1,500", PlanFault::ThousandsSeparator, 1, "1,500"},
+        // A comma after a name, and digits that no thousands separator would group.
+        {"三等奖,20\n二等奖，10人\n年会2024,100\n年会 2024,100\n六等奖 1 500\n七等奖 1,50\n"
+         "八等奖 1,5000\n九等奖 1，000,000",
+         PlanFault::CountNotWhole,
+         8,
+         "",
+         {{"三等奖", 20},
+          {"二等奖", 10},
+          {"年会2024", 100},
+          {"年会 2024", 100},
+          {"六等奖 1", 500},
+          {"七等奖 1", 50},
+          {"八等奖 1", 5000}}},
+    };
+    for (const GroupedCase& row : cases) {
+        const draw::PrizePlanReader reader = readPlan(row.text, 100000);
+        EXPECT_EQ(reader.fault(), row.fault) << row.text;
+        EXPECT_EQ(reader.faultLine(), row.line) << row.text;
+        EXPECT_EQ(reader.faultCount(), row.written) << row.text;
+        EXPECT_EQ(reader.prizes(), row.prizes) << row.text;
+    }
+}
+
 class PrizeDrawTest : public DrawFixture {
 protected:
     void writePlan(const std::string& bytes) const {
@@ -184,6 +228,12 @@ TEST_F(PrizeDrawTest, ARefusedPlanIsToldWithWhatItsLineHolds) {
     const std::pair<std::string, draw::Notice> cases[] = {
         {"三等奖 2\r\n二等奖 1\n一等奖 1\r\n", refused(PlanFault::ControlCharacter, 2, U'\n')},
         {"一等奖\u00A01\n", refused(PlanFault::InvisibleCharacter, 1, 0xA0)},
+        {"三等奖 2\n六等奖 1,500人\n",
+         [] {
+             draw::Notice notice = draw::Notice::planRefused(PlanFault::ThousandsSeparator, 2, {});
+             notice.written = "1,500";
+             return notice;
+         }()},
         {"一等奖 1\n二等奖 1\n一等奖 1\n",
          draw::Notice::planRefused(PlanFault::NameTwice, 3, "一等奖")},
     };

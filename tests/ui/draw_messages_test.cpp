@@ -132,6 +132,15 @@ void DrawMessagesTest::noticesAreWordedExactly_data() {
         "奖项.txt第1行中有看不见或形似空格的特殊字符（U+E0041），请删除这一行后重新输入！");
     row("plan with an undecodable byte", planShows(PlanFault::InvalidCharacter, 2, 0xFFFD),
         "奖项.txt第2行中有无法识别的字符（乱码），请删除这一行后重新输入！");
+    const auto planCounts = [](int line, std::string written) {
+        Notice notice = Notice::planRefused(PlanFault::ThousandsSeparator, line, {});
+        notice.written = std::move(written);
+        return notice;
+    };
+    row("plan with a thousands comma", planCounts(3, "1,500"),
+        "奖项.txt第3行的人数“1,500”中有千位分隔符，请写成1500！");
+    row("plan with full-width thousands commas", planCounts(1, "1，000，000"),
+        "奖项.txt第1行的人数“1，000，000”中有千位分隔符，请写成1000000！");
     using kelvara::draw::MarkOutcome;
     row("mark of a replaced winner", Notice::markRefused(MarkOutcome::AlreadyReplaced, 3, "张三"),
         "已经为[3] 张三补抽过，弃奖标记不能撤销。");

@@ -157,6 +157,16 @@ std::string codePoint(char32_t character) {
     return "U+" + digits;
 }
 
+// "1,500" and "1，500" as 1500.
+std::string withoutCommas(std::string text) {
+    for (const std::string_view comma : {std::string_view(","), std::string_view("，")}) {
+        for (std::size_t at = text.find(comma); at != std::string::npos; at = text.find(comma)) {
+            text.erase(at, comma.size());
+        }
+    }
+    return text;
+}
+
 // A control character: a line break in the middle of a line, a TAB in a name, or another.
 std::string planControl(const std::string& atLine, char32_t character) {
     switch (character) {
@@ -208,6 +218,9 @@ std::string planRefused(const draw::Notice& notice) {
                "），请删除这一行后重新输入！";
     case PlanFault::InvalidCharacter:
         return atLine + "中有无法识别的字符（乱码），请删除这一行后重新输入！";
+    case PlanFault::ThousandsSeparator:
+        return atLine + "的人数“" + notice.written + "”中有千位分隔符，请写成" +
+               withoutCommas(notice.written) + "！";
     }
     return {};
 }
