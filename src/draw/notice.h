@@ -94,6 +94,7 @@ struct Notice {
         Notice notice = planRefused(reader.fault(), reader.faultLine(), reader.faultName());
         notice.character = reader.faultCharacter();
         notice.written = reader.faultCount();
+        notice.count = reader.faultSpaces();
         return notice;
     }
     static Notice markRefused(MarkOutcome mark, int number, std::string name) {

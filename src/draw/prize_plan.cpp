@@ -13,9 +13,13 @@ namespace {
 // What may stand between a prize's name and its count, and around them.
 constexpr std::array<std::string_view, 5> kSeparators = {" ", "\t", ",", "，", "\u3000"};
 constexpr std::array<std::string_view, 2> kCountUnits = {"人", "名"};
+// The separators that pad, as spaces do: a run of them counts as one space against the
+// length limits, so a plan aligned with spaces is read as it looks.
+constexpr std::array<std::string_view, 3> kPadding = {" ", "\t", "\u3000"};
 constexpr std::string_view kFullWidthZero = "０";
 constexpr long long kSaturated = 1'000'000'000;
-constexpr std::size_t kMaxLineBytes = 1024;
+constexpr std::size_t kMaxLineBytes = 1024; // with each run of padding as one space
+constexpr std::size_t kLongestCharacterBytes = 4;
 
 // The separator that text ends with, if any.
 std::size_t separatorAtEnd(std::string_view text) {
@@ -34,6 +38,32 @@ std::size_t separatorAtStart(std::string_view text) {
         }
     }
     return 0;
+}
+
+// Text measured with each run of padding as one space, and its longest run.
+struct Squeezed {
+    std::size_t bytes = 0;
+    std::size_t characters = 0;
+    int longestRun = 0;
+};
+
+Squeezed squeezed(std::string_view text) {
+    Squeezed result;
+    int run = 0;
+    while (!text.empty()) {
+        const auto padding =
+            std::find_if(kPadding.begin(), kPadding.end(),
+                         [&](std::string_view pad) { return text.starts_with(pad); });
+        const bool continues = (static_cast<unsigned char>(text.front()) & 0xC0U) == 0x80U;
+        run = padding == kPadding.end() ? 0 : run + 1;
+        result.longestRun = std::max(result.longestRun, run);
+        if (run <= 1) {
+            ++result.bytes;
+            result.characters += continues ? 0 : 1;
+        }
+        text.remove_prefix(padding == kPadding.end() ? 1 : padding->size());
+    }
+    return result;
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -262,7 +292,15 @@ bool PrizePlanReader::take(std::string_view line) {
         return refuse(refused.fault);
     }
     if (line.size() > kMaxLineBytes) {
-        return refuse(PlanFault::LineTooLong);
+        const Squeezed content = squeezed(line);
+        if (content.bytes > kMaxLineBytes) {
+            return refuse(PlanFault::LineTooLong);
+        }
+        // A line as long as the file reader cuts lines at: its count may be lost.
+        if (line.size() + kLongestCharacterBytes > platform::kLineCutBytes) {
+            m_faultSpaces = content.longestRun;
+            return refuse(PlanFault::SpaceRun);
+        }
     }
     const std::string_view text = withoutUnit(trimmed(line));
     if (text.empty()) {
@@ -286,7 +324,12 @@ bool PrizePlanReader::take(std::string_view line) {
         return refuse(PlanFault::ControlCharacter);
     }
     if (platform::utf8Length(name) > kMaxPrizeNameLength) {
-        return refuse(PlanFault::LineTooLong);
+        const Squeezed spaced = squeezed(name);
+        if (spaced.characters > kMaxPrizeNameLength) {
+            return refuse(PlanFault::LineTooLong);
+        }
+        m_faultSpaces = spaced.longestRun;
+        return refuse(PlanFault::SpaceRun);
     }
     if (count <= 0) {
         return refuse(PlanFault::CountNotWhole);

@@ -36,8 +36,8 @@ enum class PlanFault {
     AboveList,     // the prizes so far are more people than the list has
     LineTooLong,   // longer than any prize's name and count
     TooLarge,      // the file is larger than any plan
-    // A control character: a line break inside the line (a lone LF in a CR LF file), or a
-    // TAB inside the name; `faultCharacter`.
+    // A control character, such as a line break inside the line (a lone LF in a CR LF
+    // file) or a TAB inside the name; `faultCharacter`.
     ControlCharacter,
     // A character that shows as nothing or as a plain space: a format character (ZERO
     // WIDTH SPACE, the joiners, a byte-order mark inside the text), a space other than the
@@ -47,10 +47,14 @@ enum class PlanFault {
     // "六等奖 1,500": a comma grouping thousands, not separating name and count;
     // `faultCount`.
     ThousandsSeparator,
+    // A name too long only for a run of spaces in it, or a line cut short by its spaces;
+    // `faultSpaces`.
+    SpaceRun,
 };
 
 // Reads a plan line by line: "三等奖 20", with a space, TAB, comma or full-width comma
 // between name and count (a trailing "人" or "名" is allowed); blank lines are skipped.
+// Spaces that pad a line, however many, do not make it too long.
 class PrizePlanReader final {
 public:
     explicit PrizePlanReader(int listSize) : m_listSize(listSize) {}
@@ -67,6 +71,8 @@ public:
     char32_t faultCharacter() const { return m_faultCharacter; }
     // The count as written, for ThousandsSeparator.
     const std::string& faultCount() const { return m_faultCount; }
+    // The longest run of spaces, for SpaceRun.
+    int faultSpaces() const { return m_faultSpaces; }
 
 private:
     bool refuse(PlanFault fault);
@@ -81,6 +87,7 @@ private:
     std::string m_faultName;
     char32_t m_faultCharacter = 0;
     std::string m_faultCount;
+    int m_faultSpaces = 0;
 };
 
 } // namespace kelvara::draw

@@ -179,6 +179,55 @@ TEST(PrizePlanReader, RefusesACountWrittenWithAThousandsSeparator) {
     }
 }
 
+std::string repeated(std::string_view text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) {
+        result += text;
+    }
+    return result;
+}
+
+struct PaddingCase {
+    std::string text;
+    PlanFault fault;
+    int line;
+    int spaces;
+    std::vector<draw::Prize> prizes = {}; // read before the fault, or whole
+};
+
+// Padding is no name: a line is as long as its text with every run of spaces as one.
+TEST(PrizePlanReader, TellsALongRunOfSpacesFromALongName) {
+    const PaddingCase cases[] = {
+        {"一等奖" + std::string(200, ' ') + "3\r\n" + std::string(1100, ' ') + "二等奖" +
+             std::string(1100, '\t') + "2人" + std::string(1100, ' ') + "\r\n三等奖" +
+             repeated("\u3000", 400) + "1",
+         PlanFault::None,
+         0,
+         0,
+         {{"一等奖", 3}, {"二等奖", 2}, {"三等奖", 1}}},
+        {"一等奖" + std::string(200, ' ') + "笔记本 3", PlanFault::SpaceRun, 1, 200},
+        {"三等奖 1\n一等奖" + repeated("\u3000", 40) + std::string(80, 'x') + " 3",
+         PlanFault::SpaceRun,
+         2,
+         40,
+         {{"三等奖", 1}}},
+        // The reader gets the line cut short: its count is lost.
+        {"一等奖" + std::string(9000, ' ') + "3", PlanFault::SpaceRun, 1,
+         static_cast<int>(platform::kLineCutBytes) - 9},
+        {std::string(2000, 'x') + " 1", PlanFault::LineTooLong, 1, 0},
+        {std::string(9000, 'x') + " 1", PlanFault::LineTooLong, 1, 0},
+        {"一等奖 " + std::string(50, 'x') + std::string(60, ' ') + std::string(50, 'y') + " 3",
+         PlanFault::LineTooLong, 1, 0},
+    };
+    for (const PaddingCase& row : cases) {
+        const draw::PrizePlanReader reader = readPlan(row.text);
+        EXPECT_EQ(reader.fault(), row.fault) << row.text.size();
+        EXPECT_EQ(reader.faultLine(), row.line) << row.text.size();
+        EXPECT_EQ(reader.faultSpaces(), row.spaces) << row.text.size();
+        EXPECT_EQ(reader.prizes(), row.prizes) << row.text.size();
+    }
+}
+
 class PrizeDrawTest : public DrawFixture {
 protected:
     void writePlan(const std::string& bytes) const {
@@ -217,31 +266,37 @@ TEST_F(PrizeDrawTest, ABadPlanIsToldWithItsLineAndNothingStarts) {
     EXPECT_EQ(view.notices.back().planFault, PlanFault::NoCount);
 }
 
+// What a refused plan's notice shows besides its fault and line.
+struct PlanNotice {
+    const char* plan;
+    PlanFault fault;
+    int line;
+    char32_t character = 0;
+    const char* written = "";
+    int spaces = 0;
+    const char* prize = "";
+};
+
 // What the reader found reaches the notice.
 TEST_F(PrizeDrawTest, ARefusedPlanIsToldWithWhatItsLineHolds) {
     writeBonus(numberedList(10));
-    const auto refused = [](PlanFault fault, int line, char32_t character) {
-        draw::Notice notice = draw::Notice::planRefused(fault, line, {});
-        notice.character = character;
-        return notice;
+    const std::string padded = "一等奖" + std::string(200, ' ') + "笔记本 1\n";
+    const PlanNotice cases[] = {
+        {"三等奖 2\r\n二等奖 1\n一等奖 1\r\n", PlanFault::ControlCharacter, 2, U'\n'},
+        {"一等奖\u00A01\n", PlanFault::InvisibleCharacter, 1, 0xA0},
+        {"三等奖 2\n六等奖 1,500人\n", PlanFault::ThousandsSeparator, 2, 0, "1,500"},
+        {padded.c_str(), PlanFault::SpaceRun, 1, 0, "", 200},
+        {"一等奖 1\n二等奖 1\n一等奖 1\n", PlanFault::NameTwice, 3, 0, "", 0, "一等奖"},
     };
-    const std::pair<std::string, draw::Notice> cases[] = {
-        {"三等奖 2\r\n二等奖 1\n一等奖 1\r\n", refused(PlanFault::ControlCharacter, 2, U'\n')},
-        {"一等奖\u00A01\n", refused(PlanFault::InvisibleCharacter, 1, 0xA0)},
-        {"三等奖 2\n六等奖 1,500人\n",
-         [] {
-             draw::Notice notice = draw::Notice::planRefused(PlanFault::ThousandsSeparator, 2, {});
-             notice.written = "1,500";
-             return notice;
-         }()},
-        {"一等奖 1\n二等奖 1\n一等奖 1\n",
-         draw::Notice::planRefused(PlanFault::NameTwice, 3, "一等奖")},
-    };
-    for (const auto& [plan, notice] : cases) {
+    for (const PlanNotice& row : cases) {
         view.notices.clear();
-        writePlan(plan);
+        writePlan(row.plan);
         engine.Cmd_Init_Click();
-        EXPECT_EQ(view.notices, std::vector{notice}) << plan;
+        draw::Notice notice = draw::Notice::planRefused(row.fault, row.line, row.prize);
+        notice.character = row.character;
+        notice.written = row.written;
+        notice.count = row.spaces;
+        EXPECT_EQ(view.notices, std::vector{notice}) << row.plan;
     }
 }
 

@@ -141,6 +141,10 @@ void DrawMessagesTest::noticesAreWordedExactly_data() {
         "奖项.txt第3行的人数“1,500”中有千位分隔符，请写成1500！");
     row("plan with full-width thousands commas", planCounts(1, "1，000，000"),
         "奖项.txt第1行的人数“1，000，000”中有千位分隔符，请写成1000000！");
+    Notice spaced = Notice::planRefused(PlanFault::SpaceRun, 5, {});
+    spaced.count = 200;
+    row("plan with a long run of spaces", spaced,
+        "奖项.txt第5行有一长串连续的空格（200个），请删去多余的空格！");
     using kelvara::draw::MarkOutcome;
     row("mark of a replaced winner", Notice::markRefused(MarkOutcome::AlreadyReplaced, 3, "张三"),
         "已经为[3] 张三补抽过，弃奖标记不能撤销。");

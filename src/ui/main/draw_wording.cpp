@@ -221,6 +221,9 @@ std::string planRefused(const draw::Notice& notice) {
     case PlanFault::ThousandsSeparator:
         return atLine + "的人数“" + notice.written + "”中有千位分隔符，请写成" +
                withoutCommas(notice.written) + "！";
+    case PlanFault::SpaceRun:
+        return atLine + "有一长串连续的空格（" + std::to_string(notice.count) +
+               "个），请删去多余的空格！";
     }
     return {};
 }
