@@ -155,7 +155,7 @@ sleep 0.5
 press alt+i
 wait_for 30 window_shown 可验证摇号 || fail "Initialize opened no 可验证摇号 window"
 sleep 1
-xdotool type --delay 150 314159265358
+xdotool type --delay 150 202612087315
 sleep 0.5
 press alt+u
 wait_for 15 grep -q 公开输入 "$folder"/摇号记录/摇号记录_*.txt || fail "the public input was not recorded"
@@ -182,23 +182,28 @@ PY
 e2e_focus_main
 press alt+x
 e2e_exit_with_yes_twice
-# The record reveals the committed secret, its winner is the one the reference computes, and
-# the checker page lies beside it.
+# The record commits to the secret, the workbook and its 5 rows, and holds the secret only from
+# the public input on; its winner is the one the reference computes, its reveal counts one
+# position and the record's digest, and the checker page lies beside it.
 cmp "$folder/摇号记录/kelvara-verify.html" "$root/resources/kelvara-verify.html" ||
     fail "the checker page is not beside the record"
 /usr/bin/python3 - "$root/scripts" "$folder" <<'PY' || fail "the verifiable record does not check"
 import glob, hashlib, re, sys
 sys.path.insert(0, sys.argv[1])
-from verifiable_vectors import draw
-record = open(sorted(glob.glob(f"{sys.argv[2]}/摇号记录/摇号记录_*.txt"))[-1], encoding="utf-8").read()
-field = lambda pattern: (re.search(pattern, record) or sys.exit(f"no {pattern} in:\n{record}")).group(1)
-secret = bytes.fromhex(field(r"公布：[^，]*，秘密值 ([0-9a-f]{64})"))
-assert hashlib.sha256(secret).hexdigest() == field(r"承诺 ([0-9a-f]{64})"), "secret"
-assert field(r"秘密值：([0-9a-f]{64})") == secret.hex()
-assert field(r"公开输入：[^，]*，(\S+)") == "314159265358"
-listed = open(f"{sys.argv[2]}/bonus.xlsx", "rb").read()
-line = draw(secret, hashlib.sha256(listed).digest(), b"", "314159265358", 5, 1)[0]
+from verifiable_vectors import V2, commitment, record_digest, sequence
+path = sorted(glob.glob(f"{sys.argv[2]}/摇号记录/摇号记录_*.txt"))[-1]
+record = open(path, encoding="utf-8", newline="").read()
+lines = [line.removesuffix("\r") for line in record.split("\n")[:-1]]
+field = lambda pattern: (re.search(pattern, record, re.MULTILINE) or sys.exit(f"no {pattern} in:\n{record}")).group(1)
+secret = bytes.fromhex(field(r"^公布：[^，]*，秘密值 ([0-9a-f]{64})，"))
+listed = hashlib.sha256(open(f"{sys.argv[2]}/bonus.xlsx", "rb").read()).digest()
+assert field(rf"^可验证摇号：{V2}，承诺 ([0-9a-f]{{64}})\r$") == commitment(V2, secret, listed, b"", 5).hex(), "commitment"
+at = lines.index(f"秘密值：{secret.hex()}")
+assert lines[at - 1].endswith("，202612087315"), ("the secret comes with the public input", lines[at - 1])
+line = sequence(V2, secret, listed, b"", "202612087315", 5, 1)[0]
 assert f"[1]:\t第{line}行" in record, (line, record)
+reveal = next(k for k, text in enumerate(lines) if text.startswith("公布："))
+assert lines[reveal].endswith(f"，共1个位置，记录SHA-256 {record_digest(lines[:reveal]).hex()}"), lines[reveal]
 print("verifiable record OK: [1] is line", line)
 PY
 echo "PASS"
