@@ -1,11 +1,12 @@
 // Figures of the draw with the real clock-seeded random source and the real file reader:
 // the random index generator, Initialize, a start, the check of an edited list, a listing,
-// a whole run and Save; Initialize and a start from a workbook list.
+// a whole run and Save; Initialize and a start from a workbook list; the announcement's PDF
+// and workbook.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,7 @@
 #include "draw/verifiable_sequence.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_view.h"
+#include "output/publication.h"
 #include "output/results_output.h"
 #include "platform/local_time_of_day.h"
 #include "platform/qt_hashes.h"
@@ -551,10 +553,51 @@ void BM_SaveResultsWorkbook10000(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveResultsWorkbook10000)->Unit(benchmark::kMillisecond);
 
+// The announcement of 10,000 winners with a plan of three prizes and three shown columns:
+// the PDF, then the workbook, through the real services.
+void BM_Publication10000(benchmark::State& state) {
+    QTemporaryDir folder;
+    BenchServices services(folder.path().toStdString());
+    output::Publication publication;
+    publication.title = "2026年阳光小区车位摇号";
+    publication.date = "2026年12月8日";
+    publication.listName = "bonus.xlsx";
+    publication.listCount = 12000;
+    publication.listSha256 = std::string(64, 'a');
+    publication.columns = {"姓名", "身份证号", "部门"};
+    publication.withPrizes = true;
+    const char* departments[] = {"物业管理处", "业主委员会", "三号楼",
+                                 "市场部（华东区域销售二组）"};
+    for (int n = 1; n <= 10000; ++n) {
+        const char* prize = n <= 1000 ? "一等奖" : n <= 3000 ? "二等奖" : "三等奖";
+        publication.rows.push_back(
+            {n,
+             prize,
+             {"王同学" + std::to_string(n), "110101********" + std::to_string(10000 + n).substr(1),
+              departments[n % 4]},
+             n % 97 == 0});
+    }
+    output::ResultsOutput publishing(services, services, services);
+    for (auto _ : state) {
+        if (publishing.publish(publication)) {
+            state.SkipWithError("the announcement could not be written");
+        }
+    }
+    state.counters["pdf_bytes"] = static_cast<double>(
+        QFileInfo(QString::fromStdString(publishing.publicationPdfPath())).size());
+    state.counters["workbook_bytes"] = static_cast<double>(
+        QFileInfo(QString::fromStdString(publishing.publicationWorkbookPath())).size());
+}
+BENCHMARK(BM_Publication10000)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The announcement's PDF needs the font database of a GUI application, and no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -15,7 +15,7 @@ PACKAGES=(
     g++ cmake ninja-build make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
-    libxlsxwriter-dev libminizip-dev python3-openpyxl
+    libxlsxwriter-dev libminizip-dev python3-openpyxl poppler-utils
     fonts-noto-cjk locales libc-l10n
     xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick openbox stress chromium
     cups-client

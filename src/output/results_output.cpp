@@ -4,6 +4,7 @@
 #include "draw/results.h"
 #include "platform/app_info.h"
 #include "platform/files.h"
+#include "publication.h"
 #include "results_workbook.h"
 
 namespace kelvara::output {
@@ -14,6 +15,14 @@ std::string ResultsOutput::filePath() const {
 
 std::string ResultsOutput::workbookPath() const {
     return platform::appFilePath(m_app, kResultsWorkbookName);
+}
+
+std::string ResultsOutput::publicationPdfPath() const {
+    return platform::appFilePath(m_app, kPublicationPdfName);
+}
+
+std::string ResultsOutput::publicationWorkbookPath() const {
+    return platform::appFilePath(m_app, kPublicationWorkbookName);
 }
 
 platform::Outcome ResultsOutput::writeText(const draw::Results& results) {
@@ -34,6 +43,29 @@ platform::Outcome ResultsOutput::print(const draw::Results& results) {
         return failure;
     }
     return m_printer.printFile(filePath());
+}
+
+platform::Outcome ResultsOutput::writePublicationPdf(const Publication& publication) {
+    return m_files.writeProducedFile(publicationPdfPath(), [&publication](const std::string& name) {
+        return output::writePublicationPdf(publication, name);
+    });
+}
+
+platform::Outcome ResultsOutput::publish(const Publication& publication) {
+    if (platform::Outcome failure = writePublicationPdf(publication)) {
+        return failure;
+    }
+    return m_files.writeProducedFile(publicationWorkbookPath(),
+                                     [&publication](const std::string& name) {
+                                         return writePublicationWorkbook(publication, name);
+                                     });
+}
+
+platform::Outcome ResultsOutput::printPublication(const Publication& publication) {
+    if (platform::Outcome failure = writePublicationPdf(publication)) {
+        return failure;
+    }
+    return m_printer.printFile(publicationPdfPath());
 }
 
 platform::Outcome ResultsOutput::printCommitment(const std::string& sheet) {

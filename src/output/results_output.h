@@ -16,6 +16,8 @@ class Results;
 
 namespace kelvara::output {
 
+struct Publication;
+
 inline constexpr char kResultsFileName[] = "摇号结果.txt";
 
 // The results files in the data folder: the results text and one CR LF, written whole, and
@@ -28,6 +30,8 @@ public:
 
     std::string filePath() const;
     std::string workbookPath() const;
+    std::string publicationPdfPath() const;
+    std::string publicationWorkbookPath() const;
 
     // Replaces the results file, then the workbook, each whole; a file that fails stays as
     // it was, and a failed text file leaves the workbook untouched. A failure names the file
@@ -39,11 +43,21 @@ public:
     // file written.
     platform::Outcome print(const draw::Results& results);
 
+    // Writes the announcement beside the results, the PDF first, then the workbook, each
+    // whole as in save(); a failure names the file that failed, and a failed PDF leaves the
+    // workbook untouched.
+    platform::Outcome publish(const Publication& publication);
+
+    // Writes the announcement's PDF (not its workbook), then hands it to the system's print
+    // operation, as print() does.
+    platform::Outcome printPublication(const Publication& publication);
+
     // Writes the commitment sheet to its own file beside the results, then prints it.
     platform::Outcome printCommitment(const std::string& sheet);
 
 private:
     platform::Outcome writeText(const draw::Results& results);
+    platform::Outcome writePublicationPdf(const Publication& publication);
 
     const platform::AppInfo& m_app;
     platform::FileWriter& m_files;

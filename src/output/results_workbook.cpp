@@ -3,13 +3,12 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "draw/results.h"
+#include "workbook_support.h"
 
 namespace kelvara::output {
 
@@ -18,93 +17,11 @@ namespace {
 constexpr char kSheetName[] = "摇号结果";
 constexpr char kTimeFormat[] = "yyyy-mm-dd hh:mm:ss";
 constexpr char kAbsentNote[] = "弃奖";
-// Room beside the widest text, and the most a column gets: a very long line would
-// otherwise push the columns after it off the screen.
-constexpr int kColumnPadding = 2;
-constexpr int kMaxColumnWidth = 60;
-
-// East Asian wide characters (CJK, Hangul, full-width forms, most emoji) take two columns.
-bool isWide(char32_t c) {
-    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF && c != 0x303F) ||
-           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
-           (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
-}
-
-// The width of UTF-8 text in Excel's column unit, about one Latin digit.
-int displayWidth(std::string_view text) {
-    int width = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        char32_t c = length == 1 ? lead : lead & (0x7FU >> length);
-        for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
-            c = (c << 6U) | (static_cast<unsigned char>(text[i + k]) & 0x3FU);
-        }
-        width += isWide(c) ? 2 : 1;
-        i += length;
-    }
-    return width;
-}
-
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-// Excel reads "_xHHHH_" in a text as the character HHHH (the library writes control
-// characters so). A name that holds such a sequence keeps it when its "_" is written as
-// "_x005F_".
-std::string literalText(const std::string& text) {
-    if (text.find("_x") == std::string::npos) {
-        return text;
-    }
-    std::string literal;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' &&
-            std::all_of(&text[i + 2], &text[i + 6], isHexDigit) && text[i + 6] == '_') {
-            literal += "_x005F";
-        }
-        literal += text[i];
-    }
-    return literal;
-}
 
 struct Column {
     const char* heading;
     int width;
 };
-
-// Keeps the first thing that went wrong of many calls, and what the system said then: the
-// library's own words for a full disk name only its zip step.
-class FirstError {
-public:
-    void operator()(lxw_error error) {
-        if (m_error == LXW_NO_ERROR && error != LXW_NO_ERROR) {
-            m_error = error;
-            m_systemError = errno;
-        }
-    }
-    platform::Outcome failure() const {
-        if (m_error == LXW_NO_ERROR) {
-            return std::nullopt;
-        }
-        const bool full = std::error_code(m_systemError, std::generic_category()) ==
-                          std::errc::no_space_on_device;
-        return platform::Failure{full ? platform::FailureKind::DiskFull
-                                      : platform::FailureKind::System,
-                                 {},
-                                 lxw_strerror(m_error)};
-    }
-
-private:
-    lxw_error m_error = LXW_NO_ERROR;
-    int m_systemError = 0;
-};
-
-platform::Failure outOfMemory() {
-    return {platform::FailureKind::System, {}, lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)};
-}
 
 // The one worksheet: a bold frozen heading row, then a row per winner; every column as
 // wide as its widest text.

@@ -1,7 +1,8 @@
 """Prints a results workbook as openpyxl reads it, for the tests to compare.
 
 Lines: "sheet", its name; "frozen", the top-left cell of the scrolling part; "bold", 1 or 0
-for each heading cell; "widths", each column's width; then "row" and each cell as its type
+for each heading cell; "boldrows", the rows whose first cell is bold; "merged", the merged
+ranges; "widths", each column's width; then "row" and each cell as its type
 and value, with TAB between cells. Text is shown as Excel shows it (its _xHHHH_ escapes
 decoded), and control characters and backslashes as \\xHH.
 """
@@ -57,6 +58,8 @@ def main(path):
     print(f"sheet\t{sheet.title}")
     print(f"frozen\t{sheet.freeze_panes}")
     print("bold\t" + "".join("1" if c.font.b else "0" for c in sheet[1]))
+    print("boldrows\t" + "\t".join(str(r[0].row) for r in sheet.iter_rows() if r[0].font.b))
+    print("merged\t" + "\t".join(str(r) for r in sheet.merged_cells.ranges))
     widths = [sheet.column_dimensions[get_column_letter(i)].width
               for i in range(1, sheet.max_column + 1)]
     print("widths\t" + "\t".join(f"{w:g}" for w in widths))

@@ -1,0 +1,144 @@
+#include "publication.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "workbook_support.h"
+
+namespace kelvara::output {
+
+namespace {
+
+constexpr char kDefaultTitle[] = "摇号结果公示";
+constexpr char kAbsentNote[] = "弃奖";
+constexpr char kSheetName[] = "摇号公示";
+// Room to write on a printed sheet where a value is left to the hand.
+constexpr char kBlank[] = "________________";
+
+} // namespace
+
+std::string publicationTitle(const Publication& publication) {
+    return publication.title.empty() ? kDefaultTitle : publication.title;
+}
+
+std::vector<PublicationLine> publicationLines(const Publication& publication) {
+    std::vector<PublicationLine> lines{
+        {"日期：", publication.date},
+        {"地点：", publication.place},
+        {"名单：", publication.listName + "，共" + std::to_string(publication.listCount) + "人"},
+        {"名单SHA-256：", publication.listSha256}};
+    for (const auto& [label, value] : publication.facts) {
+        lines.push_back({label + "：", value});
+    }
+    return lines;
+}
+
+std::vector<std::string> publicationHeadings(const Publication& publication) {
+    std::vector<std::string> headings{"序号"};
+    if (publication.withPrizes) {
+        headings.emplace_back("奖项");
+    }
+    headings.insert(headings.end(), publication.columns.begin(), publication.columns.end());
+    headings.emplace_back("备注");
+    return headings;
+}
+
+std::vector<std::string> publicationCells(const Publication& publication,
+                                          const PublicationRow& row) {
+    std::vector<std::string> cells{std::to_string(row.number)};
+    if (publication.withPrizes) {
+        cells.push_back(row.prize);
+    }
+    // A row short of cells still fills every column, so that 备注 stays under its heading.
+    for (std::size_t i = 0; i < publication.columns.size(); ++i) {
+        cells.push_back(i < row.cells.size() ? row.cells[i] : std::string());
+    }
+    cells.emplace_back(row.absent ? kAbsentNote : "");
+    return cells;
+}
+
+std::vector<std::string> signatureLabels() {
+    return {"公证员：", "监督员：", "操作员：", "日期："};
+}
+
+platform::Outcome writePublicationWorkbook(const Publication& publication,
+                                           const std::string& fileName) {
+    // In memory (not constant_memory): the title row is merged and the column widths are
+    // known only after the last row. The library's scratch files go beside the workbook.
+    char scratchFolder[] = ".";
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_FALSE;
+    options.tmpdir = scratchFolder;
+    lxw_workbook* const workbook = workbook_new_opt(fileName.c_str(), &options);
+    if (workbook == nullptr) {
+        return outOfMemory();
+    }
+    lxw_worksheet* const sheet = workbook_add_worksheet(workbook, kSheetName);
+    lxw_format* const title = workbook_add_format(workbook);
+    lxw_format* const bold = workbook_add_format(workbook);
+    if (sheet == nullptr || title == nullptr || bold == nullptr) {
+        workbook_close(workbook);
+        return outOfMemory();
+    }
+    format_set_bold(title);
+    format_set_font_size(title, 16);
+    format_set_align(title, LXW_ALIGN_CENTER);
+    format_set_bold(bold);
+
+    FirstError failed;
+    const auto write = [&](lxw_row_t row, lxw_col_t column, const std::string& text,
+                           lxw_format* format = nullptr) {
+        // Always a string: "00123" keeps its zeros and "=1+1" stays text.
+        failed(worksheet_write_string(sheet, row, column, literalText(text).c_str(), format));
+    };
+
+    const std::vector<std::string> headings = publicationHeadings(publication);
+    const auto lastColumn = static_cast<lxw_col_t>(headings.size() - 1);
+    failed(worksheet_merge_range(sheet, 0, 0, 0, lastColumn,
+                                 literalText(publicationTitle(publication)).c_str(), title));
+    lxw_row_t row = 0;
+    // The lines stand in the first column and run on over the empty ones beside it.
+    for (const PublicationLine& line : publicationLines(publication)) {
+        write(++row, 0, line.label + (line.value.empty() ? kBlank : line.value));
+    }
+
+    std::vector<int> widths(headings.size(), 0);
+    const auto put = [&](lxw_row_t at, const std::vector<std::string>& cells, lxw_format* format,
+                         lxw_col_t first) {
+        for (lxw_col_t column = first; column < cells.size(); ++column) {
+            if (!cells[column].empty()) {
+                write(at, column, cells[column], format);
+            }
+            widths[column] = std::max(widths[column], displayWidth(cells[column]));
+        }
+    };
+    row += 2;
+    put(row, headings, bold, 0);
+    worksheet_freeze_panes(sheet, row + 1, 0);
+    for (const PublicationRow& winner : publication.rows) {
+        // The number as a number, the rest as text.
+        const std::vector<std::string> cells = publicationCells(publication, winner);
+        failed(worksheet_write_number(sheet, ++row, 0, winner.number, nullptr));
+        widths[0] = std::max(widths[0], displayWidth(cells[0]));
+        put(row, cells, nullptr, 1);
+    }
+
+    // The signature block, two to a line.
+    const std::vector<std::string> signatures = signatureLabels();
+    ++row;
+    for (std::size_t i = 0; i < signatures.size(); i += 2) {
+        write(++row, 0, signatures[i] + kBlank + "    " + signatures[i + 1] + kBlank);
+    }
+
+    for (lxw_col_t column = 0; column < widths.size(); ++column) {
+        const int width = std::min(widths[column] + kColumnPadding, kMaxColumnWidth);
+        failed(worksheet_set_column(sheet, column, column, width, nullptr));
+    }
+    failed(workbook_close(workbook));
+    return failed.failure();
+}
+
+} // namespace kelvara::output
