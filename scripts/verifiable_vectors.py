@@ -223,9 +223,10 @@ def line_hash(line: str) -> str:
 # ---- A version-2 record, as the program writes it -------------------------------------------
 
 def record_v2(names: list, list_data: bytes, plan: list, plan_data: bytes, secret: bytes,
-              witnesses: tuple, events: list, *, reveal=True, times=None) -> list:
+              witnesses: tuple, events: list, *, reveal=True, times=None, header=None) -> list:
     """The record's lines of a run over the list with the plan [(name, count)] (empty: none)
-    and the events of assign_positions, the winners drawn by the reference sequence."""
+    and the events of assign_positions, the winners drawn by the reference sequence. `names`
+    are the candidates; a list whose first line is a header passes that line as `header`."""
     n = len(names)
     list_sha = sha256(list_data)
     plan_sha = sha256(plan_data) if plan else b""
@@ -235,6 +236,8 @@ def record_v2(names: list, list_data: bytes, plan: list, plan_data: bytes, secre
     out = ["Kelvara V1.0.0 摇号记录", f"名单：bonus.txt，共{n}条，SHA-256 {list_sha.hex()}"]
     hashes = [line_hash(name) for name in names]
     out += ["行校验：" + "".join(hashes[k:k + 500]) for k in range(0, n, 500)]
+    if header is not None:
+        out.append("表头：" + escape_name(header))
     if plan:
         out.append(f"奖项表：奖项.txt，共{len(plan)}项，SHA-256 {plan_sha.hex()}")
         out += [f"奖项{i}：{count}人，{name}" for i, (name, count) in enumerate(plan, 1)]

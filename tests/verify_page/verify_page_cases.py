@@ -180,6 +180,7 @@ def cases():
         add(f"test vector N={n}", {"record": rec, "list": two, "plan": plan}, None, expected=vector)
 
     table += version2_cases()
+    table += list_column_cases()
     return table
 
 
@@ -354,6 +355,141 @@ def version2_cases():
     return table
 
 
+# A text list's first line and whether it is a header: it needs a TAB, and its first field,
+# spaces and U+3000 around it dropped, is a header word with A-Z in any case.
+HEADER_RULE = [
+    ("姓名\t工号", True),
+    (" 姓名\u3000\t工号", True),
+    ("NAME\tdept", True),
+    ("Employee ID\t姓名", True),
+    ("no.\t姓名", True),
+    ("姓名 工号", False),            # no TAB: a one-field list keeps every line
+    ("姓名", False),
+    ("张三\t技术部", False),
+    ("\t姓名", False),              # the first field is empty
+    ("姓 名\t工号", False),
+    ("Employee  ID\t姓名", False),
+    ("ＩＤ\t姓名", False),           # full-width letters are other characters
+]
+
+LIST_CHECK = ["名单检查：2026-12-08 09:22:10，发现4处问题，仍然摇号",
+              "重复：整行相同，文件第3、9行",
+              "重复：身份证号相同，文件第5、9、11行",
+              "证件号有误：文件第7行，身份证号，校验位不符",
+              "单元格多于表头：文件第8行，4个单元格，表头3列"]
+SHOWN = "显示列：{}，第1列 滚动、大屏、结果、文件；第2列 不显示；第3列 结果、文件，遮盖证件号"
+
+
+def list_column_cases():
+    """Records over lists with columns: a text list's header line and its 表头 line, the
+    problems the operator drew the list with anyway, and the shown columns."""
+    table = []
+
+    def add(name, inputs, verdict, **expect):
+        table.append((name, inputs, verdict, expect))
+
+    def v2(names, data, events=(("round", 0, 2),), **options):
+        return record_v2(names, data, [], b"", SECRET, WITNESSES, list(events), **options)
+
+    # Each first line: the record the program writes passes, the one with the other reading fails.
+    people = ["张三\t技术部", "李四\t财务部", "王五\t人事部"]
+    for first, is_header in HEADER_RULE:
+        data = as_list([first] + people)
+        genuine = v2(people, data, header=first) if is_header else v2([first] + people, data)
+        add(f"header rule: «{first}» genuine", {"list": data, "plan": None, "record": crlf(genuine)},
+            "验证通过：全部 2 名中签者与记录一致")
+        if is_header:
+            other = v2([first] + people, data)
+            verdict = f"验证失败：名单第1行“{first.replace(chr(9), ' ')}”是表头，记录中却没有“表头：”行"
+        else:
+            other = v2(people, data, header=first)
+            verdict = "验证失败：记录有“表头：”行，名单第1行却不是表头"
+        add(f"header rule: «{first}» read the other way", {"list": data, "plan": None, "record": crlf(other)},
+            verdict)
+
+    header = "姓名\t部门\t身份证号"
+    staff = [f"{name}\t{dept}\t1101011990010{k:05d}" for k, (name, dept) in enumerate(
+        zip(["张三", "李四", "王五", "赵六", "钱七", "孙八", "周吉", "吴𠮷", "郑十", "冯十一"],
+            ["技术部", "财务部"] * 5), 1)]
+    data = as_list([header] + staff)
+    files = {"list": data, "plan": PLAN3_FILE}
+    events = [("round", 3, 1), ("round", 1, 3), ("absent", 3), ("round", 2, 2), ("round", 1, 1)]
+    genuine = record_v2(staff, data, PLAN3, PLAN3_FILE, SECRET, WITNESSES, events, header=header)
+    escaped = "表头：姓名\\u0009部门\\u0009身份证号"
+    assert escaped in genuine
+    add("v2 a list with a header", {**files, "record": crlf(genuine)}, "验证通过：全部 7 名中签者与记录一致",
+        info={"header": header})
+    add("v2 its 表头 line removed", {**files, "record": crlf(resealed([t for t in genuine if t != escaped]))},
+        "验证失败：名单第1行“姓名 部门 身份证号”是表头，记录中却没有“表头：”行")
+    add("v2 its 表头 line changed", {**files, "record": crlf(resealed(
+        [t.replace("部门", "工号") if t == escaped else t for t in genuine]))},
+        "验证失败：记录中的表头与名单第1行不符")
+    add("v2 its 表头 line with a raw TAB", {**files, "record": crlf(resealed(
+        ["表头：" + header if t == escaped else t for t in genuine]))},
+        "验证失败：记录中“表头：”行有无效的转义或换行字符")
+    moved = [t for t in genuine if t != escaped]
+    moved.insert(next(k for k, t in enumerate(moved) if t.startswith("可验证摇号")), escaped)
+    add("v2 its 表头 line after the plan", {**files, "record": crlf(resealed(moved))},
+        f"验证失败：“表头：”行（第{moved.index(escaped) + 1}行）不在“名单：”和“行校验：”行之后")
+
+    def inserted(lines, before, new):
+        at = next(k for k, t in enumerate(lines) if t.startswith(before))
+        return lines[:at] + new + lines[at:]
+
+    # The problems found in the list and the shown columns: after 初始化, between rounds, after 公布.
+    checked = inserted(genuine, "初始化：", LIST_CHECK)
+    shown = inserted(checked, "见证人1", [SHOWN.format("2026-12-08 09:22:19")])
+    shown = inserted(shown, "第3轮", [SHOWN.format("2026-12-08 09:23:05").replace("不显示", "滚动")])
+    last = SHOWN.format("2026-12-08 09:41:00").replace("遮盖证件号", "遮盖姓名")
+    shown = inserted(shown, "结束：", [last])
+    add("v2 list problems and shown columns", {**files, "record": crlf(resealed(shown))},
+        "验证通过：全部 7 名中签者与记录一致",
+        notes=["名单检查发现4处问题，仍然摇号（见记录概要）"],
+        info={"listCheck": {"line": LIST_CHECK[0][len("名单检查："):], "count": 4, "lines": LIST_CHECK[1:],
+                            "unlisted": None},
+              "shown": last[len("显示列："):]},
+        summary=["姓名 | 部门 | 身份证号", "名单检查", *LIST_CHECK[1:], last[len("显示列："):]])
+    many = [LIST_CHECK[0].replace("4处", "25处")] + [f"重复：整行相同，文件第{k}、{k + 30}行" for k in range(2, 22)]
+    add("v2 25 list problems, 20 listed", {**files, "record": crlf(resealed(
+        inserted(genuine, "初始化：", many + ["另有5处问题未列出"])))}, "验证通过：全部 7 名中签者与记录一致")
+    add("v2 25 list problems, the rest not told", {**files, "record": crlf(resealed(
+        inserted(genuine, "初始化：", many)))}, "验证失败：名单检查记为发现25处问题，记录列出20处")
+    add("v2 list problems fewer than said", {**files, "record": crlf(resealed(
+        inserted(genuine, "初始化：", LIST_CHECK[:-1])))}, "验证失败：名单检查记为发现4处问题，记录列出3处")
+    after_init = inserted(genuine, "见证人1", LIST_CHECK)
+    add("v2 list problems after 初始化", {**files, "record": crlf(resealed(after_init))},
+        f"验证失败：“名单检查：”行（第{after_init.index(LIST_CHECK[0]) + 1}行）不在“本名单第k次承诺”之后")
+    alone = inserted(genuine, "初始化：", LIST_CHECK[1:2])
+    add("v2 a list problem without 名单检查", {**files, "record": crlf(resealed(alone))},
+        f"验证失败：记录第{alone.index(LIST_CHECK[1]) + 1}行的名单问题不在“名单检查：”行之下")
+    early = inserted(genuine, "初始化：", [SHOWN.format("2026-12-08 09:22:17")])
+    add("v2 shown columns before 初始化", {**files, "record": crlf(resealed(early))},
+        f"验证失败：“显示列：”行（第{early.index(SHOWN.format('2026-12-08 09:22:17')) + 1}行）写在“初始化：”之前")
+    add("v2 shown columns added before 公布 afterwards",
+        {**files, "record": crlf(inserted(genuine, "公布：", [SHOWN.format("2026-12-08 09:39:00")]))},
+        "验证失败：公布之前的记录内容与公布的记录SHA-256不符（记录被改动或删减）")
+
+    # A workbook's header is its cells joined by TABs; the page cannot read a workbook.
+    workbook = b"PK\x03\x04" + bytes(range(256)) * 4
+    add("v2 a workbook with a header", {"list": workbook, "plan": None,
+                                        "record": crlf(v2(staff, workbook, header=header))},
+        "验证通过：全部 2 名中签者与记录一致", info={"header": header})
+
+    # Version 1 had no header rule, and takes the new lines in the same places.
+    doc = DOC_RECORD.encode()
+    v1 = edit(edit(doc, "初始化：", "\r\n".join(LIST_CHECK) + "\r\n初始化："), "见证人1",
+              SHOWN.format("2026-12-08 09:22:19") + "\r\n见证人1")
+    v1 = edit(v1, "结束：", SHOWN.format("2026-12-08 09:24:01") + "\r\n结束：")
+    add("v1 list problems and shown columns", {"record": v1, "list": LIST5, "plan": PLAN},
+        "验证通过：全部 3 名中签者与记录一致", notes=["名单检查发现4处问题，仍然摇号（见记录概要）"],
+        summary=[*LIST_CHECK[1:], SHOWN.format("2026-12-08 09:24:01")[len("显示列："):]])
+    titled = as_list(["姓名\t工号"] + people)
+    add("v1 a first line like a header is a candidate",
+        {"record": drawn_record(["姓名\t工号"] + people, titled, 4), "list": titled, "plan": None},
+        "验证通过：全部 4 名中签者与记录一致")
+    return table
+
+
 # Runs every case through kelvaraVerify, then the page's own interface with the example's three
 # files dropped on it, and leaves the results in the DOM for --dump-dom.
 HARNESS = """
@@ -376,10 +512,16 @@ HARNESS = """
         for (let i = 0; i < 1000 && listed() < r.rows.length; i++) await new Promise(done => setTimeout(done, 0));
         shownRows = listed();
       }
+      let summary = '';
+      if (c.summary) {   // the record's summary as the page shows it
+        kelvaraShow(r);
+        summary = document.getElementById('report').textContent;
+      }
       results[c.name] = {
-        ms: verified - started, shownMs, shownRows,
+        ms: verified - started, shownMs, shownRows, summary,
         passed: r.passed, verdict: r.verdict, notes: r.notes,
         rows: r.rows.length, expected: r.rows.slice(0, 20).map(row => row.expected),
+        info: { header: r.info.header ?? null, listCheck: r.info.listCheck ?? null, shown: r.info.shown ?? null },
       };
     } catch (e) {
       results[c.name] = { verdict: 'exception: ' + e };
@@ -430,7 +572,8 @@ def b64(data):
 
 
 def run_page(page, chromium, table):
-    payload = [{"name": name, "timed": bool(expect.get("timed")), **{k: b64(v) for k, v in inputs.items()}}
+    payload = [{"name": name, "timed": bool(expect.get("timed")), "summary": "summary" in expect,
+                **{k: b64(v) for k, v in inputs.items()}}
                for name, inputs, _, expect in table]
     doc = DOC_RECORD.encode()
     # Out of order and under other names: the page places them by content.
@@ -480,6 +623,12 @@ def main():
         for note in expect.get("notes", []):
             if note not in got.get("notes", []):
                 problems.append(f"no note «{note}»")
+        for text in expect.get("summary", []):
+            if text not in got.get("summary", ""):
+                problems.append(f"summary without «{text}»")
+        for key, value in expect.get("info", {}).items():
+            if got.get("info", {}).get(key) != value:
+                problems.append(f"summary's {key} is {got.get('info', {}).get(key)!r}, not {value!r}")
         shown = got["verdict"] if "expected" not in expect else f"{got.get('expected')[:10]}…"
         if expect.get("timed"):
             total = got["ms"] + got["shownMs"]
