@@ -5,7 +5,8 @@
 
 namespace kelvara::platform {
 
-enum class Buttons { Ok, YesNo };
+// YesNoSafe: No is the default, for a question whose Yes goes on despite a problem.
+enum class Buttons { Ok, YesNo, YesNoSafe };
 enum class Answer { Ok, Yes, No };
 
 // Modal message boxes; only the windows ask them. Text is UTF-8.

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/failure.h"
+#include "platform/list_rows.h"
 
 namespace kelvara::platform {
 
@@ -53,6 +54,9 @@ public:
     // arrives cut. On Unreadable, lines that reached the sink before the read error must be
     // discarded.
     virtual ReadResult readTextLines(const std::string& path, const LineSink& sink) = 0;
+    // Reads a list row by row, header rows included and marked: a workbook's cells, or a
+    // text file's lines split at their TABs (see isTextHeader for a text file's header).
+    virtual ReadResult readListRows(const std::string& path, const RowSink& sink);
 };
 
 // Writing the results.

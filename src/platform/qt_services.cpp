@@ -132,11 +132,11 @@ Answer QtServices::messageBox(std::string_view text, Buttons buttons,
     // Names in messages are plain text, never markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(toQString(text));
-    if (buttons == Buttons::YesNo) {
+    if (buttons == Buttons::YesNo || buttons == Buttons::YesNoSafe) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
         box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         clearButtonIcons(box);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
@@ -178,8 +178,12 @@ bool QtServices::fileExists(const std::string& path) const {
 
 namespace {
 
+bool isWorkbook(const std::string& path) {
+    return QString::fromStdString(path).endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive);
+}
+
 // A workbook is read whole into memory, within its limit, and its rows handed on.
-ReadResult readWorkbookLines(QFile& file, const LineSink& sink, WorkbookCache& cache) {
+ReadResult readWorkbookRows(QFile& file, const RowSink& sink, WorkbookCache& cache) {
     if (static_cast<std::uint64_t>(file.size()) > kMaxWorkbookBytes) {
         return {ReadStatus::NotAList, {}, WorkbookFault::TooLarge};
     }
@@ -203,6 +207,9 @@ ReadResult readWorkbookLines(QFile& file, const LineSink& sink, WorkbookCache& c
 } // namespace
 
 ReadResult QtServices::readTextLines(const std::string& path, const LineSink& sink) {
+    if (isWorkbook(path)) {
+        return readListRows(path, [&](const ListRow& row) { return row.header || sink(row.line); });
+    }
     const QString name = QString::fromStdString(path);
     if (!QFileInfo(name).isFile()) {
         return {ReadStatus::Missing, {}};
@@ -210,9 +217,6 @@ ReadResult QtServices::readTextLines(const std::string& path, const LineSink& si
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         return {ReadStatus::Unreadable, {}};
-    }
-    if (name.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
-        return readWorkbookLines(file, sink, m_workbooks);
     }
     QCryptographicHash bytes(QCryptographicHash::Sha256);
     switch (platform::readTextLines(file, sink, &bytes)) {
@@ -224,6 +228,21 @@ ReadResult QtServices::readTextLines(const std::string& path, const LineSink& si
         break;
     }
     return {ReadStatus::Unreadable, {}};
+}
+
+ReadResult QtServices::readListRows(const std::string& path, const RowSink& sink) {
+    if (!isWorkbook(path)) {
+        return FileReader::readListRows(path, sink);
+    }
+    const QString name = QString::fromStdString(path);
+    if (!QFileInfo(name).isFile()) {
+        return {ReadStatus::Missing, {}};
+    }
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        return {ReadStatus::Unreadable, {}};
+    }
+    return readWorkbookRows(file, sink, m_workbooks);
 }
 
 namespace {

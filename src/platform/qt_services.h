@@ -27,6 +27,7 @@ public:
     bool fileExists(const std::string& path) const override;
     std::uintmax_t fileSize(const std::string& path) const override;
     ReadResult readTextLines(const std::string& path, const LineSink& sink) override;
+    ReadResult readListRows(const std::string& path, const RowSink& sink) override;
     Outcome writeTextFile(const std::string& path, std::string_view text) override;
     Outcome writeProducedFile(const std::string& path, const FileProducer& produce) override;
     RandomSource& random() override;

@@ -16,6 +16,9 @@ namespace kelvara::platform::workbook {
 
 namespace {
 
+// Excel's last column is XFD.
+constexpr int kMaxColumns = 16384;
+
 // Text kept of one cell or string: enough to tell that a line is too long.
 constexpr qsizetype kMaxKeptChars = static_cast<qsizetype>(kLineCutBytes);
 
@@ -97,6 +100,7 @@ std::optional<QString> dateText(double serial, Shown shown, bool date1904) {
 class Cell {
 public:
     void begin(const Token& xml) {
+        m_reference = xml.attributes().value(QStringLiteral("r")).toString();
         m_type = xml.attributes().value(QStringLiteral("t")).toString();
         m_style = xml.attributes().value(QStringLiteral("s")).toInt();
         m_value.clear();
@@ -139,6 +143,19 @@ public:
         return number(context);
     }
 
+    // The cell's column from 0, from its reference ("C5": 2); none without one.
+    std::optional<int> column() const {
+        int column = 0;
+        qsizetype letters = 0;
+        for (; letters < m_reference.size() && m_reference[letters].isUpper(); ++letters) {
+            column = column * 26 + (m_reference[letters].unicode() - u'A' + 1);
+            if (column > kMaxColumns) {
+                return std::nullopt;
+            }
+        }
+        return letters == 0 ? std::nullopt : std::optional<int>(column - 1);
+    }
+
 private:
     QString number(const CellContext& context) const {
         bool ok = false;
@@ -158,6 +175,7 @@ private:
         return generalNumber(value);
     }
 
+    QString m_reference;
     QString m_type;
     int m_style = 0;
     QString m_value;
@@ -200,10 +218,7 @@ QString cellLine(const QString& text) {
 }
 
 bool isHeaderWord(const QString& cell) {
-    return std::any_of(kHeaderWords.begin(), kHeaderWords.end(), [&](std::string_view word) {
-        return QString::compare(cell, QString::fromUtf8(word.data(), word.size()),
-                                Qt::CaseInsensitive) == 0;
-    });
+    return headerWordKind(cell.toStdString()).has_value();
 }
 
 std::string rowLine(const QStringList& cells) {
@@ -251,10 +266,38 @@ std::optional<SharedStrings> readSharedStrings(ZipArchive& zip, const QString& p
     return strings;
 }
 
+// A row's cells as the list shows them: joined into its line, and each in its column.
+class RowCells {
+public:
+    void add(std::optional<int> column, QString text) {
+        const auto at = static_cast<std::size_t>(column.value_or(static_cast<int>(m_cells.size())));
+        if (text.isEmpty() || at < m_cells.size()) {
+            return; // a column given twice keeps its first cell
+        }
+        m_cells.resize(at + 1);
+        m_cells[at] = text.toStdString();
+        m_shown.append(std::move(text));
+    }
+    bool empty() const { return m_shown.isEmpty(); }
+    bool isHeader() const { return isHeaderWord(m_shown.front()); }
+    bool pass(const RowSink& sink, int row, bool header) {
+        const std::string line = rowLine(m_shown);
+        const bool more = sink({line, m_cells, row, header});
+        m_shown.clear();
+        m_cells.clear();
+        return more;
+    }
+
+private:
+    QStringList m_shown;
+    std::vector<std::string> m_cells;
+};
+
 PartRead readRows(ZipArchive& zip, const QString& part, const CellContext& context,
-                  const LineSink& sink) {
-    QStringList cells;
+                  const RowSink& sink) {
+    RowCells cells;
     Cell cell;
+    int row = 0;
     bool inCell = false;
     bool firstRow = true;
     bool damaged = false;
@@ -269,17 +312,16 @@ PartRead readRows(ZipArchive& zip, const QString& part, const CellContext& conte
                 damaged = true;
                 return false;
             }
-            if (QString line = cellLine(*text); !line.isEmpty()) {
-                cells.append(std::move(line));
-            }
+            cells.add(cell.column(), cellLine(*text));
         } else if (inCell) {
             cell.take(xml);
-        } else if (isEnd(xml, u"row") && !cells.isEmpty()) {
-            const bool header = firstRow && isHeaderWord(cells.front());
+        } else if (isStart(xml, u"row")) {
+            const int numbered = xml.attributes().value(QStringLiteral("r")).toInt();
+            row = numbered > 0 ? numbered : row + 1;
+        } else if (isEnd(xml, u"row") && !cells.empty()) {
+            const bool header = firstRow && cells.isHeader();
             firstRow = false;
-            const bool more = header || sink(rowLine(cells));
-            cells.clear();
-            return more;
+            return cells.pass(sink, row, header);
         }
         return true;
     });

@@ -33,8 +33,9 @@ struct CellContext {
     bool date1904 = false;
 };
 
-// Passes each row with text to the sink as one line; a first row that is a header is left out.
+// Passes each row with text to the sink: its line and its cells; a first row whose first
+// cell is a header word is passed as the header.
 PartRead readRows(ZipArchive& zip, const QString& part, const CellContext& context,
-                  const LineSink& sink);
+                  const RowSink& sink);
 
 } // namespace kelvara::platform::workbook

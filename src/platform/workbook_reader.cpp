@@ -45,7 +45,7 @@ std::optional<QString> mainPart(ZipArchive& zip, Fault& fault) {
     return targetOfType(*relationships, u"officeDocument").value_or(fallback);
 }
 
-WorkbookRead readRowsOf(ZipArchive& zip, const LineSink& sink) {
+WorkbookRead readRowsOf(ZipArchive& zip, const RowSink& sink) {
     Fault fault = Fault::None;
     const auto main = mainPart(zip, fault);
     if (!main) {
@@ -77,33 +77,34 @@ WorkbookRead readRowsOf(ZipArchive& zip, const LineSink& sink) {
 } // namespace
 
 WorkbookRead WorkbookCache::read(std::string_view bytes, const std::string& sha256,
-                                 const LineSink& sink) {
+                                 const RowSink& sink) {
     if (!m_sha256.empty() && sha256 == m_sha256) {
-        for (const std::string& line : m_lines) {
-            if (!sink(line)) {
+        for (const Row& row : m_rows) {
+            if (!sink({row.line, row.cells, row.fileRow, row.header})) {
                 return {WorkbookFault::None, true};
             }
         }
         return {};
     }
     m_sha256.clear();
-    m_lines.clear();
+    m_rows.clear();
     std::size_t kept = 0;
-    const WorkbookRead read = readWorkbookRows(bytes, [&](std::string_view line) {
-        kept += line.size();
-        m_lines.emplace_back(line);
-        return sink(line);
+    const WorkbookRead read = readWorkbookRows(bytes, [&](const ListRow& row) {
+        kept += row.line.size() * 2;
+        m_rows.push_back({std::string(row.line), {row.cells.begin(), row.cells.end()},
+                          row.fileRow, row.header});
+        return sink(row);
     });
     // Only a workbook read whole, of a list's size, is kept.
     if (read.fault == WorkbookFault::None && !read.stopped && kept <= kMaxWorkbookPartBytes) {
         m_sha256 = sha256;
     } else {
-        m_lines.clear();
+        m_rows.clear();
     }
     return read;
 }
 
-WorkbookRead readWorkbookRows(std::string_view bytes, const LineSink& sink) {
+WorkbookRead readWorkbookRows(std::string_view bytes, const RowSink& sink) {
     if (bytes.starts_with(kCompoundFileSignature)) {
         return {bytes.find(kEncryptedStreamName) != std::string_view::npos ? Fault::Encrypted
                                                                            : Fault::OldFormat};

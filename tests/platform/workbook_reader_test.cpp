@@ -13,6 +13,7 @@
 
 #include "platform/text_lines.h"
 
+using kelvara::platform::ListRow;
 using kelvara::platform::WorkbookFault;
 using kelvara::platform::WorkbookRead;
 
@@ -160,13 +161,19 @@ std::string inlineRow(const std::vector<std::string>& cells) {
 
 struct Rows {
     WorkbookRead read;
-    std::vector<std::string> lines;
+    std::vector<std::string> lines; // the candidates' lines, without the header
+    std::vector<std::vector<std::string>> cells; // every row's, the header's first if any
+    std::vector<int> fileRows;
 };
 
 Rows rowsOf(const std::string& bytes, std::size_t stopAfter = SIZE_MAX) {
     Rows rows;
-    rows.read = kelvara::platform::readWorkbookRows(bytes, [&](std::string_view line) {
-        rows.lines.emplace_back(line);
+    rows.read = kelvara::platform::readWorkbookRows(bytes, [&](const ListRow& row) {
+        rows.cells.emplace_back(row.cells.begin(), row.cells.end());
+        rows.fileRows.push_back(row.fileRow);
+        if (!row.header) {
+            rows.lines.emplace_back(row.line);
+        }
         return rows.lines.size() < stopAfter;
     });
     return rows;
