@@ -1,5 +1,7 @@
 #include "candidate_list.h"
 
+#include <algorithm>
+
 #include "limits.h"
 #include "platform/app_info.h"
 #include "platform/text_lines.h"
@@ -44,19 +46,38 @@ ListRead CandidateList::read() {
         list.result.status = platform::ReadStatus::Missing;
         return list;
     }
-    list.result = m_files.readTextLines(path(), [&](std::string_view line) {
+    list.result = m_files.readListRows(path(), [&](const platform::ListRow& row) {
+        if (row.header) {
+            list.header.assign(row.cells.begin(), row.cells.end());
+            return true;
+        }
         if (list.lines.size() >= kMaxCandidates) {
             list.tooMany = true;
             return false;
         }
-        if (platform::utf8Length(line) > kMaxLineLength) {
+        if (platform::utf8Length(row.line) > kMaxLineLength) {
             list.tooLongLine = static_cast<int>(list.lines.size()) + 1;
             return false;
         }
-        list.lines.emplace_back(line);
+        list.lines.emplace_back(row.line);
+        if (isWorkbook()) {
+            list.cells.emplace_back(row.cells.begin(), row.cells.end());
+        }
+        list.fileRows.push_back(row.fileRow);
+        list.width = std::max(list.width, static_cast<int>(row.cells.size()));
         return true;
     });
     return list;
+}
+
+std::vector<CheckedRow> CandidateList::checkedRows(const ListRead& list) {
+    std::vector<CheckedRow> rows;
+    rows.reserve(list.lines.size());
+    for (std::size_t i = 0; i < list.lines.size(); ++i) {
+        rows.push_back({list.fileRows[i], list.lines[i],
+                        i < list.cells.size() ? list.cells[i] : platform::splitFields(list.lines[i])});
+    }
+    return rows;
 }
 
 bool CandidateList::refuse(const ListRead& list) {
@@ -114,20 +135,26 @@ CandidateList::RoundRead CandidateList::readRound(const std::vector<int>& lines)
     RoundRead read;
     read.hashes.reserve(m_lineHashes.size());
     read.winners.reserve(lines.size());
-    const auto take = [&](std::string_view line) {
+    const auto take = [&](const platform::ListRow& row) {
+        if (row.header) {
+            return true;
+        }
         ++read.lines;
-        if (platform::utf8Length(line) > kMaxLineLength) {
+        if (platform::utf8Length(row.line) > kMaxLineLength) {
             read.tooLongLine = read.lines;
             return false;
         }
-        read.hashes.push_back(hashLine(line));
+        read.hashes.push_back(hashLine(row.line));
         const std::size_t found = read.winners.size();
         if (found < lines.size() && lines[found] == read.lines) {
-            read.winners.push_back({read.lines, std::string(line)});
+            read.winners.push_back({read.lines, std::string(row.line)});
+            if (isWorkbook()) {
+                read.winners.back().cells.assign(row.cells.begin(), row.cells.end());
+            }
         }
         return read.lines < candidateCount;
     };
-    const platform::ReadResult result = m_files.readTextLines(path(), take);
+    const platform::ReadResult result = m_files.readListRows(path(), take);
     read.status = result.status;
     read.fault = result.workbookFault;
     return read;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "line_alignment.h"
+#include "list_check.h"
 #include "notice.h"
 #include "platform/files.h"
 #include "prize_plan.h"
@@ -21,6 +22,10 @@ namespace kelvara::draw {
 struct ListRead {
     platform::ReadResult result; // how the reading went, and the file's SHA-256
     std::vector<std::string> lines;
+    std::vector<std::string> header;             // the header row's cells; none without one
+    std::vector<std::vector<std::string>> cells; // a workbook's, per line; none for a text list
+    std::vector<int> fileRows;                   // where the file has each line
+    int width = 0;                               // the most cells of a line
     int tooLongLine = 0; // the first line over kMaxLineLength characters
     bool tooMany = false;
 };
@@ -51,6 +56,8 @@ public:
     // The whole list, read only as far as it is known to be refused; Missing when the file
     // is not there.
     ListRead read();
+    // The list's rows as the list check takes them.
+    static std::vector<CheckedRow> checkedRows(const ListRead& list);
     // Tells why the list cannot be drawn from, if it cannot.
     bool refuse(const ListRead& list);
     // The run draws from these lines: at every Start they must still stand where they stand.
@@ -75,6 +82,7 @@ public:
 private:
     struct RoundRead;
     std::string path() const;
+    bool isWorkbook() const { return m_file == platform::kCandidateWorkbook; }
     RoundRead readRound(const std::vector<int>& lines);
     bool refuseRound(const RoundRead& read);
 

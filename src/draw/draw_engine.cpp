@@ -79,10 +79,14 @@ void DrawEngine::recountRemaining() {
         std::count(m_state.DrawnFlags.begin(), m_state.DrawnFlags.end(), false));
 }
 
+void DrawEngine::showWinner(const Candidate& winner) {
+    m_view->showRow(m_format.shown(winner, Place::Roll), m_format.shown(winner, Place::Audience));
+}
+
 void DrawEngine::showRun() {
     m_view->showRun({m_results, currentPrize(),
                      m_roundOnShow ? m_results.lastRound() : std::span<const ResultEntry>(),
-                     verifiableRun()});
+                     verifiableRun(), &m_format});
 }
 
 // ---- Random index generator -------------------------------------------------------------
@@ -289,7 +293,7 @@ void DrawEngine::stopRound() {
     if (m_state.RoundWinners.empty()) {
         return;
     }
-    m_view->showName(m_state.RoundWinners.front().name);
+    showWinner(m_state.RoundWinners.front());
     m_view->setTimer2Enabled(true);
     m_listingPending = true;
 }
@@ -302,7 +306,9 @@ void DrawEngine::Timer1_Timer() {
     if (m_state.RollCursor < 1 || m_state.RollCursor > sampleSize) {
         m_state.RollCursor = 1;
     }
-    m_view->showName(m_state.RollSample[index(m_state.RollCursor)]);
+    const std::size_t at = index(m_state.RollCursor);
+    m_view->showRow(m_state.RollSample[at],
+                    at < m_audienceSample.size() ? m_audienceSample[at] : m_state.RollSample[at]);
     m_state.RollCursor = m_state.RollCursor < sampleSize
                              ? static_cast<std::int16_t>(m_state.RollCursor + 1)
                              : std::int16_t{1};
@@ -348,7 +354,7 @@ void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
     m_results.addRound(std::move(round), m_roundPrize);
 
     // Nothing can repaint in between, so the views take the round at once.
-    m_view->showName(m_state.RoundWinners[index(WinnerNum)].name);
+    showWinner(m_state.RoundWinners[index(WinnerNum)]);
     m_roundOnShow = true;
     fillRoundSize(currentPrize() != m_roundPrize);
     showRun();

@@ -105,6 +105,13 @@ public:
     // round can be drawn after it.
     void reveal();
 
+    // How rows are shown: the list's columns once Initialize read it. The operator's choice
+    // is kept for the columns of the same titles, in this list and the next; after
+    // Initialize it applies at once and the record says so.
+    const RowFormat& rowFormat() const { return m_format; }
+    const std::string& listFile() const { return m_list.fileName(); }
+    void chooseColumns(const std::vector<Column>& columns);
+
     // At start-up: the newest recorded run, when it can be continued.
     std::optional<ContinueOffer> unfinishedRun();
     void continueRun(const ContinueOffer& offer);
@@ -128,14 +135,15 @@ public:
     std::int16_t NextResultNumber() const { return m_nextResultNumber; }
 
 private:
-    void beginDraw(const std::vector<std::string>& lines);
-    std::vector<std::string> sampleOf(const std::vector<std::string>& lines) const;
+    void beginDraw(const ListRead& list);
+    std::vector<Candidate> sampleOf(const ListRead& list) const;
     void startRound();
     void stopRound();
     void cancelStart();
     std::optional<std::int16_t> readRoundSize();
     std::optional<std::int16_t> checkAgainstPrize(std::int16_t roundSize);
     bool drawWinners();
+    bool checkList(const ListRead& list);
     VerifiableDraw* activeVerifiable();
     std::vector<std::int16_t> ranksToSlots(std::vector<std::int16_t> ranks) const;
     std::vector<std::int16_t> slotsOfLines(const std::vector<int>& lines) const;
@@ -144,6 +152,9 @@ private:
     void ListRoundWinners(std::int16_t WinnerNum);
     void fillRoundSize(bool prizeChanged);
     void showRun();
+    void showWinner(const Candidate& winner);
+    void setFormat(const ListRead& list, const std::vector<Column>& chosen);
+    void showSample();
     void restore(RestoredRun restored);
     void recountRemaining();
     void tell(NoticeKind kind);
@@ -163,6 +174,11 @@ private:
     bool m_listingPending = false;
     bool m_roundOnShow = false;                 // the last listed round is on the audience's screen
     std::optional<VerifiableDraw> m_verifiable; // chosen, and once Initialize began it, the run
+    RowFormat m_format;
+    std::vector<std::string> m_listHeader;
+    std::vector<Column> m_preferred;         // the operator's columns, kept by their titles
+    std::vector<Candidate> m_sampleRows;     // the rows the rolling label cycles through
+    std::vector<std::string> m_audienceSample; // and as the audience view shows them
 };
 
 } // namespace kelvara::draw

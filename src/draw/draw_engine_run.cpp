@@ -28,23 +28,70 @@ void DrawEngine::Cmd_Init_Click() {
     if (plan.refused) {
         return;
     }
-    beginDraw(list.lines);
+    const RowFormat format = RowFormat::of(list.header, list.width);
+    const std::vector<ListProblem> problems =
+        draw::checkList(CandidateList::checkedRows(list), format);
+    if (!problems.empty() && !m_notices.drawAnyway(problems)) {
+        return;
+    }
+    setFormat(list, {});
+    beginDraw(list);
     m_results.setPrizes(plan.plan.prizes);
     m_recorder.setListFile(m_list.fileName());
     if (m_verifiable) {
         m_verifiable->begin(list, plan, m_list.fileName(),
                             earlierCommitments(m_services.records.all(), list.result.sha256));
     }
-    tellRecordFailure(m_notices,
-                      m_recorder.beginRun(list.result.sha256, m_list.lineHashes(), plan.plan));
+    tellRecordFailure(m_notices, m_recorder.beginRun(list.result.sha256, m_list.lineHashes(),
+                                                     plan.plan, {list.header, problems, &m_format}));
     fillRoundSize(true);
     showRun();
 }
 
+// The list's columns, shown as the operator chose by their titles, or as `chosen` says.
+void DrawEngine::setFormat(const ListRead& list, const std::vector<Column>& chosen) {
+    m_listHeader = list.header;
+    m_format = RowFormat::of(list.header, list.width);
+    m_format.choose(withChoices(m_format.columns(), m_preferred));
+    if (!chosen.empty()) {
+        m_format.choose(chosen);
+    }
+}
+
+void DrawEngine::chooseColumns(const std::vector<Column>& columns) {
+    m_preferred = withChoices(m_preferred, columns);
+    for (const Column& column : columns) {
+        if (std::ranges::none_of(m_preferred,
+                                 [&](const Column& kept) { return kept.title == column.title; })) {
+            m_preferred.push_back(column);
+        }
+    }
+    const std::vector<Column> before = m_format.columns();
+    if (before.empty() || !m_format.choose(withChoices(before, m_preferred)) ||
+        m_format.columns() == before) {
+        return;
+    }
+    showSample();
+    tellRecordFailure(m_notices, m_recorder.columnsChosen(m_format.columns()));
+    showRun();
+}
+
+// The rolling label's rows, as it and the audience view show them.
+void DrawEngine::showSample() {
+    m_state.RollSample.clear();
+    m_audienceSample.clear();
+    for (const Candidate& row : m_sampleRows) {
+        m_state.RollSample.push_back(m_format.shown(row, Place::Roll));
+        m_audienceSample.push_back(m_format.shown(row, Place::Audience));
+    }
+}
+
 // The draw state of a run over these lines, nobody drawn yet.
-void DrawEngine::beginDraw(const std::vector<std::string>& lines) {
+void DrawEngine::beginDraw(const ListRead& list) {
+    const std::vector<std::string>& lines = list.lines;
     const auto n = static_cast<std::int16_t>(lines.size());
-    m_state.RollSample = sampleOf(lines);
+    m_sampleRows = sampleOf(list);
+    showSample();
     m_list.keepLines(lines);
     m_state.DrawnFlags.assign(static_cast<std::size_t>(n), false);
     m_state.RemainingCount = n;
@@ -56,12 +103,14 @@ void DrawEngine::beginDraw(const std::vector<std::string>& lines) {
 }
 
 // The whole list when it is short, else every step-th line, ten in all.
-std::vector<std::string> DrawEngine::sampleOf(const std::vector<std::string>& lines) const {
-    const int n = static_cast<int>(lines.size());
+std::vector<Candidate> DrawEngine::sampleOf(const ListRead& list) const {
+    const int n = static_cast<int>(list.lines.size());
     const int step = n <= kSampleSize ? 1 : n / kSampleSize;
-    std::vector<std::string> sample;
+    std::vector<Candidate> sample;
     for (int k = 1; k <= std::min(n, kSampleSize); ++k) {
-        sample.push_back(lines[static_cast<std::size_t>(k * step - 1)]);
+        const auto at = static_cast<std::size_t>(k * step - 1);
+        sample.push_back({k * step, list.lines[at],
+                          at < list.cells.size() ? list.cells[at] : std::vector<std::string>()});
     }
     return sample;
 }
@@ -77,7 +126,11 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
         m_notices.tell(Notice(NoticeKind::RunContinuedElsewhere, 0, offer.recordPath));
         return;
     }
-    beginDraw(restored->list.lines);
+    setFormat(restored->list,
+              readChoiceText(offer.run.columnChoice,
+                             RowFormat::of(restored->list.header, restored->list.width).columns())
+                  .value_or(std::vector<Column>()));
+    beginDraw(restored->list);
     m_recorder.setListFile(m_list.fileName());
     if (restored->verifiable) {
         if (!m_verifiable) {
@@ -96,7 +149,8 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
     const std::span<const LineHash> runLines =
         offer.run.lineHashes.empty() ? m_list.lineHashes()
                                      : std::span<const LineHash>(offer.run.lineHashes);
-    tellRecordFailure(m_notices, m_recorder.continueRun(offer.run, runLines, m_results.entries()));
+    tellRecordFailure(m_notices, m_recorder.continueRun(offer.run, runLines, m_results.entries(),
+                                                        {m_listHeader, {}, &m_format}));
 }
 
 // The recorded winners are drawn, with their numbers, rounds, times and marks.

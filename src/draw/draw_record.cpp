@@ -128,14 +128,69 @@ std::string recordDigestText(const platform::Hashes& hashes, std::string_view te
         hashes.sha256({reinterpret_cast<const std::uint8_t*>(lines.data()), lines.size()}));
 }
 
-namespace {} // namespace
+namespace {
+
+std::string rowsText(const std::vector<int>& rows) {
+    std::string text = kFileRows;
+    for (std::size_t i = 0; i < rows.size() && i < kListedRows; ++i) {
+        text += (i > 0 ? kRowSeparator : "") + std::to_string(rows[i]);
+    }
+    text += kRowsClose;
+    if (rows.size() > kListedRows) {
+        text += kMoreRows + std::to_string(rows.size()) + kRowsClose;
+    }
+    return text;
+}
+
+std::string problemText(const ListProblem& problem) {
+    switch (problem.kind) {
+    case ProblemKind::SameRow:
+        return kSame + std::string(kSameRow) + kComma + rowsText(problem.rows);
+    case ProblemKind::SameValue:
+        return kSame + escapeText(problem.column) + kSameValue + kComma + rowsText(problem.rows);
+    case ProblemKind::BlankRows:
+        return kBlankRows + rowsText(problem.rows);
+    case ProblemKind::IdLength:
+    case ProblemKind::IdCheckDigit:
+        return kBadId + rowsText(problem.rows) + kComma + escapeText(problem.column) + kComma +
+               (problem.kind == ProblemKind::IdLength ? kIdLength : kIdCheckDigit);
+    case ProblemKind::ExtraCells:
+        return kExtraCells + rowsText(problem.rows) + kComma + std::to_string(problem.cells) +
+               kCellsThenHeader + std::to_string(problem.headerCells) + kColumns;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string columnsShownText(const std::vector<Column>& columns,
+                             const platform::LocalDateTime& time) {
+    return kColumnsShown + formatDateTime(time) + kComma + choiceText(columns) + kLineEnd;
+}
+
+std::string listCheckText(std::span<const ListProblem> problems,
+                          const platform::LocalDateTime& time) {
+    if (problems.empty()) {
+        return {};
+    }
+    std::string text = kListCheck + formatDateTime(time) + kProblemsFound +
+                       std::to_string(problems.size()) + kProblemsDrawnAnyway + kLineEnd;
+    for (std::size_t i = 0; i < problems.size() && i < kListedProblems; ++i) {
+        text += problemText(problems[i]) + kLineEnd;
+    }
+    if (problems.size() > kListedProblems) {
+        text += kMoreProblems + std::to_string(problems.size() - kListedProblems) +
+                kMoreProblemsClose + kLineEnd;
+    }
+    return text;
+}
 
 std::string DrawRecorder::now() const {
     return formatDateTime(m_clock.localDateTime());
 }
 
 std::string DrawRecorder::head(std::string_view sha256, std::span<const LineHash> lineHashes,
-                               const PrizePlan& plan) const {
+                               const PrizePlan& plan, const ListFacts& facts) const {
     const platform::AppData app = m_app.appData();
     std::string head = app.title + " V" + std::to_string(app.major) + "." +
                        std::to_string(app.minor) + "." + std::to_string(app.revision) + kTitle +
@@ -143,26 +198,38 @@ std::string DrawRecorder::head(std::string_view sha256, std::span<const LineHash
     head += kListLine + m_listFile + kCountOf + std::to_string(lineHashes.size()) +
             kLinesThenSha256 + std::string(sha256) + kLineEnd;
     head += lineHashesText(lineHashes);
+    if (!facts.header.empty()) {
+        std::string cells;
+        for (const std::string& cell : facts.header) {
+            cells += (&cell == facts.header.data() ? "" : "\t") + cell;
+        }
+        head += kHeader + escapeText(cells) + kLineEnd;
+    }
     head += planText(plan);
     if (m_verifiable != nullptr) {
         head += commitmentText(*m_verifiable);
     }
+    head += listCheckText(facts.problems, m_initialized);
     return head;
 }
 
 platform::Outcome DrawRecorder::beginRun(std::string_view sha256,
                                          std::span<const LineHash> lineHashes,
-                                         const PrizePlan& plan) {
+                                         const PrizePlan& plan, const ListFacts& facts) {
     m_begun = true;
     m_open = false;
     m_unwritten.clear();
     m_failureTold = false;
     m_text.clear();
     m_initialized = m_clock.localDateTime();
-    std::string text = head(sha256, lineHashes, plan);
+    std::string text = head(sha256, lineHashes, plan, facts);
     text += kInitialized;
     text += formatDateTime(m_initialized);
     text += kLineEnd;
+    // A list without a header, shown as its lines are, needs no word on it.
+    if (facts.format != nullptr && (facts.format->hasHeader() || !facts.format->asLines())) {
+        text += columnsShownText(facts.format->columns(), m_initialized);
+    }
     return write(std::move(text));
 }
 
@@ -179,7 +246,8 @@ bool DrawRecorder::takeOver(const std::string& path, std::string text) {
 
 platform::Outcome DrawRecorder::continueRun(const RecordedRun& run,
                                             std::span<const LineHash> lineHashes,
-                                            std::span<const ResultEntry> restored) {
+                                            std::span<const ResultEntry> restored,
+                                            const ListFacts& facts) {
     m_begun = true;
     m_unwritten.clear();
     m_failureTold = false;
@@ -193,7 +261,10 @@ platform::Outcome DrawRecorder::continueRun(const RecordedRun& run,
     }
     // The run goes on in a record of its own, named by this time, that holds the run so far
     // and the record it continues, so that it can itself be continued.
-    std::string text = head(run.sha256, lineHashes, {run.planSha256, run.prizes});
+    std::string text = head(run.sha256, lineHashes, {run.planSha256, run.prizes}, facts);
+    if (facts.format != nullptr && !run.columnChoice.empty()) {
+        text += columnsShownText(facts.format->columns(), m_initialized);
+    }
     text += runSoFar(run, restored, text);
     text += line + kComma + kContinues + m_continued + kLineEnd;
     return write(std::move(text));
@@ -269,6 +340,13 @@ platform::Outcome DrawRecorder::takeBackAbsent(int number) {
         return std::nullopt;
     }
     return write(markText(kAbsentTakenBack, m_clock.localDateTime(), number));
+}
+
+platform::Outcome DrawRecorder::columnsChosen(const std::vector<Column>& columns) {
+    if (!m_begun) {
+        return std::nullopt;
+    }
+    return write(columnsShownText(columns, m_clock.localDateTime()));
 }
 
 platform::Outcome DrawRecorder::choosePrize(int prize) {

@@ -11,6 +11,8 @@
 #include "platform/app_info.h"
 #include "platform/clock.h"
 #include "platform/failure.h"
+#include "list_check.h"
+#include "list_columns.h"
 #include "record_reading.h"
 #include "results.h"
 #include "verifiable_sequence.h"
@@ -21,6 +23,17 @@ class RecordStore;
 } // namespace kelvara::platform
 
 namespace kelvara::draw {
+
+// What the record's head says of the list besides its hashes.
+struct ListFacts {
+    std::span<const std::string> header;   // the header row's cells; none without a header
+    std::span<const ListProblem> problems; // what the check found, drawn anyway
+    const RowFormat* format = nullptr;     // how rows are shown
+};
+
+// The lines that say how rows are shown, and the list check's lines.
+std::string columnsShownText(const std::vector<Column>& columns, const platform::LocalDateTime& time);
+std::string listCheckText(std::span<const ListProblem> problems, const platform::LocalDateTime& time);
 
 // Writes the record of one run. A write that fails is reported once (until a write succeeds
 // again), drawing goes on, and the unwritten text is tried again with the next round.
@@ -38,7 +51,9 @@ public:
     // At Initialize: a new record with the list's SHA-256, a hash per line, and the prize
     // plan when there is one.
     platform::Outcome beginRun(std::string_view sha256, std::span<const LineHash> lineHashes,
-                               const PrizePlan& plan);
+                               const PrizePlan& plan, const ListFacts& facts = {});
+    // The operator changed how rows are shown.
+    platform::Outcome columnsChosen(const std::vector<Column>& columns);
     // A run to continue after the program ended without "结束": its record becomes the one
     // written to. False when a running copy of the program has just taken it.
     // `text` is the record as read.
@@ -47,7 +62,8 @@ public:
     // record that names it holds the run so far when it could not be taken over.
     // `lineHashes` are those of the list the run began with.
     platform::Outcome continueRun(const RecordedRun& run, std::span<const LineHash> lineHashes,
-                                  std::span<const ResultEntry> restored);
+                                  std::span<const ResultEntry> restored,
+                                  const ListFacts& facts = {});
     // The operator chose not to continue that run: it is not offered again.
     void decline(const std::string& path);
     // A verifiable run ended before its public input, and its record did not say so: it does
@@ -72,7 +88,7 @@ private:
     platform::Outcome write(std::string text);
     std::string now() const;
     std::string head(std::string_view sha256, std::span<const LineHash> lineHashes,
-                     const PrizePlan& plan) const;
+                     const PrizePlan& plan, const ListFacts& facts) const;
     std::string runSoFar(const RecordedRun& run, std::span<const ResultEntry> restored,
                          const std::string& textBefore) const;
     std::string revealedText(const VerifiableRun& run, const platform::LocalDateTime& time,

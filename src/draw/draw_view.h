@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "list_columns.h"
 #include "results.h"
 #include "verifiable_sequence.h"
 
@@ -24,7 +25,14 @@ struct RunView {
     // A verifiable run's commitment, public input and, once revealed, its secret; none in
     // an ordinary run.
     const VerifiableRun* verifiable = nullptr;
+    // How rows are shown where; none: as their lines are.
+    const RowFormat* format = nullptr;
 };
+
+// A winner's row as `place` shows it in this run.
+inline std::string shownRow(const RunView& run, const Candidate& row, Place place) {
+    return run.format != nullptr ? run.format->shown(row, place) : row.name;
+}
 
 // The controls of the main window that the draw drives. Text is UTF-8; the window words
 // what the draw only counts.
@@ -35,6 +43,11 @@ public:
     // Lbl_Roll: a line of the list, the list's size after Initialize, the mark of a round
     // being drawn, or how many winners a continued run restored.
     virtual void showName(std::string_view name) = 0;
+    // A row of the list, as the rolling label and as the audience view show it.
+    virtual void showRow(std::string_view roll, std::string_view audience) {
+        static_cast<void>(audience);
+        showName(roll);
+    }
     virtual void showListSize(int count) = 0;
     virtual void showRolling() = 0;
     virtual void showRestored(int restored, int remaining) = 0;

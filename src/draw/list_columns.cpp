@@ -119,6 +119,11 @@ bool RowFormat::choose(const std::vector<Column>& columns) {
     return true;
 }
 
+bool RowFormat::asLines() const {
+    return plain(Place::Roll) && plain(Place::Audience) && plain(Place::Results) &&
+           plain(Place::Files);
+}
+
 bool RowFormat::plain(Place place) const {
     return std::ranges::all_of(m_columns, [&](const Column& column) {
         return column.isShown(place) && column.mask == Mask::None;

@@ -50,6 +50,8 @@ public:
 
     const std::vector<Column>& columns() const { return m_columns; }
     bool hasHeader() const { return m_header; }
+    // Every column shown everywhere, none masked: rows show as their lines.
+    bool asLines() const;
     // Another choice of places and masks for the same columns; false when it does not fit.
     bool choose(const std::vector<Column>& columns);
 

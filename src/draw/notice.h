@@ -1,11 +1,13 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <utility>
 
 #include "platform/app_info.h"
 #include "platform/failure.h"
 #include "platform/files.h"
+#include "list_check.h"
 #include "prize_plan.h"
 #include "results.h"
 
@@ -137,6 +139,8 @@ public:
 
     // Shown before the draw goes on, as a modal message would be.
     virtual void tell(const Notice& notice) = 0;
+    // At Initialize, what the list check found: true to draw the list anyway.
+    virtual bool drawAnyway(std::span<const ListProblem> problems) = 0;
 };
 
 // Names the list file in every notice it passes on, so the words fit the list in use.
@@ -151,6 +155,9 @@ public:
             named.list = m_list;
             m_to->tell(named);
         }
+    }
+    bool drawAnyway(std::span<const ListProblem> problems) override {
+        return m_to == nullptr || m_to->drawAnyway(problems);
     }
 
 private:

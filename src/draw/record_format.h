@@ -80,6 +80,38 @@ inline constexpr char kRecordDigest[] = "，记录SHA-256 ";
 inline constexpr char kVoided[] = "承诺作废：";
 inline constexpr char kVoidedBeforeInput[] = "，公开输入之前结束";
 
+// A list with a header: "表头：" and the header's cells joined by TAB, escaped as names are.
+inline constexpr char kHeader[] = "表头：";
+// A list drawn although its check found problems: "名单检查：<time>，发现3处问题，仍然摇号", then
+// a line per problem, up to kListedProblems: "重复：整行相同，文件第3、57行", "重复：身份证号相同，
+// 文件第5、9行", "空行：文件第8、9行", "证件号有误：文件第12行，身份证号，位数不对",
+// "单元格多于表头：文件第14行，5个单元格，表头4列"; then "另有12处问题未列出". A line names
+// kListedRows rows at most, then "等，共500行".
+inline constexpr char kListCheck[] = "名单检查：";
+inline constexpr char kProblemsFound[] = "，发现";
+inline constexpr char kProblemsDrawnAnyway[] = "处问题，仍然摇号";
+inline constexpr char kSame[] = "重复：";
+inline constexpr char kSameRow[] = "整行相同";
+inline constexpr char kSameValue[] = "相同";
+inline constexpr char kBlankRows[] = "空行：";
+inline constexpr char kBadId[] = "证件号有误：";
+inline constexpr char kIdLength[] = "位数不对";
+inline constexpr char kIdCheckDigit[] = "校验位不符";
+inline constexpr char kExtraCells[] = "单元格多于表头：";
+inline constexpr char kCellsThenHeader[] = "个单元格，表头";
+inline constexpr char kColumns[] = "列";
+inline constexpr char kFileRows[] = "文件第";
+inline constexpr char kRowsClose[] = "行";
+inline constexpr char kRowSeparator[] = "、";
+inline constexpr char kMoreRows[] = "等，共";
+inline constexpr char kMoreProblems[] = "另有";
+inline constexpr char kMoreProblemsClose[] = "处问题未列出";
+inline constexpr std::size_t kListedProblems = 20;
+inline constexpr std::size_t kListedRows = 20;
+// "显示列：<time>，第1列 滚动、大屏、结果、文件；第2列 …，遮盖证件号" (see choiceText), after the
+// run's head and at each change.
+inline constexpr char kColumnsShown[] = "显示列：";
+
 // A name as a record line holds it: a backslash doubled, and each character that could end or
 // break a line (C0 controls, DEL, U+0085, U+2028, U+2029) as "\\u" and four upper-case hex
 // digits, so that a list line can never write a record line of its own.

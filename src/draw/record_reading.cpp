@@ -31,6 +31,7 @@ private:
     bool readContinuedLine(std::string_view line);
     bool readMarkLine(std::string_view line);
     bool readChoiceLine(std::string_view line);
+    bool readColumnsLine(std::string_view line);
     bool readWitnessLine(std::string_view line);
     bool readPublicInputLine(std::string_view line);
     bool readRevealedLine(std::string_view line);
@@ -153,6 +154,9 @@ bool RecordReader::readLine(std::string_view line) {
     if (line.starts_with(kPrizeChosen)) {
         return readChoiceLine(line);
     }
+    if (line.starts_with(kColumnsShown)) {
+        return readColumnsLine(line);
+    }
     if (line.starts_with(kWinnerOpen)) {
         return readWinnerLine(line);
     }
@@ -169,6 +173,17 @@ bool RecordReader::readLine(std::string_view line) {
         return m_run.closed || damaged(RecordDamage::UnknownLine);
     }
     return isInitializedLine(line) || damaged(RecordDamage::UnknownLine);
+}
+
+bool RecordReader::readColumnsLine(std::string_view line) {
+    std::string_view rest = line;
+    record::takePrefix(rest, record::kColumnsShown);
+    const std::size_t comma = rest.find(record::kComma);
+    if (comma == std::string_view::npos || !parseDateTime(rest.substr(0, comma))) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    m_run.columnChoice = rest.substr(comma + std::string_view(record::kComma).size());
+    return true;
 }
 
 // The lines that belong before the first round (and "继续", which may follow a cut line);
@@ -188,6 +203,13 @@ bool RecordReader::readHeadLine(std::string_view line, bool& isHead) {
     }
     if (line.starts_with(kPrize) && m_planLine != 0 && beforeRounds) {
         return readPrizeLine(line);
+    }
+    // What the head says of the list's header and check shows how it was drawn, not who.
+    for (const std::string_view fact : {kHeader, kListCheck, kSame, kBlankRows, kBadId,
+                                        kExtraCells, kMoreProblems}) {
+        if (line.starts_with(fact) && beforeRounds) {
+            return true;
+        }
     }
     if ((line.starts_with(kVerifiable) || line.starts_with(kSecret) ||
          line.starts_with(kEarlierCommitment) || line.starts_with(kCommitmentNumberOpen)) &&

@@ -37,6 +37,8 @@ struct RecordedRun {
     std::vector<Prize> prizes;
     int chosenPrize = 0;
     std::vector<AbsentMark> marks; // in the order they were made
+    // How rows were shown last (see choiceText); empty when the record does not say.
+    std::string columnChoice;
     // A verifiable run: its algorithm, commitment and secret (hex), and the public input
     // once the witnesses keyed it; empty otherwise.
     std::string verifiableAlgorithm;

@@ -1,5 +1,7 @@
 #include "results.h"
 
+#include "list_columns.h"
+
 #include "record_format.h"
 
 #include <algorithm>
@@ -147,7 +149,7 @@ std::optional<std::size_t> replayRun(Results& results, std::vector<ResultEntry> 
     return std::nullopt;
 }
 
-NumberedText numberedResultsText(const Results& results) {
+NumberedText numberedResultsText(const Results& results, const RowFormat* format, Place place) {
     NumberedText shown{std::string(kHeading), {0, 0}};
     int prize = 0;
     for (const ResultEntry& entry : results.entries()) {
@@ -161,7 +163,8 @@ NumberedText numberedResultsText(const Results& results) {
         shown.text += "\r\n[";
         shown.text += std::to_string(entry.number);
         shown.text += "]:\t";
-        shown.text += singleLine(entry.winner.name);
+        shown.text +=
+            singleLine(format != nullptr ? format->shown(entry.winner, place) : entry.winner.name);
         if (entry.absent) {
             shown.text += kAbsentMark;
         }
@@ -170,8 +173,8 @@ NumberedText numberedResultsText(const Results& results) {
     return shown;
 }
 
-std::string resultsText(const Results& results) {
-    return numberedResultsText(results).text;
+std::string resultsText(const Results& results, const RowFormat* format, Place place) {
+    return numberedResultsText(results, format, place).text;
 }
 
 } // namespace kelvara::draw

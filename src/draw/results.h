@@ -10,10 +10,20 @@
 
 namespace kelvara::draw {
 
+class RowFormat;
+
+// Where a row is shown: the rolling label, the audience view, the results box, and the
+// saved, printed and published results.
+enum class Place { Roll, Audience, Results, Files };
+inline constexpr std::size_t kPlaces = 4;
+
 // A line of the list: where it stands and what it says.
 struct Candidate {
     int line = 0;     // 1-based line number in the list
     std::string name; // the line's text, unchanged
+    // A workbook row's cells in their columns; empty for a text list, whose line's TABs
+    // separate its cells.
+    std::vector<std::string> cells = {};
 
     bool operator==(const Candidate&) const = default;
 };
@@ -95,7 +105,9 @@ std::optional<std::size_t> replayRun(Results& results, std::vector<ResultEntry> 
 // The text of the results box, and of the results file before its last CR LF: the heading
 // "摇号结果" and CR LF, then CR LF, "[number]:", a TAB and the name for each winner. With a
 // plan, a line "【prize】" before each prize's rounds; an absent winner ends in "（弃奖）".
-std::string resultsText(const Results& results);
+// Each winner's row as `format` shows it at `place`; without a format, as its line is.
+std::string resultsText(const Results& results, const RowFormat* format = nullptr,
+                        Place place = Place::Results);
 
 // The same text, and for each of its lines (as CR LF ends them) the number of the winner it
 // lists; 0 for the heading, the blank line and the prizes' lines.
@@ -103,6 +115,7 @@ struct NumberedText {
     std::string text;
     std::vector<int> lineNumbers;
 };
-NumberedText numberedResultsText(const Results& results);
+NumberedText numberedResultsText(const Results& results, const RowFormat* format = nullptr,
+                                 Place place = Place::Results);
 
 } // namespace kelvara::draw

@@ -32,14 +32,14 @@ std::optional<int> linesEditedSince(const RecordedRun& run, const ListRead& list
 
 // The recorded winners, named by their lines as the list has them now, with the marks made
 // between their rounds. The record was checked: each names a line once.
-Results restoredResults(const RecordedRun& run, const std::vector<std::string>& lines,
-                        int& nextNumber) {
+Results restoredResults(const RecordedRun& run, const ListRead& list, int& nextNumber) {
     std::vector<ResultEntry> entries;
     int lastNumber = 0;
     for (const RecordedWinner& winner : run.winners) {
-        const std::string& name = lines[static_cast<std::size_t>(winner.line - 1)];
+        const auto at = static_cast<std::size_t>(winner.line - 1);
         entries.push_back({winner.number,
-                           {winner.line, name},
+                           {winner.line, list.lines[at],
+                            at < list.cells.size() ? list.cells[at] : std::vector<std::string>()},
                            winner.round,
                            winner.time,
                            winner.prize,
@@ -129,7 +129,7 @@ std::optional<RestoredRun> restoreRun(const ContinueOffer& offer, CandidateList&
             return tell(Notice::recordDamaged(RecordDamage::NotTheSequence, 0, offer.recordPath));
         }
     }
-    restored.results = restoredResults(run, restored.list.lines, restored.nextNumber);
+    restored.results = restoredResults(run, restored.list, restored.nextNumber);
     return restored;
 }
 

@@ -16,6 +16,10 @@ namespace kelvara::testing {
 class FakeView final : public draw::DrawView, public draw::DrawNotices {
 public:
     void showName(std::string_view name) override { setRoll(std::string(name)); }
+    void showRow(std::string_view rollText, std::string_view audienceText) override {
+        audience = audienceText;
+        showName(rollText);
+    }
     void showListSize(int count) override { setRoll("<list of " + std::to_string(count) + ">"); }
     void showRolling() override { setRoll(kRolling); }
     void showRestored(int restored, int remaining) override {
@@ -31,12 +35,13 @@ public:
     // The panels as the window's would show the run: the results' text, each round that
     // comes on show once, and the prize plan when there is one.
     void showRun(const draw::RunView& run) override {
-        results = draw::resultsText(run.results);
+        results = draw::resultsText(run.results, run.format);
         if (!run.roundOnShow.empty() && run.roundOnShow.front().number != roundShown) {
             roundShown = run.roundOnShow.front().number;
             std::vector<std::pair<int, std::string>> listed;
             for (const draw::ResultEntry& entry : run.roundOnShow) {
-                listed.emplace_back(entry.number, entry.winner.name);
+                listed.emplace_back(entry.number, draw::shownRow(run, entry.winner,
+                                                                 draw::Place::Audience));
             }
             listedRounds.push_back(std::move(listed));
         }
@@ -56,6 +61,11 @@ public:
         }
     }
 
+    bool drawAnyway(std::span<const draw::ListProblem> found) override {
+        problems.assign(found.begin(), found.end());
+        return answerDrawAnyway;
+    }
+
     std::vector<draw::NoticeKind> noticeKinds() const {
         std::vector<draw::NoticeKind> kinds;
         for (const draw::Notice& notice : notices) {
@@ -67,6 +77,9 @@ public:
 
     static constexpr char kRolling[] = "<rolling>";
     std::string roll = "摇号";
+    std::string audience; // the audience view's text of the last row shown
+    std::vector<draw::ListProblem> problems; // what the list check asked about last
+    bool answerDrawAnyway = true;
     int rollChanges = 0;
     bool initEnabled = true;
     draw::StartAction startAction = draw::StartAction::Start;

@@ -150,12 +150,14 @@ void drawLine(QPainter& painter, const QRectF& area, const QString& text, const 
     painter.drawText(QPointF(x, top + box.ascent), text);
 }
 
-QList<Winner> winnersOf(std::span<const draw::ResultEntry> round) {
+QList<Winner> winnersOf(const draw::RunView& run, std::span<const draw::ResultEntry> round) {
     QList<Winner> winners;
     winners.reserve(static_cast<qsizetype>(round.size()));
     for (const draw::ResultEntry& entry : round) {
-        winners.push_back(
-            {entry.number, QString::fromStdString(entry.winner.name), entry.absent.has_value()});
+        winners.push_back({entry.number,
+                           QString::fromStdString(
+                               draw::shownRow(run, entry.winner, draw::Place::Audience)),
+                           entry.absent.has_value()});
     }
     return winners;
 }

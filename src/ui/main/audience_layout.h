@@ -10,6 +10,7 @@
 #include <QStringView>
 #include <span>
 
+#include "draw/draw_view.h"
 #include "draw/results.h"
 
 // Text as large as fits, and the grid of a round's winners, for the audience view.
@@ -34,7 +35,7 @@ struct Winner {
 };
 
 // A listed round's winners as the view shows them.
-QList<Winner> winnersOf(std::span<const draw::ResultEntry> round);
+QList<Winner> winnersOf(const draw::RunView& run, std::span<const draw::ResultEntry> round);
 
 // After an absent winner's name, which is struck out.
 inline constexpr QStringView kAbsentMark = u"（弃奖）";

@@ -53,7 +53,7 @@ AudienceScreen::AudienceScreen(QWidget& mainWindow, RollLabel& label)
 
 void AudienceScreen::showRun(const draw::RunView& run) {
     setPrize(fromUtf8(run.results.prizeName(run.currentPrize)));
-    showListedRound(run.roundOnShow,
+    showListedRound(audience::winnersOf(run, run.roundOnShow),
                     run.roundOnShow.empty()
                         ? QString()
                         : fromUtf8(run.results.prizeName(run.roundOnShow.front().prize)));
@@ -64,15 +64,17 @@ void AudienceScreen::showRun(const draw::RunView& run) {
 }
 
 // A round already on show keeps its page; only its marks change.
-void AudienceScreen::showListedRound(std::span<const draw::ResultEntry> round,
-                                     const QString& prize) {
-    if (round.empty()) {
+void AudienceScreen::showListedRound(QList<Winner> winners, const QString& prize) {
+    if (winners.empty()) {
         clearRound();
         return;
     }
-    QList<Winner> winners = audience::winnersOf(round);
-    if (winners.size() != m_winners.size() || m_winners.front().number != winners.front().number ||
-        prize != m_roundPrize) {
+    const auto sameRows = [&] {
+        return std::ranges::equal(winners, m_winners, [](const Winner& a, const Winner& b) {
+            return a.number == b.number && a.name == b.name;
+        });
+    };
+    if (winners.size() != m_winners.size() || !sameRows() || prize != m_roundPrize) {
         showRound(std::move(winners), prize);
         return;
     }

@@ -94,7 +94,7 @@ private:
     void paintList(QPainter& painter) const;
     void paintVerifiable(QPainter& painter) const;
     bool rollAlone() const { return m_winners.isEmpty() && m_verifiablePanel.isEmpty(); }
-    void showListedRound(std::span<const draw::ResultEntry> round, const QString& prize);
+    void showListedRound(QList<Winner> winners, const QString& prize);
     void showVerifiableFacts();
 
     QWidget& m_mainWindow;

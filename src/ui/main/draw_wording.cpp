@@ -1,5 +1,7 @@
 #include "draw_wording.h"
 
+#include "draw/record_format.h"
+
 #include <optional>
 
 #include "draw/limits.h"
@@ -237,6 +239,59 @@ std::string saved(const platform::AppInfo& app) {
     const std::string folder =
         data.isProgramDirectory ? "摇号软件目录下" : app.displayPath(data.directory);
     return "已经保存到" + folder + "！文件名叫摇号结果.txt和摇号结果.xlsx";
+}
+
+namespace {
+
+std::string rowsWords(const std::vector<int>& rows) {
+    std::string words = "第";
+    for (std::size_t i = 0; i < rows.size() && i < draw::record::kListedRows; ++i) {
+        words += (i == 0 ? "" : "、") + std::to_string(rows[i]);
+    }
+    words += "行";
+    if (rows.size() > draw::record::kListedRows) {
+        words += "等" + std::to_string(rows.size()) + "行";
+    }
+    return words;
+}
+
+std::string problemWords(const draw::ListProblem& problem) {
+    using enum draw::ProblemKind;
+    switch (problem.kind) {
+    case SameRow:
+        return "重复：" + rowsWords(problem.rows) + "整行相同";
+    case SameValue:
+        return "重复：" + rowsWords(problem.rows) + "的" + problem.column + "相同（" +
+               problem.value + "）";
+    case BlankRows:
+        return "空行：" + rowsWords(problem.rows) + "是空的，空行也会参加摇号";
+    case IdLength:
+        return "证件号有误：" + rowsWords(problem.rows) + "的" + problem.column +
+               "位数不对（应为18位或15位）";
+    case IdCheckDigit:
+        return "证件号有误：" + rowsWords(problem.rows) + "的" + problem.column + "校验位不符";
+    case ExtraCells:
+        return "单元格多于表头：" + rowsWords(problem.rows) + "有" +
+               std::to_string(problem.cells) + "个单元格，表头只有" +
+               std::to_string(problem.headerCells) + "列";
+    }
+    return {};
+}
+
+} // namespace
+
+std::string listProblems(std::span<const draw::ListProblem> problems, const std::string& list) {
+    std::string text = "名单检查发现" + std::to_string(problems.size()) + "处问题：\n";
+    for (std::size_t i = 0; i < problems.size() && i < draw::record::kListedProblems; ++i) {
+        text += problemWords(problems[i]) + "\n";
+    }
+    if (problems.size() > draw::record::kListedProblems) {
+        text += "另有" + std::to_string(problems.size() - draw::record::kListedProblems) +
+                "处问题未列出。\n";
+    }
+    text += "（行号是" + list + "中的行号。）\n\n照这份名单摇号吗？\n"
+            "选“是”照样摇号，名单检查的结果写入摇号记录；选“否”不初始化，请先修改名单。";
+    return text;
 }
 
 QString startCaption(draw::StartAction action) {

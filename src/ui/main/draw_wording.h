@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <span>
 #include <string>
 
 #include "draw/draw_engine.h"
@@ -28,6 +29,10 @@ QString prizeStatus(const draw::Results& results, int prize);
 inline constexpr char kAbsentTitle[] = "弃奖";
 // Marking a winner absent, or taking the mark back: the question that names them.
 std::string absentQuestion(const draw::Results& results, const draw::ResultEntry& entry);
+
+inline constexpr char kListCheckTitle[] = "名单检查";
+// What the list check found, and whether to draw the list anyway.
+std::string listProblems(std::span<const draw::ListProblem> problems, const std::string& list);
 
 inline constexpr char kContinueTitle[] = "继续摇号";
 std::string continueQuestion(const draw::ContinueOffer& offer);

@@ -213,6 +213,12 @@ void FrmMain::tell(const draw::Notice& notice) {
     m_services.messageBox(wording::notice(notice, m_services));
 }
 
+bool FrmMain::drawAnyway(std::span<const draw::ListProblem> problems) {
+    return m_services.messageBox(wording::listProblems(problems, m_engine.listFile()),
+                                 platform::Buttons::YesNoSafe, wording::kListCheckTitle) ==
+           platform::Answer::Yes;
+}
+
 void FrmMain::setRollCaption(const QString& caption) {
     m_ui.Lbl_Roll->setText(caption);
     m_audience->setRollText(caption);
@@ -220,6 +226,11 @@ void FrmMain::setRollCaption(const QString& caption) {
 
 void FrmMain::showName(std::string_view name) {
     setRollCaption(fromUtf8(name));
+}
+
+void FrmMain::showRow(std::string_view roll, std::string_view audience) {
+    m_ui.Lbl_Roll->setText(fromUtf8(roll));
+    m_audience->setRollText(fromUtf8(audience));
 }
 
 void FrmMain::showListSize(int count) {

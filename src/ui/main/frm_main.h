@@ -46,6 +46,7 @@ public:
 
     // DrawView
     void showName(std::string_view name) override;
+    void showRow(std::string_view roll, std::string_view audience) override;
     void showListSize(int count) override;
     void showRolling() override;
     void showRestored(int restored, int remaining) override;
@@ -59,6 +60,7 @@ public:
 
     // DrawNotices
     void tell(const draw::Notice& notice) override;
+    bool drawAnyway(std::span<const draw::ListProblem> problems) override;
 
     // The results box's exact text.
     const std::string& resultsText() const;

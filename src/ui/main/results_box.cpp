@@ -60,11 +60,11 @@ ResultsBox::ResultsBox(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void ResultsBox::showRun(const draw::RunView& run) {
-    showResults(run.results);
+    showResults(run.results, run.format);
 }
 
-void ResultsBox::showResults(const draw::Results& results) {
-    draw::NumberedText shown = draw::numberedResultsText(results);
+void ResultsBox::showResults(const draw::Results& results, const draw::RowFormat* format) {
+    draw::NumberedText shown = draw::numberedResultsText(results, format);
     if (shown.text == m_exact) {
         return;
     }

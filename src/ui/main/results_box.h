@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "draw/list_columns.h"
 #include "ui/main/run_panel.h"
 
 namespace kelvara::draw {
@@ -28,7 +29,7 @@ public:
     // The results as their text. New winners bring the caret to the end; otherwise it stays
     // on its winner's line.
     void showRun(const draw::RunView& run) override;
-    void showResults(const draw::Results& results);
+    void showResults(const draw::Results& results, const draw::RowFormat* format = nullptr);
 
     const std::string& exactText() const { return m_exact; }
     // Any text, each line with its winner's number (0 or none: no winner's line).
