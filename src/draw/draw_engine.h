@@ -110,6 +110,8 @@ public:
     // Initialize it applies at once and the record says so.
     const RowFormat& rowFormat() const { return m_format; }
     const std::string& listFile() const { return m_list.fileName(); }
+    // The list's SHA-256 as the run read it; empty before Initialize.
+    const std::string& listSha256() const { return m_listSha256; }
     void chooseColumns(const std::vector<Column>& columns);
 
     // At start-up: the newest recorded run, when it can be continued.
@@ -176,6 +178,7 @@ private:
     std::optional<VerifiableDraw> m_verifiable; // chosen, and once Initialize began it, the run
     RowFormat m_format;
     std::vector<std::string> m_listHeader;
+    std::string m_listSha256;
     std::vector<Column> m_preferred;         // the operator's columns, kept by their titles
     std::vector<Candidate> m_sampleRows;     // the rows the rolling label cycles through
     std::vector<std::string> m_audienceSample; // and as the audience view shows them

@@ -51,6 +51,7 @@ void DrawEngine::Cmd_Init_Click() {
 // The list's columns, shown as the operator chose by their titles, or as `chosen` says.
 void DrawEngine::setFormat(const ListRead& list, const std::vector<Column>& chosen) {
     m_listHeader = list.header;
+    m_listSha256 = list.result.sha256;
     m_format = RowFormat::of(list.header, list.width);
     m_format.choose(withChoices(m_format.columns(), m_preferred));
     if (!chosen.empty()) {

@@ -120,18 +120,18 @@ bool RowFormat::choose(const std::vector<Column>& columns) {
 }
 
 bool RowFormat::asLines() const {
-    return plain(Place::Roll) && plain(Place::Audience) && plain(Place::Results) &&
-           plain(Place::Files);
+    return showsLines(Place::Roll) && showsLines(Place::Audience) && showsLines(Place::Results) &&
+           showsLines(Place::Files);
 }
 
-bool RowFormat::plain(Place place) const {
+bool RowFormat::showsLines(Place place) const {
     return std::ranges::all_of(m_columns, [&](const Column& column) {
         return column.isShown(place) && column.mask == Mask::None;
     });
 }
 
 std::string RowFormat::shown(const Candidate& row, Place place) const {
-    if (plain(place)) {
+    if (showsLines(place)) {
         return row.name;
     }
     std::string text;
@@ -163,7 +163,7 @@ std::vector<std::string> RowFormat::shownCells(const Candidate& row, Place place
         }
     }
     // Cells past the header's last column are shown where every column is.
-    if (plain(place)) {
+    if (showsLines(place)) {
         for (std::size_t i = m_columns.size(); i < cells.size(); ++i) {
             shown.emplace_back(trimmed(cells[i]));
         }

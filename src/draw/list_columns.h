@@ -62,8 +62,10 @@ public:
     std::vector<std::string> titles(Place place) const;
     std::vector<std::string> shownCells(const Candidate& row, Place place) const;
 
+    // Every column shown at `place`, none masked: rows show there as their lines.
+    bool showsLines(Place place) const;
+
 private:
-    bool plain(Place place) const;
 
     std::vector<Column> m_columns;
     bool m_header = false;

@@ -6,6 +6,12 @@
 
 #include "platform/failure.h"
 
+namespace kelvara::draw {
+class Results;
+class RowFormat;
+struct VerifiableRun;
+} // namespace kelvara::draw
+
 namespace kelvara::output {
 
 inline constexpr char kPublicationPdfName[] = "摇号公示.pdf";
@@ -34,6 +40,24 @@ struct Publication {
     std::vector<PublicationRow> rows; // every listed winner, in listed order
     bool withPrizes = false;
 };
+
+// The list drawn from, as the announcement names it.
+struct ListIdentity {
+    std::string file;
+    int count = 0;
+    std::string sha256;
+};
+struct PublicationEvent {
+    std::string title;
+    std::string place;
+    std::string date;
+};
+
+// The announcement of a run: every listed winner with the columns shown in files, masked as
+// chosen, and a verifiable run's facts.
+Publication publicationOf(const draw::Results& results, const draw::RowFormat& format,
+                          const draw::VerifiableRun* run, const ListIdentity& list,
+                          PublicationEvent event);
 
 // One line above the table: "label：value". Both media show the same lines.
 struct PublicationLine {

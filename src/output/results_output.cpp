@@ -1,6 +1,7 @@
 #include "results_output.h"
 
 #include "commitment_sheet.h"
+#include "draw/list_columns.h"
 #include "draw/results.h"
 #include "platform/app_info.h"
 #include "platform/files.h"
@@ -25,21 +26,24 @@ std::string ResultsOutput::publicationWorkbookPath() const {
     return platform::appFilePath(m_app, kPublicationWorkbookName);
 }
 
-platform::Outcome ResultsOutput::writeText(const draw::Results& results) {
-    return m_files.writeTextFile(filePath(), draw::resultsText(results));
+platform::Outcome ResultsOutput::writeText(const draw::Results& results,
+                                           const draw::RowFormat* format) {
+    return m_files.writeTextFile(filePath(), draw::resultsText(results, format, draw::Place::Files));
 }
 
-platform::Outcome ResultsOutput::save(const draw::Results& results) {
-    if (platform::Outcome failure = writeText(results)) {
+platform::Outcome ResultsOutput::save(const draw::Results& results,
+                                      const draw::RowFormat* format) {
+    if (platform::Outcome failure = writeText(results, format)) {
         return failure;
     }
-    return m_files.writeProducedFile(workbookPath(), [&results](const std::string& fileName) {
-        return writeResultsWorkbook(results, fileName);
+    return m_files.writeProducedFile(workbookPath(), [&](const std::string& fileName) {
+        return writeResultsWorkbook(results, fileName, format);
     });
 }
 
-platform::Outcome ResultsOutput::print(const draw::Results& results) {
-    if (platform::Outcome failure = writeText(results)) {
+platform::Outcome ResultsOutput::print(const draw::Results& results,
+                                       const draw::RowFormat* format) {
+    if (platform::Outcome failure = writeText(results, format)) {
         return failure;
     }
     return m_printer.printFile(filePath());

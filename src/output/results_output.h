@@ -12,6 +12,7 @@ class Printer;
 } // namespace kelvara::platform
 namespace kelvara::draw {
 class Results;
+class RowFormat;
 }
 
 namespace kelvara::output {
@@ -36,12 +37,13 @@ public:
     // Replaces the results file, then the workbook, each whole; a file that fails stays as
     // it was, and a failed text file leaves the workbook untouched. A failure names the file
     // that failed.
-    platform::Outcome save(const draw::Results& results);
+    // Rows are shown as `format` has them in files; without it, as their lines.
+    platform::Outcome save(const draw::Results& results, const draw::RowFormat* format = nullptr);
 
     // Writes the results file (not the workbook), then hands it to the system's print
     // operation; nothing is printed when the write failed. A print that fails leaves the
     // file written.
-    platform::Outcome print(const draw::Results& results);
+    platform::Outcome print(const draw::Results& results, const draw::RowFormat* format = nullptr);
 
     // Writes the announcement beside the results, the PDF first, then the workbook, each
     // whole as in save(); a failure names the file that failed, and a failed PDF leaves the
@@ -56,7 +58,7 @@ public:
     platform::Outcome printCommitment(const std::string& sheet);
 
 private:
-    platform::Outcome writeText(const draw::Results& results);
+    platform::Outcome writeText(const draw::Results& results, const draw::RowFormat* format);
     platform::Outcome writePublicationPdf(const Publication& publication);
 
     const platform::AppInfo& m_app;

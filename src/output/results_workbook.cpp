@@ -3,10 +3,12 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "draw/list_columns.h"
 #include "draw/results.h"
 #include "workbook_support.h"
 
@@ -27,8 +29,14 @@ struct Column {
 // wide as its widest text.
 class SheetWriter {
 public:
-    SheetWriter(lxw_worksheet* sheet, lxw_format* bold, lxw_format* dateTime, bool withPrizes)
+    SheetWriter(lxw_worksheet* sheet, lxw_format* bold, lxw_format* dateTime, bool withPrizes,
+                const std::vector<std::string>& rowTitles)
         : m_sheet(sheet), m_bold(bold), m_dateTime(dateTime), m_withPrizes(withPrizes) {
+        for (const std::string& title : rowTitles) {
+            m_titles.push_back(title);
+            m_columns.push_back({m_titles.back().c_str(), 0});
+        }
+        m_rowColumns = static_cast<lxw_col_t>(rowTitles.size());
         if (withPrizes) {
             m_columns.push_back({"奖项", 0});
         }
@@ -45,13 +53,16 @@ public:
         worksheet_freeze_panes(m_sheet, 1, 0);
     }
 
-    void writeEntry(lxw_row_t row, const draw::ResultEntry& entry, const std::string& prize) {
+    void writeEntry(lxw_row_t row, const draw::ResultEntry& entry, const std::string& prize,
+                    const std::vector<std::string>& cells) {
         m_failed(worksheet_write_number(m_sheet, row, 0, entry.number, nullptr));
         widen(0, std::to_string(entry.number));
         // Always a string: "00123" keeps its zeros and "=1+1" stays text.
-        writeText(row, 1, entry.winner.name);
+        for (lxw_col_t column = 0; column < m_rowColumns && column < cells.size(); ++column) {
+            writeText(row, 1 + column, cells[column]);
+        }
         if (m_withPrizes) {
-            writeText(row, 2, prize);
+            writeText(row, 1 + m_rowColumns, prize);
         }
         m_failed(worksheet_write_number(m_sheet, row, m_roundColumn, entry.round, nullptr));
         widen(m_roundColumn, std::to_string(entry.round));
@@ -91,14 +102,17 @@ private:
     lxw_format* m_bold;
     lxw_format* m_dateTime;
     bool m_withPrizes;
-    std::vector<Column> m_columns{{"序号", 0}, {"姓名", 0}};
+    std::list<std::string> m_titles; // the row's headings, which m_columns points into
+    std::vector<Column> m_columns{{"序号", 0}};
+    lxw_col_t m_rowColumns = 1;
     lxw_col_t m_roundColumn = 0;
     FirstError m_failed;
 };
 
 } // namespace
 
-platform::Outcome writeResultsWorkbook(const draw::Results& results, const std::string& fileName) {
+platform::Outcome writeResultsWorkbook(const draw::Results& results, const std::string& fileName,
+                                       const draw::RowFormat* format) {
     // Worksheets are kept in memory (not constant_memory): the column widths are known
     // only after the last row. The library's scratch files go beside the workbook.
     char scratchFolder[] = ".";
@@ -119,11 +133,17 @@ platform::Outcome writeResultsWorkbook(const draw::Results& results, const std::
     format_set_bold(bold);
     format_set_num_format(dateTime, kTimeFormat);
 
-    SheetWriter writer(sheet, bold, dateTime, !results.prizes().empty());
+    // A row is its line under 姓名, or its shown columns, masked, each in a column of its own.
+    const bool byColumns = format != nullptr && !format->showsLines(draw::Place::Files);
+    SheetWriter writer(sheet, bold, dateTime, !results.prizes().empty(),
+                       byColumns ? format->titles(draw::Place::Files)
+                                 : std::vector<std::string>{"姓名"});
     writer.writeHeadings();
     lxw_row_t row = 0;
     for (const draw::ResultEntry& entry : results.entries()) {
-        writer.writeEntry(++row, entry, results.prizeName(entry.prize));
+        writer.writeEntry(++row, entry, results.prizeName(entry.prize),
+                          byColumns ? format->shownCells(entry.winner, draw::Place::Files)
+                                    : std::vector<std::string>{entry.winner.name});
     }
     writer.setWidths();
     writer.failed()(workbook_close(workbook));

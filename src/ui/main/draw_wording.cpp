@@ -1,6 +1,7 @@
 #include "draw_wording.h"
 
 #include "draw/record_format.h"
+#include "ui/main/settings_file.h"
 
 #include <optional>
 
@@ -292,6 +293,32 @@ std::string listProblems(std::span<const draw::ListProblem> problems, const std:
     text += "（行号是" + list + "中的行号。）\n\n照这份名单摇号吗？\n"
             "选“是”照样摇号，名单检查的结果写入摇号记录；选“否”不初始化，请先修改名单。";
     return text;
+}
+
+std::string settingsDamaged() {
+    return std::string("设置文件") + kSettingsFileName +
+           "已损坏，或不是本程序的设置，这次没有使用它；下次更改设置时会重新写入。";
+}
+
+std::string settingsNotWritten() {
+    return std::string("无法写入设置文件") + kSettingsFileName +
+           "，这次的设置在本程序退出后不会保留。请检查数据文件夹是否可写。";
+}
+
+std::string nothingToPublish() {
+    return "还没有中签者，没有可以公示的结果。";
+}
+
+std::string published(const platform::AppInfo& app) {
+    const platform::AppData data = app.appData();
+    const std::string folder =
+        data.isProgramDirectory ? "摇号软件目录下" : app.displayPath(data.directory);
+    return "公示已经写到" + folder + "：摇号公示.pdf 和 摇号公示.xlsx。\n\n现在打印公示吗？";
+}
+
+std::string longDate(const platform::LocalDateTime& time) {
+    return std::to_string(time.year) + "年" + std::to_string(time.month) + "月" +
+           std::to_string(time.day) + "日";
 }
 
 QString startCaption(draw::StartAction action) {

@@ -34,6 +34,16 @@ inline constexpr char kListCheckTitle[] = "名单检查";
 // What the list check found, and whether to draw the list anyway.
 std::string listProblems(std::span<const draw::ListProblem> problems, const std::string& list);
 
+// The settings file.
+std::string settingsDamaged();
+std::string settingsNotWritten();
+// The announcement: nothing to announce yet, and where it was written, asking to print it.
+inline constexpr char kPublishTitle[] = "公示";
+std::string nothingToPublish();
+std::string published(const platform::AppInfo& app);
+// "2026年12月8日"
+std::string longDate(const platform::LocalDateTime& time);
+
 inline constexpr char kContinueTitle[] = "继续摇号";
 std::string continueQuestion(const draw::ContinueOffer& offer);
 

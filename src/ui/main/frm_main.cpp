@@ -23,6 +23,7 @@
 #include "ui/main/prize_bar.h"
 #include "ui/main/results_box.h"
 #include "ui/main/roll_label.h"
+#include "ui/main/settings_file.h"
 #include "ui/main/run_panel.h"
 #include "ui/twips.h"
 #include "ui/window_helpers.h"
@@ -62,6 +63,7 @@ FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
     setUpPrizes();
     m_panels = {m_ui.Txt_Results, m_prizeBar, m_audience};
     setUpVerifiable();
+    setUpColumns();
     setTabOrder();
     connectHandlers();
     m_ui.Txt_Results->setFocus(Qt::OtherFocusReason);
@@ -104,7 +106,8 @@ void FrmMain::setTabOrder() {
                               m_ui.Cmd_Size_V,
                               m_ui.Cmd_Size_H,
                               panel.Check_Title,
-                              panel.Check_Verifiable};
+                              panel.Check_Verifiable,
+                              panel.Cmd_Columns};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         QWidget::setTabOrder(order[i - 1], order[i]);
     }
@@ -155,7 +158,7 @@ void FrmMain::Timer2_Timer() {
 // Save and Print take the results as they will be: a stopped round is listed first.
 void FrmMain::Cmd_Save_Click() {
     m_engine.completePendingListing();
-    if (const platform::Outcome failure = m_output.save(m_engine.results())) {
+    if (const platform::Outcome failure = m_output.save(m_engine.results(), &m_engine.rowFormat())) {
         reportOutputFailure(*failure);
         return;
     }
@@ -164,7 +167,7 @@ void FrmMain::Cmd_Save_Click() {
 
 void FrmMain::Cmd_Print_Click() {
     m_engine.completePendingListing();
-    if (const platform::Outcome failure = m_output.print(m_engine.results())) {
+    if (const platform::Outcome failure = m_output.print(m_engine.results(), &m_engine.rowFormat())) {
         reportOutputFailure(*failure);
     }
 }

@@ -10,6 +10,7 @@
 #include "draw/draw_view.h"
 #include "output/results_output.h"
 #include "ui/held_key_guard.h"
+#include "ui/main/columns_dialog.h"
 #include "ui/main/frm_main_ui.h"
 
 class QAction;
@@ -28,6 +29,7 @@ class FrmAbout;
 class KeyPreview;
 class PrizeBar;
 class RunPanel;
+class SettingsFile;
 class VerifiableWindow;
 
 // The main window. Its controls are in m_ui (the settings panel in the appearance
@@ -98,6 +100,12 @@ private:
     void updateAbsentAction();
     void markAbsentAtCaret();
 
+    // The list's columns, the event and the announcement (frm_main_columns.cpp).
+    void setUpColumns();
+    void tellDamagedSettings();
+    void openColumns();
+    void publish();
+
     // The verifiable draw's window and choice (frm_main_verifiable.cpp).
     void setUpVerifiable();
     void openVerifiableWindow();
@@ -127,6 +135,9 @@ private:
     QAction* m_absentAction = nullptr;        // marks the winner on the results box's caret line
     VerifiableWindow* m_verifiable = nullptr; // opened by a verifiable run's Initialize
     std::vector<RunPanel*> m_panels;          // every panel that shows the run
+    std::unique_ptr<SettingsFile> m_settings; // kept in the data folder
+    bool m_settingsDamaged = false;           // to tell once the window is up
+    EventFacts m_event;
 };
 
 } // namespace kelvara::ui

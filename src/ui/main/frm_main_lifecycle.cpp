@@ -66,7 +66,10 @@ void FrmMain::showEvent(QShowEvent* event) {
     if (!m_shownBefore) {
         m_shownBefore = true;
         // Asked once the window is on the screen, so the question has it behind it.
-        QTimer::singleShot(0, this, &FrmMain::offerToContinue);
+        QTimer::singleShot(0, this, [this] {
+            tellDamagedSettings();
+            offerToContinue();
+        });
     }
 }
 

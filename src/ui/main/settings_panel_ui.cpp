@@ -89,6 +89,9 @@ void SettingsPanelUi::addFrames(LayoutBuilder& builder) {
     CmdAbout->setAutoDefault(false);
     CmdAbout->setAccessibleName(QStringLiteral("关于"));
     Check_Verifiable = builder.add<QCheckBox>(frmMainPlace("Check_Verifiable"));
+    Cmd_Columns = builder.add<QPushButton>(frmMainPlace("Cmd_Columns"));
+    Cmd_Columns->setAutoDefault(false);
+    Cmd_Columns->setFlat(true);
 }
 
 // The rolling label's settings.

@@ -26,6 +26,7 @@ struct SettingsPanelUi {
     QLabel* Label8 = nullptr;
     QPushButton* CmdAbout = nullptr;
     QCheckBox* Check_Verifiable = nullptr;
+    QPushButton* Cmd_Columns = nullptr;
 
     QGroupBox* Frame_DuiQi = nullptr;
     QRadioButton* Opt_Align[3] = {};
