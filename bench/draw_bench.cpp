@@ -1,7 +1,7 @@
 // Figures of the draw with the real clock-seeded random source and the real file reader:
-// the random index generator, Initialize, a start, the check of an edited list, a listing,
-// a whole run and Save; Initialize and a start from a workbook list; the announcement's PDF
-// and workbook.
+// the random index generator, Initialize, a start, the check of an edited list, the list
+// check of its rows, a listing, a whole run and Save; Initialize and a start from a workbook
+// list; the announcement's PDF and workbook.
 #include <benchmark/benchmark.h>
 
 #include <QFile>
@@ -19,6 +19,7 @@
 
 #include "draw/draw_engine.h"
 #include "draw/line_alignment.h"
+#include "draw/list_check.h"
 #include "draw/mixing.h"
 #include "draw/verifiable_sequence.h"
 #include "fakes/fake_services.h"
@@ -346,6 +347,39 @@ void BM_LineCheck10000(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LineCheck10000)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The list check at Initialize: 10,000 rows under 姓名/身份证号/手机/部门, each ID with the
+// check digit that fits, five rows repeated whole and five IDs shared.
+void BM_ListCheck10000(benchmark::State& state) {
+    const std::vector<std::string> header{"姓名", "身份证号", "手机", "部门"};
+    std::vector<std::string> lines;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string n = std::to_string(10'000'000 + i).substr(1);
+        std::string id = "1101011990" + n + "0";
+        for (const char last : std::string_view("0123456789X")) {
+            id.back() = last;
+            if (draw::idCheckDigitHolds(id)) {
+                break;
+            }
+        }
+        lines.push_back("同学" + std::to_string(i) + "\t" + id + "\t139" + n + "0\t部门" +
+                        std::to_string(i % 10));
+    }
+    for (int k = 0; k < 10; ++k) {
+        const auto original = static_cast<std::size_t>(1000 * k + 100);
+        lines[original + 400] =
+            k < 5 ? lines[original] : "另一人\t" + platform::splitFields(lines[original])[1];
+    }
+    std::vector<draw::CheckedRow> rows;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        rows.push_back({static_cast<int>(i) + 2, lines[i], platform::splitFields(lines[i])});
+    }
+    const draw::RowFormat format = draw::RowFormat::of(header, 4);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(draw::checkList(rows, format));
+    }
+}
+BENCHMARK(BM_ListCheck10000)->Unit(benchmark::kMillisecond);
 
 // The listing of a round of 5,000 behind 5,000 listed winners: the mixing, the results, the
 // results box's text and the record.

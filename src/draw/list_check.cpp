@@ -11,41 +11,22 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string_view trimmed(std::string_view text) {
-    constexpr std::string_view kIdeographicSpace = "\u3000";
-    for (bool more = true; more;) {
-        more = false;
-        for (std::string_view blank : {std::string_view(" "), std::string_view("\t"),
-                                       kIdeographicSpace}) {
-            if (text.starts_with(blank)) {
-                text.remove_prefix(blank.size());
-                more = true;
-            }
-            if (text.ends_with(blank)) {
-                text.remove_suffix(blank.size());
-                more = true;
-            }
-        }
-    }
-    return text;
-}
-
 // A row as it compares with others: its cells trimmed, empty cells at its end dropped.
 std::string rowKey(const CheckedRow& row) {
     std::size_t used = row.cells.size();
-    while (used > 0 && trimmed(row.cells[used - 1]).empty()) {
+    while (used > 0 && trimmedCell(row.cells[used - 1]).empty()) {
         --used;
     }
     std::string key;
     for (std::size_t i = 0; i < used; ++i) {
-        key += std::string(i > 0 ? "\t" : "") + std::string(trimmed(row.cells[i]));
+        key += std::string(i > 0 ? "\t" : "") + std::string(trimmedCell(row.cells[i]));
     }
     return key;
 }
 
 // A value as it identifies somebody: trimmed, and an ID's x as X.
 std::string valueKey(std::string_view value, ColumnKind kind) {
-    std::string key(trimmed(value));
+    std::string key(trimmedCell(value));
     if (kind == ColumnKind::IdNumber) {
         std::ranges::replace(key, 'x', 'X');
     }
@@ -162,12 +143,11 @@ std::vector<ListProblem> checkList(std::span<const CheckedRow> rows, const RowFo
         const auto width = static_cast<int>(columns.size());
         for (const CheckedRow& row : rows) {
             std::size_t used = row.cells.size();
-            while (used > 0 && trimmed(row.cells[used - 1]).empty()) {
+            while (used > 0 && trimmedCell(row.cells[used - 1]).empty()) {
                 --used;
             }
-            if (static_cast<int>(used) > width) {
-                problems.push_back(
-                    {ProblemKind::ExtraCells, {row.fileRow}, {}, {}, static_cast<int>(used), width});
+            if (const auto cells = static_cast<int>(used); cells > width) {
+                problems.push_back({ProblemKind::ExtraCells, {row.fileRow}, {}, {}, cells, width});
             }
         }
     }

@@ -47,17 +47,26 @@ std::string maskedMiddle(const std::vector<std::string_view>& characters) {
     return keepEnds(characters, end, end);
 }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
+} // namespace
+
+std::string_view trimmedCell(std::string_view text) {
+    constexpr std::string_view kIdeographicSpace = "\u3000";
+    for (bool more = true; more;) {
+        more = false;
+        for (std::string_view blank :
+             {std::string_view(" "), std::string_view("\t"), kIdeographicSpace}) {
+            if (text.starts_with(blank)) {
+                text.remove_prefix(blank.size());
+                more = true;
+            }
+            if (text.ends_with(blank)) {
+                text.remove_suffix(blank.size());
+                more = true;
+            }
+        }
     }
     return text;
 }
-
-} // namespace
 
 std::string masked(std::string_view value, Mask mask) {
     const std::vector<std::string_view> characters = charactersOf(value);
@@ -87,15 +96,17 @@ std::vector<std::string> cellsOf(const Candidate& row) {
 RowFormat RowFormat::of(std::span<const std::string> header, int width) {
     RowFormat format;
     std::size_t named = header.size();
-    while (named > 0 && trimmed(header[named - 1]).empty()) {
+    while (named > 0 && trimmedCell(header[named - 1]).empty()) {
         --named;
     }
     format.m_header = named > 0;
     // A header sets the columns; cells past them are told by the list check.
-    const std::size_t count = format.m_header ? named : static_cast<std::size_t>(std::max(width, 1));
+    const std::size_t count =
+        format.m_header ? named : static_cast<std::size_t>(std::max(width, 1));
     for (std::size_t i = 0; i < count; ++i) {
         Column column;
-        const std::string_view title = i < header.size() ? trimmed(header[i]) : std::string_view();
+        const std::string_view title =
+            i < header.size() ? trimmedCell(header[i]) : std::string_view();
         column.title = title.empty() ? "列" + std::to_string(i + 1) : std::string(title);
         if (format.m_header) {
             column.kind = platform::headerWordKind(column.title).value_or(ColumnKind::Other);
@@ -158,14 +169,14 @@ std::vector<std::string> RowFormat::shownCells(const Candidate& row, Place place
     std::vector<std::string> shown;
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
         if (m_columns[i].isShown(place)) {
-            shown.push_back(i < cells.size() ? masked(trimmed(cells[i]), m_columns[i].mask)
+            shown.push_back(i < cells.size() ? masked(trimmedCell(cells[i]), m_columns[i].mask)
                                              : std::string());
         }
     }
     // Cells past the header's last column are shown where every column is.
     if (showsLines(place)) {
         for (std::size_t i = m_columns.size(); i < cells.size(); ++i) {
-            shown.emplace_back(trimmed(cells[i]));
+            shown.emplace_back(trimmedCell(cells[i]));
         }
     }
     return shown;
@@ -209,11 +220,12 @@ std::string choiceText(const std::vector<Column>& columns) {
 std::optional<std::vector<Column>> readChoiceText(std::string_view text,
                                                   std::vector<Column> columns) {
     std::size_t index = 0;
-    while (!text.empty() || index == 0) {
+    // Each separator is followed by a column, and each column names its places.
+    for (bool more = true; more;) {
         const std::size_t end = text.find(kColumnSeparator);
         std::string_view part = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view()
-                                             : text.substr(end + kColumnSeparator.size());
+        more = end != std::string_view::npos;
+        text = more ? text.substr(end + kColumnSeparator.size()) : std::string_view();
         if (!record::takePrefix(part, kColumnOpen) ||
             record::takeNumberThen(part, std::string(kColumnClose) + " ") !=
                 static_cast<int>(index + 1) ||
@@ -227,21 +239,19 @@ std::optional<std::vector<Column>> readChoiceText(std::string_view text,
             if (part.ends_with(suffix)) {
                 column.mask = mask;
                 part.remove_suffix(suffix.size());
+                break;
             }
         }
         column.shown.fill(false);
-        if (part != kNowhere) {
-            while (!part.empty()) {
-                const std::size_t cut = part.find(kListSeparator);
-                const std::string_view word = part.substr(0, cut);
-                const auto found = std::ranges::find(kPlaceWords, word);
-                if (found == kPlaceWords.end()) {
-                    return std::nullopt;
-                }
-                column.shown[static_cast<std::size_t>(found - kPlaceWords.begin())] = true;
-                part = cut == std::string_view::npos ? std::string_view()
-                                                     : part.substr(cut + kListSeparator.size());
+        for (bool morePlaces = part != kNowhere; morePlaces;) {
+            const std::size_t cut = part.find(kListSeparator);
+            const auto found = std::ranges::find(kPlaceWords, part.substr(0, cut));
+            if (found == kPlaceWords.end()) {
+                return std::nullopt;
             }
+            column.shown[static_cast<std::size_t>(found - kPlaceWords.begin())] = true;
+            morePlaces = cut != std::string_view::npos;
+            part = morePlaces ? part.substr(cut + kListSeparator.size()) : std::string_view();
         }
     }
     if (index != columns.size()) {

@@ -32,6 +32,9 @@ struct Column {
     bool operator==(const Column&) const = default;
 };
 
+// A cell without the spaces, TABs and ideographic spaces around it.
+std::string_view trimmedCell(std::string_view text);
+
 // The value with its mask applied, counted in characters.
 std::string masked(std::string_view value, Mask mask);
 

@@ -452,6 +452,11 @@ def list_column_cases():
     many = [LIST_CHECK[0].replace("4处", "25处")] + [f"重复：整行相同，文件第{k}、{k + 30}行" for k in range(2, 22)]
     add("v2 25 list problems, 20 listed", {**files, "record": crlf(resealed(
         inserted(genuine, "初始化：", many + ["另有5处问题未列出"])))}, "验证通过：全部 7 名中签者与记录一致")
+    blank_and_cut = [LIST_CHECK[0].replace("4处", "2处"), "空行：文件第8、9行",
+                     f"重复：整行相同，文件第{'、'.join(str(k) for k in range(1, 21))}行等，共500行"]
+    add("v2 blank rows and rows past 20", {**files, "record": crlf(resealed(
+        inserted(genuine, "初始化：", blank_and_cut)))}, "验证通过：全部 7 名中签者与记录一致",
+        summary=blank_and_cut[1:])
     add("v2 25 list problems, the rest not told", {**files, "record": crlf(resealed(
         inserted(genuine, "初始化：", many)))}, "验证失败：名单检查记为发现25处问题，记录列出20处")
     add("v2 list problems fewer than said", {**files, "record": crlf(resealed(
