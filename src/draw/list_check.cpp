@@ -119,6 +119,12 @@ std::vector<ListProblem> checkList(std::span<const CheckedRow> rows, const RowFo
     alike.repeated(problems, [](const std::string&, const std::vector<int>& rows) {
         return ListProblem{ProblemKind::SameRow, rows};
     });
+    // Alike rows share every value: their IDs and phones are not told again.
+    const auto alikeRows = [&](const std::vector<int>& rows) {
+        return std::ranges::any_of(problems, [&](const ListProblem& p) {
+            return p.kind == ProblemKind::SameRow && p.rows == rows;
+        });
+    };
     const std::vector<Column>& columns = format.columns();
     for (std::size_t c = 0; c < columns.size(); ++c) {
         if (!identifies(columns[c].kind)) {
@@ -132,9 +138,12 @@ std::vector<ListProblem> checkList(std::span<const CheckedRow> rows, const RowFo
                 }
             }
         }
-        sharing.repeated(problems, [&](const std::string& value, const std::vector<int>& rows) {
+        std::vector<ListProblem> shared;
+        sharing.repeated(shared, [&](const std::string& value, const std::vector<int>& rows) {
             return ListProblem{ProblemKind::SameValue, rows, columns[c].title, value};
         });
+        std::ranges::copy_if(shared, std::back_inserter(problems),
+                             [&](const ListProblem& p) { return !alikeRows(p.rows); });
         if (columns[c].kind == ColumnKind::IdNumber) {
             checkIds(rows, c, columns[c].title, problems);
         }

@@ -41,9 +41,9 @@ inline constexpr ControlPlace kFrmMainLayout[] = {
 
     // Beside the rolling frame's caption: how the list's columns are shown, and the
     // announcement.
-    {"Cmd_Columns", "Frame_Settings", 900, 210, 1140, 270, "列与公示&L…",
-     "选择名单的各列在滚动区、大屏幕、结果区和公示中是否显示、如何遮盖；填写公示的标题和地点，"
-     "写出公示（Alt+K）"},
+    {"Cmd_Columns", "Frame_Settings", 900, 210, 1140, 270, "列与公示…",
+     "（Alt+L）选择名单的各列在滚动区、大屏幕、结果区和公示中是否显示、如何遮盖；"
+     "填写公示的标题和地点，写出公示（Alt+K）"},
 
     {"Frame_DuiQi", "Frame_Roll", 120, 240, 1335, 975, "对齐", ""},
     {"Opt_Align_0", "Frame_DuiQi", 120, 240, 855, 255, "左对齐", ""},

@@ -25,6 +25,9 @@ void drawCaption(QPainter& painter, const QRectF& area, const QString& text, con
 // most once per screen refresh, always with the latest caption. Text colour, background
 // and font come from the palette roles WindowText and Window and from font().
 // Like a fixed-size label it wraps long captions and keeps its text at the top.
+// The smallest size a long text is made to fit the rolling box; smaller than this it wraps.
+inline constexpr double kMinFittedPointSize = 9.0;
+
 class RollLabel final : public QFrame {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(RollLabel)
