@@ -43,7 +43,7 @@ void RollLabel::paintEvent(QPaintEvent* event) {
     // is made smaller to fit there, rather than cut at the box's edges.
     const QRectF shown = parentWidget() != nullptr
                              ? QRectF(contentsRect().intersected(
-                                   parentWidget()->rect().translated(-pos())))
+                                   parentWidget()->contentsRect().translated(-pos())))
                              : QRectF(contentsRect());
     const double width = QFontMetricsF(font()).horizontalAdvance(m_text);
     if (width <= shown.width() || shown.width() <= 0) {
@@ -51,7 +51,8 @@ void RollLabel::paintEvent(QPaintEvent* event) {
         return;
     }
     QFont smaller = font();
-    const double fitted = QFontInfo(font()).pointSizeF() * shown.width() / width;
+    // A little room to spare: the shaped line is not quite as wide as its advances add up.
+    const double fitted = QFontInfo(font()).pointSizeF() * 0.96 * shown.width() / width;
     smaller.setPointSizeF(std::max(kMinFittedPointSize, fitted));
     const double lineHeight = lineBox(smaller).height;
     // One line stands in the middle of the box; a text too long even so wraps from its top.
