@@ -179,6 +179,19 @@ assert len(rows) == 2 and rows[1][:3] == (1, name, 1), rows
 assert name.endswith(" 销售部") and name.startswith("员工"), name
 print("results workbook OK:", rows[1][:3])
 PY
+# 公示: the PDF with its Chinese fonts embedded and the workbook beside it; not printed.
+e2e_focus_main
+press alt+k
+wait_for 30 test -f "$folder/摇号公示.xlsx" || fail "Alt+K wrote no 摇号公示 files"
+wait_for 15 window_shown 公示 || fail "no question whether to print the 公示"
+answer alt+n 公示
+pdffonts "$folder/摇号公示.pdf" | awk 'NR > 2 && $(NF-4) != "yes" { bad = 1 } END { exit bad }' ||
+    fail "the 公示 PDF has fonts not embedded: $(pdffonts "$folder/摇号公示.pdf")"
+pdftotext -raw "$folder/摇号公示.pdf" - >"$work/publication.txt"
+grep -q "第 1 页 共 1 页" "$work/publication.txt" && grep -q "员工" "$work/publication.txt" &&
+    grep -q "kelvara-verifiable-draw-2" "$work/publication.txt" ||
+    fail "the 公示 PDF lacks its winner, algorithm or page footer: $(cat "$work/publication.txt")"
+echo "公示 OK: $(pdffonts "$folder/摇号公示.pdf" | sed -n '3p' | cut -c1-40)"
 e2e_focus_main
 press alt+x
 e2e_exit_with_yes_twice
