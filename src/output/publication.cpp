@@ -66,13 +66,7 @@ std::vector<std::string> signatureLabels() {
 
 platform::Outcome writePublicationWorkbook(const Publication& publication,
                                            const std::string& fileName) {
-    // In memory (not constant_memory): the title row is merged and the column widths are
-    // known only after the last row. The library's scratch files go beside the workbook.
-    char scratchFolder[] = ".";
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_FALSE;
-    options.tmpdir = scratchFolder;
-    lxw_workbook* const workbook = workbook_new_opt(fileName.c_str(), &options);
+    lxw_workbook* const workbook = newWorkbook(fileName);
     if (workbook == nullptr) {
         return outOfMemory();
     }

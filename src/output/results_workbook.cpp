@@ -113,13 +113,7 @@ private:
 
 platform::Outcome writeResultsWorkbook(const draw::Results& results, const std::string& fileName,
                                        const draw::RowFormat* format) {
-    // Worksheets are kept in memory (not constant_memory): the column widths are known
-    // only after the last row. The library's scratch files go beside the workbook.
-    char scratchFolder[] = ".";
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_FALSE;
-    options.tmpdir = scratchFolder;
-    lxw_workbook* const workbook = workbook_new_opt(fileName.c_str(), &options);
+    lxw_workbook* const workbook = newWorkbook(fileName);
     if (workbook == nullptr) {
         return outOfMemory();
     }

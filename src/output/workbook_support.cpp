@@ -77,4 +77,12 @@ platform::Failure outOfMemory() {
     return {platform::FailureKind::System, {}, lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED)};
 }
 
+lxw_workbook* newWorkbook(const std::string& fileName) {
+    char scratchFolder[] = ".";
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_FALSE;
+    options.tmpdir = scratchFolder;
+    return workbook_new_opt(fileName.c_str(), &options);
+}
+
 } // namespace kelvara::output

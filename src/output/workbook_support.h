@@ -38,4 +38,8 @@ private:
 
 platform::Failure outOfMemory();
 
+// A new workbook at `fileName` kept in memory (not constant_memory: column widths are known
+// only after the last row), its library's scratch files beside it; null when out of memory.
+lxw_workbook* newWorkbook(const std::string& fileName);
+
 } // namespace kelvara::output

@@ -204,45 +204,45 @@ ReadResult readWorkbookRows(QFile& file, const RowSink& sink, WorkbookCache& cac
     return {ReadStatus::Ok, std::move(sha256)};
 }
 
+// Reads the file at `path` with `read`, once it is there and open.
+template <typename Read> ReadResult readOpenFile(const std::string& path, Read read) {
+    const QString name = QString::fromStdString(path);
+    if (!QFileInfo(name).isFile()) {
+        return {ReadStatus::Missing, {}};
+    }
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        return {ReadStatus::Unreadable, {}};
+    }
+    return read(file);
+}
+
 } // namespace
 
 ReadResult QtServices::readTextLines(const std::string& path, const LineSink& sink) {
     if (isWorkbook(path)) {
         return readListRows(path, [&](const ListRow& row) { return row.header || sink(row.line); });
     }
-    const QString name = QString::fromStdString(path);
-    if (!QFileInfo(name).isFile()) {
-        return {ReadStatus::Missing, {}};
-    }
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    return readOpenFile(path, [&](QFile& file) -> ReadResult {
+        QCryptographicHash bytes(QCryptographicHash::Sha256);
+        switch (platform::readTextLines(file, sink, &bytes)) {
+        case ReadEnd::Complete:
+            return {ReadStatus::Ok, bytes.result().toHex().toStdString()};
+        case ReadEnd::Stopped:
+            return {ReadStatus::Ok, {}};
+        case ReadEnd::Failed:
+            break;
+        }
         return {ReadStatus::Unreadable, {}};
-    }
-    QCryptographicHash bytes(QCryptographicHash::Sha256);
-    switch (platform::readTextLines(file, sink, &bytes)) {
-    case ReadEnd::Complete:
-        return {ReadStatus::Ok, bytes.result().toHex().toStdString()};
-    case ReadEnd::Stopped:
-        return {ReadStatus::Ok, {}};
-    case ReadEnd::Failed:
-        break;
-    }
-    return {ReadStatus::Unreadable, {}};
+    });
 }
 
 ReadResult QtServices::readListRows(const std::string& path, const RowSink& sink) {
     if (!isWorkbook(path)) {
         return FileReader::readListRows(path, sink);
     }
-    const QString name = QString::fromStdString(path);
-    if (!QFileInfo(name).isFile()) {
-        return {ReadStatus::Missing, {}};
-    }
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        return {ReadStatus::Unreadable, {}};
-    }
-    return readWorkbookRows(file, sink, m_workbooks);
+    return readOpenFile(path,
+                        [&](QFile& file) { return readWorkbookRows(file, sink, m_workbooks); });
 }
 
 namespace {
