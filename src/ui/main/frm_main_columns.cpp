@@ -28,10 +28,9 @@ void FrmMain::setUpColumns() {
     m_engine.chooseColumns(columnsFromJson(m_settings->value(kColumnsKey).toArray()));
     m_event = {m_settings->value(kTitleKey).toString(), m_settings->value(kPlaceKey).toString()};
 
+    // Alt+L is the button's own access key: a shortcut of the same keys beside it would make
+    // the two ambiguous, and neither would act.
     connect(m_appearance->ui().Cmd_Columns, &QPushButton::clicked, this, &FrmMain::openColumns);
-    auto* columnsKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_L), this);
-    columnsKey->setAutoRepeat(false);
-    connect(columnsKey, &QShortcut::activated, this, &FrmMain::openColumns);
     auto* publishKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_K), this);
     publishKey->setAutoRepeat(false);
     connect(publishKey, &QShortcut::activated, this, &FrmMain::publish);
