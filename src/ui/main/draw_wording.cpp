@@ -262,8 +262,8 @@ std::string problemWords(const draw::ListProblem& problem) {
     case SameRow:
         return "重复：" + rowsWords(problem.rows) + "整行相同";
     case SameValue:
-        return "重复：" + rowsWords(problem.rows) + "的" + problem.column + "相同（" +
-               problem.value + "）";
+        // The value itself stays off the screen: an ID or phone is masked wherever it shows.
+        return "重复：" + rowsWords(problem.rows) + "的" + problem.column + "相同";
     case BlankRows:
         return "空行：" + rowsWords(problem.rows) + "是空的，空行也会参加摇号";
     case IdLength:

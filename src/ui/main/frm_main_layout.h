@@ -41,8 +41,8 @@ inline constexpr ControlPlace kFrmMainLayout[] = {
 
     // Beside the rolling frame's caption: how the list's columns are shown, and the
     // announcement.
-    {"Cmd_Columns", "Frame_Settings", 900, 210, 1140, 270, "列与公示…",
-     "（Alt+L）选择名单的各列在滚动区、大屏幕、结果区和公示中是否显示、如何遮盖；"
+    {"Cmd_Columns", "Frame_Settings", 900, 210, 1140, 270, "列与公示&L…",
+     "选择名单的各列在滚动区、大屏幕、结果区和公示中是否显示、如何遮盖；"
      "填写公示的标题和地点，写出公示（Alt+K）"},
 
     {"Frame_DuiQi", "Frame_Roll", 120, 240, 1335, 975, "对齐", ""},
