@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 
 #include <QtTest>
-#include <fstream>
 #include <string>
 
 #include "fakes/fake_services.h"
@@ -28,8 +27,11 @@ Q_DECLARE_METATYPE(SettingsFile::Loaded)
 
 namespace {
 
+// Through Qt, so that a Chinese name is that name on Windows too.
 void writeFile(const QTemporaryDir& dir, const char* name, const std::string& bytes) {
-    std::ofstream(dir.filePath(QString::fromUtf8(name)).toStdString(), std::ios::binary) << bytes;
+    QFile file(dir.filePath(QString::fromUtf8(name)));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
 const std::string kSettingsName = kelvara::ui::kSettingsFileName;
