@@ -74,8 +74,9 @@ std::vector<CheckedRow> CandidateList::checkedRows(const ListRead& list) {
     std::vector<CheckedRow> rows;
     rows.reserve(list.lines.size());
     for (std::size_t i = 0; i < list.lines.size(); ++i) {
-        rows.push_back({list.fileRows[i], list.lines[i],
-                        i < list.cells.size() ? list.cells[i] : platform::splitFields(list.lines[i])});
+        rows.push_back(
+            {list.fileRows[i], list.lines[i],
+             i < list.cells.size() ? list.cells[i] : platform::splitFields(list.lines[i])});
     }
     return rows;
 }

@@ -26,7 +26,7 @@ struct ListRead {
     std::vector<std::vector<std::string>> cells; // a workbook's, per line; none for a text list
     std::vector<int> fileRows;                   // where the file has each line
     int width = 0;                               // the most cells of a line
-    int tooLongLine = 0; // the first line over kMaxLineLength characters
+    int tooLongLine = 0;                         // the first line over kMaxLineLength characters
     bool tooMany = false;
 };
 

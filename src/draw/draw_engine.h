@@ -179,8 +179,8 @@ private:
     RowFormat m_format;
     std::vector<std::string> m_listHeader;
     std::string m_listSha256;
-    std::vector<Column> m_preferred;         // the operator's columns, kept by their titles
-    std::vector<Candidate> m_sampleRows;     // the rows the rolling label cycles through
+    std::vector<Column> m_preferred;           // the operator's columns, kept by their titles
+    std::vector<Candidate> m_sampleRows;       // the rows the rolling label cycles through
     std::vector<std::string> m_audienceSample; // and as the audience view shows them
 };
 

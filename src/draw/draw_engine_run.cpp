@@ -42,8 +42,9 @@ void DrawEngine::Cmd_Init_Click() {
         m_verifiable->begin(list, plan, m_list.fileName(),
                             earlierCommitments(m_services.records.all(), list.result.sha256));
     }
-    tellRecordFailure(m_notices, m_recorder.beginRun(list.result.sha256, m_list.lineHashes(),
-                                                     plan.plan, {list.header, problems, &m_format}));
+    tellRecordFailure(m_notices,
+                      m_recorder.beginRun(list.result.sha256, m_list.lineHashes(), plan.plan,
+                                          {list.header, problems, &m_format}));
     fillRoundSize(true);
     showRun();
 }

@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "list_check.h"
+#include "list_columns.h"
 #include "notice.h"
 #include "platform/app_info.h"
 #include "platform/clock.h"
 #include "platform/failure.h"
-#include "list_check.h"
-#include "list_columns.h"
 #include "record_reading.h"
 #include "results.h"
 #include "verifiable_sequence.h"
@@ -32,8 +32,10 @@ struct ListFacts {
 };
 
 // The lines that say how rows are shown, and the list check's lines.
-std::string columnsShownText(const std::vector<Column>& columns, const platform::LocalDateTime& time);
-std::string listCheckText(std::span<const ListProblem> problems, const platform::LocalDateTime& time);
+std::string columnsShownText(const std::vector<Column>& columns,
+                             const platform::LocalDateTime& time);
+std::string listCheckText(std::span<const ListProblem> problems,
+                          const platform::LocalDateTime& time);
 
 // Writes the record of one run. A write that fails is reported once (until a write succeeds
 // again), drawing goes on, and the unwritten text is tried again with the next round.

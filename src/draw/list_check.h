@@ -24,7 +24,7 @@ struct ListProblem {
     std::vector<int> rows = {};
     std::string column = {}; // the column's title (SameValue, IdLength, IdCheckDigit)
     std::string value = {};  // the shared value (SameValue)
-    int cells = 0;      // ExtraCells: the row's cells, and the header's
+    int cells = 0;           // ExtraCells: the row's cells, and the header's
     int headerCells = 0;
 
     bool operator==(const ListProblem&) const = default;

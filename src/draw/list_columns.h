@@ -69,7 +69,6 @@ public:
     bool showsLines(Place place) const;
 
 private:
-
     std::vector<Column> m_columns;
     bool m_header = false;
 };

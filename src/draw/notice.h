@@ -4,10 +4,10 @@
 #include <string>
 #include <utility>
 
+#include "list_check.h"
 #include "platform/app_info.h"
 #include "platform/failure.h"
 #include "platform/files.h"
-#include "list_check.h"
 #include "prize_plan.h"
 #include "results.h"
 

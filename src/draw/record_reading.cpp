@@ -205,8 +205,8 @@ bool RecordReader::readHeadLine(std::string_view line, bool& isHead) {
         return readPrizeLine(line);
     }
     // What the head says of the list's header and check shows how it was drawn, not who.
-    for (const std::string_view fact : {kHeader, kListCheck, kSame, kBlankRows, kBadId,
-                                        kExtraCells, kMoreProblems}) {
+    for (const std::string_view fact :
+         {kHeader, kListCheck, kSame, kBlankRows, kBadId, kExtraCells, kMoreProblems}) {
         if (line.starts_with(fact) && beforeRounds) {
             return true;
         }

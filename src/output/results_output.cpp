@@ -28,11 +28,11 @@ std::string ResultsOutput::publicationWorkbookPath() const {
 
 platform::Outcome ResultsOutput::writeText(const draw::Results& results,
                                            const draw::RowFormat* format) {
-    return m_files.writeTextFile(filePath(), draw::resultsText(results, format, draw::Place::Files));
+    return m_files.writeTextFile(filePath(),
+                                 draw::resultsText(results, format, draw::Place::Files));
 }
 
-platform::Outcome ResultsOutput::save(const draw::Results& results,
-                                      const draw::RowFormat* format) {
+platform::Outcome ResultsOutput::save(const draw::Results& results, const draw::RowFormat* format) {
     if (platform::Outcome failure = writeText(results, format)) {
         return failure;
     }

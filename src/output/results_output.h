@@ -13,7 +13,7 @@ class Printer;
 namespace kelvara::draw {
 class Results;
 class RowFormat;
-}
+} // namespace kelvara::draw
 
 namespace kelvara::output {
 

@@ -13,7 +13,7 @@ namespace kelvara::platform {
 enum class ColumnKind {
     Other,
     Name,
-    IdNumber,    // a resident ID card's number: 15 or 18 characters
+    IdNumber, // a resident ID card's number: 15 or 18 characters
     Phone,
     StaffNumber, // a staff or student number: one person's own
     Department,

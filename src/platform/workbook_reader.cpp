@@ -91,8 +91,8 @@ WorkbookRead WorkbookCache::read(std::string_view bytes, const std::string& sha2
     std::size_t kept = 0;
     const WorkbookRead read = readWorkbookRows(bytes, [&](const ListRow& row) {
         kept += row.line.size() * 2;
-        m_rows.push_back({std::string(row.line), {row.cells.begin(), row.cells.end()},
-                          row.fileRow, row.header});
+        m_rows.push_back(
+            {std::string(row.line), {row.cells.begin(), row.cells.end()}, row.fileRow, row.header});
         return sink(row);
     });
     // Only a workbook read whole, of a list's size, is kept.

@@ -40,8 +40,8 @@ public:
             roundShown = run.roundOnShow.front().number;
             std::vector<std::pair<int, std::string>> listed;
             for (const draw::ResultEntry& entry : run.roundOnShow) {
-                listed.emplace_back(entry.number, draw::shownRow(run, entry.winner,
-                                                                 draw::Place::Audience));
+                listed.emplace_back(entry.number,
+                                    draw::shownRow(run, entry.winner, draw::Place::Audience));
             }
             listedRounds.push_back(std::move(listed));
         }
@@ -77,7 +77,7 @@ public:
 
     static constexpr char kRolling[] = "<rolling>";
     std::string roll = "摇号";
-    std::string audience; // the audience view's text of the last row shown
+    std::string audience;                    // the audience view's text of the last row shown
     std::vector<draw::ListProblem> problems; // what the list check asked about last
     bool answerDrawAnyway = true;
     int rollChanges = 0;

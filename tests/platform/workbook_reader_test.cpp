@@ -161,7 +161,7 @@ std::string inlineRow(const std::vector<std::string>& cells) {
 
 struct Rows {
     WorkbookRead read;
-    std::vector<std::string> lines; // the candidates' lines, without the header
+    std::vector<std::string> lines;              // the candidates' lines, without the header
     std::vector<std::vector<std::string>> cells; // every row's, the header's first if any
     std::vector<int> fileRows;
 };

@@ -58,7 +58,8 @@ void ColumnsSettingsTest::settingsFileLeavesDamagedOrForeignFilesAside_data() {
     QTest::newRow("cut off") << QByteArray(R"({"格式": "Kelvara 设置 1", "地)") << Loaded::Damaged;
     QTest::newRow("another program's JSON") << QByteArray(R"({"地点": "礼堂"})") << Loaded::Damaged;
     QTest::newRow("an array") << QByteArray("[1, 2]") << Loaded::Damaged;
-    QTest::newRow("larger than any settings") << QByteArray(2 * 1024 * 1024, ' ') << Loaded::Damaged;
+    QTest::newRow("larger than any settings")
+        << QByteArray(2 * 1024 * 1024, ' ') << Loaded::Damaged;
 }
 
 void ColumnsSettingsTest::settingsFileLeavesDamagedOrForeignFilesAside() {
@@ -136,8 +137,8 @@ void ColumnsSettingsTest::keptChoiceShowsFromTheFirstRound() {
     QVERIFY(results.find("张三") != std::string::npos);
     QVERIFY(results.find("138") == std::string::npos);
     QVERIFY(!main.output.save(main.engine.results(), &main.engine.rowFormat()));
-    QVERIFY(kelvara::testing::readFile(dir.filePath(QStringLiteral("摇号结果.txt"))).find("张三\t13812345678") !=
-            std::string::npos);
+    QVERIFY(kelvara::testing::readFile(dir.filePath(QStringLiteral("摇号结果.txt")))
+                .find("张三\t13812345678") != std::string::npos);
     QVERIFY(services.messages.empty());
 
     writeFile(dir, kSettingsName.c_str(), "{");

@@ -154,10 +154,10 @@ QList<Winner> winnersOf(const draw::RunView& run, std::span<const draw::ResultEn
     QList<Winner> winners;
     winners.reserve(static_cast<qsizetype>(round.size()));
     for (const draw::ResultEntry& entry : round) {
-        winners.push_back({entry.number,
-                           QString::fromStdString(
-                               draw::shownRow(run, entry.winner, draw::Place::Audience)),
-                           entry.absent.has_value()});
+        winners.push_back(
+            {entry.number,
+             QString::fromStdString(draw::shownRow(run, entry.winner, draw::Place::Audience)),
+             entry.absent.has_value()});
     }
     return winners;
 }

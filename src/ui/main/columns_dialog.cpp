@@ -21,7 +21,7 @@ using draw::Mask;
 
 constexpr std::array<const char*, draw::kPlaces> kPlaceKeys{"滚动", "大屏", "结果", "文件"};
 constexpr std::array<const char*, draw::kPlaces> kPlaceHeadings{"滚动区", "大屏幕", "结果区",
-                                                                 "保存·打印·公示"};
+                                                                "保存·打印·公示"};
 struct MaskName {
     Mask mask;
     const char* key;    // in the settings file
@@ -132,10 +132,9 @@ ColumnsDialog::ColumnsDialog(const std::vector<draw::Column>& columns, const Eve
     layout->addWidget(m_table);
 
     auto* note = new QLabel(
-        columns.empty()
-            ? QStringLiteral("初始化以后这里列出名单的各列。")
-            : QStringLiteral("这里只决定中签者在各处怎样显示，不影响谁参加摇号；"
-                             "摇号记录中始终是名单中完整的一行。"),
+        columns.empty() ? QStringLiteral("初始化以后这里列出名单的各列。")
+                        : QStringLiteral("这里只决定中签者在各处怎样显示，不影响谁参加摇号；"
+                                         "摇号记录中始终是名单中完整的一行。"),
         this);
     note->setWordWrap(true);
     layout->addWidget(note);

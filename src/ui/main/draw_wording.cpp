@@ -272,9 +272,8 @@ std::string problemWords(const draw::ListProblem& problem) {
     case IdCheckDigit:
         return "证件号有误：" + rowsWords(problem.rows) + "的" + problem.column + "校验位不符";
     case ExtraCells:
-        return "单元格多于表头：" + rowsWords(problem.rows) + "有" +
-               std::to_string(problem.cells) + "个单元格，表头只有" +
-               std::to_string(problem.headerCells) + "列";
+        return "单元格多于表头：" + rowsWords(problem.rows) + "有" + std::to_string(problem.cells) +
+               "个单元格，表头只有" + std::to_string(problem.headerCells) + "列";
     }
     return {};
 }
@@ -290,7 +289,8 @@ std::string listProblems(std::span<const draw::ListProblem> problems, const std:
         text += "另有" + std::to_string(problems.size() - draw::record::kListedProblems) +
                 "处问题未列出。\n";
     }
-    text += "（行号是" + list + "中的行号。）\n\n照这份名单摇号吗？\n"
+    text += "（行号是" + list +
+            "中的行号。）\n\n照这份名单摇号吗？\n"
             "选“是”照样摇号，名单检查的结果写入摇号记录；选“否”不初始化，请先修改名单。";
     return text;
 }

@@ -23,8 +23,8 @@
 #include "ui/main/prize_bar.h"
 #include "ui/main/results_box.h"
 #include "ui/main/roll_label.h"
-#include "ui/main/settings_file.h"
 #include "ui/main/run_panel.h"
+#include "ui/main/settings_file.h"
 #include "ui/twips.h"
 #include "ui/window_helpers.h"
 
@@ -158,7 +158,8 @@ void FrmMain::Timer2_Timer() {
 // Save and Print take the results as they will be: a stopped round is listed first.
 void FrmMain::Cmd_Save_Click() {
     m_engine.completePendingListing();
-    if (const platform::Outcome failure = m_output.save(m_engine.results(), &m_engine.rowFormat())) {
+    if (const platform::Outcome failure =
+            m_output.save(m_engine.results(), &m_engine.rowFormat())) {
         reportOutputFailure(*failure);
         return;
     }
@@ -167,7 +168,8 @@ void FrmMain::Cmd_Save_Click() {
 
 void FrmMain::Cmd_Print_Click() {
     m_engine.completePendingListing();
-    if (const platform::Outcome failure = m_output.print(m_engine.results(), &m_engine.rowFormat())) {
+    if (const platform::Outcome failure =
+            m_output.print(m_engine.results(), &m_engine.rowFormat())) {
         reportOutputFailure(*failure);
     }
 }
@@ -218,8 +220,8 @@ void FrmMain::tell(const draw::Notice& notice) {
 
 bool FrmMain::drawAnyway(std::span<const draw::ListProblem> problems) {
     return m_services.messageBox(wording::listProblems(problems, m_engine.listFile()),
-                                 platform::Buttons::YesNoSafe, wording::kListCheckTitle) ==
-           platform::Answer::Yes;
+                                 platform::Buttons::YesNoSafe,
+                                 wording::kListCheckTitle) == platform::Answer::Yes;
 }
 
 void FrmMain::setRollCaption(const QString& caption) {

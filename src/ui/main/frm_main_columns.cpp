@@ -55,7 +55,8 @@ void FrmMain::openColumns() {
     std::vector<draw::Column> kept = columnsFromJson(m_settings->value(kColumnsKey).toArray());
     kept = draw::withChoices(std::move(kept), dialog.columns());
     for (const draw::Column& column : dialog.columns()) {
-        if (std::ranges::none_of(kept, [&](const draw::Column& k) { return k.title == column.title; })) {
+        if (std::ranges::none_of(kept,
+                                 [&](const draw::Column& k) { return k.title == column.title; })) {
             kept.push_back(column);
         }
     }
@@ -80,9 +81,10 @@ void FrmMain::publish() {
     const platform::LocalDateTime now = m_services.localDateTime();
     const output::Publication publication = output::publicationOf(
         m_engine.results(), m_engine.rowFormat(), m_engine.verifiableRun(),
-        {m_engine.listFile(), m_engine.state().DrawnFlags.size() > 0
-                                  ? static_cast<int>(m_engine.state().DrawnFlags.size())
-                                  : 0,
+        {m_engine.listFile(),
+         m_engine.state().DrawnFlags.size() > 0
+             ? static_cast<int>(m_engine.state().DrawnFlags.size())
+             : 0,
          m_engine.listSha256()},
         {m_event.title.toStdString(), m_event.place.toStdString(), wording::longDate(now)});
     if (const platform::Outcome failure = m_output.publish(publication)) {

@@ -41,10 +41,10 @@ void RollLabel::paintEvent(QPaintEvent* event) {
     painter.setPen(palette().color(QPalette::WindowText));
     // The label is wider than the box that shows it: a text too long for the part on show
     // is made smaller to fit there, rather than cut at the box's edges.
-    const QRectF shown = parentWidget() != nullptr
-                             ? QRectF(contentsRect().intersected(
-                                   parentWidget()->contentsRect().translated(-pos())))
-                             : QRectF(contentsRect());
+    const QRectF shown =
+        parentWidget() != nullptr
+            ? QRectF(contentsRect().intersected(parentWidget()->contentsRect().translated(-pos())))
+            : QRectF(contentsRect());
     const double width = QFontMetricsF(font()).horizontalAdvance(m_text);
     if (width <= shown.width() || shown.width() <= 0) {
         drawCaption(painter, contentsRect(), m_text, font(), m_alignment);
@@ -56,10 +56,10 @@ void RollLabel::paintEvent(QPaintEvent* event) {
     smaller.setPointSizeF(std::max(kMinFittedPointSize, fitted));
     const double lineHeight = lineBox(smaller).height;
     // One line stands in the middle of the box; a text too long even so wraps from its top.
-    const QRectF area = fitted >= kMinFittedPointSize
-                            ? QRectF(shown.left(), shown.center().y() - lineHeight / 2,
-                                     shown.width(), lineHeight)
-                            : shown;
+    const QRectF area =
+        fitted >= kMinFittedPointSize
+            ? QRectF(shown.left(), shown.center().y() - lineHeight / 2, shown.width(), lineHeight)
+            : shown;
     drawCaption(painter, area, m_text, smaller, m_alignment);
 }
 
