@@ -41,12 +41,26 @@ bool CandidateList::choose() {
 }
 
 ListRead CandidateList::read() {
+    return readRows(path(), isWorkbook());
+}
+
+PlacesRead CandidateList::readPlaces() {
+    for (const char* file : {kPlacesFile, kPlacesWorkbook}) {
+        const std::string at = platform::appFilePath(m_app, file);
+        if (m_files.fileExists(at)) {
+            return {file, readRows(at, file == std::string_view(kPlacesWorkbook))};
+        }
+    }
+    return {};
+}
+
+ListRead CandidateList::readRows(const std::string& path, bool workbook) {
     ListRead list;
-    if (!m_files.fileExists(path())) {
+    if (!m_files.fileExists(path)) {
         list.result.status = platform::ReadStatus::Missing;
         return list;
     }
-    list.result = m_files.readListRows(path(), [&](const platform::ListRow& row) {
+    list.result = m_files.readListRows(path, [&](const platform::ListRow& row) {
         if (row.header) {
             list.header.assign(row.cells.begin(), row.cells.end());
             return true;
@@ -60,7 +74,7 @@ ListRead CandidateList::read() {
             return false;
         }
         list.lines.emplace_back(row.line);
-        if (isWorkbook()) {
+        if (workbook) {
             list.cells.emplace_back(row.cells.begin(), row.cells.end());
         }
         list.fileRows.push_back(row.fileRow);
@@ -215,7 +229,7 @@ PlanRead CandidateList::readPlan(int listSize) {
     if (reader.prizes().empty()) {
         return {}; // a plan of blank lines is no plan
     }
-    return {false, {read.sha256, reader.prizes()}};
+    return {false, {read.sha256, reader.prizes(), reader.lines()}};
 }
 
 bool CandidateList::tellReadFailure(platform::ReadStatus status, platform::WorkbookFault fault) {

@@ -36,6 +36,15 @@ struct PlanRead {
     PrizePlan plan;
 };
 
+inline constexpr char kPlacesFile[] = "房源.txt";
+inline constexpr char kPlacesWorkbook[] = "房源.xlsx";
+
+// The places list beside the list, read as a list is: its file, rows and SHA-256.
+struct PlacesRead {
+    std::string file; // empty when the data folder has none
+    ListRead rows;
+};
+
 // The candidate list in the data folder: which file it is, its readings, and the hash of
 // each line as the run began, which every Start holds the file to. Tells what is wrong with
 // it through the notices, which name the file.
@@ -75,6 +84,9 @@ public:
 
     // The prize plan beside the list, for a list of `listSize` lines; refused after a notice.
     PlanRead readPlan(int listSize);
+    // The places list beside the list (房源.txt, else 房源.xlsx); its rows' status tells how
+    // the reading went.
+    PlacesRead readPlaces();
 
     // Tells a reading that failed; false when it did not.
     bool tellReadFailure(platform::ReadStatus status, platform::WorkbookFault fault);
@@ -82,6 +94,7 @@ public:
 private:
     struct RoundRead;
     std::string path() const;
+    ListRead readRows(const std::string& path, bool workbook);
     bool isWorkbook() const { return m_file == platform::kCandidateWorkbook; }
     RoundRead readRound(const std::vector<int>& lines);
     bool refuseRound(const RoundRead& read);

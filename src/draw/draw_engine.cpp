@@ -168,7 +168,7 @@ void DrawEngine::startRound() {
         tell(NoticeKind::AllPrizesDrawn);
         return;
     }
-    if (m_state.RemainingCount < kMinCandidates) {
+    if (m_state.RemainingCount < kMinCandidates && !m_results.procedure()) {
         tell(NoticeKind::TooFewCandidates);
         return;
     }
@@ -203,6 +203,9 @@ void DrawEngine::startRound() {
 // at random ranks among the undrawn candidates.
 bool DrawEngine::drawWinners() {
     VerifiableDraw* const verifiable = activeVerifiable();
+    if (isProcedure(m_results.prizes())) {
+        return (verifiable == nullptr || verifiable->readyForRound(m_list)) && drawProcedureRound();
+    }
     if (verifiable == nullptr) {
         return fetchWinners(ranksToSlots(GenRndArray(m_state.RemainingCount, m_state.RoundSize)));
     }
@@ -340,7 +343,7 @@ int DrawEngine::listingInnerSteps(int winnerCount) {
 
 void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
     // A verifiable round is listed in the order of its positions in the sequence.
-    if (activeVerifiable() == nullptr) {
+    if (activeVerifiable() == nullptr && !m_results.procedure()) {
         mixByTranspositions(m_services.random, m_state.RoundWinners, kListingOuterLast,
                             listingInnerSteps(WinnerNum) - 1);
     }
@@ -351,7 +354,11 @@ void DrawEngine::ListRoundWinners(std::int16_t WinnerNum) {
         round.push_back({m_nextResultNumber, m_state.RoundWinners[index(k)], 0, now});
         ++m_nextResultNumber;
     }
+    if (m_results.procedure()) {
+        giveProcedureFacts(round);
+    }
     m_results.addRound(std::move(round), m_roundPrize);
+    countProcedureEntries();
 
     // Nothing can repaint in between, so the views take the round at once.
     showWinner(m_state.RoundWinners[index(WinnerNum)]);

@@ -12,6 +12,7 @@
 #include "draw_view.h"
 #include "limits.h"
 #include "notice.h"
+#include "procedure.h"
 #include "results.h"
 #include "round_size.h"
 #include "run_continuation.h"
@@ -158,6 +159,16 @@ private:
     void setFormat(const ListRead& list, const std::vector<Column>& chosen);
     void showSample();
     void restore(RestoredRun restored);
+    bool prepareProcedure(const ListRead& list, PrizePlan& plan,
+                          const std::string* recordedPlaces = nullptr);
+    void deriveProcedure(const platform::Digest& key);
+    Candidate procedureRow(int line) const;
+    std::optional<Candidate> placeOf(int row) const;
+    bool drawProcedureRound();
+    void giveProcedureFacts(std::vector<ResultEntry>& round) const;
+    void moveUpFor(const ResultEntry& absent);
+    void countProcedureEntries();
+    bool replayProcedure(const RecordedRun& run);
     void recountRemaining();
     void tell(NoticeKind kind);
 
@@ -182,6 +193,16 @@ private:
     std::vector<Column> m_preferred;           // the operator's columns, kept by their titles
     std::vector<Candidate> m_sampleRows;       // the rows the rolling label cycles through
     std::vector<std::string> m_audienceSample; // and as the audience view shows them
+    // A procedure plan's run: the list's rows as its conditions read them, the places list,
+    // the orders once their key exists, and the people the round being drawn takes.
+    ProcedureList m_procedureRows;
+    std::vector<std::string> m_procedureNames;
+    std::vector<std::vector<std::string>> m_procedureCells;
+    ListRead m_placeRows;
+    std::optional<Procedure> m_procedure;
+    std::optional<platform::Digest> m_drawKey; // an ordinary run's, recorded at its first round
+    bool m_drawKeyRecorded = false;
+    std::vector<Pick> m_roundPicks;
 };
 
 } // namespace kelvara::draw

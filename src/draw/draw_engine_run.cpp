@@ -34,16 +34,24 @@ void DrawEngine::Cmd_Init_Click() {
     if (!problems.empty() && !m_notices.drawAnyway(problems)) {
         return;
     }
+    PlanRead drawn = plan;
+    if (!prepareProcedure(list, drawn.plan)) {
+        return;
+    }
     setFormat(list, {});
     beginDraw(list);
-    m_results.setPrizes(plan.plan.prizes);
+    m_results = Results();
+    m_results.setPrizes(drawn.plan.prizes);
     m_recorder.setListFile(m_list.fileName());
     if (m_verifiable) {
-        m_verifiable->begin(list, plan, m_list.fileName(),
+        m_verifiable->begin(list, drawn, m_list.fileName(),
                             earlierCommitments(m_services.records.all(), list.result.sha256));
+    } else if (isProcedure(drawn.plan.prizes)) {
+        m_drawKey = m_services.hashes.newSecret();
+        deriveProcedure(*m_drawKey);
     }
     tellRecordFailure(m_notices,
-                      m_recorder.beginRun(list.result.sha256, m_list.lineHashes(), plan.plan,
+                      m_recorder.beginRun(list.result.sha256, m_list.lineHashes(), drawn.plan,
                                           {list.header, problems, &m_format}));
     fillRoundSize(true);
     showRun();
@@ -144,7 +152,15 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
         m_verifiable.reset();
     }
     m_chosenPrize = offer.run.chosenPrize;
+    PrizePlan plan = restored->plan;
+    plan.prizes = offer.run.prizes;
+    if (!prepareProcedure(restored->list, plan, &offer.run.placesSha256)) {
+        return;
+    }
     restore(std::move(*restored));
+    if (!replayProcedure(offer.run)) {
+        m_notices.tell(Notice::recordDamaged(RecordDamage::NotTheSequence, 0, offer.recordPath));
+    }
     fillRoundSize(true);
     showRun();
     // The run's own list: the one the record describes, or this one when it is the same.
@@ -277,6 +293,18 @@ void DrawEngine::changeAbsent(const AbsentChange& change) {
                                            entry != nullptr ? entry->winner.name : ""));
         return;
     }
+    if (m_procedure && entry != nullptr) {
+        // Whoever waits first moves up at once; nobody is drawn again.
+        if (change.takeBack) {
+            m_procedure->takeBack(entry->prize, entry->winner.line, entry->rank);
+            tellRecordFailure(m_notices, m_recorder.takeBackAbsent(change.number));
+        } else {
+            moveUpFor(ResultEntry(*entry));
+        }
+        fillRoundSize(currentPrize() != before);
+        showRun();
+        return;
+    }
     fillRoundSize(currentPrize() != before);
     showRun();
     tellRecordFailure(m_notices, change.takeBack ? m_recorder.takeBackAbsent(change.number)
@@ -309,6 +337,10 @@ bool DrawEngine::acceptPublicInput(const std::vector<std::string>& parts) {
     if (m_phase != RoundPhase::Idle || activeVerifiable() == nullptr ||
         !m_verifiable->acceptPublicInput(parts)) {
         return false;
+    }
+    if (m_verifiable->run()->inputs.procedure) {
+        deriveProcedure(procedureKey(m_services.hashes, m_verifiable->run()->inputs));
+        fillRoundSize(true);
     }
     showRun();
     return true;

@@ -16,9 +16,24 @@ using namespace record;
 namespace {
 
 std::string winnerLine(const ResultEntry& entry) {
-    return kWinnerOpen + std::to_string(entry.number) + kWinnerLineOpen +
-           std::to_string(entry.winner.line) + kWinnerLineClose + escapeText(entry.winner.name) +
-           kLineEnd;
+    std::string line = kWinnerOpen + std::to_string(entry.number) + kWinnerLineOpen +
+                       std::to_string(entry.winner.line) + kWinnerLineClose +
+                       escapeText(entry.winner.name);
+    if (entry.waiting != 0) {
+        line += kWaitingMark + std::to_string(entry.waiting);
+    }
+    if (entry.place) {
+        line += kPlaceMark + std::to_string(entry.place->line) + kPlaceRowClose +
+                escapeText(entry.place->name);
+    }
+    return line + kLineEnd;
+}
+
+// "递补：<time>，[31]，接替[7]" and the line of who moved up.
+std::string movedUpText(const ResultEntry& entry) {
+    return kMovedUp + formatDateTime(entry.time) + kMarkOpen + std::to_string(entry.number) +
+           kMarkClose + kReplacesOpen + std::to_string(entry.replaces) + kMarkClose + kLineEnd +
+           winnerLine(entry);
 }
 
 std::string prizeText(int prize) {
@@ -50,8 +65,26 @@ std::string planText(const PrizePlan& plan) {
                        std::to_string(plan.prizes.size()) + kPrizesThenSha256 + plan.sha256 +
                        kLineEnd;
     for (std::size_t k = 0; k < plan.prizes.size(); ++k) {
-        text += kPrize + std::to_string(k + 1) + kColon + std::to_string(plan.prizes[k].count) +
-                kPeopleThenName + plan.prizes[k].name + kLineEnd;
+        const Prize& prize = plan.prizes[k];
+        const std::string index = kPrize + std::to_string(k + 1);
+        text += index + kColon +
+                (prize.all ? kAllPeople + std::string(kComma)
+                           : std::to_string(prize.count) + kPeopleThenName) +
+                prize.name + kLineEnd;
+        if (!prize.rule.options.empty()) {
+            text += index + kConditions + prize.rule.options + kLineEnd;
+        }
+    }
+    if (!plan.placesFile.empty()) {
+        text += kPlacesLine + plan.placesFile + kCountOf + std::to_string(plan.places) +
+                kPlacesThenSha256 + plan.placesSha256 + kLineEnd;
+        if (!plan.placesHeader.empty()) {
+            std::string header;
+            for (const std::string& cell : plan.placesHeader) {
+                header += (header.empty() ? "" : "\t") + cell;
+            }
+            text += kPlacesHeader + escapeText(header) + kLineEnd;
+        }
     }
     return text;
 }
@@ -97,7 +130,7 @@ std::string_view endingWord(CommitmentEnd end) {
 
 // The commitment, the earlier ones over the same list, and how many there have been.
 std::string commitmentText(const VerifiableRun& run) {
-    std::string text = kVerifiable + std::string(kVerifiableAlgorithm) + kCommitment +
+    std::string text = kVerifiable + std::string(run.inputs.algorithm()) + kCommitment +
                        toHex(run.commitment) + kLineEnd;
     for (std::size_t k = 0; k < run.earlier.size(); ++k) {
         const EarlierCommitment& earlier = run.earlier[k];
@@ -261,7 +294,9 @@ platform::Outcome DrawRecorder::continueRun(const RecordedRun& run,
     }
     // The run goes on in a record of its own, named by this time, that holds the run so far
     // and the record it continues, so that it can itself be continued.
-    std::string text = head(run.sha256, lineHashes, {run.planSha256, run.prizes}, facts);
+    std::string text = head(run.sha256, lineHashes,
+                            {run.planSha256, run.prizes, {}, run.placesFile, run.placesSha256, {}, run.places},
+                            facts);
     if (facts.format != nullptr && !run.columnChoice.empty()) {
         text += columnsShownText(facts.format->columns(), m_initialized);
     }
@@ -277,7 +312,7 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run, std::span<const Resul
     const auto marksReplacedIn = [&](int round) {
         std::string text;
         for (const ResultEntry& entry : restored) {
-            if (entry.absent && entry.replacedInRound == round) {
+            if (entry.absent && entry.replacedInRound == round && (round == 0 || !entry.procedural())) {
                 text += markText(kAbsent, *entry.absent, entry.number);
             }
         }
@@ -287,12 +322,28 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run, std::span<const Resul
     if (!run.publicInput.empty()) {
         text += publicInputText(run.witnessParts, run.publicInput, run.publicInputTime, run.secret);
     }
+    if (!run.drawKey.empty()) {
+        text += kDrawKey + now() + kComma + run.drawKey + kLineEnd;
+    }
     for (std::size_t first = 0; first < restored.size();) {
+        const ResultEntry& entry = restored[first];
+        if (entry.replaces != 0) {
+            const auto replaced = std::ranges::find(restored, entry.replaces, &ResultEntry::number);
+            if (replaced != restored.end() && replaced->absent) {
+                text += markText(kAbsent, *replaced->absent, replaced->number);
+            }
+            text += movedUpText(entry);
+            ++first;
+            continue;
+        }
         std::size_t end = first + 1;
-        while (end < restored.size() && restored[end].round == restored[first].round) {
+        while (end < restored.size() && restored[end].round == entry.round &&
+               restored[end].replaces == 0) {
             ++end;
         }
-        text += marksReplacedIn(restored[first].round);
+        if (!entry.procedural()) {
+            text += marksReplacedIn(entry.round);
+        }
         text += roundText(restored.subspan(first, end - first));
         first = end;
     }
@@ -335,6 +386,20 @@ platform::Outcome DrawRecorder::markAbsent(const ResultEntry& entry) {
     return write(markText(kAbsent, *entry.absent, entry.number));
 }
 
+platform::Outcome DrawRecorder::movedUp(const ResultEntry& absent, const ResultEntry& movedUp) {
+    if (!m_begun || !absent.absent) {
+        return std::nullopt;
+    }
+    return write(markText(kAbsent, *absent.absent, absent.number) + movedUpText(movedUp));
+}
+
+platform::Outcome DrawRecorder::drawKey(std::string_view hex) {
+    if (!m_begun) {
+        return std::nullopt;
+    }
+    return write(kDrawKey + now() + kComma + std::string(hex) + kLineEnd);
+}
+
 platform::Outcome DrawRecorder::takeBackAbsent(int number) {
     if (!m_begun) {
         return std::nullopt;
@@ -365,7 +430,7 @@ std::string DrawRecorder::revealedText(const VerifiableRun& run,
                                        const platform::LocalDateTime& time,
                                        std::string_view textBefore) const {
     return kRevealed + formatDateTime(time) + kRevealedSecret + toHex(run.inputs.secret) +
-           kPositionsOpen + std::to_string(run.positions.taken()) + kPositionsClose +
+           kPositionsOpen + std::to_string(run.inputs.procedure ? run.procedureEntries : run.positions.taken()) + kPositionsClose +
            kRecordDigest + recordDigestText(m_hashes, textBefore) + kLineEnd;
 }
 

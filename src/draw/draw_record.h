@@ -73,6 +73,10 @@ public:
     void voidUnfinished(const std::string& path);
     platform::Outcome addRound(std::span<const ResultEntry> round);
     platform::Outcome markAbsent(const ResultEntry& entry);
+    // A procedure's winner marked absent, and who moved up for them (递补), in one write.
+    platform::Outcome movedUp(const ResultEntry& absent, const ResultEntry& movedUp);
+    // An ordinary procedure's key, at its first round, so that a continued run keeps its order.
+    platform::Outcome drawKey(std::string_view hex);
     platform::Outcome takeBackAbsent(int number);
     platform::Outcome choosePrize(int prize);
     // The witnesses' parts, the public input made of them and, now that it is fixed, the

@@ -43,6 +43,10 @@ enum class NoticeKind {
     ListNotAsCommitted,    // a verifiable run's list is no longer byte for byte the one read
     VerifiableRunRevealed, // a Start after the secret was revealed
     MarkRefused,           // winner `number` (`name`) cannot be marked absent or back: `mark`
+    PlacesMissing,         // the plan gives places, and the data folder has no places list
+    PlacesUnreadable,      // the places list `path` is there but cannot be read as a list
+    PlacesDiffer,          // the places list is not the one of the run in record `path`
+    NobodyToMoveUp,        // `name` declined `prize`, and nobody waiting can move up: it stays empty
 };
 
 // Why the record of an unfinished run cannot be continued.

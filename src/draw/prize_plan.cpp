@@ -302,8 +302,19 @@ bool PrizePlanReader::take(std::string_view line) {
             return refuse(PlanFault::SpaceRun);
         }
     }
-    const std::string_view text = withoutUnit(trimmed(line));
+    const SplitLine split = splitOptions(line);
+    const RuleRead rule = readRule(split.options);
+    if (rule.fault != OptionFault::None) {
+        m_faultCount = rule.option;
+        return refuse(rule.fault == OptionFault::TwoTiers     ? PlanFault::TwoTiers
+                      : rule.fault == OptionFault::PlacesMode ? PlanFault::PlacesMode
+                                                              : PlanFault::BadOption);
+    }
+    const std::string_view text = withoutUnit(trimmed(split.rest));
     if (text.empty()) {
+        if (!split.options.empty()) {
+            return refuse(PlanFault::NoName);
+        }
         return true;
     }
     const std::size_t at = lastSeparator(text);
@@ -315,7 +326,8 @@ bool PrizePlanReader::take(std::string_view line) {
         return refuse(PlanFault::ThousandsSeparator);
     }
     const std::string_view name = trimmed(text.substr(0, at));
-    const long long count = wholeNumber(trimmed(text.substr(at)));
+    const bool all = trimmed(text.substr(at)) == kAllCount;
+    const long long count = all ? 0 : wholeNumber(trimmed(text.substr(at)));
     if (name.empty()) {
         return refuse(PlanFault::NoName);
     }
@@ -331,19 +343,37 @@ bool PrizePlanReader::take(std::string_view line) {
         m_faultSpaces = spaced.longestRun;
         return refuse(PlanFault::SpaceRun);
     }
-    if (count <= 0) {
+    if (count <= 0 && !all) {
         return refuse(PlanFault::CountNotWhole);
+    }
+    if (all && rule.rule.places != PlacesMode::None) {
+        m_faultCount = rule.rule.options;
+        return refuse(PlanFault::PlacesOnAll);
+    }
+    const auto sameConditions = [&](const Prize& earlier) {
+        return earlier.all && earlier.rule.conditions == rule.rule.conditions;
+    };
+    if (std::ranges::any_of(m_prizes, sameConditions)) {
+        m_faultCount = rule.rule.conditions;
+        return refuse(PlanFault::AllNotLast);
     }
     if (!m_names.emplace(name).second) {
         m_faultName = name;
         return refuse(PlanFault::NameTwice);
     }
-    m_total += count;
+    // People may win again on a line that says so: its places are no more of the list's.
+    m_total += rule.rule.repeat ? 0 : count;
     if (m_total > m_listSize) {
         return refuse(PlanFault::AboveList);
     }
-    m_prizes.push_back({std::string(name), static_cast<int>(count)});
+    m_prizes.push_back({std::string(name), static_cast<int>(count), all, rule.rule});
+    m_lines.push_back(m_line);
     return true;
+}
+
+bool isProcedure(const std::vector<Prize>& prizes) {
+    return std::ranges::any_of(prizes,
+                               [](const Prize& prize) { return prize.all || !prize.rule.options.empty(); });
 }
 
 } // namespace kelvara::draw

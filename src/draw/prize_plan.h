@@ -7,15 +7,20 @@
 #include <vector>
 
 #include "limits.h"
+#include "procedure_plan.h"
 
 namespace kelvara::draw {
 
 inline constexpr char kPrizePlanFile[] = "奖项.txt";
 
-// One prize of the plan: its name and how many people win it.
+// One prize of the plan: its name and how many people win it; a procedure's line may say
+// whom it draws from and what they get (see PrizeRule), and "全部" for its count makes it the
+// waiting list of everyone its pool has left.
 struct Prize {
     std::string name;
-    int count = 0;
+    int count = 0; // 0 for "全部"
+    bool all = false;
+    PrizeRule rule = {};
 
     bool operator==(const Prize&) const = default;
 };
@@ -24,7 +29,17 @@ struct Prize {
 struct PrizePlan {
     std::string sha256; // of the plan's file
     std::vector<Prize> prizes;
+    // A procedure's places list, when a line gives places: its file, SHA-256, header and rows.
+    std::vector<int> fileLines = {}; // each prize's line in the plan's file
+    std::string placesFile = {};
+    std::string placesSha256 = {};
+    std::vector<std::string> placesHeader = {};
+    int places = 0;
 };
+
+// A plan with a line of options or of the count "全部": the whole procedure of a public
+// lottery, drawn by sections and blocks rather than by rounds of chance.
+bool isProcedure(const std::vector<Prize>& prizes);
 
 // Why a prize plan is refused, at which line.
 enum class PlanFault {
@@ -50,6 +65,16 @@ enum class PlanFault {
     // A name too long only for a run of spaces in it, or a line cut short by its spaces;
     // `faultSpaces`.
     SpaceRun,
+    // A procedure's options, each with the option as written in `faultCount` and, for a
+    // column or value the list lacks, the column in `faultName`.
+    BadOption,     // "组别=" or "=A"
+    TwoTiers,      // two options with ">"
+    PlacesMode,    // "房源=" other than 顺序 or 随机
+    PlacesOnAll,   // "房源=" on a "全部" line
+    AllNotLast,    // a "全部" line before another line of its conditions
+    UnknownColumn, // no column of that title
+    UnknownValue,  // no row with that value in the column
+    PlacesShort,   // the lines with "房源=" need more places than the places list has
 };
 
 // Reads a plan line by line: "三等奖 20", with a space, TAB, comma or full-width comma
@@ -63,6 +88,7 @@ public:
     bool take(std::string_view line);
 
     const std::vector<Prize>& prizes() const { return m_prizes; }
+    const std::vector<int>& lines() const { return m_lines; }
     PlanFault fault() const { return m_fault; }
     int faultLine() const { return m_faultLine; }
     // The name that was given twice, for NameTwice.
@@ -81,6 +107,7 @@ private:
     int m_line = 0;
     long long m_total = 0;
     std::vector<Prize> m_prizes;
+    std::vector<int> m_lines;
     std::unordered_set<std::string> m_names;
     PlanFault m_fault = PlanFault::None;
     int m_faultLine = 0;

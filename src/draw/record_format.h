@@ -47,6 +47,22 @@ inline constexpr char kAbsent[] = "弃奖：";
 inline constexpr char kAbsentTakenBack[] = "撤销弃奖：";
 inline constexpr char kMarkOpen[] = "，[";
 inline constexpr char kMarkClose[] = "]";
+// A procedure's plan: "奖项2：全部，一组候补" for a waiting list, "奖项1条件：组别=A 批次=1>2>3
+// 房源=随机" after a line with options, and "房源表：房源.xlsx，共300个，SHA-256 <hex>" (with
+// "房源表头：<header>") when its lines give places. An ordinary run records its key at its first
+// round, "抽签密钥：<time>，<hex>". A winner line ends in "\t候补12" on the waiting list, or in
+// "\t房源第5行\t<place>"; "递补：<time>，[31]，接替[7]" comes before the line of who moved up.
+inline constexpr char kAllPeople[] = "全部";
+inline constexpr char kConditions[] = "条件：";
+inline constexpr char kPlacesLine[] = "房源表：";
+inline constexpr char kPlacesThenSha256[] = "个，SHA-256 ";
+inline constexpr char kPlacesHeader[] = "房源表头：";
+inline constexpr char kDrawKey[] = "抽签密钥：";
+inline constexpr char kWaitingMark[] = "\t候补";
+inline constexpr char kPlaceMark[] = "\t房源第";
+inline constexpr char kPlaceRowClose[] = "行\t";
+inline constexpr char kMovedUp[] = "递补：";
+inline constexpr char kReplacesOpen[] = "，接替[";
 // "选择奖项：<time>，奖项2"
 inline constexpr char kPrizeChosen[] = "选择奖项：";
 // "结束：<time>" and "未继续：<time>" close a run.

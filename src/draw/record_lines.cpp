@@ -99,11 +99,65 @@ std::optional<PrizeLine> readPrizeLine(std::string_view line) {
         return std::nullopt;
     }
     const auto index = takeNumberThen(line, kColon);
+    if (index && takePrefix(line, std::string(kAllPeople) + kComma) && !line.empty()) {
+        return PrizeLine{*index, {std::string(line), 0, true}};
+    }
     const auto count = index ? takeNumberThen(line, kPeopleThenName) : std::nullopt;
     if (!count || *count < 1 || *count > kMaxCandidates || line.empty()) {
         return std::nullopt;
     }
     return PrizeLine{*index, {std::string(line), *count}};
+}
+
+std::optional<ConditionsLine> readConditionsLine(std::string_view line) {
+    if (!takePrefix(line, kPrize)) {
+        return std::nullopt;
+    }
+    const auto index = takeNumberThen(line, kConditions);
+    if (!index || line.empty()) {
+        return std::nullopt;
+    }
+    return ConditionsLine{*index, std::string(line)};
+}
+
+std::optional<PlacesLine> readPlacesLine(std::string_view line) {
+    if (!takePrefix(line, kPlacesLine)) {
+        return std::nullopt;
+    }
+    const std::size_t comma = line.rfind(kCountOf);
+    if (comma == std::string_view::npos) {
+        return std::nullopt;
+    }
+    PlacesLine places{std::string(line.substr(0, comma)), 0, {}};
+    line.remove_prefix(comma + std::string_view(kCountOf).size());
+    const auto count = takeNumberThen(line, kPlacesThenSha256);
+    if (!count || !digestFromHex(line)) {
+        return std::nullopt;
+    }
+    places.places = *count;
+    places.sha256 = line;
+    return places;
+}
+
+std::optional<std::string> readDrawKeyLine(std::string_view line) {
+    if (!takePrefix(line, kDrawKey) || !takeTimeBefore(line, kComma) || !digestFromHex(line)) {
+        return std::nullopt;
+    }
+    return std::string(line);
+}
+
+std::optional<MovedUpLine> readMovedUpLine(std::string_view line) {
+    if (!takePrefix(line, kMovedUp)) {
+        return std::nullopt;
+    }
+    const auto time = takeTimeBefore(line, kMarkOpen);
+    const auto number = time ? takeNumberThen(line, std::string(kMarkClose) + kReplacesOpen)
+                             : std::nullopt;
+    const auto replaces = number ? takeNumberThen(line, kMarkClose) : std::nullopt;
+    if (!replaces || !line.empty()) {
+        return std::nullopt;
+    }
+    return MovedUpLine{*time, *number, *replaces};
 }
 
 std::optional<RoundLine> readRoundLine(std::string_view line, int prizes) {
@@ -185,16 +239,19 @@ bool isInitializedLine(std::string_view line) {
     return takePrefix(line, kInitialized) && parseDateTime(line);
 }
 
-std::optional<std::string> readCommitmentLine(std::string_view line) {
+std::optional<CommitmentLine> readCommitmentLine(std::string_view line) {
     if (!takePrefix(line, kVerifiable)) {
         return std::nullopt;
     }
     const std::size_t at = line.find(kCommitment);
-    if (at == std::string_view::npos || line.substr(0, at) != kVerifiableAlgorithm) {
+    const std::string_view algorithm = line.substr(0, at);
+    if (at == std::string_view::npos ||
+        (algorithm != kVerifiableAlgorithm && algorithm != kProcedureAlgorithm)) {
         return std::nullopt;
     }
     line.remove_prefix(at + std::string_view(kCommitment).size());
-    return digestFromHex(line) ? std::optional(std::string(line)) : std::nullopt;
+    return digestFromHex(line) ? std::optional(CommitmentLine{std::string(algorithm), std::string(line)})
+                               : std::nullopt;
 }
 
 std::optional<std::string> readSecretLine(std::string_view line) {

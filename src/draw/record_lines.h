@@ -38,6 +38,32 @@ struct PrizeLine {
 };
 std::optional<PrizeLine> readPrizeLine(std::string_view line);
 
+// "奖项1条件：组别=A 批次=1>2>3": the prize and its options.
+struct ConditionsLine {
+    int index = 0;
+    std::string options;
+};
+std::optional<ConditionsLine> readConditionsLine(std::string_view line);
+
+// "房源表：房源.xlsx，共300个，SHA-256 <hex>"
+struct PlacesLine {
+    std::string file;
+    int places = 0;
+    std::string sha256;
+};
+std::optional<PlacesLine> readPlacesLine(std::string_view line);
+
+// "抽签密钥：<time>，<hex>"
+std::optional<std::string> readDrawKeyLine(std::string_view line);
+
+// "递补：<time>，[31]，接替[7]"
+struct MovedUpLine {
+    platform::LocalDateTime time;
+    int number = 0;
+    int replaces = 0;
+};
+std::optional<MovedUpLine> readMovedUpLine(std::string_view line);
+
 // "第3轮：<time>，5人", ending in "，奖项2" when the plan has `prizes` prizes (0: no plan).
 struct RoundLine {
     int round = 0;
@@ -75,8 +101,12 @@ std::optional<ContinuedLine> readContinuedLine(std::string_view line);
 // "初始化：<time>"
 bool isInitializedLine(std::string_view line);
 
-// "可验证摇号：<algorithm>，承诺 <hex>", of the algorithm this program draws with.
-std::optional<std::string> readCommitmentLine(std::string_view line);
+// "可验证摇号：<algorithm>，承诺 <hex>", of an algorithm this program draws with.
+struct CommitmentLine {
+    std::string algorithm;
+    std::string commitment;
+};
+std::optional<CommitmentLine> readCommitmentLine(std::string_view line);
 // "秘密值：<hex>"
 std::optional<std::string> readSecretLine(std::string_view line);
 

@@ -35,6 +35,8 @@ private:
     bool readWitnessLine(std::string_view line);
     bool readPublicInputLine(std::string_view line);
     bool readRevealedLine(std::string_view line);
+    bool readProcedureLine(std::string_view line, bool& isProcedureLine);
+    bool readMovedUpWinner(int number, int line);
     bool checkWholeRun();
     void checkPlanAndMarks();
     bool forgivenAsCut(std::string_view line);
@@ -63,6 +65,7 @@ private:
     std::vector<int> m_markLines;
     std::vector<bool> m_drawnLines;
     bool m_commitmentCounted = false; // "本名单第k次承诺" read
+    std::optional<record::MovedUpLine> m_movedUp; // a "递补" line waiting for its winner line
 };
 
 std::optional<RecordedRun> RecordReader::read(std::string_view text) {
@@ -139,6 +142,14 @@ bool RecordReader::readLine(std::string_view line) {
         return damaged(RecordDamage::UnknownLine, m_cutLine);
     }
     using namespace record;
+    if (m_movedUp && !line.starts_with(kWinnerOpen)) {
+        return damaged(RecordDamage::UnknownLine);
+    }
+    bool isProcedureLine = false;
+    const bool procedureRead = readProcedureLine(line, isProcedureLine);
+    if (isProcedureLine) {
+        return procedureRead;
+    }
     if (line.starts_with(kWitness)) {
         return readWitnessLine(line);
     }
@@ -202,7 +213,37 @@ bool RecordReader::readHeadLine(std::string_view line, bool& isHead) {
         return readPlanLine(line);
     }
     if (line.starts_with(kPrize) && m_planLine != 0 && beforeRounds) {
+        if (const auto conditions = record::readConditionsLine(line)) {
+            if (conditions->index != prizes()) {
+                return damaged(RecordDamage::UnknownLine);
+            }
+            std::vector<std::string_view> options;
+            for (std::size_t start = 0; start <= conditions->options.size();) {
+                const std::size_t end = std::min(conditions->options.find(' ', start),
+                                                 conditions->options.size());
+                options.push_back(std::string_view(conditions->options).substr(start, end - start));
+                start = end + 1;
+            }
+            const RuleRead rule = readRule(options);
+            if (rule.fault != OptionFault::None) {
+                return damaged(RecordDamage::UnknownLine);
+            }
+            m_run.prizes.back().rule = rule.rule;
+            return true;
+        }
         return readPrizeLine(line);
+    }
+    if (line.starts_with(kPlacesLine) && beforeRounds && m_run.placesFile.empty()) {
+        const auto places = record::readPlacesLine(line);
+        if (places) {
+            m_run.placesFile = places->file;
+            m_run.places = places->places;
+            m_run.placesSha256 = places->sha256;
+        }
+        return shaped(places);
+    }
+    if (line.starts_with(kPlacesHeader) && beforeRounds) {
+        return true;
     }
     // What the head says of the list's header and check shows how it was drawn, not who.
     for (const std::string_view fact :
@@ -297,8 +338,8 @@ bool RecordReader::readVerifiableLine(std::string_view line) {
     if (!shaped(commitment) || !m_run.commitment.empty()) {
         return damaged(RecordDamage::UnknownLine);
     }
-    m_run.verifiableAlgorithm = kVerifiableAlgorithm;
-    m_run.commitment = *commitment;
+    m_run.verifiableAlgorithm = commitment->algorithm;
+    m_run.commitment = commitment->commitment;
     return true;
 }
 
@@ -327,6 +368,9 @@ bool RecordReader::readRoundLine(std::string_view line) {
 // not drawn yet.
 bool RecordReader::readWinnerLine(std::string_view line) {
     const auto winner = record::readWinnerLine(line);
+    if (shaped(winner) && m_movedUp) {
+        return readMovedUpWinner(winner->number, winner->line);
+    }
     if (!shaped(winner) || m_roundLine == 0) {
         return damaged(RecordDamage::UnknownLine);
     }
@@ -339,7 +383,8 @@ bool RecordReader::readWinnerLine(std::string_view line) {
     if (winner->line < 1 || winner->line > m_run.lineCount) {
         return damaged(RecordDamage::LineOutOfRange);
     }
-    if (m_drawnLines[static_cast<std::size_t>(winner->line)]) {
+    // In a procedure a waiting person may move up, and a line may let people win again.
+    if (m_drawnLines[static_cast<std::size_t>(winner->line)] && !isProcedure(m_run.prizes)) {
         return damaged(RecordDamage::LineTwice);
     }
     if (++m_roundRead > m_roundDeclared) {
@@ -348,6 +393,50 @@ bool RecordReader::readWinnerLine(std::string_view line) {
     m_drawnLines[static_cast<std::size_t>(winner->line)] = true;
     m_run.winners.push_back(
         {winner->number, winner->line, m_run.rounds, m_run.lastRoundTime, m_roundPrize});
+    return true;
+}
+
+// A procedure's key, places and 递补 lines; `isProcedureLine` says whether it was one.
+bool RecordReader::readProcedureLine(std::string_view line, bool& isProcedureLine) {
+    using namespace record;
+    isProcedureLine = true;
+    if (line.starts_with(kDrawKey)) {
+        const auto key = readDrawKeyLine(line);
+        if (!shaped(key) || !m_run.drawKey.empty() || !m_run.commitment.empty() ||
+            !isProcedure(m_run.prizes)) {
+            return damaged(RecordDamage::UnknownLine);
+        }
+        m_run.drawKey = *key;
+        return true;
+    }
+    if (line.starts_with(kMovedUp)) {
+        m_movedUp = readMovedUpLine(line);
+        if (!shaped(m_movedUp) || !isProcedure(m_run.prizes) || m_run.winners.empty() ||
+            m_movedUp->replaces < m_run.winners.front().number ||
+            m_movedUp->replaces > m_run.winners.back().number) {
+            m_movedUp.reset();
+            return damaged(RecordDamage::UnknownLine);
+        }
+        return true;
+    }
+    isProcedureLine = false;
+    return false;
+}
+
+// Who moved up, numbered after the winner before, for a winner listed before them.
+bool RecordReader::readMovedUpWinner(int number, int line) {
+    const record::MovedUpLine movedUp = *m_movedUp;
+    m_movedUp.reset();
+    if (number != movedUp.number || number != m_run.winners.back().number + 1) {
+        return damaged(RecordDamage::NumberOutOfOrder);
+    }
+    if (line < 1 || line > m_run.lineCount) {
+        return damaged(RecordDamage::LineOutOfRange);
+    }
+    const RecordedWinner& replaced =
+        m_run.winners[static_cast<std::size_t>(movedUp.replaces - m_run.winners.front().number)];
+    m_drawnLines[static_cast<std::size_t>(line)] = true;
+    m_run.winners.push_back({number, line, m_run.rounds, movedUp.time, replaced.prize, movedUp.replaces});
     return true;
 }
 
@@ -432,14 +521,13 @@ void RecordReader::checkPlanAndMarks() {
         return;
     }
     std::vector<ResultEntry> entries;
+    const bool procedure = isProcedure(m_run.prizes);
     for (const RecordedWinner& winner : m_run.winners) {
-        entries.push_back({winner.number,
-                           {winner.line, {}},
-                           winner.round,
-                           winner.time,
-                           winner.prize,
-                           std::nullopt,
-                           0});
+        ResultEntry& entry = entries.emplace_back(ResultEntry{
+            winner.number, {winner.line, {}}, winner.round, winner.time, winner.prize});
+        // Rounds of a procedure replace nobody: only who moves up does.
+        entry.rank = procedure ? 1 : 0;
+        entry.replaces = winner.replaces;
     }
     Results replayed;
     if (const auto failed = replayRun(replayed, std::move(entries), m_run.marks)) {

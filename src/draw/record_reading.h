@@ -20,6 +20,7 @@ struct RecordedWinner {
     int round = 0;                // the round block it stands in, from 1
     platform::LocalDateTime time; // that round's time
     int prize = 0;                // that round's prize, from 1; 0 without a plan
+    int replaces = 0;             // a procedure's 递补: the winner this one moved up for
 };
 
 // What a record tells of its run.
@@ -36,6 +37,12 @@ struct RecordedRun {
     std::string planSha256;
     std::vector<Prize> prizes;
     int chosenPrize = 0;
+    // A procedure's places list, and an ordinary procedure's key (hex) once its first round
+    // was drawn.
+    std::string placesFile;
+    std::string placesSha256;
+    int places = 0;
+    std::string drawKey;
     std::vector<AbsentMark> marks; // in the order they were made
     // How rows were shown last (see choiceText); empty when the record does not say.
     std::string columnChoice;

@@ -54,6 +54,12 @@ int Results::placesLeft(int prize) const {
     if (prize < 1 || prize > std::ssize(m_prizes)) {
         return 0;
     }
+    if (procedure()) {
+        const auto listed = std::ranges::count_if(m_entries, [&](const ResultEntry& entry) {
+            return entry.prize == prize && entry.replaces == 0;
+        });
+        return m_capacities[static_cast<std::size_t>(prize - 1)] - static_cast<int>(listed);
+    }
     const auto there = std::ranges::count_if(
         m_entries, [&](const ResultEntry& entry) { return entry.prize == prize && !entry.absent; });
     return m_prizes[static_cast<std::size_t>(prize - 1)].count - static_cast<int>(there);
@@ -73,7 +79,8 @@ void Results::addRecordedRound(std::vector<ResultEntry> round) {
     }
     const int number = round.front().round;
     const int prize = round.front().prize;
-    auto replacements = std::ssize(round);
+    // A procedure's absent winners are replaced by whoever moves up, not by rounds.
+    auto replacements = round.front().procedural() ? 0 : std::ssize(round);
     for (ResultEntry& waiting : m_entries) {
         if (replacements > 0 && waiting.prize == prize && waiting.absent &&
             waiting.replacedInRound == 0) {
@@ -85,6 +92,13 @@ void Results::addRecordedRound(std::vector<ResultEntry> round) {
     m_lastRoundStart = m_entries.size();
     m_entries.insert(m_entries.end(), std::make_move_iterator(round.begin()),
                      std::make_move_iterator(round.end()));
+}
+
+void Results::addMovedUp(ResultEntry entry) {
+    if (ResultEntry* const replaced = find(entry.replaces)) {
+        replaced->replacedInRound = std::max(entry.round, 1);
+    }
+    m_entries.push_back(std::move(entry));
 }
 
 void Results::endRestore(int rounds) {
@@ -134,13 +148,20 @@ std::optional<std::size_t> replayRun(Results& results, std::vector<ResultEntry> 
         return true;
     };
     for (auto first = entries.begin(); first != entries.end();) {
-        const auto end = std::find_if(first, entries.end(), [&](const ResultEntry& entry) {
-            return entry.round != first->round;
-        });
+        // A person who moved up (递补) stands alone, after the mark that made them.
+        const auto end = first->replaces != 0
+                             ? first + 1
+                             : std::find_if(first, entries.end(), [&](const ResultEntry& entry) {
+                                   return entry.round != first->round || entry.replaces != 0;
+                               });
         if (!markUpTo(results.entries().size())) {
             return nextMark;
         }
-        results.addRecordedRound({std::make_move_iterator(first), std::make_move_iterator(end)});
+        if (first->replaces != 0) {
+            results.addMovedUp(std::move(*first));
+        } else {
+            results.addRecordedRound({std::make_move_iterator(first), std::make_move_iterator(end)});
+        }
         first = end;
     }
     if (!markUpTo(results.entries().size()) || nextMark < marks.size()) {

@@ -38,6 +38,14 @@ struct ResultEntry {
     // Marked absent: the prize is drawn again for them, and they stay drawn.
     std::optional<platform::LocalDateTime> absent = std::nullopt;
     int replacedInRound = 0; // the round that drew the replacement for an absent winner
+    // A procedure's: the rank on a numbered line (from 1), or the number on the waiting list
+    // (候补k); the winner this one moved up for (递补); and the place that goes with the rank.
+    int rank = 0;
+    int waiting = 0;
+    int replaces = 0;
+    std::optional<Candidate> place = std::nullopt;
+
+    bool procedural() const { return rank != 0 || waiting != 0; }
 };
 
 // How marking a winner absent, or taking the mark back, went.
@@ -64,14 +72,22 @@ public:
     void setPrizes(std::vector<Prize> prizes) { m_prizes = std::move(prizes); }
     // The name of prize `prize` (from 1); empty for 0 or out of the plan.
     const std::string& prizeName(int prize) const;
-    // Places of a prize still to draw: its count less the winners that are there.
+    // Places of a prize still to draw: its count less the winners that are there. In a
+    // procedure, what its line has still to list (see setCapacities).
     int placesLeft(int prize) const;
+    // A procedure's lines list this many people each, 递补 aside: known once its order is.
+    void setCapacities(std::vector<int> capacities) { m_capacities = std::move(capacities); }
+    bool procedure() const { return !m_capacities.empty(); }
 
     // Appends one round of a prize, which becomes round rounds() + 1 of the run; its winners
     // replace that prize's absent winners still waiting, in the order they were listed.
     void addRound(std::vector<ResultEntry> round, int prize = 0);
     // Appends a recorded round, keeping its round number and prize.
     void addRecordedRound(std::vector<ResultEntry> round);
+    // A procedure's person who moved up for the absent winner `entry.replaces` (递补).
+    void addMovedUp(ResultEntry entry);
+    // The same entries with what a procedure adds to them (rank, waiting number, place).
+    void replaceEntries(std::vector<ResultEntry> entries) { m_entries = std::move(entries); }
     // A continued run's results are complete: the next round is numbered after `rounds`,
     // which counts a round that a power cut left without winners.
     void endRestore(int rounds);
@@ -84,6 +100,7 @@ private:
 
     std::vector<ResultEntry> m_entries;
     std::vector<Prize> m_prizes;
+    std::vector<int> m_capacities;
     std::size_t m_lastRoundStart = 0;
     int m_rounds = 0;
 };

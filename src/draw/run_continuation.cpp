@@ -45,6 +45,7 @@ Results restoredResults(const RecordedRun& run, const ListRead& list, int& nextN
                            winner.prize,
                            std::nullopt,
                            0});
+        entries.back().replaces = winner.replaces;
         lastNumber = std::max(lastNumber, winner.number);
     }
     nextNumber = lastNumber + 1;
@@ -97,7 +98,7 @@ std::optional<RestoredRun> restoreRun(const ContinueOffer& offer, CandidateList&
     if (!list.choose()) {
         return std::nullopt;
     }
-    RestoredRun restored{list.read(), {}, 1, std::nullopt};
+    RestoredRun restored{list.read(), {}, 1, std::nullopt, {}};
     const RecordedRun& run = offer.run;
     const auto tell = [&](Notice notice) {
         notices.tell(notice);
@@ -119,6 +120,7 @@ std::optional<RestoredRun> restoreRun(const ContinueOffer& offer, CandidateList&
     if (plan.plan.sha256 != run.planSha256) {
         return tell(Notice(NoticeKind::PrizePlanDiffers, 0, offer.recordPath));
     }
+    restored.plan = plan.plan;
     if (!run.commitment.empty()) {
         // The sequence was fixed with the list's bytes: an edit in place is another list.
         if (restored.list.result.sha256 != run.sha256) {

@@ -41,6 +41,7 @@ struct RestoredRun {
     Results results;
     int nextNumber = 1;
     std::optional<VerifiableRun> verifiable;
+    PrizePlan plan = {}; // as read now, the same as the run's
 };
 
 // The run of the offer over the list and prize plan read now, when they are the run's (a

@@ -12,11 +12,16 @@ namespace kelvara::draw {
 namespace {
 
 // The inputs that the list and the plan fix.
-VerifiableInputs inputsOf(const ListRead& list, const std::string& planSha256) {
+VerifiableInputs inputsOf(const ListRead& list, const std::string& planSha256,
+                          const std::vector<Prize>& prizes, const std::string& placesSha256) {
     VerifiableInputs inputs;
     inputs.listSha256 = digestFromHex(list.result.sha256).value_or(platform::Digest{});
     if (!planSha256.empty()) {
         inputs.planSha256 = digestFromHex(planSha256);
+    }
+    inputs.procedure = isProcedure(prizes);
+    if (inputs.procedure && !placesSha256.empty()) {
+        inputs.placesSha256 = digestFromHex(placesSha256);
     }
     inputs.lines = static_cast<int>(list.lines.size());
     return inputs;
@@ -94,7 +99,7 @@ PublicInputFault publicInputFault(const std::vector<std::string>& parts) {
 void VerifiableDraw::begin(const ListRead& list, const PlanRead& plan, const std::string& listFile,
                            std::vector<EarlierCommitment> earlier) {
     VerifiableRun run;
-    run.inputs = inputsOf(list, plan.plan.sha256);
+    run.inputs = inputsOf(list, plan.plan.sha256, plan.plan.prizes, plan.plan.placesSha256);
     run.inputs.secret = m_hashes.newSecret();
     run.prizeCounts = countsOf(plan.plan.prizes);
     run.commitment = commitmentOf(m_hashes, run.inputs);
@@ -145,10 +150,11 @@ std::optional<VerifiableRun> restoredRun(const platform::Hashes& hashes,
         return std::nullopt;
     }
     VerifiableRun run;
-    run.inputs = inputsOf(list, recorded.planSha256);
+    run.inputs = inputsOf(list, recorded.planSha256, recorded.prizes, recorded.placesSha256);
     run.inputs.secret = *secret;
     run.prizeCounts = countsOf(recorded.prizes);
-    if (commitmentOf(hashes, run.inputs) != *commitment) {
+    if (recorded.verifiableAlgorithm != run.inputs.algorithm() ||
+        commitmentOf(hashes, run.inputs) != *commitment) {
         return std::nullopt;
     }
     run.commitment = *commitment;
@@ -159,7 +165,8 @@ std::optional<VerifiableRun> restoredRun(const platform::Hashes& hashes,
     run.revealed = recorded.revealed;
     run.sequence.emplace(hashes, run.inputs);
     run.positions = PrizePositions(run.prizeCounts, run.inputs.lines);
-    if (!replayPositions(run, recorded.winners)) {
+    // A procedure's people come from its sections' orders, which the draw replays itself.
+    if (!run.inputs.procedure && !replayPositions(run, recorded.winners)) {
         return std::nullopt;
     }
     return run;

@@ -56,6 +56,12 @@ public:
     // Shows the secret in the record, so that anyone can check the run; once.
     void reveal();
     bool revealed() const { return m_run && m_run->revealed; }
+    // A procedure's people listed so far, which its reveal counts.
+    void countEntries(int entries) {
+        if (m_run) {
+            m_run->procedureEntries = entries;
+        }
+    }
 
 private:
     bool tellIf(bool refused, NoticeKind kind);

@@ -33,28 +33,61 @@ std::span<const std::uint8_t> planBytes(const VerifiableInputs& inputs) {
                              : std::span<const std::uint8_t>();
 }
 
+std::span<const std::uint8_t> placesBytes(const VerifiableInputs& inputs) {
+    return inputs.placesSha256 ? std::span<const std::uint8_t>(*inputs.placesSha256)
+                               : std::span<const std::uint8_t>();
+}
+
+// The inputs as the commitment and the key take them: version 3 adds the places list's.
+void appendInputs(Bytes& material, const VerifiableInputs& inputs) {
+    appendWithLength(material, inputs.secret);
+    appendWithLength(material, inputs.listSha256);
+    appendWithLength(material, planBytes(inputs));
+    if (inputs.procedure) {
+        appendWithLength(material, placesBytes(inputs));
+    }
+}
+
+platform::Digest keyOf(const platform::Hashes& hashes, const VerifiableInputs& inputs) {
+    Bytes material;
+    appendInputs(material, inputs);
+    appendWithLength(material, bytesOf(inputs.publicInput));
+    appendBigEndian(material, static_cast<std::uint64_t>(inputs.lines));
+    return hashes.hmacSha256(bytesOf(inputs.algorithm()), material);
+}
+
 } // namespace
 
 platform::Digest commitmentOf(const platform::Hashes& hashes, const VerifiableInputs& inputs) {
     Bytes material;
-    appendWithLength(material, bytesOf(kVerifiableAlgorithm));
-    appendWithLength(material, inputs.secret);
-    appendWithLength(material, inputs.listSha256);
-    appendWithLength(material, planBytes(inputs));
+    appendWithLength(material, bytesOf(inputs.algorithm()));
+    appendInputs(material, inputs);
     appendBigEndian(material, static_cast<std::uint64_t>(inputs.lines));
     return hashes.sha256(material);
 }
 
+platform::Digest procedureKey(const platform::Hashes& hashes, const VerifiableInputs& inputs) {
+    return keyOf(hashes, inputs);
+}
+
+KeyedStream::KeyedStream(const platform::Hashes& hashes, const platform::Digest& key)
+    : m_hashes(&hashes), m_key(key), m_used(m_block.size()) {}
+
+void shuffleByLabel(const platform::Hashes& hashes, const platform::Digest& key,
+                    const std::string& label, std::vector<int>& items) {
+    if (items.size() < 2) {
+        return;
+    }
+    KeyedStream stream(hashes, hashes.hmacSha256(key, bytesOf(label)));
+    for (std::size_t k = 0; k + 1 < items.size(); ++k) {
+        const std::size_t j = k + static_cast<std::size_t>(stream.below(items.size() - k));
+        std::swap(items[k], items[j]);
+    }
+}
+
 VerifiableSequence::VerifiableSequence(const platform::Hashes& hashes,
                                        const VerifiableInputs& inputs)
-    : m_hashes(&hashes), m_used(m_block.size()) {
-    Bytes material;
-    appendWithLength(material, inputs.secret);
-    appendWithLength(material, inputs.listSha256);
-    appendWithLength(material, planBytes(inputs));
-    appendWithLength(material, bytesOf(inputs.publicInput));
-    appendBigEndian(material, static_cast<std::uint64_t>(inputs.lines));
-    m_key = m_hashes->hmacSha256(bytesOf(kVerifiableAlgorithm), material);
+    : m_stream(hashes, keyOf(hashes, inputs)) {
     m_lines.resize(static_cast<std::size_t>(std::max(inputs.lines, 0)));
     for (std::size_t k = 0; k < m_lines.size(); ++k) {
         m_lines[k] = static_cast<int>(k) + 1;
@@ -63,7 +96,7 @@ VerifiableSequence::VerifiableSequence(const platform::Hashes& hashes,
 
 // The stream HMAC-SHA256(key, block number as 8 bytes) for blocks 0, 1, 2 ..., read
 // 8 bytes at a time, big-endian.
-std::uint64_t VerifiableSequence::next64() {
+std::uint64_t KeyedStream::next64() {
     if (m_used == m_block.size()) {
         Bytes counter;
         appendBigEndian(counter, m_blockIndex++);
@@ -79,7 +112,7 @@ std::uint64_t VerifiableSequence::next64() {
 
 // A number below `bound`, each as likely: values from the last, incomplete multiple of
 // `bound` below 2^64 are drawn again, so no number is favoured.
-std::uint64_t VerifiableSequence::below(std::uint64_t bound) {
+std::uint64_t KeyedStream::below(std::uint64_t bound) {
     const std::uint64_t excess = (0 - bound) % bound; // 2^64 mod bound
     const std::uint64_t limit = std::numeric_limits<std::uint64_t>::max() - excess;
     for (;;) {
@@ -95,7 +128,7 @@ int VerifiableSequence::next() {
     if (k >= m_lines.size()) {
         return 0;
     }
-    const std::size_t j = k + static_cast<std::size_t>(below(m_lines.size() - k));
+    const std::size_t j = k + static_cast<std::size_t>(m_stream.below(m_lines.size() - k));
     std::swap(m_lines[k], m_lines[j]);
     ++m_position;
     return m_lines[k];

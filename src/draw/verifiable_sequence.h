@@ -15,6 +15,8 @@ namespace kelvara::draw {
 // The algorithm's name and version, recorded with every verifiable run: a later algorithm
 // gets another name, so that old records stay checkable.
 inline constexpr char kVerifiableAlgorithm[] = "kelvara-verifiable-draw-2";
+// A run over a procedure plan (groups, tiers, a waiting list, places) is drawn with this one.
+inline constexpr char kProcedureAlgorithm[] = "kelvara-verifiable-draw-3";
 
 // What fixes a verifiable run's winners: the secret behind the commitment shown at
 // Initialize, the list and prize plan as their SHA-256, the public input keyed in after
@@ -25,11 +27,38 @@ struct VerifiableInputs {
     std::optional<platform::Digest> planSha256; // none without a plan
     std::string publicInput;                    // UTF-8, as recorded
     int lines = 0;
+    bool procedure = false;                       // drawn with kProcedureAlgorithm
+    std::optional<platform::Digest> placesSha256; // a procedure's places list; none without
+
+    const char* algorithm() const { return procedure ? kProcedureAlgorithm : kVerifiableAlgorithm; }
 };
 
 // The commitment shown at Initialize: one SHA-256 over the algorithm's name, the secret, the
 // list's and the plan's SHA-256 and the number of lines, so that one value binds them all.
 platform::Digest commitmentOf(const platform::Hashes& hashes, const VerifiableInputs& inputs);
+
+// The key every stream of a procedure's run derives from (its own label for each).
+platform::Digest procedureKey(const platform::Hashes& hashes, const VerifiableInputs& inputs);
+
+// HMAC-SHA256(key, block number as 8 bytes) for blocks 0, 1, 2 ..., read 8 bytes at a time,
+// big-endian, and numbers below a bound drawn from it without bias.
+class KeyedStream final {
+public:
+    KeyedStream(const platform::Hashes& hashes, const platform::Digest& key);
+    std::uint64_t next64();
+    std::uint64_t below(std::uint64_t bound);
+
+private:
+    const platform::Hashes* m_hashes;
+    platform::Digest m_key{};
+    platform::Digest m_block{};
+    std::uint64_t m_blockIndex = 0;
+    std::size_t m_used; // bytes of m_block taken
+};
+
+// Fisher-Yates over `items`, by the stream of HMAC(key, label).
+void shuffleByLabel(const platform::Hashes& hashes, const platform::Digest& key,
+                    const std::string& label, std::vector<int>& items);
 
 // The run's one sequence of line numbers (docs/verifiable-draw.md): a partial Fisher-Yates
 // shuffle of 1..lines, driven by an HMAC-SHA256 stream in counter mode, with each index
@@ -43,14 +72,8 @@ public:
 
 private:
     int next();
-    std::uint64_t next64();
-    std::uint64_t below(std::uint64_t bound);
 
-    const platform::Hashes* m_hashes;
-    platform::Digest m_key{};
-    platform::Digest m_block{};
-    std::uint64_t m_blockIndex = 0;
-    std::size_t m_used; // bytes of m_block taken
+    KeyedStream m_stream;
     std::vector<int> m_lines;
     int m_position = 0;
 };
@@ -77,6 +100,7 @@ struct VerifiableRun {
     std::vector<std::string> witnessParts;
     std::optional<VerifiableSequence> sequence;
     PrizePositions positions;
+    int procedureEntries = 0; // a procedure's people listed, as its reveal counts them
     bool revealed = false;
 
     // "本名单第k次承诺"

@@ -57,6 +57,11 @@ constexpr std::pair<std::string_view, ColumnKind> kHeaderWords[] = {
     {"家庭编号", Household},
     {"Household", Household},
     {"Staff ID", StaffNumber},
+    {"房号", Other},
+    {"房源", Other},
+    {"车位", Other},
+    {"车位号", Other},
+    {"学位", Other},
     {"Mobile Phone", Phone},
 };
 

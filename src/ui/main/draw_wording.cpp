@@ -190,6 +190,34 @@ std::string planControl(const std::string& atLine, char32_t character) {
            "），请删除这一行后重新输入！";
 }
 
+// A procedure's options: what the line says that the plan or the list cannot do.
+std::string procedureRefused(const draw::Notice& notice, const std::string& atLine) {
+    using draw::PlanFault;
+    const std::string option = "“" + notice.written + "”";
+    switch (notice.planFault) {
+    case PlanFault::TwoTiers:
+        return atLine + "有两处用“>”排的先后顺序（" + option + "），每行只能按一列排先后！";
+    case PlanFault::PlacesMode:
+        return atLine + "的" + option + "应写成“房源=顺序”或“房源=随机”！";
+    case PlanFault::PlacesOnAll:
+        return atLine + "是“全部”候补名单，候补的人不分房源，请删去“房源=”！";
+    case PlanFault::AllNotLast:
+        return atLine + "与前面的“全部”候补名单条件相同（" + option +
+               "），候补名单应是同样条件的最后一行！";
+    case PlanFault::UnknownColumn:
+        return atLine + "中的列“" + notice.prize + "”在" + notice.list + "的表头中没有！";
+    case PlanFault::UnknownValue:
+        return atLine + "要抽“" + notice.prize + "”为“" + notice.written + "”的人，但" + notice.list +
+               "中没有这样的人！";
+    case PlanFault::PlacesShort:
+        return atLine + "为止需要" + notice.written + "个房源，但房源表只有" +
+               std::to_string(notice.count) + "个！";
+    default:
+        break;
+    }
+    return atLine + "的条件" + option + "写得不完整，请按“组别=A”的格式填写！";
+}
+
 std::string planRefused(const draw::Notice& notice) {
     using draw::PlanFault;
     const std::string plan = draw::kPrizePlanFile;
@@ -227,6 +255,8 @@ std::string planRefused(const draw::Notice& notice) {
     case PlanFault::SpaceRun:
         return atLine + "有一长串连续的空格（" + std::to_string(notice.count) +
                "个），请删去多余的空格！";
+    default:
+        return procedureRefused(notice, atLine);
     }
     return {};
 }
@@ -413,6 +443,15 @@ std::string runNotice(const draw::Notice& notice) {
                notice.path;
     case NoticeKind::MarkRefused:
         return markRefused(notice);
+    case NoticeKind::PlacesMissing:
+        return std::string("奖项表要分配房源，但数据文件夹中没有") + draw::kPlacesFile + "或" +
+               draw::kPlacesWorkbook + "！";
+    case NoticeKind::PlacesUnreadable:
+        return "无法读取房源表" + notice.path + "，请检查文件内容！";
+    case NoticeKind::PlacesDiffer:
+        return "房源表" + notice.path + "与上次摇号时的不同，无法继续上次的摇号。";
+    case NoticeKind::NobodyToMoveUp:
+        return notice.name + "放弃了“" + notice.prize + "”，候补名单中已没有可以递补的人，这个名额空缺。";
     case NoticeKind::RunContinuedElsewhere:
         return "另一个摇号程序刚刚继续了上次的摇号，本程序不再继续，以免同一批人被抽两次。\n"
                "上次的记录保存在：" +
