@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <unordered_set>
 
 namespace kelvara::draw {
 
@@ -13,6 +14,10 @@ namespace {
 
 constexpr std::string_view kHeading = "摇号结果\r\n";
 constexpr std::string_view kAbsentMark = "（弃奖）";
+constexpr char kWaiting[] = "候补";
+constexpr char kMovedUpAlready[] = "（已递补）";
+constexpr char kPlaceWord[] = "房源：";
+constexpr char kMovedUpFor[] = "（递补[";
 
 } // namespace
 
@@ -170,8 +175,48 @@ std::optional<std::size_t> replayRun(Results& results, std::vector<ResultEntry> 
     return std::nullopt;
 }
 
+std::string placeText(const Candidate& place) {
+    std::string text = singleLine(place.name);
+    std::replace(text.begin(), text.end(), '\t', ' ');
+    return text;
+}
+
+namespace {
+
+// What a procedure adds to a person's line: the waiting number before the row, the place and
+// who moved up for whom after it.
+struct ProcedureWords {
+    std::string before;
+    std::string after;
+};
+
+ProcedureWords procedureWords(const ResultEntry& entry, const std::unordered_set<int>& movedUpLines) {
+    ProcedureWords words;
+    if (entry.waiting != 0) {
+        words.before = std::string(kWaiting) + std::to_string(entry.waiting) + "\t";
+        if (movedUpLines.contains(entry.winner.line)) {
+            words.after = kMovedUpAlready;
+        }
+    }
+    if (entry.place) {
+        words.after += std::string("\t") + kPlaceWord + placeText(*entry.place);
+    }
+    if (entry.replaces != 0) {
+        words.after += std::string(kMovedUpFor) + std::to_string(entry.replaces) + "]）";
+    }
+    return words;
+}
+
+} // namespace
+
 NumberedText numberedResultsText(const Results& results, const RowFormat* format, Place place) {
     NumberedText shown{std::string(kHeading), {0, 0}};
+    std::unordered_set<int> movedUpLines;
+    for (const ResultEntry& entry : results.entries()) {
+        if (entry.replaces != 0) {
+            movedUpLines.insert(entry.winner.line);
+        }
+    }
     int prize = 0;
     for (const ResultEntry& entry : results.entries()) {
         if (entry.prize != prize && entry.prize != 0) {
@@ -181,11 +226,14 @@ NumberedText numberedResultsText(const Results& results, const RowFormat* format
             shown.lineNumbers.push_back(0);
         }
         prize = entry.prize;
+        const ProcedureWords words = procedureWords(entry, movedUpLines);
         shown.text += "\r\n[";
         shown.text += std::to_string(entry.number);
         shown.text += "]:\t";
+        shown.text += words.before;
         shown.text +=
             singleLine(format != nullptr ? format->shown(entry.winner, place) : entry.winner.name);
+        shown.text += words.after;
         if (entry.absent) {
             shown.text += kAbsentMark;
         }

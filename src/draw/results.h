@@ -121,10 +121,14 @@ std::optional<std::size_t> replayRun(Results& results, std::vector<ResultEntry> 
 
 // The text of the results box, and of the results file before its last CR LF: the heading
 // "摇号结果" and CR LF, then CR LF, "[number]:", a TAB and the name for each winner. With a
-// plan, a line "【prize】" before each prize's rounds; an absent winner ends in "（弃奖）".
+// plan, a line "【prize】" before each prize's rounds; an absent winner ends in "（弃奖）". A
+// procedure's waiting person reads "候补3", a TAB, then the row, "（已递补）" once they moved
+// up; a place follows the row after a TAB as "房源：1-101", and who moved up ends in "（递补[7]）".
 // Each winner's row as `format` shows it at `place`; without a format, as its line is.
 std::string resultsText(const Results& results, const RowFormat* format = nullptr,
                         Place place = Place::Results);
+// A place as one line of text: its row with TABs as spaces.
+std::string placeText(const Candidate& place);
 
 // The same text, and for each of its lines (as CR LF ends them) the number of the winner it
 // lists; 0 for the heading, the blank line and the prizes' lines.
