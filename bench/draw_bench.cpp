@@ -310,6 +310,61 @@ void BM_VerifiableRound10000(benchmark::State& state) {
 }
 BENCHMARK(BM_VerifiableRound10000)->Unit(benchmark::kMillisecond);
 
+// A housing procedure over 10,000 families: two groups, three tiers, 500 places by a second
+// random order, and each group's whole waiting list.
+class ProcedureFolder {
+public:
+    ProcedureFolder() {
+        std::ofstream list(m_dir.filePath(QStringLiteral("bonus.txt")).toStdString(), std::ios::binary);
+        list << "姓名\t组别\t批次\r\n";
+        for (int i = 1; i <= 10000; ++i) {
+            list << "申请人" << i << '\t' << (i % 3 == 0 ? 'B' : 'A') << '\t' << 1 + i % 7 % 3 << "\r\n";
+        }
+        std::ofstream places(m_dir.filePath(QStringLiteral("房源.txt")).toStdString(), std::ios::binary);
+        places << "房号\t面积\r\n";
+        for (int i = 1; i <= 500; ++i) {
+            places << i / 100 + 1 << '-' << 100 + i % 100 << "\t90\r\n";
+        }
+        std::ofstream plan(m_dir.filePath(QStringLiteral("奖项.txt")).toStdString(), std::ios::binary);
+        plan << "A组住房 300 组别=A 批次=1>2>3 房源=随机\r\nA组候补 全部 组别=A 批次=1>2>3\r\n"
+                "B组住房 200 组别=B 批次=1>2>3 房源=随机\r\nB组候补 全部 组别=B 批次=1>2>3\r\n";
+    }
+    std::string path() const { return m_dir.path().toStdString(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The verifiable whole order of 10,000: the orders derived once the public input is in, and
+// every person listed, round by round, with their places and waiting numbers.
+void BM_WholeOrderVerifiable10000(benchmark::State& state) {
+    const ProcedureFolder folder;
+    for (auto _ : state) {
+        state.PauseTiming();
+        testing::FakeView view;
+        BenchServices services(folder.path());
+        draw::DrawEngine engine(view, view, services.forDraw());
+        engine.startUp();
+        engine.setVerifiable(true);
+        engine.Cmd_Init_Click();
+        state.ResumeTiming();
+        engine.acceptPublicInput({"20261209", "73051946"});
+        for (int prize = 1; prize <= 4; ++prize) {
+            engine.choosePrize(prize);
+            typeRoundSize(view, engine, std::to_string(engine.results().placesLeft(prize)));
+            engine.Cmd_Start_Click();
+            engine.Cmd_Start_Click();
+            engine.Timer2_Timer();
+        }
+        state.PauseTiming();
+        if (engine.results().entries().size() != 10000) {
+            state.SkipWithError("the whole order was not listed");
+        }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_WholeOrderVerifiable10000)->Unit(benchmark::kMillisecond);
+
 std::vector<draw::LineHash> NumberedHashes(int count, const char* suffix = "") {
     std::vector<draw::LineHash> hashes;
     for (int i = 1; i <= count; ++i) {

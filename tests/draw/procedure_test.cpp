@@ -260,5 +260,52 @@ TEST_F(ProcedureRunTest, DrawsTheWholeOrderMovesUpAndContinuesTheSame) {
     EXPECT_EQ(continued.results().placesLeft(3), 4);
 }
 
+// A verifiable procedure commits to the places list too, and draws each section's order from
+// the key under its own label: the same people whoever computes them from the record.
+TEST_F(ProcedureRunTest, AVerifiableProcedureCommitsToItsPlacesAndDrawsFromTheKey) {
+    writeHousing();
+    engine.setVerifiable(true);
+    engine.Cmd_Init_Click();
+    const draw::VerifiableRun* run = engine.verifiableRun();
+    ASSERT_NE(run, nullptr);
+    EXPECT_TRUE(run->inputs.procedure);
+    ASSERT_TRUE(run->inputs.placesSha256);
+    draw::VerifiableInputs withoutPlaces = run->inputs;
+    withoutPlaces.placesSha256.reset();
+    EXPECT_NE(draw::commitmentOf(services, withoutPlaces), run->commitment);
+    EXPECT_NE(recordText().find("可验证摇号：kelvara-verifiable-draw-3，承诺 " +
+                                draw::toHex(run->commitment)),
+              std::string::npos);
+    EXPECT_EQ(recordText().find("抽签密钥"), std::string::npos);
+    ASSERT_TRUE(engine.acceptPublicInput({"27064918", "5533"}));
+    EXPECT_EQ(engine.results().placesLeft(2), 9);
+    drawRound("6");
+
+    // Group A, batch 1 (lines 3, 9, ... where k % 3 == 0 and k odd), shuffled under "order/1/1".
+    std::vector<int> batch1;
+    for (int k = 1; k <= 30; ++k) {
+        if (k % 2 != 0 && 1 + k % 3 == 1) {
+            batch1.push_back(k);
+        }
+    }
+    const platform::Digest key = draw::procedureKey(services, run->inputs);
+    draw::shuffleByLabel(services, key, "order/1/1", batch1);
+    for (std::size_t k = 0; k < batch1.size(); ++k) {
+        EXPECT_EQ(engine.results().entries()[k].winner.line, batch1[k]);
+    }
+    std::vector<int> places{1, 2, 3, 4, 5, 6};
+    draw::shuffleByLabel(services, key, "places/1", places);
+    EXPECT_EQ(engine.results().entries()[0].place->line, places[0]);
+
+    ASSERT_TRUE(engine.absentChange(1));
+    engine.changeAbsent(*engine.absentChange(1));
+    engine.reveal();
+    EXPECT_NE(recordText().find("，共7个位置，"), std::string::npos) << "the 递补 counts";
+    const auto parsed = draw::parseRecord(recordText());
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->damage, draw::RecordDamage::None);
+    EXPECT_EQ(parsed->verifiableAlgorithm, "kelvara-verifiable-draw-3");
+}
+
 } // namespace
 } // namespace kelvara::testing
