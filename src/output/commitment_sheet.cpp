@@ -17,10 +17,13 @@ std::string commitmentSheet(const draw::VerifiableRun& run) {
     sheet += kListLabel + facts.list + kCrLf;
     sheet += kListSha256Label + facts.listSha256 + kCrLf;
     sheet += kPlanSha256Label + facts.planSha256 + kCrLf;
+    if (!facts.placesSha256.empty()) {
+        sheet += kPlacesSha256Label + facts.placesSha256 + kCrLf;
+    }
     if (!facts.committed.empty()) {
         sheet += kCommittedLabel + facts.committed + kCrLf;
     }
-    sheet += kCommitmentLabel + std::string(kCrLf) + groupedHex(facts.commitment) + kCrLf;
+    sheet += facts.commitmentLabel + std::string(kCrLf) + groupedHex(facts.commitment) + kCrLf;
     sheet += facts.commitmentNumber + kCrLf;
     for (const std::string& earlier : facts.earlier) {
         sheet += earlier + kCrLf;

@@ -25,7 +25,13 @@ std::string endingWords(draw::CommitmentEnd end) {
 
 VerifiableFacts verifiableFacts(const draw::VerifiableRun& run) {
     VerifiableFacts facts;
-    facts.algorithm = draw::kVerifiableAlgorithm;
+    facts.algorithm = run.inputs.algorithm();
+    if (run.inputs.placesSha256) {
+        facts.placesSha256 = draw::toHex(*run.inputs.placesSha256);
+    }
+    if (run.inputs.procedure) {
+        facts.commitmentLabel = kProcedureCommitmentLabel;
+    }
     facts.list = run.listFile + "，共" + std::to_string(run.inputs.lines) + "人";
     facts.listSha256 = draw::toHex(run.inputs.listSha256);
     facts.planSha256 = run.inputs.planSha256 ? draw::toHex(*run.inputs.planSha256) : kNoPlan;

@@ -19,6 +19,9 @@ inline constexpr char kPlanSha256Label[] = "奖项表SHA-256：";
 inline constexpr char kNoPlan[] = "无奖项表";
 inline constexpr char kCommittedLabel[] = "承诺时间：";
 inline constexpr char kCommitmentLabel[] = "承诺 C（由秘密值、名单、奖项表和人数算出）：";
+// A procedure's commitment binds its places list as well.
+inline constexpr char kPlacesSha256Label[] = "房源表SHA-256：";
+inline constexpr char kProcedureCommitmentLabel[] = "承诺 C（由秘密值、名单、奖项表、房源表和人数算出）：";
 inline constexpr char kPublicInputLabel[] = "公开输入：";
 inline constexpr char kSecretLabel[] = "秘密值：";
 
@@ -28,7 +31,9 @@ struct VerifiableFacts {
     std::string algorithm;
     std::string list; // "bonus.txt，共12人"
     std::string listSha256;
-    std::string planSha256; // kNoPlan without a plan
+    std::string planSha256;   // kNoPlan without a plan
+    std::string placesSha256; // a procedure's places list; empty without one
+    std::string commitmentLabel = kCommitmentLabel;
     std::string committed;  // the commitment's time; empty for a run continued from its record
     std::string commitment;
     std::string commitmentNumber;       // "本名单第2次承诺"

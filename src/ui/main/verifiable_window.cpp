@@ -40,6 +40,9 @@ QString factsText(const output::VerifiableFacts& facts) {
                    fromUtf8(kListSha256Label) + u'\n' + grouped(facts.listSha256) + u'\n' +
                    fromUtf8(kPlanSha256Label) + u'\n' +
                    (facts.planSha256 == kNoPlan ? fromUtf8(kNoPlan) : grouped(facts.planSha256));
+    if (!facts.placesSha256.empty()) {
+        text += u'\n' + fromUtf8(kPlacesSha256Label) + u'\n' + grouped(facts.placesSha256);
+    }
     if (!facts.committed.empty()) {
         text += u'\n' + fromUtf8(kCommittedLabel) + fromUtf8(facts.committed);
     }
