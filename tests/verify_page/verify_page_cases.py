@@ -363,6 +363,8 @@ HEADER_RULE = [
     ("NAME\tdept", True),
     ("Employee ID\t姓名", True),
     ("no.\t姓名", True),
+    ("staff ID\t姓名", True),
+    ("Mobile Phone\t部门", True),
     ("姓名 工号", False),            # no TAB: a one-field list keeps every line
     ("姓名", False),
     ("张三\t技术部", False),
