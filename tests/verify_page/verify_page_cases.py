@@ -187,6 +187,7 @@ def cases():
     table += version2_cases()
     table += list_column_cases()
     table += version3_cases()
+    table += version3_rule_cases()
     return table
 
 
@@ -513,8 +514,9 @@ def column_name(k):
 def xlsx(rows):
     """A minimal workbook whose first sheet holds `rows`: each a list of cells, a cell being
     text (a shared string), ("inline", text), ("rich", runs, guide) (a shared string of runs
-    with a phonetic guide), ("number", "v") or None (no cell). A row of None is written
-    as an empty <row>."""
+    with a phonetic guide), ("number", "v"[, style]), ("bool", "v"), ("str", text) (a
+    formula's text), ("d", text) or None (no cell). Styles: 1 a date (built-in 14), 2 a date
+    and time (custom), 3 a time (built-in 20), 4 a number (custom 0.00)."""
     strings, cells_xml = [], []
 
     def shared(xml):
@@ -535,8 +537,13 @@ def xlsx(rows):
                 runs = "".join(f"<r><t>{escape_xml(t)}</t></r>" for t in cell[1])
                 index = shared(f'{runs}<rPh sb="0" eb="1"><t>{escape_xml(cell[2])}</t></rPh>')
                 cells.append(f'<c r="{ref}" t="s"><v>{index}</v></c>')
+            elif cell[0] == "bool":
+                cells.append(f'<c r="{ref}" t="b"><v>{cell[1]}</v></c>')
+            elif cell[0] in ("str", "d"):
+                cells.append(f'<c r="{ref}" t="{cell[0]}"><f>A1</f><v>{escape_xml(cell[1])}</v></c>')
             else:
-                cells.append(f'<c r="{ref}"><v>{cell[1]}</v></c>')
+                style = f' s="{cell[2]}"' if len(cell) > 2 else ""
+                cells.append(f'<c r="{ref}"{style}><v>{cell[1]}</v></c>')
         cells_xml.append(f'<row r="{r}">{"".join(cells)}</row>')
     main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
     rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
@@ -563,7 +570,13 @@ def xlsx(rows):
             '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'
             '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
             f'<Relationship Id="rId1" Type="{rel}/worksheet" Target="worksheets/sheet1.xml"/>'
-            f'<Relationship Id="rId2" Type="{rel}/sharedStrings" Target="sharedStrings.xml"/></Relationships>',
+            f'<Relationship Id="rId2" Type="{rel}/sharedStrings" Target="sharedStrings.xml"/>'
+            f'<Relationship Id="rId3" Type="{rel}/styles" Target="/xl/styles.xml"/></Relationships>',
+        "xl/styles.xml":
+            f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?><styleSheet xmlns="{main}"><numFmts count="2">'
+            '<numFmt numFmtId="164" formatCode="yyyy&quot;年&quot;m&quot;月&quot;d&quot;日&quot; hh:mm"/>'
+            '<numFmt numFmtId="165" formatCode="0.00"/></numFmts><cellXfs count="5"><xf numFmtId="0"/>'
+            '<xf numFmtId="14"/><xf numFmtId="164"/><xf numFmtId="20"/><xf numFmtId="165"/></cellXfs></styleSheet>',
         "xl/worksheets/sheet1.xml":
             f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?><worksheet xmlns="{main}">'
             f'<sheetData>{"".join(cells_xml)}</sheetData></worksheet>',
@@ -582,8 +595,100 @@ def escape_xml(text):
     return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
 
 
-def v3_record(names, list_data, plan_data, events, **options):
-    return vv.record_v3(names, list_data, plan_data, SECRET, WITNESSES, events, **options)
+def v3_record(names, list_data, plan_data, events, witnesses=WITNESSES, **options):
+    return vv.record_v3(names, list_data, plan_data, SECRET, witnesses, events, **options)
+
+
+# A cell as the workbook holds it, and the text the program shows for it.
+WORKBOOK_CELLS = [
+    (("number", "20230001"), "20230001"),
+    (("number", "1.5"), "1.5"),
+    (("number", "110101199001011234"), "1.10101199001011E+17"),   # an ID keyed as a number
+    (("number", "0.00001"), "1E-05"),
+    (("number", "3.14159", 4), "3.14159"),                        # a number format shows no date
+    (("number", "45000", 1), "2023-03-15"),
+    (("number", "45000.75", 2), "2023-03-15 18:00:00"),
+    (("number", "0.5", 3), "12:00:00"),
+    (("number", "59", 1), "1900-02-28"),
+    (("number", "60", 1), "1900-02-29"),                          # the day Excel counts that never was
+    (("number", "61", 1), "1900-03-01"),
+    (("bool", "1"), "TRUE"),
+    (("bool", "0"), "FALSE"),
+    (("str", "甲\t乙"), "甲 乙"),                                   # a TAB in a cell is a space
+    (("d", "2024-05-06T10:00:00"), "2024-05-06"),
+    ("_x0041_BC", "ABC"),
+    (("inline", "\u3000前后空格 "), "前后空格"),
+    (("rich", ["张", "三"], "zhang"), "张三"),                      # the phonetic guide is no text
+]
+
+
+# Plan texts the program takes: the page must read the same lines and options.
+PLAN_FORMS = [
+    ("full-width separators, units, ＞", "A组住房，3人\u3000组别=A 批次=1＞2 房源=随机，\r\nA组候补 全部 组别=A 批次=1＞2\r\n"),
+    ("value lists with 、 and /", "入选 4 组别=A、B 批次=1/2\r\n候补 全部人 组别=A、B 批次=1/2\r\n"),
+    ("可重复 lines", "A组 2 组别=A\r\n全体 3 可重复\r\n全体候补 全部 可重复\r\n"),
+]
+
+# Plans the program refuses, the record lines it would have written, and why.
+PLAN_REFUSED = [
+    ("an unknown column", "入选 2 区域=东\r\n", ["奖项1：2人，入选", "奖项1条件：区域=东"],
+     "奖项1的条件：名单没有“区域”这一列"),
+    ("a value no row has", "入选 2 组别=A/C\r\n", ["奖项1：2人，入选", "奖项1条件：组别=A/C"],
+     "奖项1的条件：名单“组别”列中没有“C”"),
+    ("two tier options", "入选 2 组别=A>B 批次=1>2\r\n", ["奖项1：2人，入选", "奖项1条件：组别=A>B 批次=1>2"],
+     "奖项1：有两个顺位条件"),
+    ("房源= neither 顺序 nor 随机", "入选 2 房源=抽签\r\n", ["奖项1：2人，入选", "奖项1条件：房源=抽签"],
+     "奖项1：“房源=”只能是顺序或随机，不能是“抽签”"),
+    ("房源= on a 全部 line", "候补 全部 房源=顺序\r\n", ["奖项1：全部，候补", "奖项1条件：房源=顺序"],
+     "奖项1：“全部”行不能有“房源=”"),
+    ("a line after its section's 全部", "候补 全部\r\n入选 2\r\n", ["奖项1：全部，候补", "奖项2：2人，入选"],
+     "奖项2：同一组的“全部”行（奖项1）须是该组最后一行"),
+    ("more places than the list has", "入选 7 房源=顺序\r\n", ["奖项1：7人，入选", "奖项1条件：房源=顺序"],
+     "“房源=”各行共需7个房源，房源表只有6个"),
+]
+
+
+def head_only(plan_text, prize_lines):
+    """A record of no rounds over the worked procedure's list (and places, when the plan names
+    them) with the plan and the record lines given, as the program would have written it."""
+    plan = plan_text.encode()
+    places = "房源=顺序" in plan_text or "房源=随机" in plan_text
+    r = sha(vv.PLACES_LIST) if places else b""
+    c = vv.commitment_v3(SECRET, sha(vv.PROCEDURE_LIST), sha(plan), r, len(vv.PROCEDURE_NAMES))
+    lines = []
+    for text in v3_record(vv.PROCEDURE_NAMES, vv.PROCEDURE_LIST, "入选 2\r\n".encode(), [], header=vv.PROCEDURE_HEADER):
+        if text.startswith("奖项表："):
+            lines.append(f"奖项表：奖项.txt，共{sum('条件' not in t for t in prize_lines)}项，SHA-256 {sha(plan).hex()}")
+            lines += prize_lines
+            if places:
+                lines += [f"房源表：房源.txt，共6个，SHA-256 {r.hex()}", "房源表头：房号\\u0009户型"]
+        elif text.startswith("可验证摇号："):
+            lines.append(f"可验证摇号：{vv.V3}，承诺 {c.hex()}")
+        elif not text.startswith("奖项1"):
+            lines.append(text)
+    return crlf(resealed(lines))
+
+
+def scenario(plan_text, shows):
+    """Witnesses under which the worked procedure's list and the plan show a rule at work
+    (`shows(procedure)`), searched in order so that every run finds the same ones."""
+    plan = vv.read_procedure_plan(plan_text.encode())
+    rows = [n.split("\t") for n in vv.PROCEDURE_NAMES]
+    titles = vv.column_titles(vv.PROCEDURE_HEADER.split("\t"), 3)
+    for k in range(1000, 2000):
+        witnesses = ("20261208", str(k))
+        key = vv.key_v3(SECRET, sha(vv.PROCEDURE_LIST), sha(plan_text.encode()), b"", "-".join(witnesses),
+                        len(rows))
+        procedure = vv.Procedure(plan, titles, rows, key)
+        if shows(procedure):
+            return witnesses, procedure
+    raise AssertionError("no public input shows the rule")
+
+
+def moved_up(lines):
+    """The list lines moved up, in record order."""
+    after = [lines[k + 1] for k, t in enumerate(lines) if t.startswith("递补：")]
+    return [int(re.match(r"\[\d+\]:\t第(\d+)行", t).group(1)) for t in after]
 
 
 EXAMPLE_V3 = {"record": crlf(vv.procedure_example()), "list": vv.PROCEDURE_LIST, "plan": vv.PROCEDURE_PLAN,
@@ -714,6 +819,79 @@ def version3_cases():
     add("v3 10000 people, two groups, three tiers, 300 places", {
         "record": crlf(timed), "list": many_list, "plan": many_plan, "places": rooms_list},
         PASSED_V3.format(10003), timed=3000)
+    return table
+
+
+def version3_rule_cases():
+    """Tables of the rules the page must read and apply as the program does: a workbook's
+    cells, the plan's forms and refusals, and who moves up."""
+    table = []
+
+    def add(name, inputs, verdict, **expect):
+        table.append((name, inputs, verdict, expect))
+
+    plan = "全体 全部\r\n".encode()
+    rows = [[f"第{k}项", text] for k, (_, text) in enumerate(WORKBOOK_CELLS, 1)]
+    book = xlsx([["姓名", "值"]] + [[f"第{k}项", cell] for k, (cell, _) in enumerate(WORKBOOK_CELLS, 1)])
+    record = v3_record([" ".join(r) for r in rows], book, plan, [("round", 1, len(rows))], rows=rows,
+                       header="姓名\t值", list_file="bonus.xlsx")
+    add("v3 workbook cells as the program shows them", {"record": crlf(record), "list": book, "plan": plan},
+        PASSED_V3.format(len(rows)))
+
+    events = [("round", 1, 2), ("absent", 1)]
+    for label, text in PLAN_FORMS:
+        procedure = v3_record(vv.PROCEDURE_NAMES, vv.PROCEDURE_LIST, text.encode(), events,
+                              header=vv.PROCEDURE_HEADER, places=vv.PLACES, places_data=vv.PLACES_LIST,
+                              places_header=vv.PLACES_HEADER)
+        add(f"v3 plan form: {label}", {**EXAMPLE_V3, "record": crlf(procedure), "plan": text.encode()},
+            PASSED_V3.format(3))
+    for label, text, prizes, why in PLAN_REFUSED:
+        add(f"v3 plan refused: {label}", {**EXAMPLE_V3, "record": head_only(text, prizes), "plan": text.encode()},
+            f"验证失败：程序不会接受这个奖项表：{why}")
+
+    # Who moves up: each record as the reference writes it, under witnesses that make the rule matter.
+    def moving(name, plan_text, events, shows, expect):
+        witnesses, procedure = scenario(plan_text, shows)
+        lines = v3_record(vv.PROCEDURE_NAMES, vv.PROCEDURE_LIST, plan_text.encode(), events, witnesses=witnesses,
+                          header=vv.PROCEDURE_HEADER)
+        assert moved_up(lines) == expect(procedure), (name, moved_up(lines))
+        add(f"v3 递补: {name}", {"record": crlf(lines), "list": vv.PROCEDURE_LIST, "plan": plan_text.encode()},
+            PASSED_V3.format(sum(1 for t in lines if re.match(r"\[\d+\]:", t))))
+        return lines
+
+    moving("a 候补 marked absent is passed over", "入选 2 组别=A\r\n候补 全部 组别=A\r\n",
+           [("round", 1, 2), ("round", 2, 5), ("absent", 3), ("absent", 1)], lambda p: True,
+           lambda p: [p.sections[0].waiting[1]])
+    moving("one admitted on a later 可重复 line holds a place", "住房 2 组别=A\r\n住房候补 全部 组别=A\r\n车位 6 可重复\r\n",
+           [("round", 1, 2), ("round", 3, 6), ("absent", 1)],
+           lambda p: p.sections[0].waiting[0] in p.admitted[3],
+           lambda p: [next(n for n in p.sections[0].waiting if n not in p.admitted[3])])
+    moving("in a 可重复 section a place elsewhere does not count", "住房 2 组别=A\r\n车位 3 可重复\r\n车位候补 全部 可重复\r\n",
+           [("round", 1, 2), ("round", 2, 3), ("absent", 3)],
+           lambda p: p.sections[1].waiting[0] in p.admitted[1], lambda p: [p.sections[1].waiting[0]])
+    out = moving("nobody left, and the mark taken back", "入选 3 组别=B\r\n候补 全部 组别=B\r\n",
+                 [("round", 1, 3), ("absent", 1), ("absent", 2), ("absent", 3), ("back", 3)], lambda p: True,
+                 lambda p: p.sections[0].waiting)
+    files = {"list": vv.PROCEDURE_LIST, "plan": "入选 3 组别=B\r\n候补 全部 组别=B\r\n".encode()}
+    back = next(k for k, t in enumerate(out) if t.startswith("撤销弃奖"))
+    late_back = out[:back + 1] + [out[back].replace("[3]", "[1]")] + out[back + 1:]
+    add("v3 递补: a mark taken back after its 递补", {**files, "record": crlf(resealed(late_back))},
+        f"验证失败：撤销弃奖：[1]的递补已写入（记录第{back + 2}行）")
+    third = next(k for k, t in enumerate(out) if t.startswith("弃奖") and t.endswith("[3]"))
+    extra = out[:third + 1] + ["递补：2026-12-08 09:30:00，[6]，接替[3]", "[6]:\t第1行\t张三\\u0009A\\u00091"] + out[third + 1:]
+    add("v3 递补: one more than the waiting list holds", {**files, "record": crlf(resealed(extra))},
+        f"验证失败：递补：[6]接替[3]，但候补名单中已没有可递补的人（记录第{third + 2}行）")
+
+    # Continued after a power cut: a waiting round cut short and drawn on, a 递补 written after 继续.
+    doc = vv.procedure_example()
+    ninth = doc.index(next(t for t in doc if t.startswith("[9]:")))
+    cut = doc[:ninth + 1] + ["[10]:\t第", "继续：2026-12-08 09:35:00，恢复9人", "第5轮：2026-12-08 09:35:10，2人，奖项2"] \
+        + doc[ninth + 1:]
+    add("v3 continued: a waiting round cut and drawn on", {**EXAMPLE_V3, "record": crlf(resealed(cut, count=13))},
+        PASSED_V3.format(13))
+    mark = doc.index(next(t for t in doc if t.startswith("弃奖")))
+    lost = doc[:mark + 1] + ["继续：2026-12-08 09:35:00，恢复6人"] + doc[mark + 1:]
+    add("v3 continued: the 递补 after 继续", {**EXAMPLE_V3, "record": crlf(resealed(lost))}, PASSED_V3.format(13))
     return table
 
 
