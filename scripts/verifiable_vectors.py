@@ -4,6 +4,7 @@ an implementation of the three algorithm versions kept apart from the program's,
 standard library. The functions serve the tests as the reference too.
 Usage: verifiable_vectors.py [--json]   (--json: every vector as one JSON object)"""
 import codecs
+import collections
 import hashlib
 import hmac
 import json
@@ -344,15 +345,16 @@ def is_option(field: str) -> bool:
 
 
 def read_plan_line(line: str):
-    """(name, count, options) of a plan line, count None for 全部; None for a blank line."""
-    text = plan_trim(line)
+    """(name, count, options) of a plan line, count None for 全部; None for a blank line. The
+    fields are the texts between runs of spaces, TABs and U+3000; the trailing ones that are
+    options come off first, commas and all."""
+    fields = list(re.finditer(f"[^{FIELD_BLANKS}]+", line))
     options = []
-    while True:  # trailing options first, never the first field
-        cut = max(text.rfind(c) for c in FIELD_BLANKS)
-        if cut < 0 or not is_option(text[cut + 1:]):
-            break
-        options.insert(0, text[cut + 1:])
-        text = plan_trim(text[:cut])
+    while fields and is_option(fields[-1].group()):
+        options.insert(0, fields.pop().group())
+    if options and not fields:
+        raise PlanError("options without a name and count")
+    text = plan_trim(line[:fields[-1].end()] if options else line)
     for unit in ("人", "名"):
         if text.endswith(unit):
             text = plan_trim(text[:-1])
@@ -382,18 +384,20 @@ class PlanLine:
                 self.repeat = True
                 continue
             column, value = field.split("=", 1)
+            tiers = ">" in value or "＞" in value
+            values = re.split("[>＞]" if tiers else "[/、]", value)
+            if not column or not all(values):
+                raise PlanError(f"奖项{number}: {field} has an empty column or value")
             if column == "房源":
                 if value not in ("顺序", "随机"):
                     raise PlanError(f"奖项{number}: 房源={value}")
-                if self.places is not None:
-                    raise PlanError(f"奖项{number}: two 房源= options")
-                self.places = value
-            elif ">" in value or "＞" in value:
+                self.places = value   # of two, the last counts
+            elif tiers:
                 if self.tiers is not None:
                     raise PlanError(f"奖项{number}: two tier options")
-                self.tiers = (column, re.split("[>＞]", value))
+                self.tiers = (column, values)
             else:
-                self.matches.append((column, re.split("[/、]", value)))
+                self.matches.append((column, values))
         if self.places and count is None:
             raise PlanError(f"奖项{number}: 房源= on a 全部 line")
 
@@ -458,6 +462,8 @@ class Procedure:
             k = column[title]
             return trim_cell(cells[k]) if k < len(cells) else ""
 
+        if sum(line.count for line in plan if line.count is not None and not line.repeat) > len(rows):
+            raise PlanError("the plan's people are more than the list's lines")
         for line in plan:
             for title, values in line.matches + ([line.tiers] if line.tiers else []):
                 if title not in column:
@@ -523,9 +529,14 @@ class Procedure:
         递补 or None), ("back", number). An entry is a dict: number, prize, line, rank (admitted)
         or waiting (候补k), place (q) or None, replaces (the number it took over) or None."""
         entries = {}
-        holder = {(i, r): n for i, block in self.admitted.items() for r, n in enumerate(block, 1)}
         listed = {line.number: 0 for line in self.plan}
-        absent, answered, moved_up = set(), set(), set()
+        absent, answered = set(), set()
+        out = set()                      # people a 弃奖 took out of moving up, until a 撤销弃奖
+        held = collections.defaultdict(list)   # person -> the sections where they hold a place
+        for i, block in self.admitted.items():
+            for n in block:
+                held[n].append(self.section_of[i].number)
+        cursor = {section.number: 0 for section in self.sections}
         items = []
 
         def new_entry(prize, line, **what):
@@ -536,15 +547,23 @@ class Procedure:
             entries[entry["number"]] = entry
             return entry
 
-        def first_movable(section):
-            """W_j's first person not moved up, not marked absent, and holding no place (in a
-            可重复 section: on none of its lines)."""
-            scope = section.lines if section.lines[0].repeat else self.plan
-            holding = {holder[(line.number, r)] for line in scope if line.number in self.admitted
-                       for r in range(1, len(self.admitted[line.number]) + 1)}
-            marked = {entries[n]["line"] for n in absent}
-            return next((p for p in section.waiting if p not in moved_up and p not in marked and p not in holding),
-                        None)
+        def decline(entry):
+            """Who moves up for the entry marked absent: W_j read on from where the section's
+            last 递补 stopped, past everyone out or holding a place (in a 可重复 section: in it)."""
+            out.add(entry["line"])
+            if entry["rank"] is None:
+                return None
+            section = self.section_of[entry["prize"]]
+            j = section.number
+            held[entry["line"]].remove(j)
+            while cursor[j] < len(section.waiting):
+                person = section.waiting[cursor[j]]
+                cursor[j] += 1
+                holds = j in held[person] if section.lines[0].repeat else bool(held[person])
+                if person not in out and not holds:
+                    held[person].append(j)
+                    return person
+            return None
 
         for event in events:
             if event[0] == "round":
@@ -564,18 +583,19 @@ class Procedure:
                     raise PositionError(f"[{event[1]}] is already absent")
                 absent.add(event[1])
                 moved = None
-                if entry["rank"] is not None:
-                    person = first_movable(self.section_of[entry["prize"]])
-                    if person is not None:
-                        answered.add(event[1])
-                        moved_up.add(person)
-                        holder[(entry["prize"], entry["rank"])] = person
-                        moved = new_entry(entry["prize"], person, rank=entry["rank"], replaces=event[1])
+                person = decline(entry)
+                if person is not None:
+                    answered.add(event[1])
+                    moved = new_entry(entry["prize"], person, rank=entry["rank"], replaces=event[1])
                 items.append(("absent", event[1], moved))
             else:
+                entry = entries[event[1]]
                 if event[1] not in absent or event[1] in answered:
                     raise PositionError(f"[{event[1]}]'s mark cannot be taken back")
                 absent.discard(event[1])
+                out.discard(entry["line"])
+                if entry["rank"] is not None:
+                    held[entry["line"]].append(self.section_of[entry["prize"]].number)
                 items.append(("back", event[1]))
         return items
 
@@ -643,25 +663,6 @@ def record_v3(names: list, list_data: bytes, plan_data: bytes, secret: bytes, wi
                    f"记录SHA-256 {record_digest(out).hex()}")
     out.append("结束：2026-12-08 09:40:05")
     return out
-
-
-def text_list(data: bytes, header_words=None):
-    """A text list's header line (or None) and its lines after it."""
-    lines = list_lines(data)
-    words = {w.lower() for w in (header_words or HEADER_WORDS)}
-    first = lines[0] if lines else ""
-    if "\t" in first and first.split("\t")[0].strip(" \u3000").translate(LOWER) in words:
-        return first, lines[1:]
-    return None, lines
-
-
-HEADER_WORDS = ["姓名", "名字", "名单", "申请人", "工号", "员工编号", "学号", "编号", "序号", "号码", "申请编号",
-                "身份证号", "身份证", "身份证号码", "证件号", "证件号码", "手机", "手机号", "手机号码", "电话",
-                "联系电话", "部门", "单位", "组别", "分组", "批次", "顺位", "户号", "家庭编号", "Name", "ID", "No",
-                "No.", "Phone", "Mobile", "Department", "Dept", "Group", "Batch", "Household", "ID Number",
-                "Staff No", "Staff ID", "Employee ID", "Mobile Phone"]
-PLACES_HEADER_WORDS = HEADER_WORDS + ["房号", "房源", "车位", "学位"]
-LOWER = str.maketrans("ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz")
 
 
 # ---- The vectors --------------------------------------------------------------------------

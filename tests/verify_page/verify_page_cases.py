@@ -372,6 +372,7 @@ HEADER_RULE = [
     ("no.\t姓名", True),
     ("staff ID\t姓名", True),
     ("Mobile Phone\t部门", True),
+    ("车位号\t位置", True),                # a places list's words serve every list
     ("姓名 工号", False),            # no TAB: a one-field list keeps every line
     ("姓名", False),
     ("张三\t技术部", False),
@@ -624,7 +625,8 @@ WORKBOOK_CELLS = [
 
 # Plan texts the program takes: the page must read the same lines and options.
 PLAN_FORMS = [
-    ("full-width separators, units, ＞", "A组住房，3人\u3000组别=A 批次=1＞2 房源=随机，\r\nA组候补 全部 组别=A 批次=1＞2\r\n"),
+    ("full-width separators, units, ＞", "A组住房，3人\u3000组别=A 批次=1＞2 房源=随机 \r\nA组候补 全部 组别=A 批次=1＞2\r\n"),
+    ("two 房源= options, the last counts", "入选 3 房源=随机\t房源=顺序\r\n候补 全部\r\n"),
     ("value lists with 、 and /", "入选 4 组别=A、B 批次=1/2\r\n候补 全部人 组别=A、B 批次=1/2\r\n"),
     ("可重复 lines", "A组 2 组别=A\r\n全体 3 可重复\r\n全体候补 全部 可重复\r\n"),
 ]
@@ -637,6 +639,13 @@ PLAN_REFUSED = [
      "奖项1的条件：名单“组别”列中没有“C”"),
     ("two tier options", "入选 2 组别=A>B 批次=1>2\r\n", ["奖项1：2人，入选", "奖项1条件：组别=A>B 批次=1>2"],
      "奖项1：有两个顺位条件"),
+    ("a comma after an option is its value's", "入选 2 组别=A，\r\n", ["奖项1：2人，入选", "奖项1条件：组别=A，"],
+     "奖项1的条件：名单“组别”列中没有“A，”"),
+    ("an empty value", "入选 2 批次=1>>2\r\n", ["奖项1：2人，入选", "奖项1条件：批次=1>>2"],
+     "奖项1：条件“批次=1>>2”的列名或值是空的"),
+    ("more people than the list", "入选 8 组别=A\r\n候补 5 组别=B\r\n", ["奖项1：8人，入选", "奖项1条件：组别=A",
+                                                                    "奖项2：5人，候补", "奖项2条件：组别=B"],
+     "奖项表共13人（“可重复”和“全部”行不计），多于名单的12条"),
     ("房源= neither 顺序 nor 随机", "入选 2 房源=抽签\r\n", ["奖项1：2人，入选", "奖项1条件：房源=抽签"],
      "奖项1：“房源=”只能是顺序或随机，不能是“抽签”"),
     ("房源= on a 全部 line", "候补 全部 房源=顺序\r\n", ["奖项1：全部，候补", "奖项1条件：房源=顺序"],
@@ -862,6 +871,9 @@ def version3_rule_cases():
     moving("a 候补 marked absent is passed over", "入选 2 组别=A\r\n候补 全部 组别=A\r\n",
            [("round", 1, 2), ("round", 2, 5), ("absent", 3), ("absent", 1)], lambda p: True,
            lambda p: [p.sections[0].waiting[1]])
+    moving("one passed over stays passed over, the mark taken back", "入选 2 组别=A\r\n候补 全部 组别=A\r\n",
+           [("round", 1, 2), ("round", 2, 5), ("absent", 3), ("absent", 1), ("back", 3), ("absent", 2)],
+           lambda p: True, lambda p: p.sections[0].waiting[1:3])
     moving("one admitted on a later 可重复 line holds a place", "住房 2 组别=A\r\n住房候补 全部 组别=A\r\n车位 6 可重复\r\n",
            [("round", 1, 2), ("round", 3, 6), ("absent", 1)],
            lambda p: p.sections[0].waiting[0] in p.admitted[3],
@@ -903,10 +915,10 @@ HARNESS = """
   const bytes = b64 => b64 == null ? null : Uint8Array.from(atob(b64), c => c.charCodeAt(0));
   const results = {};
   for (const c of CASES) {
+    const files = { record: bytes(c.record), list: bytes(c.list), plan: bytes(c.plan), places: bytes(c.places) };
     const started = performance.now();
     try {
-      const r = await kelvaraVerify({ record: bytes(c.record), list: bytes(c.list), plan: bytes(c.plan),
-                                      places: bytes(c.places) });
+      const r = await kelvaraVerify(files);
       const verified = performance.now();
       let shownMs = 0, shownRows = 0;
       if (c.timed) {   // shown too, laid out: what the user waits for
