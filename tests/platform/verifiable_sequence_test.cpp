@@ -68,6 +68,51 @@ TEST(VerifiableSequenceTest, DrawsTheDocumentedVectors) {
     }
 }
 
+// Version 3's vectors: the commitment with and without a places list, the key, and shuffles
+// under their labels.
+TEST(VerifiableSequenceTest, ShufflesAProcedureByTheDocumentedVectors) {
+    platform::QtHashes hashes;
+    VerifiableInputs inputs;
+    for (std::size_t k = 0; k < inputs.secret.size(); ++k) {
+        inputs.secret[k] = static_cast<std::uint8_t>(k);
+    }
+    inputs.listSha256 = fromHex("8b3a0b2fe990f734657e14bae703d88f77044cd6ff7ce0dd5bc018b10fc5d485");
+    inputs.planSha256 = fromHex("b8952fe595399528f741aef57535ef88d5dae230ae5c3dd72b47f076fb9963af");
+    inputs.publicInput = "3141592653-58979";
+    inputs.procedure = true;
+    inputs.lines = 10;
+    EXPECT_EQ(toHex(commitmentOf(hashes, inputs)),
+              "4dd2251e2fea89011c63cc02e36463f6175f3dfa6f073b4c9b37995f703a77c9");
+    EXPECT_EQ(toHex(procedureKey(hashes, inputs)),
+              "85498c96d47ffee3a97ddcd3673833b2fde94c8f6a3fe1c0573ee08b54b7c4be");
+    inputs.placesSha256 = fromHex("02bd72e959ab9e6de424d6b1c826e7af0c3ec0ae919b2a4336c37ea42dfda16f");
+    EXPECT_EQ(toHex(commitmentOf(hashes, inputs)),
+              "a1082896e06aefffc00f59885fc7a4c415ac140bba4676caf008416d5a840dde");
+    const platform::Digest key = procedureKey(hashes, inputs);
+    EXPECT_EQ(toHex(key), "50893e237c4b540147c675a69c533d0d4e2459385714c57720e29b721ef245a5");
+
+    const struct {
+        int lines;
+        const char* label;
+        std::vector<int> first;
+    } shuffles[] = {
+        {10, "order/1/1", {6, 5, 8, 3, 9, 10, 1, 7, 2, 4}},
+        {10, "places/1", {7, 6, 8, 1, 10, 3, 2, 4, 9, 5}},
+        {10000, "order/1/1", {2923, 1688, 9425, 6461, 6217, 721, 7375, 8005, 1045, 5230,
+                              861, 9178, 3920, 795, 5763, 3807, 5659, 8567, 2890, 5853}},
+    };
+    for (const auto& [lines, label, first] : shuffles) {
+        inputs.lines = lines;
+        std::vector<int> items(static_cast<std::size_t>(lines));
+        for (int k = 0; k < lines; ++k) {
+            items[static_cast<std::size_t>(k)] = k + 1;
+        }
+        shuffleByLabel(hashes, procedureKey(hashes, inputs), label, items);
+        items.resize(first.size());
+        EXPECT_EQ(items, first) << label << " of " << lines;
+    }
+}
+
 // Every input counts, and the whole list is drawn once each; the commitment binds every
 // input but the public input, which comes after it.
 TEST(VerifiableSequenceTest, TheCommitmentBindsListPlanAndCount) {
