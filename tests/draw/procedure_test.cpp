@@ -260,6 +260,39 @@ TEST_F(ProcedureRunTest, DrawsTheWholeOrderMovesUpAndContinuesTheSame) {
     EXPECT_EQ(continued.results().placesLeft(3), 4);
 }
 
+// Initialize refuses, naming the plan's line, what the list or the places cannot serve; nothing
+// is drawn or recorded then.
+TEST_F(ProcedureRunTest, InitializeRefusesWhatTheListOrPlacesCannotServe) {
+    const struct {
+        std::string plan;
+        bool places;
+        draw::NoticeKind notice;
+        PlanFault fault;
+        int line;
+    } cases[] = {
+        {"\r\nA组 2 组别=A 房源=顺序\r\n", false, draw::NoticeKind::PlacesMissing, PlanFault::None, 0},
+        {"A组 2 组别=A\r\n\r\nB组 2 区域=B\r\n", true, draw::NoticeKind::PrizePlanRefused,
+         PlanFault::UnknownColumn, 3},
+        {"A组 2 组别=A\r\nB组 2 批次=1>9\r\n", true, draw::NoticeKind::PrizePlanRefused,
+         PlanFault::UnknownValue, 2},
+        {"A组 6 组别=A 房源=顺序\r\nB组 6 组别=B 房源=随机\r\n", true,
+         draw::NoticeKind::PrizePlanRefused, PlanFault::PlacesShort, 2},
+    };
+    for (const auto& [plan, places, notice, fault, line] : cases) {
+        writeHousing();
+        writeFile("奖项.txt", plan);
+        if (!places) {
+            std::filesystem::remove(m_dir / std::filesystem::u8path("房源.txt"));
+        }
+        view.notices.clear();
+        engine.Cmd_Init_Click();
+        EXPECT_TRUE(view.initEnabled) << plan;
+        ASSERT_EQ(noticeKinds(), std::vector{notice}) << plan;
+        EXPECT_EQ(view.notices[0].planFault, fault) << plan;
+        EXPECT_EQ(view.notices[0].line, line) << plan;
+    }
+}
+
 // A verifiable procedure commits to the places list too, and draws each section's order from
 // the key under its own label: the same people whoever computes them from the record.
 TEST_F(ProcedureRunTest, AVerifiableProcedureCommitsToItsPlacesAndDrawsFromTheKey) {
