@@ -162,13 +162,14 @@ private:
     bool prepareProcedure(const ListRead& list, PrizePlan& plan,
                           const std::string* recordedPlaces = nullptr);
     void deriveProcedure(const platform::Digest& key);
+    void deriveProcedure(const platform::Digest& key, Results& results);
     Candidate procedureRow(int line) const;
     std::optional<Candidate> placeOf(int row) const;
     bool drawProcedureRound();
     void giveProcedureFacts(std::vector<ResultEntry>& round) const;
     void moveUpFor(const ResultEntry& absent);
     void countProcedureEntries();
-    bool replayProcedure(const RecordedRun& run);
+    bool replayProcedure(const RecordedRun& run, const VerifiableRun* verifiable, Results& results);
     void recountRemaining();
     void tell(NoticeKind kind);
 

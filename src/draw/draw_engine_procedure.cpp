@@ -76,16 +76,20 @@ bool DrawEngine::prepareProcedure(const ListRead& list, PrizePlan& plan,
 
 // Every section's order and every line's places, from the run's key.
 void DrawEngine::deriveProcedure(const platform::Digest& key) {
+    deriveProcedure(key, m_results);
+}
+
+void DrawEngine::deriveProcedure(const platform::Digest& key, Results& results) {
     const platform::Hashes& hashes = m_services.hashes;
-    m_procedure.emplace(m_results.prizes(), m_procedureRows,
+    m_procedure.emplace(results.prizes(), m_procedureRows,
                         [&](const std::string& label, std::vector<int>& items) {
                             shuffleByLabel(hashes, key, label, items);
                         });
     std::vector<int> capacities;
-    for (int prize = 1; prize <= std::ssize(m_results.prizes()); ++prize) {
+    for (int prize = 1; prize <= std::ssize(results.prizes()); ++prize) {
         capacities.push_back(m_procedure->capacity(prize));
     }
-    m_results.setCapacities(std::move(capacities));
+    results.setCapacities(std::move(capacities));
 }
 
 Candidate DrawEngine::procedureRow(int line) const {
@@ -170,7 +174,8 @@ void DrawEngine::countProcedureEntries() {
 // A continued procedure: its key from the record (or a new one when no round was drawn), and
 // its rounds, marks and 递补 replayed; false when a recorded person is not whom the procedure
 // gives there.
-bool DrawEngine::replayProcedure(const RecordedRun& run) {
+bool DrawEngine::replayProcedure(const RecordedRun& run, const VerifiableRun* verifiable,
+                                 Results& results) {
     if (!isProcedure(run.prizes)) {
         return true;
     }
@@ -183,17 +188,16 @@ bool DrawEngine::replayProcedure(const RecordedRun& run) {
         m_drawKey = key;
         m_drawKeyRecorded = !run.drawKey.empty();
     }
-    const VerifiableRun* const verifiable = verifiableRun();
     if (verifiable != nullptr && verifiable->sequence) {
         m_drawKey.reset();
-        deriveProcedure(procedureKey(m_services.hashes, verifiable->inputs));
+        deriveProcedure(procedureKey(m_services.hashes, verifiable->inputs), results);
     } else if (m_drawKey) {
-        deriveProcedure(*m_drawKey);
+        deriveProcedure(*m_drawKey, results);
     }
     if (!m_procedure) {
-        return m_results.entries().empty();
+        return results.entries().empty();
     }
-    std::vector<ResultEntry> entries(m_results.entries().begin(), m_results.entries().end());
+    std::vector<ResultEntry> entries(results.entries().begin(), results.entries().end());
     std::vector<std::optional<Pick>> movedUp(entries.size() + 1);
     std::size_t nextMark = 0;
     const auto entryAt = [&](int number) -> ResultEntry* {
@@ -249,8 +253,7 @@ bool DrawEngine::replayProcedure(const RecordedRun& run) {
         first = end;
     }
     markUpTo(entries.size());
-    m_results.replaceEntries(std::move(entries));
-    countProcedureEntries();
+    results.replaceEntries(std::move(entries));
     return true;
 }
 

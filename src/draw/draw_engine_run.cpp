@@ -132,6 +132,17 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
     if (!restored) {
         return;
     }
+    // A procedure's places list must be the run's, and its people whom its orders give.
+    PrizePlan plan = restored->plan;
+    plan.prizes = offer.run.prizes;
+    if (!prepareProcedure(restored->list, plan, &offer.run.placesSha256)) {
+        return;
+    }
+    if (!replayProcedure(offer.run, restored->verifiable ? &*restored->verifiable : nullptr,
+                         restored->results)) {
+        m_notices.tell(Notice::recordDamaged(RecordDamage::NotTheSequence, 0, offer.recordPath));
+        return;
+    }
     if (!m_recorder.takeOver(offer.recordPath, offer.recordText)) {
         m_notices.tell(Notice(NoticeKind::RunContinuedElsewhere, 0, offer.recordPath));
         return;
@@ -152,15 +163,8 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
         m_verifiable.reset();
     }
     m_chosenPrize = offer.run.chosenPrize;
-    PrizePlan plan = restored->plan;
-    plan.prizes = offer.run.prizes;
-    if (!prepareProcedure(restored->list, plan, &offer.run.placesSha256)) {
-        return;
-    }
     restore(std::move(*restored));
-    if (!replayProcedure(offer.run)) {
-        m_notices.tell(Notice::recordDamaged(RecordDamage::NotTheSequence, 0, offer.recordPath));
-    }
+    countProcedureEntries();
     fillRoundSize(true);
     showRun();
     // The run's own list: the one the record describes, or this one when it is the same.
