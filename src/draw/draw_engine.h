@@ -169,7 +169,8 @@ private:
     void giveProcedureFacts(std::vector<ResultEntry>& round) const;
     void moveUpFor(const ResultEntry& absent);
     void countProcedureEntries();
-    bool replayProcedure(const RecordedRun& run, const VerifiableRun* verifiable, Results& results);
+    bool replayProcedure(const RecordedRun& run, const VerifiableRun* verifiable, Results& results,
+                         int& nextNumber);
     void recountRemaining();
     void tell(NoticeKind kind);
 
@@ -204,6 +205,7 @@ private:
     std::optional<platform::Digest> m_drawKey; // an ordinary run's, recorded at its first round
     bool m_drawKeyRecorded = false;
     std::vector<Pick> m_roundPicks;
+    std::vector<ResultEntry> m_recoveredMovedUp; // who moved up while their line went unwritten
 };
 
 } // namespace kelvara::draw

@@ -175,7 +175,8 @@ void DrawEngine::countProcedureEntries() {
 // its rounds, marks and 递补 replayed; false when a recorded person is not whom the procedure
 // gives there.
 bool DrawEngine::replayProcedure(const RecordedRun& run, const VerifiableRun* verifiable,
-                                 Results& results) {
+                                 Results& results, int& nextNumber) {
+    m_recoveredMovedUp.clear();
     if (!isProcedure(run.prizes)) {
         return true;
     }
@@ -230,6 +231,7 @@ bool DrawEngine::replayProcedure(const RecordedRun& run, const VerifiableRun* ve
             }
             entry.rank = pick->rank;
             entry.place = placeOf(pick->placeRow);
+            movedUp[static_cast<std::size_t>(replaced - entries.data())].reset();
             ++first;
             continue;
         }
@@ -253,6 +255,20 @@ bool DrawEngine::replayProcedure(const RecordedRun& run, const VerifiableRun* ve
         first = end;
     }
     markUpTo(entries.size());
+    // A power cut between a mark and the line of who moved up lost only that line: they
+    // move up now, as the mark made them.
+    const std::size_t listed = entries.size();
+    for (std::size_t k = 0; k < listed; ++k) {
+        if (const auto& pick = movedUp[k]) {
+            ResultEntry& recovered = entries.emplace_back(ResultEntry{
+                nextNumber++, procedureRow(pick->line), entries[k].round,
+                entries[k].absent.value_or(entries[k].time), entries[k].prize});
+            recovered.rank = pick->rank;
+            recovered.replaces = entries[k].number;
+            recovered.place = placeOf(pick->placeRow);
+            m_recoveredMovedUp.push_back(recovered);
+        }
+    }
     results.replaceEntries(std::move(entries));
     return true;
 }

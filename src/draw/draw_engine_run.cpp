@@ -139,7 +139,7 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
         return;
     }
     if (!replayProcedure(offer.run, restored->verifiable ? &*restored->verifiable : nullptr,
-                         restored->results)) {
+                         restored->results, restored->nextNumber)) {
         m_notices.tell(Notice::recordDamaged(RecordDamage::NotTheSequence, 0, offer.recordPath));
         return;
     }
@@ -171,8 +171,14 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
     const std::span<const LineHash> runLines =
         offer.run.lineHashes.empty() ? m_list.lineHashes()
                                      : std::span<const LineHash>(offer.run.lineHashes);
-    tellRecordFailure(m_notices, m_recorder.continueRun(offer.run, runLines, m_results.entries(),
-                                                        {m_listHeader, {}, &m_format}));
+    const std::size_t written = m_results.entries().size() - m_recoveredMovedUp.size();
+    tellRecordFailure(m_notices,
+                      m_recorder.continueRun(offer.run, runLines,
+                                             m_results.entries().first(written),
+                                             {m_listHeader, {}, &m_format}));
+    for (const ResultEntry& movedUp : m_recoveredMovedUp) {
+        tellRecordFailure(m_notices, m_recorder.movedUp(movedUp, movedUp, false));
+    }
 }
 
 // The recorded winners are drawn, with their numbers, rounds, times and marks.

@@ -386,11 +386,13 @@ platform::Outcome DrawRecorder::markAbsent(const ResultEntry& entry) {
     return write(markText(kAbsent, *entry.absent, entry.number));
 }
 
-platform::Outcome DrawRecorder::movedUp(const ResultEntry& absent, const ResultEntry& movedUp) {
-    if (!m_begun || !absent.absent) {
+platform::Outcome DrawRecorder::movedUp(const ResultEntry& absent, const ResultEntry& movedUp,
+                                        bool markToo) {
+    if (!m_begun || (markToo && !absent.absent)) {
         return std::nullopt;
     }
-    return write(markText(kAbsent, *absent.absent, absent.number) + movedUpText(movedUp));
+    return write((markToo ? markText(kAbsent, *absent.absent, absent.number) : std::string()) +
+                 movedUpText(movedUp));
 }
 
 platform::Outcome DrawRecorder::drawKey(std::string_view hex) {

@@ -74,7 +74,8 @@ public:
     platform::Outcome addRound(std::span<const ResultEntry> round);
     platform::Outcome markAbsent(const ResultEntry& entry);
     // A procedure's winner marked absent, and who moved up for them (递补), in one write.
-    platform::Outcome movedUp(const ResultEntry& absent, const ResultEntry& movedUp);
+    platform::Outcome movedUp(const ResultEntry& absent, const ResultEntry& movedUp,
+                              bool markToo = true);
     // An ordinary procedure's key, at its first round, so that a continued run keeps its order.
     platform::Outcome drawKey(std::string_view hex);
     platform::Outcome takeBackAbsent(int number);
