@@ -2,13 +2,14 @@
 # A public housing draw with the real program, from the keyboard: 500 families in bonus.xlsx
 # (姓名, 身份证号, 组别, 批次), two groups in three tiers, 300 flats in 房源.xlsx matched to the
 # admitted by a second random order, and each group's waiting list (全部). A verifiable run:
-# the witnesses key the public input; each line is drawn in rounds. Three admitted winners
-# decline, one of them a person who had just moved up, and a waiting person is marked absent:
-# each decline moves the first still-waiting person up (递补) into the rank and the place.
-# kill -9 between declines, 继续 brings the results back the same; then 公示 (PDF and
-# workbook with places and 候补), the exit reveals the secret, and the record is checked
-# (procedure_check.py): tiers in order, groups apart, 300 distinct places, every 递补.
-# The checker page then checks the record in headless chromium, when it reads version 3.
+# the witnesses key the public input; each line is drawn in rounds. Four admitted winners
+# decline, one a person who had just moved up, and a waiting person is marked absent: each
+# decline moves the first still-waiting person up (递补) into the rank and the place. kill -9
+# between declines, and 继续 brings the results back the same; 公示 is written, the exit
+# reveals the secret, and the record is checked (procedure_check.py): tiers in order, groups
+# apart, 300 distinct places, every 递补. The checker page then checks the record in headless
+# chromium, when it reads version 3; last, the 公示 PDF must name the run's algorithm and show
+# every place and the waiting lists.
 # Usage: procedure_e2e_test.sh <kelvara> <bonus.txt, not used: the test writes its own list>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 require_tools convert pdftotext /usr/bin/python3
