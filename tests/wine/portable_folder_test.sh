@@ -232,11 +232,15 @@ gbk() { sed 's/$/\r/' | iconv -f UTF-8 -t GBK; }
     for k in $(seq -w 1 30); do printf '住户%s\t%s\n' "$k" "$( ((10#$k % 2)) && echo A || echo B)"; done
 } | gbk >"$folder/bonus.txt"
 rooms=(1-101 1-102 1-201 1-202 2-101 2-102 2-201 2-202 3-101 3-102)
-printf '%s\n' 房号 "${rooms[@]}" | gbk >"$folder/房源.txt"
+{
+    printf '房号\t户型\n'
+    printf '%s\t三室\n' "${rooms[@]}"
+} | gbk >"$folder/房源.txt"
 printf '%s\n' "A组 5 组别=A 房源=顺序" "A组候补 全部 组别=A" "B组 5 组别=B 房源=顺序" "B组候补 全部 组别=B" |
     gbk >"$folder/奖项.txt"
-records_before=$(ls "$folder"/摇号记录/摇号记录_*.txt | wc -l)
-more_records() { (($(ls "$folder"/摇号记录/摇号记录_*.txt | wc -l) > records_before)); }
+records() { find "$folder/摇号记录" -name '摇号记录_*.txt' | sort; }
+records_before=$(records | wc -l)
+more_records() { (($(records | wc -l) > records_before)); }
 (cd "$folder" && exec wine kelvara.exe) >>"$work/kelvara.log" 2>&1 &
 E2E_APP=$!
 wait_for 60 window_shown "$(main_title)" || fail "the main window did not appear for the procedure"
@@ -245,7 +249,7 @@ e2e_focus_main
 sleep 1
 press alt+i
 wait_for 30 more_records || fail "Initialize began no record for the procedure"
-record=$(ls "$folder"/摇号记录/摇号记录_*.txt | sort | tail -n1)
+record=$(records | tail -n1)
 sleep 1
 for last in 5 15 20 30; do
     press Return
@@ -269,7 +273,7 @@ winners = re.findall(r"^\[(\d+)\]:\t第\d+行\t住户(\d+)[^\t\r]*(?:\t候补(\d
 assert [int(w[0]) for w in winners] == list(range(1, 31)), winners
 assert len({w[1] for w in winners}) == 30, "somebody listed twice"
 places = [(int(w[3]), w[4]) for w in winners if w[3]]
-assert places == [(k, rooms[k - 1]) for k in range(1, 11)], places
+assert places == [(k, rooms[k - 1] + "\\u0009三室") for k in range(1, 11)], places
 assert [w[2] for w in winners[5:15]] == [str(k) for k in range(1, 11)], "A's waiting numbers"
 assert [w[2] for w in winners[20:]] == [str(k) for k in range(1, 11)], "B's waiting numbers"
 # Group A is the odd families: its admitted and its waiting list, then B's.
