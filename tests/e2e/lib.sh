@@ -338,6 +338,40 @@ save_to() {
 newest_record() { ls "$E2E_WORK"/摇号记录/摇号记录_*.txt | sort | tail -n1; }
 winner_lines() { grep -ac $'^\\[[0-9]*\\]:\t第' "$1"; }
 
+# A verifiable draw from the keyboard. Digits keyed one by one, as a witness does.
+type_digits() {
+    local k
+    for ((k = 0; k < ${#1}; k++)); do
+        press "${1:k:1}"
+    done
+}
+main_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$E2E_MAIN" ]]; }
+# The window widened with Alt+H, 可验证摇号 ticked, Initialize; the run's window opens and
+# `record` names its record.
+verifiable_initialize() {
+    outer_geometry "$E2E_MAIN"
+    local narrow=$OUTER_WIDTH
+    widened() { outer_geometry "$E2E_MAIN" && ((OUTER_WIDTH > narrow)); }
+    press alt+h
+    wait_for 5 widened || fail "Alt+H did not widen the window"
+    press alt+y
+    initialize
+    wait_window 可验证摇号 >/dev/null
+    record=$(newest_record)
+}
+# The witnesses' parts $@ keyed into their boxes from the first, and confirmed; the main
+# window takes the keyboard back.
+confirm_public_input() {
+    local part
+    for part in "$@"; do
+        type_digits "$part"
+        press Tab
+    done
+    press alt+u
+    wait_for 10 main_active || fail "the main window was not activated after the public input"
+    wait_for 10 grep -aq '^公开输入：' "$record" || fail "no public input in the record"
+}
+
 # True once the main window has taken a key pressed after everything before it: Alt+H widens
 # it, and narrows it again. The program takes its input in order, and a message box that the
 # earlier input opened would have kept the key from the main window: so, once this is true,

@@ -29,13 +29,6 @@ printf '三等奖 3\r\n二等奖 2\r\n一等奖 1\r\n' >"$E2E_WORK/奖项.txt"
 readonly title="可验证摇号"
 readonly hex64='[0-9a-f]{64}'
 readonly time='[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}'
-# Digits keyed one by one, as a witness does.
-type_digits() {
-    local k
-    for ((k = 0; k < ${#1}; k++)); do
-        press "${1:k:1}"
-    done
-}
 # A picture of the screen for a person to judge, kept as $1.png in the shots folder; no check.
 # Taken once the screen holds still, or after 5 s as it is: a blinking caret may keep it
 # from ever holding still.
@@ -52,31 +45,6 @@ keep_box() {
 count_lines() { grep -ac "$1" "$record" || true; }
 # The record's lines from the one starting with $1, $2 of them, without CR, joined by " | ".
 lines_from() { tr -d '\r' <"$record" | grep -a -A"$(($2 - 1))" -m1 "^$1" | paste -sd'|' | sed 's/|/ | /g'; }
-main_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$E2E_MAIN" ]]; }
-# The window widened with Alt+H, 可验证摇号 ticked, Initialize; the run's window opens.
-verifiable_initialize() {
-    outer_geometry "$E2E_MAIN"
-    local narrow=$OUTER_WIDTH
-    widened() { outer_geometry "$E2E_MAIN" && ((OUTER_WIDTH > narrow)); }
-    press alt+h
-    wait_for 5 widened || fail "Alt+H did not widen the window"
-    press alt+y
-    initialize
-    wait_window "$title" >/dev/null
-    record=$(newest_record)
-}
-# The witnesses' parts $@ keyed into their boxes from the first, and confirmed; the main
-# window takes the keyboard back.
-confirm_public_input() {
-    local part
-    for part in "$@"; do
-        type_digits "$part"
-        press Tab
-    done
-    press alt+u
-    wait_for 10 main_active || fail "the main window was not activated after the public input"
-    wait_for 10 grep -aq '^公开输入：' "$record" || fail "no public input in the record"
-}
 readonly page="$E2E_WORK/摇号记录/kelvara-verify.html"
 # The checker page, in headless chromium, on record $1 with list $2 and plan $3: the record as
 # written and tampered copies (verifiable_check.py).

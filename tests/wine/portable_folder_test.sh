@@ -7,6 +7,8 @@
 # operation, and a screenshot of the window is kept.
 # Then a workbook list another program wrote is drawn from in a verifiable draw, its record
 # checked against the reference sequence, and Save's 摇号结果.xlsx read back.
+# Last a procedure in GBK files: two groups, places from 房源.txt in order and each group's
+# waiting list, and its record's lines.
 # The caller provides WINEPREFIX.
 # Usage: portable_folder_test.sh <Kelvara-…-win64.zip> <screenshot.png>
 set -euo pipefail
@@ -218,5 +220,64 @@ assert f"[1]:\t第{line}行" in record, (line, record)
 reveal = next(k for k, text in enumerate(lines) if text.startswith("公布："))
 assert lines[reveal].endswith(f"，共1个位置，记录SHA-256 {record_digest(lines[:reveal]).hex()}"), lines[reveal]
 print("verifiable record OK: [1] is line", line)
+PY
+
+# A procedure, as a housing office writes it in Notepad (GBK, CR LF): 30 families in two
+# groups, each group's five admitted given flats from 房源.txt in order and the rest on its
+# waiting list (全部). Initialize, and a round per plan line of what the box holds.
+rm -f "$folder/bonus.xlsx" "$folder"/摇号结果.* "$folder"/摇号公示.*
+gbk() { sed 's/$/\r/' | iconv -f UTF-8 -t GBK; }
+{
+    printf '姓名\t组别\n'
+    for k in $(seq -w 1 30); do printf '住户%s\t%s\n' "$k" "$( ((10#$k % 2)) && echo A || echo B)"; done
+} | gbk >"$folder/bonus.txt"
+rooms=(1-101 1-102 1-201 1-202 2-101 2-102 2-201 2-202 3-101 3-102)
+{
+    printf '房号\t户型\n'
+    printf '%s\t三室\n' "${rooms[@]}"
+} | gbk >"$folder/房源.txt"
+printf '%s\n' "A组 5 组别=A 房源=顺序" "A组候补 全部 组别=A" "B组 5 组别=B 房源=顺序" "B组候补 全部 组别=B" |
+    gbk >"$folder/奖项.txt"
+records() { find "$folder/摇号记录" -name '摇号记录_*.txt' | sort; }
+records_before=$(records | wc -l)
+more_records() { (($(records | wc -l) > records_before)); }
+(cd "$folder" && exec wine kelvara.exe) >>"$work/kelvara.log" 2>&1 &
+E2E_APP=$!
+wait_for 60 window_shown "$(main_title)" || fail "the main window did not appear for the procedure"
+E2E_MAIN=$(window_titled "$(main_title)")
+e2e_focus_main
+sleep 1
+press alt+i
+wait_for 30 more_records || fail "Initialize began no record for the procedure"
+record=$(records | tail -n1)
+sleep 1
+for last in 5 15 20 30; do
+    press Return
+    sleep 1
+    press Return
+    wait_for 20 grep -aq "^\[$last\]:" "$record" || fail "the round to [$last] is not in the record: $(cat "$record")"
+    sleep 1
+done
+e2e_focus_main
+press alt+x
+e2e_exit_with_yes_twice
+# The places list and both waiting lists in the record; the flats in list order, A's first.
+/usr/bin/python3 - "$record" "${rooms[@]}" <<'PY' || fail "the procedure's record: $(cat "$record")"
+import re, sys
+record, rooms = open(sys.argv[1], encoding="utf-8", newline="").read(), sys.argv[2:]
+assert re.search(r"^房源表：房源.txt，共10个，SHA-256 [0-9a-f]{64}\r$", record, re.M), "房源表"
+assert "\r\n奖项2：全部，A组候补\r\n" in record and "\r\n奖项4：全部，B组候补\r\n" in record, "全部 lines"
+assert re.search(r"^抽签密钥：[^，]*，[0-9a-f]{64}\r$", record, re.M), "the draw key"
+winners = re.findall(r"^\[(\d+)\]:\t第\d+行\t住户(\d+)[^\t\r]*(?:\t候补(\d+))?(?:\t房源第(\d+)行\t([^\r]*))?\r$",
+                     record, re.M)
+assert [int(w[0]) for w in winners] == list(range(1, 31)), winners
+assert len({w[1] for w in winners}) == 30, "somebody listed twice"
+places = [(int(w[3]), w[4]) for w in winners if w[3]]
+assert places == [(k, rooms[k - 1] + "\\u0009三室") for k in range(1, 11)], places
+assert [w[2] for w in winners[5:15]] == [str(k) for k in range(1, 11)], "A's waiting numbers"
+assert [w[2] for w in winners[20:]] == [str(k) for k in range(1, 11)], "B's waiting numbers"
+# Group A is the odd families: its admitted and its waiting list, then B's.
+assert all(int(w[1]) % 2 for w in winners[:15]) and not any(int(w[1]) % 2 for w in winners[15:]), winners
+print("procedure record OK: 10 places in order, two waiting lists of 10")
 PY
 echo "PASS"
