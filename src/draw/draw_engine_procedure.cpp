@@ -4,6 +4,7 @@
 
 #include "draw_engine.h"
 #include "platform/hashes.h"
+#include "platform/list_rows.h"
 
 namespace kelvara::draw {
 
@@ -48,6 +49,14 @@ bool DrawEngine::prepareProcedure(const ListRead& list, PrizePlan& plan,
         if (places.rows.result.status != platform::ReadStatus::Ok || places.rows.tooMany ||
             places.rows.tooLongLine != 0) {
             m_notices.tell(Notice(NoticeKind::PlacesUnreadable, 0, places.file));
+            return false;
+        }
+        // "房号" alone on the first line of a one-column list is no header: it would be a place.
+        const std::vector<std::string> first = places.rows.lines.empty()
+                                                   ? std::vector<std::string>()
+                                                   : platform::splitFields(places.rows.lines.front());
+        if (places.rows.header.empty() && !first.empty() && platform::headerWordKind(first.front())) {
+            m_notices.tell(Notice(NoticeKind::PlacesHeaderAlone, 0, places.file));
             return false;
         }
         if (recordedPlaces != nullptr && *recordedPlaces != places.rows.result.sha256) {

@@ -265,24 +265,28 @@ TEST_F(ProcedureRunTest, DrawsTheWholeOrderMovesUpAndContinuesTheSame) {
 TEST_F(ProcedureRunTest, InitializeRefusesWhatTheListOrPlacesCannotServe) {
     const struct {
         std::string plan;
-        bool places;
+        std::string places;
         draw::NoticeKind notice;
         PlanFault fault;
         int line;
     } cases[] = {
-        {"\r\nA组 2 组别=A 房源=顺序\r\n", false, draw::NoticeKind::PlacesMissing, PlanFault::None, 0},
-        {"A组 2 组别=A\r\n\r\nB组 2 区域=B\r\n", true, draw::NoticeKind::PrizePlanRefused,
+        {"\r\nA组 2 组别=A 房源=顺序\r\n", "", draw::NoticeKind::PlacesMissing, PlanFault::None, 0},
+        {"A组 2 组别=A 房源=顺序\r\n", "房号\r\n1-101\r\n1-102\r\n",
+         draw::NoticeKind::PlacesHeaderAlone, PlanFault::None, 0},
+        {"A组 2 组别=A\r\n\r\nB组 2 区域=B\r\n", "-", draw::NoticeKind::PrizePlanRefused,
          PlanFault::UnknownColumn, 3},
-        {"A组 2 组别=A\r\nB组 2 批次=1>9\r\n", true, draw::NoticeKind::PrizePlanRefused,
+        {"A组 2 组别=A\r\nB组 2 批次=1>9\r\n", "-", draw::NoticeKind::PrizePlanRefused,
          PlanFault::UnknownValue, 2},
-        {"A组 6 组别=A 房源=顺序\r\nB组 6 组别=B 房源=随机\r\n", true,
+        {"A组 6 组别=A 房源=顺序\r\nB组 6 组别=B 房源=随机\r\n", "-",
          draw::NoticeKind::PrizePlanRefused, PlanFault::PlacesShort, 2},
     };
     for (const auto& [plan, places, notice, fault, line] : cases) {
         writeHousing();
         writeFile("奖项.txt", plan);
-        if (!places) {
+        if (places.empty()) {
             std::filesystem::remove(m_dir / std::filesystem::u8path("房源.txt"));
+        } else if (places != "-") {
+            writeFile("房源.txt", places);
         }
         view.notices.clear();
         engine.Cmd_Init_Click();

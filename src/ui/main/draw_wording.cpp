@@ -448,6 +448,9 @@ std::string runNotice(const draw::Notice& notice) {
                draw::kPlacesWorkbook + "！";
     case NoticeKind::PlacesUnreadable:
         return "无法读取房源表" + notice.path + "，请检查文件内容！";
+    case NoticeKind::PlacesHeaderAlone:
+        return "房源表" + notice.path +
+               "的第一行像是表头，但只有一列：请在表头后加一列（用 TAB 分隔），或删去这一行！";
     case NoticeKind::PlacesDiffer:
         return "房源表" + notice.path + "与上次摇号时的不同，无法继续上次的摇号。";
     case NoticeKind::NobodyToMoveUp:
