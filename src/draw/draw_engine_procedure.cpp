@@ -86,6 +86,14 @@ void DrawEngine::deriveProcedure(const platform::Digest& key) {
         capacities.push_back(m_procedure->capacity(prize));
     }
     m_results.setCapacities(std::move(capacities));
+    std::vector<std::string> placeTitles;
+    if (!m_placeRows.cells.empty() && !m_placeRows.header.empty()) {
+        const RowFormat places = RowFormat::of(m_placeRows.header, m_placeRows.width);
+        for (const Column& column : places.columns()) {
+            placeTitles.push_back(column.title);
+        }
+    }
+    m_results.setPlaceTitles(std::move(placeTitles));
 }
 
 Candidate DrawEngine::procedureRow(int line) const {
