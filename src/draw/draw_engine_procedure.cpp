@@ -99,6 +99,14 @@ void DrawEngine::deriveProcedure(const platform::Digest& key, Results& results) 
         capacities.push_back(m_procedure->capacity(prize));
     }
     results.setCapacities(std::move(capacities));
+    std::vector<std::string> placeTitles;
+    if (!m_placeRows.cells.empty() && !m_placeRows.header.empty()) {
+        const RowFormat places = RowFormat::of(m_placeRows.header, m_placeRows.width);
+        for (const Column& column : places.columns()) {
+            placeTitles.push_back(column.title);
+        }
+    }
+    results.setPlaceTitles(std::move(placeTitles));
 }
 
 Candidate DrawEngine::procedureRow(int line) const {

@@ -78,6 +78,10 @@ public:
     // A procedure's lines list this many people each, 递补 aside: known once its order is.
     void setCapacities(std::vector<int> capacities) { m_capacities = std::move(capacities); }
     bool procedure() const { return !m_capacities.empty(); }
+    // The titles of a workbook places list's columns, in which its places are shown; none
+    // for a text places list or one without a header.
+    void setPlaceTitles(std::vector<std::string> titles) { m_placeTitles = std::move(titles); }
+    const std::vector<std::string>& placeTitles() const { return m_placeTitles; }
 
     // Appends one round of a prize, which becomes round rounds() + 1 of the run; its winners
     // replace that prize's absent winners still waiting, in the order they were listed.
@@ -101,6 +105,7 @@ private:
     std::vector<ResultEntry> m_entries;
     std::vector<Prize> m_prizes;
     std::vector<int> m_capacities;
+    std::vector<std::string> m_placeTitles;
     std::size_t m_lastRoundStart = 0;
     int m_rounds = 0;
 };

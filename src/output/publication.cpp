@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "procedure_rows.h"
 #include "workbook_support.h"
 
 namespace kelvara::output {
@@ -13,7 +14,6 @@ namespace kelvara::output {
 namespace {
 
 constexpr char kDefaultTitle[] = "摇号结果公示";
-constexpr char kAbsentNote[] = "弃奖";
 constexpr char kSheetName[] = "摇号公示";
 // Room to write on a printed sheet where a value is left to the hand.
 constexpr char kBlank[] = "________________";
@@ -41,9 +41,21 @@ std::vector<std::string> publicationHeadings(const Publication& publication) {
     if (publication.withPrizes) {
         headings.emplace_back("奖项");
     }
+    if (publication.procedure) {
+        headings.emplace_back("顺序");
+    }
     headings.insert(headings.end(), publication.columns.begin(), publication.columns.end());
+    headings.insert(headings.end(), publication.placeColumns.begin(),
+                    publication.placeColumns.end());
     headings.emplace_back("备注");
     return headings;
+}
+
+std::optional<std::size_t> orderColumn(const Publication& publication) {
+    if (!publication.procedure) {
+        return std::nullopt;
+    }
+    return publication.withPrizes ? 2 : 1;
 }
 
 std::vector<std::string> publicationCells(const Publication& publication,
@@ -52,11 +64,18 @@ std::vector<std::string> publicationCells(const Publication& publication,
     if (publication.withPrizes) {
         cells.push_back(row.prize);
     }
-    // A row short of cells still fills every column, so that 备注 stays under its heading.
-    for (std::size_t i = 0; i < publication.columns.size(); ++i) {
-        cells.push_back(i < row.cells.size() ? row.cells[i] : std::string());
+    if (publication.procedure) {
+        cells.push_back(row.order);
     }
-    cells.emplace_back(row.absent ? kAbsentNote : "");
+    // A row short of cells still fills every column, so that 备注 stays under its heading.
+    const auto fill = [&cells](const std::vector<std::string>& from, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            cells.push_back(i < from.size() ? from[i] : std::string());
+        }
+    };
+    fill(row.cells, publication.columns.size());
+    fill(row.place, publication.placeColumns.size());
+    cells.push_back(rowNote(row.movedUp, row.absent));
     return cells;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,11 @@ struct PublicationRow {
     std::string prize;              // prize name; empty without a prize plan
     std::vector<std::string> cells; // the shown columns, already masked as chosen
     bool absent = false;            // marked absent (弃奖)
+    // A procedure's: the order on the line (1, 候补3, 递补（接替[7]）), the place's cells
+    // under placeColumns, and a waiting person who has moved up (已递补).
+    std::string order = {};
+    std::vector<std::string> place = {};
+    bool movedUp = false;
 };
 
 // The draw's result as it is posted and signed: the event, the list it was drawn from, a
@@ -39,6 +45,9 @@ struct Publication {
     std::vector<std::string> columns; // headings of the shown columns, e.g. 姓名, 身份证号
     std::vector<PublicationRow> rows; // every listed winner, in listed order
     bool withPrizes = false;
+    // A procedure's run: a 顺序 column before the shown ones, and its places' columns after.
+    bool procedure = false;
+    std::vector<std::string> placeColumns = {};
 };
 
 // The list drawn from, as the announcement names it.
@@ -69,9 +78,11 @@ struct PublicationLine {
 std::string publicationTitle(const Publication& publication);
 // 日期, 地点, 名单, 名单SHA-256, then the facts, in that order.
 std::vector<PublicationLine> publicationLines(const Publication& publication);
-// 序号, 奖项 (with prizes only), the shown columns, 备注.
+// 序号, 奖项 (with prizes only), 顺序 (a procedure's), the shown columns, the place's, 备注.
 std::vector<std::string> publicationHeadings(const Publication& publication);
-// A row's cells under those headings: its number, prize, shown cells and absent mark.
+// The 顺序 column's index among those headings; none without a procedure.
+std::optional<std::size_t> orderColumn(const Publication& publication);
+// A row's cells under those headings: its number, prize, order, shown cells, place and marks.
 std::vector<std::string> publicationCells(const Publication& publication,
                                           const PublicationRow& row);
 // The labels of the signature block, each followed by room to sign.

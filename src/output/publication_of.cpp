@@ -5,6 +5,7 @@
 #include "draw/results.h"
 #include "draw/verifiable_sequence.h"
 #include "platform/record_store.h"
+#include "procedure_rows.h"
 #include "verifiable_facts.h"
 
 namespace kelvara::output {
@@ -52,12 +53,22 @@ Publication publicationOf(const draw::Results& results, const draw::RowFormat& f
     publication.columns =
         byColumns ? format.titles(draw::Place::Files) : std::vector<std::string>{"姓名"};
     publication.withPrizes = !results.prizes().empty();
+    // A procedure lists everyone it listed, the whole waiting list too, with their places.
+    const ProcedureRows procedure(results);
+    publication.procedure = procedure.active();
+    publication.placeColumns = procedure.placeHeadings();
     for (const draw::ResultEntry& entry : results.entries()) {
-        publication.rows.push_back(
-            {entry.number, results.prizeName(entry.prize),
-             byColumns ? format.shownCells(entry.winner, draw::Place::Files)
-                       : std::vector<std::string>{draw::singleLine(entry.winner.name)},
-             entry.absent.has_value()});
+        PublicationRow& row = publication.rows.emplace_back();
+        row.number = entry.number;
+        row.prize = results.prizeName(entry.prize);
+        row.cells = byColumns ? format.shownCells(entry.winner, draw::Place::Files)
+                              : std::vector<std::string>{draw::singleLine(entry.winner.name)};
+        row.absent = entry.absent.has_value();
+        if (procedure.active()) {
+            row.order = ProcedureRows::order(entry);
+            row.place = procedure.place(entry);
+            row.movedUp = procedure.movedUp(entry);
+        }
     }
     return publication;
 }

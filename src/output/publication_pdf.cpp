@@ -351,6 +351,7 @@ public:
           m_mono(fontOf(m_monoFamily, kBodySize), &writer),
           m_footer(fontOf(m_sans, kFooterSize), &writer) {
         m_titleLines = fitted(m_title, shownText(publicationTitle(publication)), kWidth);
+        m_orderColumn = orderColumn(publication).value_or(0);
         layOutLines(publication);
         layOutTable(publication);
     }
@@ -432,8 +433,11 @@ private:
         }
     }
 
-    // The 序号 and 备注 columns are centred, like every heading; the rest start on the left.
-    bool centred(std::size_t column) const { return column == 0 || column + 1 == m_widths.size(); }
+    // The 序号, 顺序 and 备注 columns are centred, like every heading; the rest start on the
+    // left.
+    bool centred(std::size_t column) const {
+        return column == 0 || column == m_orderColumn || column + 1 == m_widths.size();
+    }
 
     void drawTitle() {
         for (const QString& line : m_titleLines) {
@@ -617,6 +621,7 @@ private:
     std::vector<Cell> m_headings;
     std::vector<std::vector<Cell>> m_rows;
     std::vector<double> m_widths;
+    std::size_t m_orderColumn = 0; // 0: none, 序号 is centred anyway
 
     QPainter* m_painter = nullptr;
     int m_page = 1;

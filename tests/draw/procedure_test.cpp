@@ -344,5 +344,21 @@ TEST_F(ProcedureRunTest, AVerifiableProcedureCommitsToItsPlacesAndDrawsFromTheKe
     EXPECT_EQ(parsed->verifiableAlgorithm, "kelvara-verifiable-draw-3");
 }
 
+// A workbook places list's header names the columns its places are shown in; each place
+// keeps its cells.
+TEST_F(ProcedureRunTest, KeepsAWorkbookPlacesListsColumns) {
+    writeHousing();
+    std::filesystem::rename(m_dir / std::filesystem::u8path("房源.txt"),
+                            m_dir / std::filesystem::u8path("房源.xlsx"));
+    engine.Cmd_Init_Click();
+    ASSERT_FALSE(view.initEnabled) << ::testing::PrintToString(noticeKinds());
+    EXPECT_EQ(engine.results().placeTitles(), (std::vector<std::string>{"房号", "面积"}));
+    drawRound("1");
+    const auto& place = engine.results().entries().front().place;
+    ASSERT_TRUE(place.has_value());
+    EXPECT_EQ(place->cells,
+              (std::vector<std::string>{"1-" + std::to_string(100 + place->line), "90"}));
+}
+
 } // namespace
 } // namespace kelvara::testing

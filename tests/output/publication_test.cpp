@@ -15,8 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "draw/list_columns.h"
 #include "output/publication.h"
 #include "output/results_output.h"
+#include "support/procedure_results.h"
 #include "support/real_services_in.h"
 
 using namespace Qt::StringLiterals;
@@ -297,6 +299,59 @@ TEST_F(PublicationTest, WorkbookHoldsTheSameAnnouncement) {
     ASSERT_EQ(widths.size(), 6U);
     EXPECT_GE(std::stod(widths[3]), 18.0) << "the masked number does not fit";
     EXPECT_LE(std::stod(widths[0]), 8.0) << "the lines above the table widened 序号";
+}
+
+// A procedure's announcement lists everyone it listed, the waiting list too: each person's
+// line and order on it, the person, their place beside them (a workbook places list's own
+// columns, else one 房源 column), and who gave up a place or moved up into one.
+TEST_F(PublicationTest, ProcedureRowsShowTheOrderThePersonAndThePlace) {
+    const struct {
+        bool workbookPlaces;
+        std::vector<std::string> sheet; // the table as the workbook has it
+        QStringList pdf;                // and as lines of the PDF
+    } cases[] = {
+        {false,
+         {"s:序号\ts:奖项\ts:顺序\ts:姓名\ts:房源\ts:备注", "n:1\ts:A组\ts:1\ts:户11\ts:1-101 90\t",
+          "n:2\ts:A组\ts:2\ts:户12\ts:1-102 88\ts:弃奖",
+          "n:3\ts:A组候补\ts:候补1\ts:户13\t\ts:已递补",
+          "n:4\ts:A组候补\ts:候补2\ts:户14\t\ts:弃奖",
+          "n:5\ts:A组\ts:递补（接替[2]）\ts:户13\ts:1-102 88\t"},
+         {u"序号 奖项 顺序 姓名 房源 备注"_s, u"1 A组 1 户11 1-101 90"_s,
+          u"2 A组 2 户12 1-102 88 弃奖"_s, u"3 A组候补 候补1 户13 已递补"_s,
+          u"4 A组候补 候补2 户14 弃奖"_s, u"5 A组 递补（接替[2]） 户13 1-102 88"_s}},
+        {true,
+         {"s:序号\ts:奖项\ts:顺序\ts:姓名\ts:房号\ts:面积\ts:备注",
+          "n:1\ts:A组\ts:1\ts:户11\ts:1-101\ts:90\t",
+          "n:2\ts:A组\ts:2\ts:户12\ts:1-102\ts:88\ts:弃奖",
+          "n:3\ts:A组候补\ts:候补1\ts:户13\t\t\ts:已递补",
+          "n:4\ts:A组候补\ts:候补2\ts:户14\t\t\ts:弃奖",
+          "n:5\ts:A组\ts:递补（接替[2]）\ts:户13\ts:1-102\ts:88\t"},
+         {u"序号 奖项 顺序 姓名 房号 面积 备注"_s, u"1 A组 1 户11 1-101 90"_s,
+          u"2 A组 2 户12 1-102 88 弃奖"_s, u"3 A组候补 候补1 户13 已递补"_s,
+          u"4 A组候补 候补2 户14 弃奖"_s, u"5 A组 递补（接替[2]） 户13 1-102 88"_s}},
+    };
+    for (const auto& [workbookPlaces, sheet, pdf] : cases) {
+        SCOPED_TRACE(workbookPlaces ? "workbook places" : "text places");
+        ASSERT_FALSE(m_output.publish(output::publicationOf(
+            kelvara::testing::procedureResults(workbookPlaces), kelvara::draw::RowFormat::of({}, 1),
+            nullptr, {"bonus.txt", 20, kListSha}, {{}, {}, "2026年12月8日"})));
+
+        // The table after the title, four lines and a blank row.
+        const ReadBack read = readWorkbook(pathOf("摇号公示.xlsx"));
+        ASSERT_GE(read.rows.size(), 6 + sheet.size());
+        EXPECT_EQ(std::vector<std::string>(read.rows.begin() + 6,
+                                           read.rows.begin() + 6 + std::ssize(sheet)),
+                  sheet);
+        const auto pages = pdfPages();
+        if (!pages) {
+            GTEST_SKIP() << "poppler-utils is not installed";
+        }
+        ASSERT_EQ(pages->size(), 1);
+        const QStringList lines = pages->front().split(u'\n');
+        for (const QString& line : pdf) {
+            EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+        }
+    }
 }
 
 // A file that cannot be written fails publish with its path; the PDF comes first, so a

@@ -17,6 +17,7 @@
 #include "output/results_output.h"
 #include "output/results_workbook.h"
 #include "support/file_size_limit.h"
+#include "support/procedure_results.h"
 #include "support/real_services_in.h"
 
 using namespace Qt::StringLiterals;
@@ -171,7 +172,34 @@ INSTANTIATE_TEST_SUITE_P(
                    cells({"n:7", "s:司马\\x0a光\\x09", "n:1", kFirstTime, ""}),
                    cells({"n:8", "s:a\\x01z\\x0d", "n:1", kFirstTime, ""}),
                    cells({"n:9", "s:_x0041_", "n:1", kFirstTime, ""}),
-                   cells({"n:10", "", "n:1", kFirstTime, ""})}}),
+                   cells({"n:10", "", "n:1", kFirstTime, ""})}},
+        // A procedure: the line and the order on it before the person, the place after it,
+        // whoever moved up and who withdrew marked.
+        CellsCase{
+            "ProcedureWithTextPlaces",
+            kelvara::testing::procedureResults(false),
+            {cells({"s:序号", "s:奖项", "s:顺序", "s:姓名", "s:房源", "s:轮次", "s:时间",
+                    "s:备注"}),
+             cells({"n:1", "s:A组", "n:1", "s:户11", "s:1-101 90", "n:1", kFirstTime, ""}),
+             cells({"n:2", "s:A组", "n:2", "s:户12", "s:1-102 88", "n:1", kFirstTime, "s:弃奖"}),
+             cells({"n:3", "s:A组候补", "s:候补1", "s:户13", "", "n:2", kSecondTime, "s:已递补"}),
+             cells({"n:4", "s:A组候补", "s:候补2", "s:户14", "", "n:2", kSecondTime, "s:弃奖"}),
+             cells({"n:5", "s:A组", "s:递补（接替[2]）", "s:户13", "s:1-102 88", "n:2", kSecondTime,
+                    ""})}},
+        // A workbook places list's columns under its own header.
+        CellsCase{
+            "ProcedureWithWorkbookPlaces",
+            kelvara::testing::procedureResults(true),
+            {cells({"s:序号", "s:奖项", "s:顺序", "s:姓名", "s:房号", "s:面积", "s:轮次", "s:时间",
+                    "s:备注"}),
+             cells({"n:1", "s:A组", "n:1", "s:户11", "s:1-101", "s:90", "n:1", kFirstTime, ""}),
+             cells({"n:2", "s:A组", "n:2", "s:户12", "s:1-102", "s:88", "n:1", kFirstTime,
+                    "s:弃奖"}),
+             cells({"n:3", "s:A组候补", "s:候补1", "s:户13", "", "", "n:2", kSecondTime,
+                    "s:已递补"}),
+             cells({"n:4", "s:A组候补", "s:候补2", "s:户14", "", "", "n:2", kSecondTime, "s:弃奖"}),
+             cells({"n:5", "s:A组", "s:递补（接替[2]）", "s:户13", "s:1-102", "s:88", "n:2",
+                    kSecondTime, ""})}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct LayoutCase {

@@ -116,6 +116,7 @@ private slots:
     void columnLayout();
     void pagesTurnWithUpAndDown();
     void absentWinnersStayListedAndMarked();
+    void procedureRoundsShowPlacesAndWaitingNumbers();
     void verifiablePanelAndFooter();
     void rollingPaintsOncePerScreenRefresh();
 };
@@ -517,6 +518,82 @@ void AudienceScreenTest::absentWinnersStayListedAndMarked() {
     view.setAbsent(60, true);
     QCOMPARE(view.listLayout().page, 1);
     QCOMPARE(view.listLayout().texts[60 - 52], QStringLiteral("[60] 张伟59（弃奖）"));
+}
+
+// A housing draw: the admitted round shows each family's flat beside it, in a column of its
+// own, struck out with the name for one who gives it up; the waiting list's round shows each
+// family's number on it, and the family that moves up joins the round with its flat.
+void AudienceScreenTest::procedureRoundsShowPlacesAndWaitingNumbers() {
+    std::string families = "姓名\t组别\r\n";
+    for (int k = 1; k <= 8; ++k) {
+        families += "户" + std::to_string(k) + "\tA\r\n";
+    }
+    Session s(families);
+    QVERIFY(s.ok);
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(s.dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write(u"奖项.txt"_s, "入选 3 房源=顺序\r\n候补 全部\r\n");
+    write(u"房源.txt"_s, "1-101\r\n1-102\r\n1-103\r\n");
+    s.click("Cmd_Init");
+    QTest::keyClick(s.window.get(), Qt::Key_F11);
+    AudienceScreen& view = audience(s);
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const auto drawRound = [&](int listed) {
+        s.click("Cmd_Start");
+        s.click("Cmd_Start");
+        QTRY_COMPARE(view.listLayout().texts.size(), listed);
+    };
+
+    drawRound(3);
+    const auto line = [&](std::size_t k) {
+        return s.engine->results().entries()[k].winner.line;
+    };
+    const auto row = [&](std::size_t k) {
+        return u"[%1] 户%2 A"_s.arg(k + 1).arg(line(k));
+    };
+    AudienceScreen::ListLayout layout = view.listLayout();
+    QCOMPARE(layout.texts, QStringList({row(0), row(1), row(2)}));
+    QCOMPARE(layout.places, QStringList({u"1-101"_s, u"1-102"_s, u"1-103"_s}));
+    // The places stand in one column after the widest name, inside their cells.
+    const auto width = [&](const QString& text) {
+        const QFont font = kelvara::ui::audience::withPixelSize(
+            s.control<RollLabel>("Lbl_Roll")->font(), layout.pixelSize);
+        return QFontMetricsF(font).horizontalAdvance(text);
+    };
+    for (qsizetype i = 0; i < layout.cells.size(); ++i) {
+        QVERIFY(width(layout.texts[i]) < layout.placeLeft);
+        QVERIFY(layout.placeLeft + width(layout.places[i]) <= layout.cells[i].width() + 1);
+    }
+
+    // [2] gives the flat up: their place is struck out with the name.
+    const auto change = s.engine->absentChange(2);
+    QVERIFY(change.has_value());
+    s.engine->changeAbsent(*change);
+    layout = view.listLayout();
+    QCOMPARE(layout.texts.size(), 4);
+    QCOMPARE(layout.texts[1], row(1) + u"（弃奖）"_s);
+    QCOMPARE(layout.texts[3], row(3) + u"（递补[2]）"_s);
+    QCOMPARE(layout.places[3], u"1-102"_s);
+    const QImage shot = view.grab().toImage();
+    const QColor background = shot.pixelColor(layout.cells[0].topLeft() - QPoint(2, 0));
+    const auto placeStruck = [&](qsizetype i) {
+        const QRect place = layout.cells[i].adjusted(layout.placeLeft, 0, 0, 0);
+        const int length = static_cast<int>(width(layout.places[i]));
+        return inkedAcross(shot, place, length, background);
+    };
+    QVERIFY(placeStruck(1));
+    QVERIFY(!placeStruck(0));
+
+    // The waiting list: its numbers, no places, and whoever moved up says so.
+    drawRound(5);
+    layout = view.listLayout();
+    QVERIFY(layout.places.isEmpty());
+    QCOMPARE(layout.placeLeft, 0);
+    QCOMPARE(layout.texts[0], u"[5] 候补1 户%1 A（已递补）"_s.arg(line(3)));
+    QCOMPARE(layout.texts[1], u"[6] 候补2 户%1 A"_s.arg(line(5)));
 }
 
 // The view too paints at the screen's pace, not the rolling timer's.

@@ -9,12 +9,14 @@
 
 #include "fakes/fake_services.h"
 #include "support/gui_helpers.h"
+#include "support/procedure_results.h"
 #include "ui/main/draw_wording.h"
 #include "ui/main/failure_wording.h"
 #include "ui/main/frm_main.h"
 #include "ui/main/roll_label.h"
 #include "ui/main_window_session.h"
 
+using namespace Qt::StringLiterals;
 using kelvara::draw::Notice;
 using kelvara::draw::NoticeKind;
 using kelvara::platform::Answer;
@@ -46,6 +48,8 @@ private slots:
     void savedMessageSaysWhereTheFileIs();
     void outputFailuresSayWhichFileAndWhy();
     void continueQuestionSaysThatLinesWereEdited();
+    void absentQuestionSaysWhatFollows();
+    void prizeStatusCountsTheWaitingList();
     void unfinishedRunIsOfferedAtStartUp_data();
     void unfinishedRunIsOfferedAtStartUp();
 };
@@ -244,6 +248,70 @@ void DrawMessagesTest::continueQuestionSaysThatLinesWereEdited() {
              std::string("上次摇号没有正常结束，已抽出6人（最后一轮：2026-12-07 19:31:12）。\n"
                          "bonus.txt自上次摇号以来有2行在原处被修改（没有插入或删除行），"
                          "将按修改后的名单继续。\n是否继续上次的摇号？"));
+}
+
+// An ordinary prize is drawn again for an absent winner; in a procedure the first waiting
+// person moves up at once into the place, and a waiting person who withdraws leaves the list.
+void DrawMessagesTest::absentQuestionSaysWhatFollows() {
+    using kelvara::draw::Results;
+    Results plain;
+    plain.addRound({{1, {5, "张三"}, 0, {}}});
+    Results prizes;
+    prizes.setPrizes({{"三等奖", 2}});
+    prizes.addRound({{1, {5, "张三"}, 0, {}}}, 1);
+    const Results procedure = kelvara::testing::procedureResults(false);
+    // A line without places: its winners move up into the place alone.
+    Results noPlaces;
+    noPlaces.setPrizes({{"入选", 1}, {"候补", 0, true}});
+    noPlaces.setCapacities({1, 3});
+    kelvara::draw::ResultEntry admitted{1, {5, "张三"}, 0, {}};
+    admitted.rank = 1;
+    noPlaces.addRound({admitted}, 1);
+    const struct {
+        const char* name;
+        const Results& results;
+        int number;
+        std::string text;
+    } rows[] = {
+        {"no plan", plain, 1,
+         "确定[1] 张三不在场、弃奖吗？\n其名字保留并标上“（弃奖）”，不再参加抽奖；"
+         "下一轮将为其补抽。"},
+        {"a prize", prizes, 1,
+         "确定[1] 张三（三等奖）不在场、弃奖吗？\n其名字保留并标上“（弃奖）”，不再参加抽奖；"
+         "下一轮三等奖将为其补抽一人。"},
+        {"a procedure's place", procedure, 1,
+         "确定[1] 户11（A组，顺序1）不在场、弃奖吗？\n其名字保留并标上“（弃奖）”；"
+         "候补名单中排在最前的人将立即递补其名额和房源。"},
+        {"a procedure without places", noPlaces, 1,
+         "确定[1] 张三（入选，顺序1）不在场、弃奖吗？\n其名字保留并标上“（弃奖）”；"
+         "候补名单中排在最前的人将立即递补其名额。"},
+        {"a waiting person", procedure, 3,
+         "确定[3] 户13（A组候补，候补1）不在场、放弃候补吗？\n"
+         "其名字保留并标上“（弃奖）”，不再递补。"},
+        {"a waiting person's mark taken back", procedure, 4,
+         "撤销[4] 户14（A组候补，候补2）的弃奖标记吗？\n其回到候补名单中原来的位置。"},
+    };
+    for (const auto& row : rows) {
+        const kelvara::draw::ResultEntry* entry = row.results.entry(row.number);
+        QVERIFY2(entry != nullptr, row.name);
+        QCOMPARE(kelvara::ui::wording::absentQuestion(row.results, *entry), row.text);
+    }
+}
+
+// A "全部" line's status counts who is still to list on the waiting list, once its order is
+// known; other lines count their places.
+void DrawMessagesTest::prizeStatusCountsTheWaitingList() {
+    using kelvara::draw::Results;
+    using kelvara::ui::wording::prizeStatus;
+    Results procedure = kelvara::testing::procedureResults(false);
+    QCOMPARE(prizeStatus(procedure, 1), u"A组 已抽完"_s);
+    QCOMPARE(prizeStatus(procedure, 2), u"A组候补 候补名单已全部列出"_s);
+    procedure.setCapacities({3, 5});
+    QCOMPARE(prizeStatus(procedure, 1), u"A组 还剩1人"_s);
+    QCOMPARE(prizeStatus(procedure, 2), u"A组候补 候补名单还剩3人"_s);
+    Results unordered;
+    unordered.setPrizes(procedure.prizes());
+    QCOMPARE(prizeStatus(unordered, 2), u"A组候补 候补名单"_s);
 }
 
 void DrawMessagesTest::unfinishedRunIsOfferedAtStartUp_data() {

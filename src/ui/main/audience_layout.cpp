@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "ui/main/roll_label.h"
 
@@ -15,6 +16,8 @@ constexpr double kColumnGap = 0.8;
 constexpr double kRowSpacing = 1.1;
 // Measurements are taken at this size and scaled.
 constexpr int kProbePixels = 100;
+// Between a name and its place, in ems.
+constexpr double kPlaceGap = 1.0;
 
 // The widest of the texts in font, ink or advance, whichever is wider.
 double widest(const QFont& font, const QStringList& texts) {
@@ -27,11 +30,23 @@ double widest(const QFont& font, const QStringList& texts) {
     return width;
 }
 
+// The winners' texts, and a procedure's places: a cell holds the widest text and, after a
+// gap, the widest place.
+struct CellTexts {
+    QStringList texts;
+    QStringList places; // none without places
+
+    double width(const QFont& font) const {
+        const double text = widest(font, texts);
+        return places.isEmpty() ? text : text + kPlaceGap * font.pixelSize() + widest(font, places);
+    }
+};
+
 // The column count that gives the largest text for `perPage` texts, at the probe size;
 // sets the layout's columns and rows, and returns the scale from the probe size.
-double chooseColumns(ListLayout& list, const QStringList& texts, int perPage, QRect area,
+double chooseColumns(ListLayout& list, const CellTexts& texts, int perPage, QRect area,
                      const QFont& probe) {
-    const double cellWidth = widest(probe, texts) + kColumnGap * kProbePixels;
+    const double cellWidth = texts.width(probe) + kColumnGap * kProbePixels;
     const double rowHeight = lineBox(probe).height * kRowSpacing;
     double best = 0;
     for (int columns = 1; columns <= perPage; ++columns) {
@@ -50,12 +65,12 @@ double chooseColumns(ListLayout& list, const QStringList& texts, int perPage, QR
 }
 
 // The largest size at which the grid really fits the area, starting from `pixels`.
-int fittingGridSize(const ListLayout& list, const QStringList& texts, QRect area, const QFont& font,
+int fittingGridSize(const ListLayout& list, const CellTexts& texts, QRect area, const QFont& font,
                     int pixels) {
     const auto fits = [&](int size) {
         const QFont sized = withPixelSize(font, size);
         const double gap = kColumnGap * size;
-        return list.columns * (widest(sized, texts) + gap) - gap <= area.width() &&
+        return list.columns * (texts.width(sized) + gap) - gap <= area.width() &&
                list.rows * lineBox(sized).height * kRowSpacing <= area.height();
     };
     while (pixels > 1 && !fits(pixels)) {
@@ -65,11 +80,14 @@ int fittingGridSize(const ListLayout& list, const QStringList& texts, QRect area
 }
 
 // The cells of texts[first, first + shown), centred in the area.
-void placeCells(ListLayout& list, const QStringList& texts, int first, int shown, QRect area,
+void placeCells(ListLayout& list, const CellTexts& texts, int first, int shown, QRect area,
                 const QFont& font) {
     const QFont sized = withPixelSize(font, list.pixelSize);
     const double gap = kColumnGap * list.pixelSize;
-    const double column = widest(sized, texts) + gap;
+    const double column = texts.width(sized) + gap;
+    if (!texts.places.isEmpty()) {
+        list.placeLeft = static_cast<int>(widest(sized, texts.texts) + kPlaceGap * list.pixelSize);
+    }
     const double row = lineBox(sized).height * kRowSpacing;
     const double left = area.left() + (area.width() - (list.columns * column - gap)) / 2;
     const double top = area.top() + (area.height() - std::min(shown, list.rows) * row) / 2;
@@ -77,7 +95,10 @@ void placeCells(ListLayout& list, const QStringList& texts, int first, int shown
         const int c = i / list.rows;
         const int r = i % list.rows;
         list.cells << QRectF(left + c * column, top + r * row, column - gap, row).toRect();
-        list.texts << texts[first + i];
+        list.texts << texts.texts[first + i];
+        if (!texts.places.isEmpty()) {
+            list.places << texts.places[first + i];
+        }
     }
 }
 
@@ -153,17 +174,40 @@ void drawLine(QPainter& painter, const QRectF& area, const QString& text, const 
 QList<Winner> winnersOf(const draw::RunView& run, std::span<const draw::ResultEntry> round) {
     QList<Winner> winners;
     winners.reserve(static_cast<qsizetype>(round.size()));
+    // The waiting people who moved up since: their 候补 line says so.
+    std::unordered_set<int> movedUp;
+    for (const draw::ResultEntry& entry : run.results.entries()) {
+        if (entry.replaces != 0) {
+            movedUp.insert(entry.winner.line);
+        }
+    }
     for (const draw::ResultEntry& entry : round) {
-        winners.push_back(
-            {entry.number,
-             QString::fromStdString(draw::shownRow(run, entry.winner, draw::Place::Audience)),
-             entry.absent.has_value()});
+        Winner& winner = winners.emplace_back(
+            Winner{entry.number,
+                   QString::fromStdString(draw::shownRow(run, entry.winner, draw::Place::Audience)),
+                   entry.absent.has_value()});
+        if (entry.waiting != 0) {
+            winner.before = QStringLiteral("候补%1").arg(entry.waiting);
+            if (movedUp.contains(entry.winner.line)) {
+                winner.after = QStringLiteral("（已递补）");
+            }
+        }
+        if (entry.replaces != 0) {
+            winner.after = QStringLiteral("（递补[%1]）").arg(entry.replaces);
+        }
+        if (entry.place) {
+            winner.place = QString::fromStdString(draw::placeText(*entry.place));
+        }
     }
     return winners;
 }
 
 QString winnerText(const Winner& winner) {
-    QString text = QStringLiteral("[%1] %2").arg(winner.number).arg(oneLine(winner.name));
+    QString text = QStringLiteral("[%1] ").arg(winner.number);
+    if (!winner.before.isEmpty()) {
+        text += winner.before + u' ';
+    }
+    text += oneLine(winner.name) + winner.after;
     if (winner.absent) {
         text += kAbsentMark;
     }
@@ -171,14 +215,18 @@ QString winnerText(const Winner& winner) {
 }
 
 void drawWinner(QPainter& painter, const QRectF& cell, const QString& text, bool absent,
-                const QFont& font) {
+                const QFont& font, const QString& place, double placeLeft) {
+    QFont struck = font;
+    struck.setStrikeOut(true);
+    if (!place.isEmpty()) {
+        drawLine(painter, cell.adjusted(placeLeft, 0, 0, 0), oneLine(place), absent ? struck : font,
+                 Qt::AlignLeft);
+    }
     if (!absent || !text.endsWith(kAbsentMark)) {
         drawLine(painter, cell, text, font, Qt::AlignLeft);
         return;
     }
     const QString name = text.chopped(kAbsentMark.size());
-    QFont struck = font;
-    struck.setStrikeOut(true);
     drawLine(painter, cell, name, struck, Qt::AlignLeft);
     const double advance = QFontMetricsF(font).horizontalAdvance(name);
     drawLine(painter, cell.adjusted(advance, 0, 0, 0), kAbsentMark.toString(), font, Qt::AlignLeft);
@@ -204,9 +252,14 @@ ListLayout layOutWinners(const QList<Winner>& winners, int page, QRect box, cons
     const int perPage = (count + list.pages - 1) / list.pages;
     const int first = list.page * perPage;
 
-    QStringList all;
+    CellTexts all;
+    const bool places =
+        std::ranges::any_of(winners, [](const Winner& winner) { return !winner.place.isEmpty(); });
     for (const Winner& winner : winners) {
-        all << winnerText(winner);
+        all.texts << winnerText(winner);
+        if (places) {
+            all.places << oneLine(winner.place);
+        }
     }
     list.heading = listHeading(winners, list, prize);
     if (!list.heading.isEmpty()) {

@@ -32,6 +32,17 @@ struct Winner {
     int number = 0;
     QString name;
     bool absent = false; // gave the prize up; still listed, marked
+    // A procedure's: the number on the waiting list before the name ("候补3"), who moved up
+    // after it ("（递补[7]）", "（已递补）"), and the place the person gets, shown beside.
+    QString before = {};
+    QString after = {};
+    QString place = {};
+
+    // The same row, whatever its mark.
+    bool sameRow(const Winner& other) const {
+        return number == other.number && name == other.name && before == other.before &&
+               after == other.after && place == other.place;
+    }
 };
 
 // A listed round's winners as the view shows them.
@@ -40,12 +51,14 @@ QList<Winner> winnersOf(const draw::RunView& run, std::span<const draw::ResultEn
 // After an absent winner's name, which is struck out.
 inline constexpr QStringView kAbsentMark = u"（弃奖）";
 
-// A winner as listed: "[n] name", with the absent mark when they gave the prize up.
+// A winner as listed: "[n] name", "[n] 候补3 name" on a waiting list, with the absent mark
+// when they gave the prize up. A place is not part of it: it stands in a column of its own.
 QString winnerText(const Winner& winner);
 
-// Draws a winner's cell text, left-aligned; an absent winner's name struck out, the mark not.
+// Draws a winner's cell text, left-aligned, and the place `placeLeft` into the cell; an
+// absent winner's name and place struck out, the mark not.
 void drawWinner(QPainter& painter, const QRectF& cell, const QString& text, bool absent,
-                const QFont& font);
+                const QFont& font, const QString& place = {}, double placeLeft = 0);
 
 // With a prize, the rolling text's area holds two lines: the prize's on top, smaller, and
 // the rolling name's below it.
@@ -68,6 +81,10 @@ struct ListLayout {
     QList<QRect> cells;
     QStringList texts;
     QList<bool> absent; // per cell
+    // A procedure's places, per cell (empty without), and where they start in a cell: a
+    // column of their own after the widest name.
+    QStringList places;
+    int placeLeft = 0;
 };
 
 inline constexpr int kPageSize = 100;

@@ -70,9 +70,8 @@ void AudienceScreen::showListedRound(QList<Winner> winners, const QString& prize
         return;
     }
     const auto sameRows = [&] {
-        return std::ranges::equal(winners, m_winners, [](const Winner& a, const Winner& b) {
-            return a.number == b.number && a.name == b.name;
-        });
+        return std::ranges::equal(winners, m_winners,
+                                  [](const Winner& a, const Winner& b) { return a.sameRow(b); });
     };
     if (winners.size() != m_winners.size() || !sameRows() || prize != m_roundPrize) {
         showRound(std::move(winners), prize);
@@ -374,7 +373,8 @@ void AudienceScreen::paintList(QPainter& painter) const {
     }
     const QFont font = labelFont(m_list.pixelSize);
     for (qsizetype i = 0; i < m_list.cells.size(); ++i) {
-        drawWinner(painter, m_list.cells[i], m_list.texts[i], m_list.absent[i], font);
+        drawWinner(painter, m_list.cells[i], m_list.texts[i], m_list.absent[i], font,
+                   i < m_list.places.size() ? m_list.places[i] : QString(), m_list.placeLeft);
     }
 }
 

@@ -28,6 +28,8 @@ class RollLabel;
 // winners in as many columns as they need, in pages of at most kPageSize. With a prize
 // plan, the prize being drawn stands above the rolling text and the round's list names the
 // prize it was won for; a winner who gave the prize up stays listed, struck out and marked.
+// A procedure's round shows the place each person gets beside them, and a waiting list's
+// round each person's number on it (候补3).
 // Its own keys: F11 or Esc closes it, Up and Down turn the pages, B and "." blank it.
 // Start and Stop keys reach the draw through the main window's key preview.
 class AudienceScreen final : public QWidget, public RunPanel {

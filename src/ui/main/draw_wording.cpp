@@ -477,13 +477,52 @@ std::string notice(const draw::Notice& notice, const platform::AppInfo& app) {
 QString prizeStatus(const draw::Results& results, int prize) {
     const int left = results.placesLeft(prize);
     const QString name = QString::fromStdString(results.prizeName(prize));
+    // A "全部" line lists the waiting list: how many are still to list, once its order is known.
+    if (results.prizes()[static_cast<std::size_t>(prize - 1)].all) {
+        if (!results.procedure()) {
+            return QStringLiteral("%1 候补名单").arg(name);
+        }
+        return left > 0 ? QStringLiteral("%1 候补名单还剩%2人").arg(name).arg(left)
+                        : QStringLiteral("%1 候补名单已全部列出").arg(name);
+    }
     return left > 0 ? QStringLiteral("%1 还剩%2人").arg(name).arg(left)
                     : QStringLiteral("%1 已抽完").arg(name);
 }
 
+namespace {
+
+// A procedure's person: who moves up when they give their place up, and nobody is drawn
+// again for them.
+std::string procedureAbsentQuestion(const std::string& who, const std::string& prize,
+                                    const draw::ResultEntry& entry) {
+    std::string about = prize;
+    if (entry.waiting != 0) {
+        about += "，候补" + std::to_string(entry.waiting);
+    } else if (entry.rank != 0) {
+        about += "，顺序" + std::to_string(entry.rank);
+    }
+    about = about.empty() ? std::string() : "（" + about + "）";
+    const std::string what = entry.place ? "名额和房源" : "名额";
+    if (entry.absent) {
+        return "撤销" + who + about + "的弃奖标记吗？\n" +
+               (entry.waiting != 0 ? "其回到候补名单中原来的位置。" : "其" + what + "仍归其所有。");
+    }
+    if (entry.waiting != 0) {
+        return "确定" + who + about +
+               "不在场、放弃候补吗？\n其名字保留并标上“（弃奖）”，不再递补。";
+    }
+    return "确定" + who + about + "不在场、弃奖吗？\n其名字保留并标上“（弃奖）”；" +
+           "候补名单中排在最前的人将立即递补其" + what + "。";
+}
+
+} // namespace
+
 std::string absentQuestion(const draw::Results& results, const draw::ResultEntry& entry) {
     const std::string who = "[" + std::to_string(entry.number) + "] " + entry.winner.name;
     const std::string& prize = results.prizeName(entry.prize);
+    if (entry.procedural() || results.procedure()) {
+        return procedureAbsentQuestion(who, prize, entry);
+    }
     if (entry.absent) {
         return "撤销" + who + "的弃奖标记吗？" +
                (prize.empty() ? std::string() : "\n" + prize + "将少补抽一人。");

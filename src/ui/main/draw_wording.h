@@ -24,10 +24,13 @@ std::string saved(const platform::AppInfo& app);
 // The message for a notice; paths in the system's form.
 std::string notice(const draw::Notice& notice, const platform::AppInfo& app);
 
-// A prize and the places it has left: "三等奖 还剩12人", "三等奖 已抽完".
+// A prize and the places it has left: "三等奖 还剩12人", "三等奖 已抽完"; a "全部" line's
+// waiting list, "一组候补 候补名单还剩9人".
 QString prizeStatus(const draw::Results& results, int prize);
 inline constexpr char kAbsentTitle[] = "弃奖";
-// Marking a winner absent, or taking the mark back: the question that names them.
+// Marking a winner absent, or taking the mark back: the question that names them, and what
+// follows: the prize drawn again for them, or in a procedure the first waiting person moving
+// up into their place.
 std::string absentQuestion(const draw::Results& results, const draw::ResultEntry& entry);
 
 inline constexpr char kListCheckTitle[] = "名单检查";
