@@ -315,17 +315,21 @@ BENCHMARK(BM_VerifiableRound10000)->Unit(benchmark::kMillisecond);
 class ProcedureFolder {
 public:
     ProcedureFolder() {
-        std::ofstream list(m_dir.filePath(QStringLiteral("bonus.txt")).toStdString(), std::ios::binary);
+        std::ofstream list(m_dir.filePath(QStringLiteral("bonus.txt")).toStdString(),
+                           std::ios::binary);
         list << "姓名\t组别\t批次\r\n";
         for (int i = 1; i <= 10000; ++i) {
-            list << "申请人" << i << '\t' << (i % 3 == 0 ? 'B' : 'A') << '\t' << 1 + i % 7 % 3 << "\r\n";
+            list << "申请人" << i << '\t' << (i % 3 == 0 ? 'B' : 'A') << '\t' << 1 + i % 7 % 3
+                 << "\r\n";
         }
-        std::ofstream places(m_dir.filePath(QStringLiteral("房源.txt")).toStdString(), std::ios::binary);
+        std::ofstream places(m_dir.filePath(QStringLiteral("房源.txt")).toStdString(),
+                             std::ios::binary);
         places << "房号\t面积\r\n";
         for (int i = 1; i <= 500; ++i) {
             places << i / 100 + 1 << '-' << 100 + i % 100 << "\t90\r\n";
         }
-        std::ofstream plan(m_dir.filePath(QStringLiteral("奖项.txt")).toStdString(), std::ios::binary);
+        std::ofstream plan(m_dir.filePath(QStringLiteral("奖项.txt")).toStdString(),
+                           std::ios::binary);
         plan << "A组住房 300 组别=A 批次=1>2>3 房源=随机\r\nA组候补 全部 组别=A 批次=1>2>3\r\n"
                 "B组住房 200 组别=B 批次=1>2>3 房源=随机\r\nB组候补 全部 组别=B 批次=1>2>3\r\n";
     }

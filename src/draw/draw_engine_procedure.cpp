@@ -52,10 +52,11 @@ bool DrawEngine::prepareProcedure(const ListRead& list, PrizePlan& plan,
             return false;
         }
         // "房号" alone on the first line of a one-column list is no header: it would be a place.
-        const std::vector<std::string> first = places.rows.lines.empty()
-                                                   ? std::vector<std::string>()
-                                                   : platform::splitFields(places.rows.lines.front());
-        if (places.rows.header.empty() && !first.empty() && platform::headerWordKind(first.front())) {
+        const std::vector<std::string> first =
+            places.rows.lines.empty() ? std::vector<std::string>()
+                                      : platform::splitFields(places.rows.lines.front());
+        if (places.rows.header.empty() && !first.empty() &&
+            platform::headerWordKind(first.front())) {
             m_notices.tell(Notice(NoticeKind::PlacesHeaderAlone, 0, places.file));
             return false;
         }
@@ -73,7 +74,9 @@ bool DrawEngine::prepareProcedure(const ListRead& list, PrizePlan& plan,
     const ProcedureFault fault = checkProcedure(plan.prizes, facts);
     if (fault.fault != PlanFault::None) {
         Notice notice = Notice::planRefused(
-            fault.fault, plan.fileLines.empty() ? fault.prize : plan.fileLines[static_cast<std::size_t>(fault.prize - 1)],
+            fault.fault,
+            plan.fileLines.empty() ? fault.prize
+                                   : plan.fileLines[static_cast<std::size_t>(fault.prize - 1)],
             fault.column);
         notice.written = fault.value;
         notice.count = plan.places;
@@ -121,7 +124,8 @@ std::optional<Candidate> DrawEngine::placeOf(int row) const {
     }
     const auto at = static_cast<std::size_t>(row - 1);
     return Candidate{row, m_placeRows.lines[at],
-                     at < m_placeRows.cells.size() ? m_placeRows.cells[at] : std::vector<std::string>()};
+                     at < m_placeRows.cells.size() ? m_placeRows.cells[at]
+                                                   : std::vector<std::string>()};
 }
 
 // A round of a procedure: the line's next people, read from the list as it is now. An
@@ -223,7 +227,8 @@ bool DrawEngine::replayProcedure(const RecordedRun& run, const VerifiableRun* ve
         return found != entries.end() ? &*found : nullptr;
     };
     const auto markUpTo = [&](std::size_t listed) {
-        for (; nextMark < run.marks.size() && run.marks[nextMark].afterEntries <= listed; ++nextMark) {
+        for (; nextMark < run.marks.size() && run.marks[nextMark].afterEntries <= listed;
+             ++nextMark) {
             const AbsentMark& mark = run.marks[nextMark];
             const ResultEntry* const entry = entryAt(mark.number);
             if (entry == nullptr) {
@@ -231,7 +236,8 @@ bool DrawEngine::replayProcedure(const RecordedRun& run, const VerifiableRun* ve
             }
             if (mark.takenBack) {
                 m_procedure->takeBack(entry->prize, entry->winner.line, entry->rank);
-            } else if (const auto pick = m_procedure->decline(entry->prize, entry->winner.line, entry->rank)) {
+            } else if (const auto pick =
+                           m_procedure->decline(entry->prize, entry->winner.line, entry->rank)) {
                 movedUp[static_cast<std::size_t>(entry - entries.data())] = pick;
             }
         }
@@ -241,8 +247,9 @@ bool DrawEngine::replayProcedure(const RecordedRun& run, const VerifiableRun* ve
         ResultEntry& entry = entries[first];
         if (entry.replaces != 0) {
             const ResultEntry* const replaced = entryAt(entry.replaces);
-            const auto& pick = replaced != nullptr ? movedUp[static_cast<std::size_t>(replaced - entries.data())]
-                                                   : std::optional<Pick>();
+            const auto& pick = replaced != nullptr
+                                   ? movedUp[static_cast<std::size_t>(replaced - entries.data())]
+                                   : std::optional<Pick>();
             if (!pick || pick->line != entry.winner.line) {
                 return false;
             }
@@ -253,10 +260,12 @@ bool DrawEngine::replayProcedure(const RecordedRun& run, const VerifiableRun* ve
             continue;
         }
         std::size_t end = first + 1;
-        while (end < entries.size() && entries[end].round == entry.round && entries[end].replaces == 0) {
+        while (end < entries.size() && entries[end].round == entry.round &&
+               entries[end].replaces == 0) {
             ++end;
         }
-        const std::vector<Pick> picks = m_procedure->take(entry.prize, static_cast<int>(end - first));
+        const std::vector<Pick> picks =
+            m_procedure->take(entry.prize, static_cast<int>(end - first));
         if (picks.size() != end - first) {
             return false;
         }
@@ -277,9 +286,9 @@ bool DrawEngine::replayProcedure(const RecordedRun& run, const VerifiableRun* ve
     const std::size_t listed = entries.size();
     for (std::size_t k = 0; k < listed; ++k) {
         if (const auto& pick = movedUp[k]) {
-            ResultEntry& recovered = entries.emplace_back(ResultEntry{
-                nextNumber++, procedureRow(pick->line), entries[k].round,
-                entries[k].absent.value_or(entries[k].time), entries[k].prize});
+            ResultEntry& recovered = entries.emplace_back(
+                ResultEntry{nextNumber++, procedureRow(pick->line), entries[k].round,
+                            entries[k].absent.value_or(entries[k].time), entries[k].prize});
             recovered.rank = pick->rank;
             recovered.replaces = entries[k].number;
             recovered.place = placeOf(pick->placeRow);

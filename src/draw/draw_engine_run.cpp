@@ -172,10 +172,9 @@ void DrawEngine::continueRun(const ContinueOffer& offer) {
         offer.run.lineHashes.empty() ? m_list.lineHashes()
                                      : std::span<const LineHash>(offer.run.lineHashes);
     const std::size_t written = m_results.entries().size() - m_recoveredMovedUp.size();
-    tellRecordFailure(m_notices,
-                      m_recorder.continueRun(offer.run, runLines,
-                                             m_results.entries().first(written),
-                                             {m_listHeader, {}, &m_format}));
+    tellRecordFailure(m_notices, m_recorder.continueRun(offer.run, runLines,
+                                                        m_results.entries().first(written),
+                                                        {m_listHeader, {}, &m_format}));
     for (const ResultEntry& movedUp : m_recoveredMovedUp) {
         tellRecordFailure(m_notices, m_recorder.movedUp(movedUp, movedUp, false));
     }

@@ -294,9 +294,9 @@ platform::Outcome DrawRecorder::continueRun(const RecordedRun& run,
     }
     // The run goes on in a record of its own, named by this time, that holds the run so far
     // and the record it continues, so that it can itself be continued.
-    std::string text = head(run.sha256, lineHashes,
-                            {run.planSha256, run.prizes, {}, run.placesFile, run.placesSha256, {}, run.places},
-                            facts);
+    std::string text = head(
+        run.sha256, lineHashes,
+        {run.planSha256, run.prizes, {}, run.placesFile, run.placesSha256, {}, run.places}, facts);
     if (facts.format != nullptr && !run.columnChoice.empty()) {
         text += columnsShownText(facts.format->columns(), m_initialized);
     }
@@ -312,7 +312,8 @@ std::string DrawRecorder::runSoFar(const RecordedRun& run, std::span<const Resul
     const auto marksReplacedIn = [&](int round) {
         std::string text;
         for (const ResultEntry& entry : restored) {
-            if (entry.absent && entry.replacedInRound == round && (round == 0 || !entry.procedural())) {
+            if (entry.absent && entry.replacedInRound == round &&
+                (round == 0 || !entry.procedural())) {
                 text += markText(kAbsent, *entry.absent, entry.number);
             }
         }
@@ -432,8 +433,9 @@ std::string DrawRecorder::revealedText(const VerifiableRun& run,
                                        const platform::LocalDateTime& time,
                                        std::string_view textBefore) const {
     return kRevealed + formatDateTime(time) + kRevealedSecret + toHex(run.inputs.secret) +
-           kPositionsOpen + std::to_string(run.inputs.procedure ? run.procedureEntries : run.positions.taken()) + kPositionsClose +
-           kRecordDigest + recordDigestText(m_hashes, textBefore) + kLineEnd;
+           kPositionsOpen +
+           std::to_string(run.inputs.procedure ? run.procedureEntries : run.positions.taken()) +
+           kPositionsClose + kRecordDigest + recordDigestText(m_hashes, textBefore) + kLineEnd;
 }
 
 platform::Outcome DrawRecorder::reveal(const VerifiableRun& run) {

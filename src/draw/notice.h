@@ -47,7 +47,7 @@ enum class NoticeKind {
     PlacesUnreadable,      // the places list `path` is there but cannot be read as a list
     PlacesDiffer,          // the places list is not the one of the run in record `path`
     PlacesHeaderAlone,     // places list `path` begins with a header word but no second column
-    NobodyToMoveUp,        // `name` declined `prize`, and nobody waiting can move up: it stays empty
+    NobodyToMoveUp, // `name` declined `prize`, and nobody waiting can move up: it stays empty
 };
 
 // Why the record of an unfinished run cannot be continued.

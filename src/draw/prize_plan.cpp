@@ -372,8 +372,8 @@ bool PrizePlanReader::take(std::string_view line) {
 }
 
 bool isProcedure(const std::vector<Prize>& prizes) {
-    return std::ranges::any_of(prizes,
-                               [](const Prize& prize) { return prize.all || !prize.rule.options.empty(); });
+    return std::ranges::any_of(
+        prizes, [](const Prize& prize) { return prize.all || !prize.rule.options.empty(); });
 }
 
 } // namespace kelvara::draw

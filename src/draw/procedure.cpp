@@ -6,7 +6,8 @@ namespace kelvara::draw {
 
 namespace {
 
-std::optional<std::size_t> columnOf(const std::vector<std::string>& titles, std::string_view title) {
+std::optional<std::size_t> columnOf(const std::vector<std::string>& titles,
+                                    std::string_view title) {
     const auto found = std::find(titles.begin(), titles.end(), title);
     if (found == titles.end()) {
         return std::nullopt;
@@ -23,7 +24,8 @@ std::optional<std::size_t> tierOf(const PrizeRule& rule, const std::vector<std::
                                   const std::vector<std::string>& cells) {
     for (const Condition& filter : rule.filters) {
         const auto column = columnOf(titles, filter.column);
-        if (!column || std::ranges::find(filter.values, cellAt(cells, *column)) == filter.values.end()) {
+        if (!column ||
+            std::ranges::find(filter.values, cellAt(cells, *column)) == filter.values.end()) {
             return std::nullopt;
         }
     }
@@ -96,7 +98,8 @@ Procedure::Procedure(const std::vector<Prize>& prizes, const ProcedureList& list
     std::vector<bool> admitted(static_cast<std::size_t>(lines) + 1);
     std::vector<std::vector<int>> orders(sections);
     std::vector<std::size_t> blocksEnd(sections);
-    std::vector<int> lastAdmittedBy(static_cast<std::size_t>(lines) + 1); // latest section, not repeating
+    std::vector<int> lastAdmittedBy(static_cast<std::size_t>(lines) +
+                                    1); // latest section, not repeating
     m_repeat.resize(sections);
     for (std::size_t j = 0; j < sections; ++j) {
         const PrizeRule& rule = firsts[j]->rule;
@@ -106,7 +109,8 @@ Procedure::Procedure(const std::vector<Prize>& prizes, const ProcedureList& list
             if (!rule.repeat && admitted[static_cast<std::size_t>(line)]) {
                 continue;
             }
-            if (const auto tier = tierOf(rule, list.titles, list.cells[static_cast<std::size_t>(line - 1)])) {
+            if (const auto tier =
+                    tierOf(rule, list.titles, list.cells[static_cast<std::size_t>(line - 1)])) {
                 tiers[*tier].push_back(line);
             }
         }
@@ -120,7 +124,8 @@ Procedure::Procedure(const std::vector<Prize>& prizes, const ProcedureList& list
             if (m_sectionOf[i] != static_cast<int>(j) + 1 || prizes[i].all) {
                 continue;
             }
-            const std::size_t end = std::min(order.size(), taken + static_cast<std::size_t>(prizes[i].count));
+            const std::size_t end =
+                std::min(order.size(), taken + static_cast<std::size_t>(prizes[i].count));
             for (std::size_t k = std::min(taken, end); k < end; ++k) {
                 const auto line = static_cast<std::size_t>(order[k]);
                 m_blocks[i].push_back(order[k]);
@@ -175,7 +180,8 @@ std::vector<Pick> Procedure::take(int prize, int count) {
     std::vector<Pick> picks;
     for (; count > 0 && listed < static_cast<int>(order.size()); --count) {
         const int at = ++listed;
-        picks.push_back({order[index(at)], all ? 0 : at, all ? at : 0, all ? 0 : placeRow(prize, at)});
+        picks.push_back(
+            {order[index(at)], all ? 0 : at, all ? at : 0, all ? 0 : placeRow(prize, at)});
     }
     return picks;
 }
@@ -189,7 +195,8 @@ void Procedure::takeBack(int prize, int line, int rank) {
 
 bool Procedure::holdsPlace(int line, int section) const {
     const std::vector<int>& held = m_held[static_cast<std::size_t>(line)];
-    return m_repeat[index(section)] ? std::ranges::find(held, section) != held.end() : !held.empty();
+    return m_repeat[index(section)] ? std::ranges::find(held, section) != held.end()
+                                    : !held.empty();
 }
 
 std::optional<Pick> Procedure::decline(int prize, int line, int rank) {

@@ -52,7 +52,9 @@ public:
     int sectionOf(int prize) const { return m_sectionOf[index(prize)]; }
     // A numbered line's admitted by rank; a "全部" line's waiting order.
     const std::vector<int>& lineOrder(int prize) const;
-    const std::vector<int>& waiting(int section) const { return m_waiting[static_cast<std::size_t>(section - 1)]; }
+    const std::vector<int>& waiting(int section) const {
+        return m_waiting[static_cast<std::size_t>(section - 1)];
+    }
     // The places row of rank `rank` (from 1) of prize `prize`; 0 when it has none.
     int placeRow(int prize, int rank) const;
     // How many people the line lists in all, and how many are still to list.

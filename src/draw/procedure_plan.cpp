@@ -49,8 +49,9 @@ std::vector<std::string> splitAt(std::string_view text,
     std::vector<std::string> parts;
     std::size_t start = 0;
     for (std::size_t at = 0; at < text.size();) {
-        const auto found = std::find_if(separators.begin(), separators.end(),
-                                        [&](std::string_view s) { return text.substr(at).starts_with(s); });
+        const auto found =
+            std::find_if(separators.begin(), separators.end(),
+                         [&](std::string_view s) { return text.substr(at).starts_with(s); });
         if (found == separators.end()) {
             ++at;
             continue;
@@ -85,7 +86,8 @@ SplitLine splitOptions(std::string_view line) {
     }
     const std::string_view last = fields[first - 1];
     const auto end = static_cast<std::size_t>(last.data() + last.size() - line.data());
-    return {line.substr(0, end), {fields.begin() + static_cast<std::ptrdiff_t>(first), fields.end()}};
+    return {line.substr(0, end),
+            {fields.begin() + static_cast<std::ptrdiff_t>(first), fields.end()}};
 }
 
 RuleRead readRule(const std::vector<std::string_view>& options) {
@@ -117,7 +119,8 @@ RuleRead readRule(const std::vector<std::string_view>& options) {
             const bool tiers = holdsAny(value, kTierSeparators);
             Condition condition{std::string(column), tiers ? splitAt(value, kTierSeparators)
                                                            : splitAt(value, kValueSeparators)};
-            if (std::ranges::any_of(condition.values, [](const std::string& v) { return v.empty(); })) {
+            if (std::ranges::any_of(condition.values,
+                                    [](const std::string& v) { return v.empty(); })) {
                 return refuse(OptionFault::Malformed, option);
             }
             if (tiers && rule.tiers) {

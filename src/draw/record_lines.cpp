@@ -151,8 +151,8 @@ std::optional<MovedUpLine> readMovedUpLine(std::string_view line) {
         return std::nullopt;
     }
     const auto time = takeTimeBefore(line, kMarkOpen);
-    const auto number = time ? takeNumberThen(line, std::string(kMarkClose) + kReplacesOpen)
-                             : std::nullopt;
+    const auto number =
+        time ? takeNumberThen(line, std::string(kMarkClose) + kReplacesOpen) : std::nullopt;
     const auto replaces = number ? takeNumberThen(line, kMarkClose) : std::nullopt;
     if (!replaces || !line.empty()) {
         return std::nullopt;
@@ -250,8 +250,9 @@ std::optional<CommitmentLine> readCommitmentLine(std::string_view line) {
         return std::nullopt;
     }
     line.remove_prefix(at + std::string_view(kCommitment).size());
-    return digestFromHex(line) ? std::optional(CommitmentLine{std::string(algorithm), std::string(line)})
-                               : std::nullopt;
+    return digestFromHex(line)
+               ? std::optional(CommitmentLine{std::string(algorithm), std::string(line)})
+               : std::nullopt;
 }
 
 std::optional<std::string> readSecretLine(std::string_view line) {

@@ -64,7 +64,7 @@ private:
     int m_planDeclared = 0; // prizes the plan line says it has
     std::vector<int> m_markLines;
     std::vector<bool> m_drawnLines;
-    bool m_commitmentCounted = false; // "本名单第k次承诺" read
+    bool m_commitmentCounted = false;             // "本名单第k次承诺" read
     std::optional<record::MovedUpLine> m_movedUp; // a "递补" line waiting for its winner line
 };
 
@@ -219,8 +219,8 @@ bool RecordReader::readHeadLine(std::string_view line, bool& isHead) {
             }
             std::vector<std::string_view> options;
             for (std::size_t start = 0; start <= conditions->options.size();) {
-                const std::size_t end = std::min(conditions->options.find(' ', start),
-                                                 conditions->options.size());
+                const std::size_t end =
+                    std::min(conditions->options.find(' ', start), conditions->options.size());
                 options.push_back(std::string_view(conditions->options).substr(start, end - start));
                 start = end + 1;
             }
@@ -436,7 +436,8 @@ bool RecordReader::readMovedUpWinner(int number, int line) {
     const RecordedWinner& replaced =
         m_run.winners[static_cast<std::size_t>(movedUp.replaces - m_run.winners.front().number)];
     m_drawnLines[static_cast<std::size_t>(line)] = true;
-    m_run.winners.push_back({number, line, m_run.rounds, movedUp.time, replaced.prize, movedUp.replaces});
+    m_run.winners.push_back(
+        {number, line, m_run.rounds, movedUp.time, replaced.prize, movedUp.replaces});
     return true;
 }
 
@@ -523,8 +524,8 @@ void RecordReader::checkPlanAndMarks() {
     std::vector<ResultEntry> entries;
     const bool procedure = isProcedure(m_run.prizes);
     for (const RecordedWinner& winner : m_run.winners) {
-        ResultEntry& entry = entries.emplace_back(ResultEntry{
-            winner.number, {winner.line, {}}, winner.round, winner.time, winner.prize});
+        ResultEntry& entry = entries.emplace_back(
+            ResultEntry{winner.number, {winner.line, {}}, winner.round, winner.time, winner.prize});
         // Rounds of a procedure replace nobody: only who moves up does.
         entry.rank = procedure ? 1 : 0;
         entry.replaces = winner.replaces;

@@ -165,7 +165,8 @@ std::optional<std::size_t> replayRun(Results& results, std::vector<ResultEntry> 
         if (first->replaces != 0) {
             results.addMovedUp(std::move(*first));
         } else {
-            results.addRecordedRound({std::make_move_iterator(first), std::make_move_iterator(end)});
+            results.addRecordedRound(
+                {std::make_move_iterator(first), std::make_move_iterator(end)});
         }
         first = end;
     }
@@ -190,7 +191,8 @@ struct ProcedureWords {
     std::string after;
 };
 
-ProcedureWords procedureWords(const ResultEntry& entry, const std::unordered_set<int>& movedUpLines) {
+ProcedureWords procedureWords(const ResultEntry& entry,
+                              const std::unordered_set<int>& movedUpLines) {
     ProcedureWords words;
     if (entry.waiting != 0) {
         words.before = std::string(kWaiting) + std::to_string(entry.waiting) + "\t";

@@ -21,7 +21,8 @@ inline constexpr char kCommittedLabel[] = "承诺时间：";
 inline constexpr char kCommitmentLabel[] = "承诺 C（由秘密值、名单、奖项表和人数算出）：";
 // A procedure's commitment binds its places list as well.
 inline constexpr char kPlacesSha256Label[] = "房源表SHA-256：";
-inline constexpr char kProcedureCommitmentLabel[] = "承诺 C（由秘密值、名单、奖项表、房源表和人数算出）：";
+inline constexpr char kProcedureCommitmentLabel[] =
+    "承诺 C（由秘密值、名单、奖项表、房源表和人数算出）：";
 inline constexpr char kPublicInputLabel[] = "公开输入：";
 inline constexpr char kSecretLabel[] = "秘密值：";
 
@@ -34,7 +35,7 @@ struct VerifiableFacts {
     std::string planSha256;   // kNoPlan without a plan
     std::string placesSha256; // a procedure's places list; empty without one
     std::string commitmentLabel = kCommitmentLabel;
-    std::string committed;  // the commitment's time; empty for a run continued from its record
+    std::string committed; // the commitment's time; empty for a run continued from its record
     std::string commitment;
     std::string commitmentNumber;       // "本名单第2次承诺"
     std::vector<std::string> earlier;   // "此前承诺1：<C>，已公布"

@@ -25,8 +25,9 @@ std::vector<Prize> planOf(const std::vector<std::string>& lines, int listSize = 
 
 // How office users write a procedure's lines, and the lines refused with what they say.
 TEST(ProcedurePlan, ReadsOptionsAfterTheCountAndRefusesBadOnes) {
-    const auto plan = planOf({"一组住房 100 组别=A 批次=1>2>3 房源=随机", "一组候补 全部 组别=A 批次=1＞2＞3",
-                              "二组，80人　组别=B/C 房源=顺序 可重复", "特 等 奖 1"});
+    const auto plan =
+        planOf({"一组住房 100 组别=A 批次=1>2>3 房源=随机", "一组候补 全部 组别=A 批次=1＞2＞3",
+                "二组，80人　组别=B/C 房源=顺序 可重复", "特 等 奖 1"});
     ASSERT_EQ(plan.size(), 4U);
     EXPECT_EQ(plan[0].name, "一组住房");
     EXPECT_EQ(plan[0].count, 100);
@@ -78,8 +79,8 @@ draw::ProcedureList twelve() {
     const char* groups = "AAAAAABBBBBB";
     const char* tiers = "112233112211";
     for (int k = 0; k < 12; ++k) {
-        list.cells.push_back({"人" + std::to_string(k + 1), std::string(1, groups[k]),
-                              std::string(1, tiers[k])});
+        list.cells.push_back(
+            {"人" + std::to_string(k + 1), std::string(1, groups[k]), std::string(1, tiers[k])});
     }
     return list;
 }
@@ -95,10 +96,11 @@ TEST(Procedure, DerivesBlocksWaitingOrdersAndPlacesFromTheSectionsOrders) {
     const auto plan = planOf({"一组 4 组别=A 批次=1>2 房源=顺序", "一组候补 全部 组别=A 批次=1>2",
                               "二组 9 组别=B 房源=随机", "全体补充 1"});
     std::vector<std::string> labels;
-    draw::Procedure procedure(plan, twelve(), [&](const std::string& label, std::vector<int>& items) {
-        labels.push_back(label);
-        reversed(label, items);
-    });
+    draw::Procedure procedure(plan, twelve(),
+                              [&](const std::string& label, std::vector<int>& items) {
+                                  labels.push_back(label);
+                                  reversed(label, items);
+                              });
     EXPECT_EQ(labels, (std::vector<std::string>{"order/1/1", "order/1/2", "order/2/1", "order/3/1",
                                                 "places/3"}))
         << "places in list order need no shuffle";
@@ -129,7 +131,8 @@ TEST(Procedure, MovesTheFirstWaitingPersonUpForEachDecline) {
     const auto waiting = procedure.take(2, 2);
     EXPECT_EQ(waiting[1], (draw::Pick{8, 0, 2, 0}));
     EXPECT_EQ(procedure.decline(2, 9, 0), std::nullopt) << "候补1 withdraws";
-    EXPECT_EQ(procedure.decline(1, 11, 2), (draw::Pick{8, 2, 0, 2})) << "候补2 gets rank 2 and its place";
+    EXPECT_EQ(procedure.decline(1, 11, 2), (draw::Pick{8, 2, 0, 2}))
+        << "候补2 gets rank 2 and its place";
     EXPECT_EQ(procedure.decline(1, 8, 2), (draw::Pick{7, 2, 0, 2}));
     procedure.takeBack(1, 7, 2);
     EXPECT_EQ(procedure.decline(1, 12, 1), (draw::Pick{6, 1, 0, 1}));
@@ -164,7 +167,8 @@ TEST(Procedure, RefusesAPlanTheListOrPlacesCannotServe) {
 class ProcedureRunTest : public DrawFixture {
 protected:
     void writeFile(const std::string& name, const std::string& bytes) const {
-        std::ofstream out(m_dir / std::filesystem::u8path(name), std::ios::binary | std::ios::trunc);
+        std::ofstream out(m_dir / std::filesystem::u8path(name),
+                          std::ios::binary | std::ios::trunc);
         out << bytes;
     }
     std::string recordText() const {
@@ -183,8 +187,9 @@ protected:
             flats += "1-" + std::to_string(100 + k) + "\t90\r\n";
         }
         writeFile("房源.txt", flats);
-        writeFile("奖项.txt", "A组 6 组别=A 批次=1>2>3 房源=随机\r\nA组候补 全部 组别=A 批次=1>2>3\r\n"
-                             "B组 4 组别=B 房源=顺序\r\nB组候补 全部 组别=B\r\n");
+        writeFile("奖项.txt",
+                  "A组 6 组别=A 批次=1>2>3 房源=随机\r\nA组候补 全部 组别=A 批次=1>2>3\r\n"
+                  "B组 4 组别=B 房源=顺序\r\nB组候补 全部 组别=B\r\n");
     }
 };
 

@@ -85,7 +85,8 @@ TEST(VerifiableSequenceTest, ShufflesAProcedureByTheDocumentedVectors) {
               "4dd2251e2fea89011c63cc02e36463f6175f3dfa6f073b4c9b37995f703a77c9");
     EXPECT_EQ(toHex(procedureKey(hashes, inputs)),
               "85498c96d47ffee3a97ddcd3673833b2fde94c8f6a3fe1c0573ee08b54b7c4be");
-    inputs.placesSha256 = fromHex("02bd72e959ab9e6de424d6b1c826e7af0c3ec0ae919b2a4336c37ea42dfda16f");
+    inputs.placesSha256 =
+        fromHex("02bd72e959ab9e6de424d6b1c826e7af0c3ec0ae919b2a4336c37ea42dfda16f");
     EXPECT_EQ(toHex(commitmentOf(hashes, inputs)),
               "a1082896e06aefffc00f59885fc7a4c415ac140bba4676caf008416d5a840dde");
     const platform::Digest key = procedureKey(hashes, inputs);
@@ -98,8 +99,8 @@ TEST(VerifiableSequenceTest, ShufflesAProcedureByTheDocumentedVectors) {
     } shuffles[] = {
         {10, "order/1/1", {6, 5, 8, 3, 9, 10, 1, 7, 2, 4}},
         {10, "places/1", {7, 6, 8, 1, 10, 3, 2, 4, 9, 5}},
-        {10000, "order/1/1", {2923, 1688, 9425, 6461, 6217, 721, 7375, 8005, 1045, 5230,
-                              861, 9178, 3920, 795, 5763, 3807, 5659, 8567, 2890, 5853}},
+        {10000, "order/1/1", {2923, 1688, 9425, 6461, 6217, 721,  7375, 8005, 1045, 5230,
+                              861,  9178, 3920, 795,  5763, 3807, 5659, 8567, 2890, 5853}},
     };
     for (const auto& [lines, label, first] : shuffles) {
         inputs.lines = lines;

@@ -207,8 +207,8 @@ std::string procedureRefused(const draw::Notice& notice, const std::string& atLi
     case PlanFault::UnknownColumn:
         return atLine + "中的列“" + notice.prize + "”在" + notice.list + "的表头中没有！";
     case PlanFault::UnknownValue:
-        return atLine + "要抽“" + notice.prize + "”为“" + notice.written + "”的人，但" + notice.list +
-               "中没有这样的人！";
+        return atLine + "要抽“" + notice.prize + "”为“" + notice.written + "”的人，但" +
+               notice.list + "中没有这样的人！";
     case PlanFault::PlacesShort:
         return atLine + "为止需要" + notice.written + "个房源，但房源表只有" +
                std::to_string(notice.count) + "个！";
@@ -454,7 +454,8 @@ std::string runNotice(const draw::Notice& notice) {
     case NoticeKind::PlacesDiffer:
         return "房源表" + notice.path + "与上次摇号时的不同，无法继续上次的摇号。";
     case NoticeKind::NobodyToMoveUp:
-        return notice.name + "放弃了“" + notice.prize + "”，候补名单中已没有可以递补的人，这个名额空缺。";
+        return notice.name + "放弃了“" + notice.prize +
+               "”，候补名单中已没有可以递补的人，这个名额空缺。";
     case NoticeKind::RunContinuedElsewhere:
         return "另一个摇号程序刚刚继续了上次的摇号，本程序不再继续，以免同一批人被抽两次。\n"
                "上次的记录保存在：" +
