@@ -23,9 +23,18 @@ bool HeldKeyGuard::accept(const QKeyEvent& event) {
     if (event.type() != QEvent::KeyPress) {
         return false;
     }
-    const bool acts = !state.down && !isRepeat(state, now);
+    const bool fresh = !state.down || state.interrupted;
+    const bool acts = fresh && !event.isAutoRepeat() && !isRepeat(state, now);
+    interrupt();
     state.down = true;
+    state.interrupted = false;
     return acts;
+}
+
+void HeldKeyGuard::interrupt() {
+    for (auto& [key, state] : m_keys) {
+        state.interrupted = state.down;
+    }
 }
 
 void HeldKeyGuard::releaseAll() {

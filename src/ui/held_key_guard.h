@@ -15,7 +15,10 @@ namespace kelvara::ui {
 // auto-repeat flag says (X11 sets it only when it sees both halves of the pair at once,
 // which it misses under load or while a handler is busy).
 // One guard can serve several windows, so a held key that moves between them still acts
-// only once.
+// only once. A release can still be lost: one that comes after its window has gone (a box
+// answered by the press) reaches no window. A key is held only until something else is
+// pressed, as keyboards repeat the last key only, so a press after another key or a click
+// is a new press.
 class HeldKeyGuard final {
 public:
     using Milliseconds = std::chrono::milliseconds;
@@ -31,6 +34,10 @@ public:
     // Takes note of a key press or release; true for a press that acts.
     bool accept(const QKeyEvent& event);
 
+    // Takes note of a press that acts on none of the guarded keys (another key, a mouse
+    // button): keys down before it repeat no more.
+    void interrupt();
+
     // Takes every key as released: for when the program loses the keyboard and would not
     // see the releases.
     void releaseAll();
@@ -45,6 +52,7 @@ private:
     };
     struct KeyState {
         bool down = false;
+        bool interrupted = false; // something else was pressed since its press
         bool released = false;
         Moment releasedAt;
     };

@@ -18,9 +18,10 @@ private slots:
 };
 
 void HeldKeyGuardTest::actsOncePerPress_data() {
-    // One event a word: P press or R release, then its time in ms as the window system's
-    // time stamp, or after "~" as the clock's reading for an event without a stamp; Return
-    // unless a key is named. "acts" has a digit per event: 1 where a press acts.
+    // One event a word: P press, A auto-repeat press or R release, then its time in ms as
+    // the window system's time stamp, or after "~" as the clock's reading for an event
+    // without a stamp; Return unless a key is named; I for another key or a click (no
+    // digit). "acts" has a digit per key event: 1 where a press acts.
     QTest::addColumn<QStringList>("events");
     QTest::addColumn<QString>("acts");
     QTest::newRow("a press acts") << QStringList{u"P1000"_s} << "1";
@@ -45,7 +46,16 @@ void HeldKeyGuardTest::actsOncePerPress_data() {
     QTest::newRow("a stamp that went back")
         << QStringList{u"P4000"_s, u"R5000"_s, u"P10"_s} << "101";
     QTest::newRow("other keys are their own")
-        << QStringList{u"P1000"_s, u"P1010 Space"_s, u"P1020 Enter"_s, u"P1030"_s} << "1110";
+        << QStringList{u"P1000"_s, u"P1010 Space"_s, u"P1020 Enter"_s} << "111";
+    QTest::newRow("a press flagged as repeat") << QStringList{u"A1000"_s} << "0";
+    // The release of the Enter that answered a box went to the box, which had gone; Escape
+    // answered the next box, and the next Enter is a new press.
+    QTest::newRow("a lost release, then another key")
+        << QStringList{u"P1000"_s, u"I1200"_s, u"P1400"_s} << "11";
+    QTest::newRow("a lost release, then another guarded key")
+        << QStringList{u"P1000"_s, u"P1200 Space"_s, u"R1300 Space"_s, u"P1500"_s} << "1101";
+    QTest::newRow("held through a click: the repeats still do not act")
+        << QStringList{u"P1000"_s, u"I1200"_s, u"R1660"_s, u"P1660"_s, u"A1700"_s} << "1000";
     QTest::newRow("a release of another key lets none go")
         << QStringList{u"P1000"_s, u"R1100 Space"_s, u"P1300"_s} << "100";
 }
@@ -59,7 +69,12 @@ void HeldKeyGuardTest::actsOncePerPress() {
     QString acted;
     for (const QString& event : events) {
         const QStringList words = event.split(QLatin1Char(' '));
-        const bool press = words[0].startsWith(QLatin1Char('P'));
+        if (words[0].startsWith(QLatin1Char('I'))) {
+            guard.interrupt();
+            continue;
+        }
+        const bool repeat = words[0].startsWith(QLatin1Char('A'));
+        const bool press = repeat || words[0].startsWith(QLatin1Char('P'));
         const bool stamped = words[0].at(1) != QLatin1Char('~');
         const quint64 time = words[0].mid(stamped ? 1 : 2).toULongLong();
         Qt::Key key = Qt::Key_Return;
@@ -67,7 +82,8 @@ void HeldKeyGuardTest::actsOncePerPress() {
             key = words[1] == QLatin1String("Space") ? Qt::Key_Space : Qt::Key_Enter;
         }
         now = Milliseconds(time);
-        QKeyEvent keyEvent(press ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier);
+        QKeyEvent keyEvent(press ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier,
+                           QString(), repeat);
         keyEvent.setTimestamp(stamped ? time : 0);
         acted += guard.accept(keyEvent) ? QLatin1Char('1') : QLatin1Char('0');
     }

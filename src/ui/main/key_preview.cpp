@@ -25,6 +25,19 @@ bool isGuarded(int key) {
     }
 }
 
+bool isModifier(int key) {
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // A key event goes first to the focused control of its window and then, while nobody
 // accepts it, on to that control's parents: only its first receiver counts.
 bool isFirstReceiver(QWidget* receiver) {
@@ -51,6 +64,9 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
         if (watched->isWidgetType() && previewKey(static_cast<QWidget*>(watched), event)) {
             return true;
         }
+        break;
+    case QEvent::MouseButtonPress:
+        m_heldKeys.interrupt();
         break;
     case QEvent::ApplicationStateChange:
         // Keys let go of while another program has the keyboard are never seen.
@@ -85,7 +101,15 @@ std::int16_t KeyPreview::keyAsciiIn(const QWidget* window, int key) const {
 
 bool KeyPreview::previewKey(QWidget* receiver, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (!isGuarded(key->key()) || !isFirstReceiver(receiver)) {
+    if (!isFirstReceiver(receiver)) {
+        return false;
+    }
+    if (!isGuarded(key->key())) {
+        // Another key stops a held one repeating: the held key's next press is a new one.
+        if (event->type() == QEvent::KeyPress && !key->isAutoRepeat() &&
+            !isModifier(key->key())) {
+            m_heldKeys.interrupt();
+        }
         return false;
     }
     // Every press and release counts, also those that a message box receives: a key held
