@@ -1,7 +1,11 @@
 #include "window_helpers.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QStyleOption>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -31,6 +35,34 @@ void setRoleColour(QWidget* widget, QPalette::ColorRole role, const QColor& colo
 void setBackground(QWidget* widget, const QColor& colour) {
     setRoleColour(widget, QPalette::Window, colour);
     widget->setAutoFillBackground(true);
+}
+
+namespace {
+
+class PlainFrameStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_FrameGroupBox) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        const QColor fill = option->palette.color(QPalette::Window);
+        painter->save();
+        painter->setPen(fill.darker(150));
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+};
+
+} // namespace
+
+void drawPlainFrame(QWidget* groupBox) {
+    auto* style = new PlainFrameStyle(QApplication::style()->name());
+    style->setParent(groupBox);
+    groupBox->setStyle(style);
 }
 
 void centreOnScreen(QWidget& window) {

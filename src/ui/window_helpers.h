@@ -25,6 +25,10 @@ void setRoleColour(QWidget* widget, QPalette::ColorRole role, const QColor& colo
 // Fills the widget's background with the colour.
 void setBackground(QWidget* widget, const QColor& colour);
 
+// Draws a group box's frame as a plain line, so that its inside is exactly its background
+// colour (the style's own frame tints it).
+void drawPlainFrame(QWidget* groupBox);
+
 // Moves the window so that its outer frame is centred on its screen's work area.
 void centreOnScreen(QWidget& window);
 

@@ -86,6 +86,10 @@ void FrmMainTest::startUpState() {
     QCOMPARE(w.palette().color(QPalette::Window), QColor(255, 0, 0));
     QCOMPARE(s.control("Frame_Oper")->palette().color(QPalette::Window), QColor(255, 0, 0));
     QVERIFY(s.control("Frame_Oper")->autoFillBackground());
+    // The frame paints the window's own red inside, not a tinted one.
+    const QImage frame = s.control("Frame_Oper")->grab().toImage();
+    QCOMPARE(frame.pixelColor(frame.width() / 2, frame.height() - 4), QColor(255, 0, 0));
+    QCOMPARE(frame.pixelColor(4, frame.height() / 2), QColor(255, 0, 0));
     QVERIFY(!s.control("Cmd_Start")->isEnabled());
     QVERIFY(s.control("Cmd_Init")->isEnabled());
     QCOMPARE(s.startCaption(), kStart);

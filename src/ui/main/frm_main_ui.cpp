@@ -52,6 +52,7 @@ void FrmMainUi::setupUi(QWidget& window) {
     Lbl_Roll->setFont(boldFont(QStringLiteral("黑体"), 42));
 
     Frame_Oper = builder.add<QGroupBox>(frmMainPlace("Frame_Oper"));
+    drawPlainFrame(Frame_Oper);
     Cmd_Init = button(builder, frmMainPlace("Cmd_Init"));
     Cmd_Start = button(builder, frmMainPlace("Cmd_Start"));
     Txt_Num = builder.add<QLineEdit>(frmMainPlace("Txt_Num"));
