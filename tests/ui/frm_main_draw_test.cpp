@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -43,6 +44,8 @@ private slots:
     void resultsBoxShowsExactText_data();
     void resultsBoxShowsExactText();
     void rollingPaintsOncePerScreenRefresh();
+    void captionsFitTheRollingBox_data();
+    void captionsFitTheRollingBox();
     void saveAndPrintListAStoppedRoundFirst_data();
     void saveAndPrintListAStoppedRoundFirst();
     void writeFailureSaysWhy_data();
@@ -173,6 +176,46 @@ void FrmMainDrawTest::rollingPaintsOncePerScreenRefresh() {
         QVERIFY2(times[i] - times[i - 1] >= std::floor(refreshMs) - 1,
                  qPrintable(QStringLiteral("paints %1 ms apart").arg(times[i] - times[i - 1])));
     }
+}
+
+void FrmMainDrawTest::captionsFitTheRollingBox_data() {
+    QTest::addColumn<int>("restored");
+    QTest::addColumn<int>("remaining");
+    QTest::newRow("few") << 2 << 3;
+    QTest::newRow("many") << 1234 << 8766;
+}
+
+// The program's own captions at the design's 42 pt are whole inside the rolling box: no
+// ink at its edges.
+void FrmMainDrawTest::captionsFitTheRollingBox() {
+    QFETCH(int, restored);
+    QFETCH(int, remaining);
+    Session s(sixtyNames());
+    QVERIFY(s.ok);
+    s.window->showRestored(restored, remaining);
+    auto* label = s.control<RollLabel>("Lbl_Roll");
+    QTRY_VERIFY(label->text().startsWith(u"已恢复"_s));
+    const QImage box = s.control("Pic_Roll")->grab().toImage();
+    const QColor ink = label->palette().color(QPalette::WindowText);
+    // Inside the label's own box line, where the box shows it.
+    const QRect inside =
+        box.rect().intersected(label->geometry().adjusted(1, 1, -1, -1)).adjusted(1, 1, -1, -1);
+    QRect inked;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            if (box.pixelColor(x, y) == ink) {
+                inked |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    QVERIFY(!inked.isEmpty());
+    QVERIFY2(inside.adjusted(1, 1, -1, -1).contains(inked),
+             qPrintable(u"ink %1,%2 %3x%4 in %5x%6"_s.arg(inked.x())
+                            .arg(inked.y())
+                            .arg(inked.width())
+                            .arg(inked.height())
+                            .arg(inside.width())
+                            .arg(inside.height())));
 }
 
 void FrmMainDrawTest::saveAndPrintListAStoppedRoundFirst_data() {
@@ -346,6 +389,16 @@ void FrmMainDrawTest::prizePlanAndAbsentMarksThroughTheWindow() {
     QVERIFY(prizes->isVisible());
     QVERIFY(s.control("Bar_Prize")->geometry().bottom() < roll->geometry().top());
     QVERIFY(roll->geometry().top() > rollBefore.top());
+    // The label reads as well as the results box: dark text on its light plate.
+    const QImage label = s.control("Bar_Prize")->findChild<QLabel*>()->grab().toImage();
+    QCOMPARE(label.pixelColor(1, 1), s.control("Txt_Results")->palette().color(QPalette::Base));
+    int darkest = 255;
+    for (int y = 0; y < label.height(); ++y) {
+        for (int x = 0; x < label.width(); ++x) {
+            darkest = std::min(darkest, qGray(label.pixel(x, y)));
+        }
+    }
+    QVERIFY2(darkest < 60, qPrintable(QString::number(darkest)));
     QCOMPARE(prizes->currentText(), u"三等奖 还剩3人"_s);
     QCOMPARE(s.control<QLineEdit>("Txt_Num")->text(), u"3"_s);
 

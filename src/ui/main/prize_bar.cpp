@@ -39,6 +39,12 @@ PrizeBar::PrizeBar(QWidget& window, FrmMainUi& ui) : QWidget(&window), m_ui(ui) 
     QFont bold = m_list->font();
     bold.setBold(true);
     m_list->setFont(bold);
+    // On a plate of the results box's colours, readable on whatever colour the window has.
+    m_label->setFont(bold);
+    m_label->setAutoFillBackground(true);
+    m_label->setBackgroundRole(QPalette::Base);
+    m_label->setForegroundRole(QPalette::Text);
+    m_label->setContentsMargins(6, 0, 6, 0);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(m_label);
