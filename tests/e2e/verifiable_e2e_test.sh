@@ -71,6 +71,13 @@ head_lines=$(lines_from 可验证摇号 3)
 [[ $head_lines =~ ^可验证摇号：kelvara-verifiable-draw-2，承诺\ $hex64\ \|\ 本名单第1次承诺\ \|\ 初始化：$time$ ]] ||
     fail "the head: $head_lines"
 grep -aq '秘密值' "$record" && fail "the secret is in the record before the public input"
+# On this 1280-pixel screen the run's window stands beside the main window, not over it.
+wait_window "$title" >/dev/null
+outer_geometry "$E2E_MAIN"
+main_left=$OUTER_X main_right=$((OUTER_X + OUTER_WIDTH))
+outer_geometry "$(window_titled "$title")"
+((OUTER_X >= main_right || OUTER_X + OUTER_WIDTH <= main_left)) ||
+    fail "the verifiable window ($OUTER_X+$OUTER_WIDTH) covers the main window ($main_left-$main_right)"
 
 # Start before the witnesses have keyed anything is refused.
 e2e_focus_main

@@ -215,17 +215,24 @@ void VerifiableWindow::showVerifiable(const draw::VerifiableRun& run) {
     }
 }
 
-// Beside the main window, on the side with more room; where neither side has enough, at
-// that side's screen edge, covering as little of the main window as it can.
+// Beside the main window, on a side with room for it. Where neither side has room but the
+// screen holds both, the main window moves aside; on a narrower screen it goes on the side
+// with more room, at that side's screen edge, covering as little of the main window as it
+// can.
 void VerifiableWindow::placeBesideMainWindow() {
     adjustSize();
-    const QRect main = m_mainWindow.frameGeometry();
+    QRect main = m_mainWindow.frameGeometry();
     const QRect screen = m_mainWindow.screen()->availableGeometry();
     const int width = frameGeometry().width();
     const int roomRight = screen.right() - main.right();
     const int roomLeft = main.left() - screen.left();
+    if (roomRight < width && roomLeft < width && main.width() + width <= screen.width()) {
+        const int left = std::max(screen.left(), screen.right() + 1 - width - main.width());
+        m_mainWindow.move(left, m_mainWindow.y());
+        main.moveLeft(left);
+    }
     int x = 0;
-    if (roomRight >= width || roomRight >= roomLeft) {
+    if (screen.right() - main.right() >= width || roomRight >= roomLeft) {
         x = std::min(main.right() + 1, screen.right() + 1 - width);
     } else {
         x = std::max(main.left() - width, screen.left());
