@@ -417,6 +417,8 @@ void FrmMainDrawTest::prizePlanAndAbsentMarksThroughTheWindow() {
     QTRY_VERIFY(s.window->resultsText().find("[3]:\t") != std::string::npos);
     QVERIFY(prizes->isEnabled());
     QCOMPARE(prizes->currentText(), u"一等奖 还剩1人"_s);
+    // The hall still reads the round's own prize above its winners, until the next Start.
+    QCOMPARE(s.window->audienceScreen().prize(), u"三等奖"_s);
 
     // Delete on [2]'s line asks, naming the person and the prize, then marks the line.
     auto* box = s.control<ResultsBox>("Txt_Results");
@@ -439,6 +441,7 @@ void FrmMainDrawTest::prizePlanAndAbsentMarksThroughTheWindow() {
 
     // The replacement is drawn for 三等奖, and goes on under its heading.
     s.click("Cmd_Start");
+    QCOMPARE(s.window->audienceScreen().prize(), u"三等奖"_s);
     s.click("Cmd_Start");
     QTRY_VERIFY(s.window->resultsText().find("[4]:\t") != std::string::npos);
     QCOMPARE(s.window->resultsText().find("【", 20), std::string::npos);

@@ -51,12 +51,15 @@ AudienceScreen::AudienceScreen(QWidget& mainWindow, RollLabel& label)
     followScreens();
 }
 
+// While a round is on show its own prize stands above it, not the next one to be drawn: a
+// hall reads the name above a winner as what they won. The next Start clears the round.
 void AudienceScreen::showRun(const draw::RunView& run) {
-    setPrize(fromUtf8(run.results.prizeName(run.currentPrize)));
-    showListedRound(audience::winnersOf(run, run.roundOnShow),
-                    run.roundOnShow.empty()
-                        ? QString()
-                        : fromUtf8(run.results.prizeName(run.roundOnShow.front().prize)));
+    const QString roundPrize =
+        run.roundOnShow.empty() ? QString()
+                                : fromUtf8(run.results.prizeName(run.roundOnShow.front().prize));
+    setPrize(run.roundOnShow.empty() ? fromUtf8(run.results.prizeName(run.currentPrize))
+                                     : roundPrize);
+    showListedRound(audience::winnersOf(run, run.roundOnShow), roundPrize);
     m_verifiableFacts = run.verifiable != nullptr
                             ? std::optional(output::verifiableFacts(*run.verifiable))
                             : std::nullopt;
