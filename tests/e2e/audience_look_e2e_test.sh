@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# The audience view's own look on a single screen of 1920x1080 and of 1280x1024: theme
-# 喜庆红 over a background picture, the logo and the event's title at the top, the prize's
+# The audience view's own look on a single screen of 1920x1080 with theme 喜庆红 and of
+# 1280x1024 with theme 深蓝, over a background picture, the logo and the event's title at the top, the prize's
 # picture beside its name, while rolling and with a round listed. Checks that the text
 # stands on its dark band, inside it, and keeps the screenshots in $KELVARA_E2E_SHOTS.
 # Usage: audience_look_e2e_test.sh <kelvara> <bonus.txt>
 if [[ -z ${LOOK_SCREEN:-} ]]; then
-    for screen in 1920x1080 1280x1024; do
-        LOOK_SCREEN=$screen bash "$0" "$@" || exit
-    done
+    LOOK_SCREEN=1920x1080 LOOK_THEME=喜庆红 bash "$0" "$@" || exit
+    LOOK_SCREEN=1280x1024 LOOK_THEME=深蓝 bash "$0" "$@" || exit
     exit 0
 fi
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -16,7 +15,12 @@ E2E_SCREEN=${LOOK_SCREEN}x24
 readonly width=${LOOK_SCREEN%x*} height=${LOOK_SCREEN#*x}
 readonly whole="${LOOK_SCREEN}+0+0"
 readonly view_title="摇号 - 观众画面"
-readonly gold="#ffd54a" light_gold="#ffe9a8"
+# The theme's names' and title's colours.
+if [[ $LOOK_THEME == 深蓝 ]]; then
+    readonly gold="#ffffff" light_gold="#f3d27a"
+else
+    readonly gold="#ffd54a" light_gold="#ffe9a8"
+fi
 
 # The data folder as an operator leaves it: pictures, a plan, the look chosen before.
 mkdir -p "$E2E_WORK/图片"
@@ -30,8 +34,9 @@ convert -size 300x300 radial-gradient:'#ffffff-#2e7d32' -fill '#7b1fa2' \
 printf '三等奖 3\r\n一等奖 1\r\n' >"$E2E_WORK/奖项.txt"
 cat >"$E2E_WORK/摇号设置.json" <<'JSON'
 {"格式": "Kelvara 设置 1", "活动名称": "2026年度公司年会",
- "大屏幕": {"主题": "喜庆红", "显示标题": true}}
+ "大屏幕": {"主题": "THEME", "显示标题": true}}
 JSON
+sed -i "s/THEME/$LOOK_THEME/" "$E2E_WORK/摇号设置.json"
 e2e_start "${1:?path of the built kelvara}" "${2:?path of the sample bonus.txt}"
 
 geometry_is() { [[ $(window_geometry "$1") == "$2" ]]; }
@@ -44,7 +49,7 @@ pixels_like() {
 }
 brightness() { convert "$E2E_WORK/$1.ppm" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info:; }
 darker() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0.1 < b) }'; }
-keep() { keep_shot "$E2E_WORK/$1.ppm" "look-$LOOK_SCREEN-$1"; }
+keep() { keep_shot "$E2E_WORK/$1.ppm" "look-$LOOK_SCREEN-$LOOK_THEME-$1"; }
 
 # Where the view puts things: a tenth at the top for the title, the rolling text's box in
 # the rest, 90 % wide, 40 % high alone and 20 % at the top above a list.
@@ -67,7 +72,7 @@ check_band() { # shot, box
     IFS='x+' read -r w h x y <<<"$2"
     local text
     text=$(pixels_like "$shot" "$2" "$gold")
-    ((text > 500)) || fail "$shot: no gold text on the band ($text pixels)"
+    ((text > 500)) || fail "$shot: no text in the theme's colour on the band ($text pixels)"
     for edge in "${w}x3+${x}+${y}" "${w}x3+${x}+$((y + h - 3))"; do
         (($(pixels_like "$shot" "$edge" "$gold") == 0)) || fail "$shot: text touches the band's edge $edge"
     done
@@ -75,7 +80,7 @@ check_band() { # shot, box
     band=$(brightness "$shot" "${w}x2+${x}+$((y + 1))")
     outside=$(brightness "$shot" "${w}x2+${x}+$((y - 6))")
     darker "$band" "$outside" || fail "$shot: the band ($band) is no darker than the picture ($outside)"
-    echo "$shot: band $band under gold text, picture around it $outside"
+    echo "$shot: band $band under the text, picture around it $outside"
 }
 
 initialize
@@ -106,7 +111,7 @@ check_band listed "$(roll_box listed)"
 IFS='x+' read -r _ roll_height _ roll_top <<<"$(roll_box listed)"
 list_top=$((roll_top + roll_height + height * 4 / 100))
 list="${box_width}x$((height - height * 4 / 100 - list_top))+${box_left}+${list_top}"
-(($(pixels_like listed "$list" "$gold") > 500)) || fail "the round's list shows no gold names"
+(($(pixels_like listed "$list" "$gold") > 500)) || fail "the round's list shows no names in the theme's colour"
 echo "the look at $LOOK_SCREEN: title, logo, prize picture, bands"
 
 press Escape
