@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Measures the program's CPU while the label rolls for 10 s under Xvfb and openbox, on a
 # laptop's monitor (1280x800) beside a projector's (1920x1080): first the main window
-# alone, then with the audience view open full screen on the projector. Prints the share
-# of one core that the program used, from its /proc/<pid>/stat.
+# alone, then with the audience view open full screen on the projector, then with the view
+# showing a 1920x1080 JPEG background (图片/背景.jpg, a gradient with noise made by
+# ImageMagick). Prints the share of one core that the program used, from its /proc/<pid>/stat.
 # Usage: scripts/roll_cpu.sh [built kelvara]
 set -euo pipefail
 
@@ -38,5 +39,19 @@ sleep 1
 xdotool key F11
 wait_window "摇号 - 观众画面" >/dev/null
 with_view=$(measure Next)
+sleep 1
+# The view reads its pictures when it opens: closed, given a background, opened again.
+xdotool key F11
+wait_window_gone "摇号 - 观众画面"
+require_tools convert
+mkdir -p "$E2E_WORK/图片"
+convert -size 1920x1080 gradient:'#1a2a6c-#b21f1f' -attenuate 0.6 +noise Gaussian -quality 90 \
+    "$E2E_WORK/图片/背景.jpg"
+xdotool windowactivate --sync "$E2E_MAIN"
+xdotool key F11
+wait_window "摇号 - 观众画面" >/dev/null
+sleep 1
+with_picture=$(measure Next)
 echo "CPU while rolling, ${roll_seconds} s: main window alone ${alone}% of one core;" \
-    "with the audience view at 1920x1080 ${with_view}%"
+    "with the audience view at 1920x1080 ${with_view}%;" \
+    "with the view over a 1920x1080 JPEG background ${with_picture}%"

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -33,6 +34,16 @@ constexpr double kRollWidth = 0.9;
 constexpr double kRollHeight = 0.4;
 constexpr double kRollHeightBesideList = 0.2;
 constexpr double kMargin = 0.04;
+// The top strip holding the logo and the title.
+constexpr double kTopStrip = 0.1;
+// The shade behind text over a background picture in the default theme.
+constexpr int kDefaultBandAlpha = 200;
+// Pictures are read no larger than this covers: the logo's, and a prize's.
+constexpr QSize kLogoCover(960, 240);
+constexpr QSize kPrizeCover(600, 600);
+
+// A prize picture stands beside text in a box of at most this many text heights' width.
+constexpr double kPictureWidth = 1.5;
 
 } // namespace
 
@@ -112,12 +123,18 @@ void AudienceScreen::setPrize(const QString& prize) {
         return;
     }
     m_prize = line;
+    if (isVisible()) {
+        readPrizePicture(m_prize);
+    }
     m_pacer.request(rollBox());
 }
 
 void AudienceScreen::showRound(QList<Winner> winners, const QString& prize) {
     m_winners = std::move(winners);
     m_roundPrize = prize;
+    if (isVisible()) {
+        readPrizePicture(oneLine(prize));
+    }
     m_list.page = 0;
     layOutList();
     update();
@@ -155,8 +172,108 @@ void AudienceScreen::clearRound() {
     update();
 }
 
+void AudienceScreen::setLook(const audience::Look& look) {
+    if (look == m_look) {
+        return;
+    }
+    m_look = look;
+    if (isVisible()) {
+        readPictures();
+    }
+    layOutList();
+    update();
+}
+
+void AudienceScreen::setPictureFolder(const QString& folder) {
+    m_pictureFolder = folder;
+    if (isVisible()) {
+        readPictures();
+    }
+}
+
+void AudienceScreen::setEventTitle(const QString& title) {
+    if (oneLine(title) == m_eventTitle) {
+        return;
+    }
+    m_eventTitle = oneLine(title);
+    layOutList();
+    update();
+}
+
+// Only what the look shows is read; a damaged picture is told once and not shown.
+void AudienceScreen::readPictures() {
+    m_background = {};
+    m_logo = {};
+    m_prizePictures.clear();
+    m_scaled.clear();
+    if (!m_pictureFolder.isEmpty()) {
+        QScreen* const target = chosenScreen();
+        const QSize screenSize =
+            target != nullptr ? target->geometry().size() * target->devicePixelRatio() : size();
+        if (m_look.background) {
+            const audience::Picture picture =
+                audience::readPicture(m_pictureFolder, audience::kBackgroundPicture, screenSize);
+            m_background = picture.image;
+            tellDamaged(picture, true);
+        }
+        if (m_look.logo) {
+            const audience::Picture picture =
+                audience::readPicture(m_pictureFolder, audience::kLogoPicture, kLogoCover);
+            m_logo = picture.image;
+            tellDamaged(picture, false);
+        }
+        readPrizePicture(m_prize);
+        readPrizePicture(oneLine(m_roundPrize));
+    }
+    layOutList();
+    update();
+}
+
+void AudienceScreen::readPrizePicture(const QString& prize) {
+    if (!m_look.prizePictures || prize.isEmpty() || m_pictureFolder.isEmpty() ||
+        m_prizePictures.contains(prize)) {
+        return;
+    }
+    const audience::Picture picture = audience::readPicture(m_pictureFolder, prize, kPrizeCover);
+    m_prizePictures.insert(prize, picture.image);
+    tellDamaged(picture, false);
+}
+
+// Told after the current event, so that no message box opens inside a paint or the draw.
+void AudienceScreen::tellDamaged(const audience::Picture& picture, bool background) {
+    if (picture.state != audience::Picture::State::Damaged || m_told.contains(picture.file)) {
+        return;
+    }
+    m_told.append(picture.file);
+    if (m_tell) {
+        QTimer::singleShot(
+            0, this,
+            [this, text = audience::pictureDamaged(picture.file, background)] { m_tell(text); });
+    }
+}
+
+QImage AudienceScreen::prizePicture(const QString& prize) const {
+    return m_look.prizePictures ? m_prizePictures.value(oneLine(prize)) : QImage();
+}
+
+// Scaled smoothly once per size, so that painting while rolling copies it.
+QPixmap AudienceScreen::scaledPicture(const QImage& image, QSize size) const {
+    const QString key =
+        QStringLiteral("%1 %2x%3").arg(image.cacheKey()).arg(size.width()).arg(size.height());
+    const auto kept = m_scaled.constFind(key);
+    if (kept != m_scaled.constEnd()) {
+        return *kept;
+    }
+    QPixmap pixmap = QPixmap::fromImage(
+        image.scaled(size * devicePixelRatio(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(devicePixelRatio());
+    m_scaled.insert(key, pixmap);
+    return pixmap;
+}
+
 void AudienceScreen::open() {
     m_blank = false;
+    readPictures();
     placeOnScreen();
     raise();
     activateWindow();
@@ -271,14 +388,25 @@ void AudienceScreen::resizeEvent(QResizeEvent* event) {
     layOutList();
 }
 
+// The logo and the title take a strip at the top when either is shown.
+int AudienceScreen::topStripHeight() const {
+    const bool logo = m_look.logo && !m_logo.isNull();
+    const bool title = m_look.title && !m_eventTitle.isEmpty();
+    return logo || title ? static_cast<int>(height() * kTopStrip) : 0;
+}
+
+QRect AudienceScreen::content() const {
+    return rect().adjusted(0, topStripHeight(), 0, 0);
+}
+
 // Alone, the rolling text stands in the middle; above a list it takes less room.
 QRect AudienceScreen::rollBox() const {
-    const QRect r = rect();
+    const QRect r = content();
     const double share = rollAlone() ? kRollHeight : kRollHeightBesideList;
     const int width = static_cast<int>(r.width() * kRollWidth);
     const int height = static_cast<int>(r.height() * share);
-    const int top =
-        rollAlone() ? (r.height() - height) / 2 : static_cast<int>(r.height() * kMargin);
+    const int top = r.top() + (rollAlone() ? (r.height() - height) / 2
+                                           : static_cast<int>(r.height() * kMargin));
     return {(r.width() - width) / 2, top, width, height};
 }
 
@@ -296,12 +424,69 @@ QRect AudienceScreen::rollBoxInside() const {
     return box.adjusted(pad, pad, -pad, -pad);
 }
 
+// The prize's picture stands at the left of the rolling text's box, as high as the box.
+QRect AudienceScreen::prizePictureArea() const {
+    const QImage picture = prizePicture(m_prize);
+    if (m_prize.isEmpty() || picture.isNull()) {
+        return {};
+    }
+    const QRect inside = rollBoxInside();
+    const int width =
+        std::min(static_cast<int>(inside.height() * kPictureWidth), inside.width() / 3);
+    QRect fitted =
+        audience::fitRect(picture.size(), QRect(inside.topLeft(), QSize(width, inside.height())));
+    fitted.moveLeft(inside.left());
+    return fitted;
+}
+
 QRect AudienceScreen::rollArea() const {
-    return m_prize.isEmpty() ? rollBoxInside() : splitForPrize(rollBoxInside()).name;
+    QRect inside = rollBoxInside();
+    if (const QRect picture = prizePictureArea(); !picture.isEmpty()) {
+        inside.setLeft(picture.right() + 1 + static_cast<int>(inside.height() * kPadding));
+    }
+    return m_prize.isEmpty() ? inside : splitForPrize(inside).name;
 }
 
 QRect AudienceScreen::prizeArea() const {
-    return m_prize.isEmpty() ? QRect() : splitForPrize(rollBoxInside()).prize;
+    if (m_prize.isEmpty()) {
+        return {};
+    }
+    QRect inside = rollBoxInside();
+    if (const QRect picture = prizePictureArea(); !picture.isEmpty()) {
+        inside.setLeft(picture.right() + 1 + static_cast<int>(inside.height() * kPadding));
+    }
+    return splitForPrize(inside).prize;
+}
+
+QRect AudienceScreen::backgroundRect() const {
+    return m_look.background && !m_background.isNull()
+               ? audience::coverRect(m_background.size(), size())
+               : QRect();
+}
+
+// Small, in the top left corner.
+QRect AudienceScreen::logoArea() const {
+    const int strip = topStripHeight();
+    if (!m_look.logo || m_logo.isNull() || strip == 0) {
+        return {};
+    }
+    const int margin = strip / 8;
+    const QRect box(2 * margin, margin, strip * 3, strip - 2 * margin);
+    QRect fitted = audience::fitRect(m_logo.size(), box);
+    fitted.moveLeft(box.left());
+    return fitted;
+}
+
+// Centred across the screen, clear of the logo.
+QRect AudienceScreen::titleArea() const {
+    const int strip = topStripHeight();
+    if (!m_look.title || m_eventTitle.isEmpty() || strip == 0) {
+        return {};
+    }
+    const int margin = strip / 8;
+    const QRect logo = logoArea();
+    const int side = logo.isEmpty() ? 2 * margin : logo.right() + 1 + 2 * margin;
+    return {side, margin, width() - 2 * side, strip - 2 * margin};
 }
 
 QFont AudienceScreen::labelFont(int pixelSize) const {
@@ -325,6 +510,70 @@ void AudienceScreen::layOutList() {
                                 static_cast<int>(rollBoxInside().height() * 0.8), m_roundPrize);
 }
 
+QColor AudienceScreen::backColour() const {
+    const auto theme = audience::themeColours(m_look.theme);
+    return theme ? theme->background : m_mainWindow.palette().color(QPalette::Window);
+}
+
+QColor AudienceScreen::textColour() const {
+    const auto theme = audience::themeColours(m_look.theme);
+    return theme ? theme->text : m_label.palette().color(QPalette::WindowText);
+}
+
+QColor AudienceScreen::prizeColour() const {
+    const auto theme = audience::themeColours(m_look.theme);
+    return theme ? theme->prizeText : m_label.palette().color(QPalette::WindowText);
+}
+
+// The default theme's band is the label's background, shading a picture behind it.
+QColor AudienceScreen::bandColour() const {
+    if (const auto theme = audience::themeColours(m_look.theme)) {
+        return theme->band;
+    }
+    QColor band = m_label.palette().color(QPalette::Window);
+    if (!backgroundRect().isEmpty()) {
+        band.setAlpha(kDefaultBandAlpha);
+    }
+    return band;
+}
+
+// Drawn again only when the size, the layout, the colours or the pictures change.
+const QPixmap& AudienceScreen::backdrop() {
+    const QRect roll = rollBox();
+    const QStringList parts = {QString::number(width()),
+                               QString::number(height()),
+                               QString::number(devicePixelRatio()),
+                               QString::number(roll.top()),
+                               QString::number(roll.height()),
+                               backColour().name(QColor::HexArgb),
+                               bandColour().name(QColor::HexArgb),
+                               prizeColour().name(QColor::HexArgb),
+                               QString::number(m_background.cacheKey()),
+                               QString::number(m_logo.cacheKey()),
+                               m_look.theme,
+                               QString::number(static_cast<int>(m_look.background)),
+                               QString::number(static_cast<int>(m_look.logo)),
+                               QString::number(static_cast<int>(m_look.title)),
+                               m_eventTitle,
+                               m_label.font().toString()};
+    const QString key = parts.join(u'|');
+    if (key == m_backdropKey && !m_backdrop.isNull()) {
+        return m_backdrop;
+    }
+    m_backdropKey = key;
+    m_backdrop = QPixmap(size() * devicePixelRatio());
+    m_backdrop.setDevicePixelRatio(devicePixelRatio());
+    QPainter painter(&m_backdrop);
+    painter.fillRect(rect(), backColour());
+    if (const QRect cover = backgroundRect(); !cover.isEmpty()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(cover, m_background);
+    }
+    paintTop(painter);
+    painter.fillRect(roll, bandColour());
+    return m_backdrop;
+}
+
 void AudienceScreen::paintEvent(QPaintEvent* event) {
     static_cast<void>(event);
     m_pacer.painted();
@@ -333,27 +582,74 @@ void AudienceScreen::paintEvent(QPaintEvent* event) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    painter.fillRect(rect(), m_mainWindow.palette().color(QPalette::Window));
+    painter.drawPixmap(0, 0, backdrop());
     paintRoll(painter);
     paintList(painter);
     paintVerifiable(painter);
 }
 
+// The logo and the title on a band across the top.
+void AudienceScreen::paintTop(QPainter& painter) const {
+    const int strip = topStripHeight();
+    if (strip == 0) {
+        return;
+    }
+    painter.fillRect(QRect(0, 0, width(), strip), bandColour());
+    if (const QRect logo = logoArea(); !logo.isEmpty()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(logo, m_logo);
+    }
+    if (const QRect title = titleArea(); !title.isEmpty()) {
+        painter.setPen(prizeColour());
+        const int pixels =
+            fittingPixelSize(m_label.font(), m_eventTitle, title.size(), title.height() * 8 / 10);
+        drawLine(painter, title, m_eventTitle, labelFont(pixels), Qt::AlignHCenter);
+    }
+}
+
 void AudienceScreen::paintRoll(QPainter& painter) const {
-    const QPalette& colours = m_label.palette();
-    painter.fillRect(rollBox(), colours.color(QPalette::Window));
-    painter.setPen(colours.color(QPalette::WindowText));
     if (!m_prize.isEmpty()) {
+        if (const QRect picture = prizePictureArea(); !picture.isEmpty()) {
+            painter.drawPixmap(picture.topLeft(),
+                               scaledPicture(prizePicture(m_prize), picture.size()));
+        }
+        painter.setPen(prizeColour());
         drawLine(painter, prizeArea(), m_prize, prizeFont(), Qt::AlignHCenter);
     }
+    painter.setPen(textColour());
     drawLine(painter, rollArea(), m_rollText, rollFont(), Qt::AlignHCenter);
+}
+
+QRect AudienceScreen::headingArea() const {
+    const QRect box = listBox();
+    const int pad = static_cast<int>(box.height() * kPadding / 2);
+    return {box.left() + pad, box.top() + pad, box.width() - 2 * pad,
+            static_cast<int>(box.height() * kHeadingHeight) - pad};
+}
+
+// The picture keeps a heading's height at the left of its text; the text stays centred.
+QRect AudienceScreen::roundPrizePictureArea() const {
+    const QImage picture = prizePicture(m_roundPrize);
+    if (m_list.heading.isEmpty() || picture.isNull()) {
+        return {};
+    }
+    const QRect heading = headingArea();
+    const int side = heading.height();
+    const QRect text = heading.adjusted(side + side / 4, 0, -side - side / 4, 0);
+    const int pixels =
+        fittingPixelSize(m_label.font(), m_list.heading, text.size(), m_list.pixelSize);
+    const QFontMetricsF metrics(labelFont(pixels));
+    const int textLeft =
+        text.center().x() - static_cast<int>(metrics.horizontalAdvance(m_list.heading) / 2);
+    QRect fitted = audience::fitRect(picture.size(), QRect(0, heading.top(), side, side));
+    fitted.moveRight(textLeft - side / 4);
+    return fitted;
 }
 
 void AudienceScreen::paintList(QPainter& painter) const {
     if (m_list.cells.isEmpty()) {
         return;
     }
-    const QPalette& colours = m_label.palette();
     const QRect box = listBox();
     const int pad = static_cast<int>(box.height() * kPadding / 2);
     // The panel holds the names with a margin, the heading's line included.
@@ -361,19 +657,25 @@ void AudienceScreen::paintList(QPainter& painter) const {
     for (const QRect& cell : m_list.cells) {
         panel |= cell;
     }
-    const QRect heading(box.left() + pad, box.top() + pad, box.width() - 2 * pad,
-                        static_cast<int>(box.height() * kHeadingHeight) - pad);
     if (!m_list.heading.isEmpty()) {
         panel = box;
     }
     painter.fillRect(panel.adjusted(-m_list.pixelSize, -pad, m_list.pixelSize, pad) & box,
-                     colours.color(QPalette::Window));
-    painter.setPen(colours.color(QPalette::WindowText));
+                     bandColour());
     if (!m_list.heading.isEmpty()) {
+        QRect heading = headingArea();
+        if (const QRect picture = roundPrizePictureArea(); !picture.isEmpty()) {
+            painter.drawPixmap(picture.topLeft(),
+                               scaledPicture(prizePicture(m_roundPrize), picture.size()));
+            const int side = heading.height();
+            heading.adjust(side + side / 4, 0, -side - side / 4, 0);
+        }
+        painter.setPen(prizeColour());
         const int pixels =
             fittingPixelSize(m_label.font(), m_list.heading, heading.size(), m_list.pixelSize);
         drawLine(painter, heading, m_list.heading, labelFont(pixels), Qt::AlignHCenter);
     }
+    painter.setPen(textColour());
     const QFont font = labelFont(m_list.pixelSize);
     for (qsizetype i = 0; i < m_list.cells.size(); ++i) {
         drawWinner(painter, m_list.cells[i], m_list.texts[i], m_list.absent[i], font,
@@ -384,18 +686,21 @@ void AudienceScreen::paintList(QPainter& painter) const {
 // The panel fills the list's place, a line each, as large as the longest allows; the
 // footer keeps to the bottom margin.
 void AudienceScreen::paintVerifiable(QPainter& painter) const {
-    const QPalette& colours = m_label.palette();
     if (m_winners.isEmpty() && !m_verifiablePanel.isEmpty()) {
         const QRect box = listBox();
-        painter.fillRect(box, colours.color(QPalette::Window));
-        painter.setPen(colours.color(QPalette::WindowText));
+        painter.fillRect(box, bandColour());
+        painter.setPen(textColour());
         audience::drawPanelLines(painter, box, m_verifiablePanel, m_label.font());
         return;
     }
     if (!m_winners.isEmpty() && !m_verifiableFooter.isEmpty()) {
         const int margin = static_cast<int>(height() * kMargin);
         const QRect footer(rollBox().left(), height() - margin, rollBox().width(), margin);
-        painter.setPen(m_mainWindow.palette().color(QPalette::WindowText));
+        const bool themed = audience::themeColours(m_look.theme).has_value();
+        if (!backgroundRect().isEmpty()) {
+            painter.fillRect(footer, bandColour());
+        }
+        painter.setPen(themed ? textColour() : m_mainWindow.palette().color(QPalette::WindowText));
         const int pixels =
             fittingPixelSize(m_label.font(), m_verifiableFooter, footer.size(), margin * 6 / 10);
         drawLine(painter, footer, m_verifiableFooter, labelFont(pixels), Qt::AlignHCenter);

@@ -1,17 +1,22 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
+#include <QImage>
 #include <QList>
+#include <QPixmap>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <span>
 
 #include "draw/draw_view.h"
 #include "output/verifiable_facts.h"
 #include "ui/main/audience_layout.h"
+#include "ui/main/audience_look.h"
 #include "ui/main/run_panel.h"
 #include "ui/repaint_pacer.h"
 
@@ -30,6 +35,8 @@ class RollLabel;
 // prize it was won for; a winner who gave the prize up stays listed, struck out and marked.
 // A procedure's round shows the place each person gets beside them, and a waiting list's
 // round each person's number on it (候补3).
+// The operator's look (audience_look.h) may put a theme's colours, a background picture, a
+// logo, the event's title and a picture per prize on it, with shaded bands behind the text.
 // Its own keys: F11 or Esc closes it, Up and Down turn the pages, B and "." blank it.
 // Start and Stop keys reach the draw through the main window's key preview.
 class AudienceScreen final : public QWidget, public RunPanel {
@@ -61,9 +68,22 @@ public:
     // listed, the footer under a round's list.
     void setVerifiable(const QStringList& panel, const QString& footer);
 
-    // Full screen on the audience's screen, with the keyboard.
+    // Full screen on the audience's screen, with the keyboard; reads the pictures.
     void open();
     bool isBlank() const { return m_blank; }
+
+    // The theme and which pictures and title show; the pictures are read again when open.
+    void setLook(const audience::Look& look);
+    audience::Look look() const { return m_look; }
+    // The folder the pictures are read from.
+    void setPictureFolder(const QString& folder);
+    QString pictureFolder() const { return m_pictureFolder; }
+    // The event's title, shown at the top when the look says so.
+    void setEventTitle(const QString& title);
+    // How a damaged picture is told, once each; without it, it is not told.
+    void setTeller(std::function<void(const QString&)> tell) { m_tell = std::move(tell); }
+    // Reads the background, the logo and the prizes' pictures on show again.
+    void readPictures();
 
     // Where and how things are drawn (test hooks).
     ListLayout listLayout() const { return m_list; }
@@ -75,6 +95,11 @@ public:
     QFont prizeFont() const;
     QScreen* chosenScreen() const;
     QStringList verifiablePanel() const { return m_verifiablePanel; }
+    QRect backgroundRect() const; // where the background picture is drawn; empty without
+    QRect logoArea() const;
+    QRect titleArea() const;             // empty without a title on show
+    QRect prizePictureArea() const;      // beside the prize being drawn; empty without
+    QRect roundPrizePictureArea() const; // beside the listed round's heading; empty without
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -88,13 +113,26 @@ private:
     void placeOnScreen();
     void turnPage(int step);
     void layOutList();
+    QRect content() const;
+    int topStripHeight() const;
     QRect rollBox() const;
     QRect listBox() const;
     QRect rollBoxInside() const;
+    QRect headingArea() const;
     QFont labelFont(int pixelSize) const;
     void paintRoll(QPainter& painter) const;
     void paintList(QPainter& painter) const;
     void paintVerifiable(QPainter& painter) const;
+    void paintTop(QPainter& painter) const;
+    const QPixmap& backdrop();
+    QColor backColour() const;
+    QColor textColour() const;
+    QColor prizeColour() const;
+    QColor bandColour() const;
+    void readPrizePicture(const QString& prize);
+    QImage prizePicture(const QString& prize) const;
+    QPixmap scaledPicture(const QImage& image, QSize size) const;
+    void tellDamaged(const audience::Picture& picture, bool background);
     bool rollAlone() const { return m_winners.isEmpty() && m_verifiablePanel.isEmpty(); }
     void showListedRound(QList<Winner> winners, const QString& prize);
     void showVerifiableFacts();
@@ -111,6 +149,19 @@ private:
     std::optional<output::VerifiableFacts> m_verifiableFacts;
     QStringList m_witnessParts;
     bool m_blank = false;
+    audience::Look m_look;
+    QString m_pictureFolder;
+    QString m_eventTitle;
+    std::function<void(const QString&)> m_tell;
+    QStringList m_told; // damaged pictures already told
+    QImage m_background;
+    QImage m_logo;
+    QHash<QString, QImage> m_prizePictures; // null: none
+    // The background, the top strip and the rolling text's band, drawn once per layout, so
+    // that painting while rolling copies them.
+    QPixmap m_backdrop;
+    QString m_backdropKey;
+    mutable QHash<QString, QPixmap> m_scaled; // prize pictures at the size drawn
     RepaintPacer m_pacer{*this};
 };
 

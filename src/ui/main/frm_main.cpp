@@ -64,6 +64,7 @@ FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
     m_panels = {m_ui.Txt_Results, m_prizeBar, m_audience};
     setUpVerifiable();
     setUpColumns();
+    setUpLook();
     setTabOrder();
     connectHandlers();
     m_ui.Txt_Results->setFocus(Qt::OtherFocusReason);

@@ -70,6 +70,8 @@ public:
     // The audience view, full screen for a hall; F11 opens and closes it.
     AudienceScreen& audienceScreen() const { return *m_audience; }
     void toggleAudienceScreen();
+    // The operator's settings, for pages that keep their own choices there (LookPage).
+    SettingsFile& settingsFile() const { return *m_settings; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -105,6 +107,8 @@ private:
     void tellDamagedSettings();
     void openColumns();
     void publish();
+    // The audience view's look from the settings file (frm_main_look.cpp).
+    void setUpLook();
 
     // The verifiable draw's window and choice (frm_main_verifiable.cpp).
     void setUpVerifiable();

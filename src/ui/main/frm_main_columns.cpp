@@ -5,6 +5,7 @@
 #include "output/publication.h"
 #include "platform/services.h"
 #include "ui/main/appearance.h"
+#include "ui/main/audience_screen.h"
 #include "ui/main/columns_dialog.h"
 #include "ui/main/draw_wording.h"
 #include "ui/main/frm_main.h"
@@ -61,6 +62,7 @@ void FrmMain::openColumns() {
         }
     }
     m_event = dialog.event();
+    m_audience->setEventTitle(m_event.title);
     const bool written = m_settings->setValue(kColumnsKey, columnsToJson(kept)) &&
                          m_settings->setValue(kTitleKey, m_event.title) &&
                          m_settings->setValue(kPlaceKey, m_event.place);
