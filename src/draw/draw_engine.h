@@ -95,6 +95,11 @@ public:
     std::optional<AbsentChange> absentChange(int number);
     void changeAbsent(const AbsentChange& change);
 
+    // A rehearsal, chosen before Initialize and fixed for the run after it: its record is
+    // kept apart and never offered for continuing.
+    void setRehearsal(bool on);
+    bool rehearsal() const { return m_rehearsal; }
+
     // The verifiable draw, chosen before Initialize and fixed for the run once Initialize
     // succeeds.
     void setVerifiable(bool on);
@@ -204,6 +209,7 @@ private:
     std::optional<Procedure> m_procedure;
     std::optional<platform::Digest> m_drawKey; // an ordinary run's, recorded at its first round
     bool m_drawKeyRecorded = false;
+    bool m_rehearsal = false;
     std::vector<Pick> m_roundPicks;
     std::vector<ResultEntry> m_recoveredMovedUp; // who moved up while their line went unwritten
 };

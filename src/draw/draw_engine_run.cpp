@@ -322,6 +322,14 @@ void DrawEngine::changeAbsent(const AbsentChange& change) {
 
 // ---- The verifiable draw's seams ---------------------------------------------------------
 
+void DrawEngine::setRehearsal(bool on) {
+    if (m_state.CandidateCount() != 0) {
+        return;
+    }
+    m_rehearsal = on;
+    m_services.records.setRehearsal(on);
+}
+
 void DrawEngine::setVerifiable(bool on) {
     if (m_state.CandidateCount() != 0) {
         return;

@@ -21,7 +21,8 @@ constexpr char kBlank[] = "________________";
 } // namespace
 
 std::string publicationTitle(const Publication& publication) {
-    return publication.title.empty() ? kDefaultTitle : publication.title;
+    const std::string title = publication.title.empty() ? kDefaultTitle : publication.title;
+    return publication.rehearsal ? title + "（演练）" : title;
 }
 
 std::vector<PublicationLine> publicationLines(const Publication& publication) {

@@ -48,6 +48,7 @@ struct Publication {
     // A procedure's run: a 顺序 column before the shown ones, and its places' columns after.
     bool procedure = false;
     std::vector<std::string> placeColumns = {};
+    bool rehearsal = false; // the title says so: "…（演练）"
 };
 
 // The list drawn from, as the announcement names it.

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/failure.h"
 
@@ -28,6 +29,11 @@ public:
     ResultsOutput(const platform::AppInfo& app, platform::FileWriter& files,
                   platform::Printer& printer)
         : m_app(app), m_files(files), m_printer(printer) {}
+
+    // A rehearsal's files carry "（演练）" in their names, and its results text and
+    // announcement say so at the top, so that none is taken for a real run's.
+    void setRehearsal(bool rehearsal) { m_rehearsal = rehearsal; }
+    bool rehearsal() const { return m_rehearsal; }
 
     std::string filePath() const;
     std::string workbookPath() const;
@@ -58,12 +64,18 @@ public:
     platform::Outcome printCommitment(const std::string& sheet);
 
 private:
+    std::string pathOf(std::string_view fileName) const;
     platform::Outcome writeText(const draw::Results& results, const draw::RowFormat* format);
     platform::Outcome writePublicationPdf(const Publication& publication);
 
     const platform::AppInfo& m_app;
     platform::FileWriter& m_files;
     platform::Printer& m_printer;
+    bool m_rehearsal = false;
 };
+
+// "摇号结果.txt" as a rehearsal's file: "摇号结果（演练）.txt".
+std::string rehearsalName(std::string_view fileName);
+inline constexpr char kRehearsalMark[] = "（演练）";
 
 } // namespace kelvara::output

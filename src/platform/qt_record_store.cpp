@@ -130,6 +130,10 @@ FileRead readRegularFile(const QString& path, std::string& text) {
 
 QtRecordStore::QtRecordStore(std::function<std::string()> folder) : m_folder(std::move(folder)) {}
 
+std::string QtRecordStore::recordFolder() const {
+    return m_rehearsal ? m_folder() + '/' + kRehearsalFolderName : m_folder();
+}
+
 QtRecordStore::~QtRecordStore() = default;
 
 QtRecordStore::Locking QtRecordStore::lockFor(const QString& path, bool breakUnprovenLock) {
@@ -154,7 +158,7 @@ QtRecordStore::Locking QtRecordStore::lockFor(const QString& path, bool breakUnp
 Outcome QtRecordStore::create(const LocalDateTime& initialized) {
     m_lock.reset();
     m_path.clear();
-    const QString folder = QString::fromStdString(m_folder());
+    const QString folder = QString::fromStdString(recordFolder());
     if (Outcome failed = makeFolder(folder)) {
         failed->path =
             shownPath(folder + u'/' + QString::fromStdString(recordFileName(initialized)));
@@ -184,7 +188,7 @@ Outcome QtRecordStore::create(const LocalDateTime& initialized) {
 
 void QtRecordStore::addCheckerPage() {
     const QString folder =
-        m_path.isEmpty() ? QString::fromStdString(m_folder()) : QFileInfo(m_path).absolutePath();
+        m_path.isEmpty() ? QString::fromStdString(recordFolder()) : QFileInfo(m_path).absolutePath();
     QFile page(QStringLiteral(":/kelvara/") + QLatin1String(kCheckerPageName));
     if (!page.open(QIODevice::ReadOnly)) {
         return;
@@ -236,7 +240,7 @@ Outcome QtRecordStore::append(std::string_view text) {
 }
 
 std::optional<StoredRecord> QtRecordStore::newest() {
-    const QDir folder(QString::fromStdString(m_folder()));
+    const QDir folder(QString::fromStdString(recordFolder()));
     std::optional<RecordFileOrder> best;
     QString bestPath;
     const auto files = folder.entryInfoList(QDir::Files | QDir::System);
@@ -277,7 +281,7 @@ std::optional<StoredRecord> QtRecordStore::newest() {
 }
 
 std::vector<StoredRecord> QtRecordStore::all() {
-    const QDir folder(QString::fromStdString(m_folder()));
+    const QDir folder(QString::fromStdString(recordFolder()));
     std::vector<std::pair<RecordFileOrder, QString>> found;
     for (const QFileInfo& info : folder.entryInfoList(QDir::Files | QDir::System)) {
         const auto order = recordFileOrder(info.fileName().toStdString());

@@ -27,13 +27,17 @@ public:
     Outcome append(std::string_view text) override;
     std::optional<StoredRecord> newest() override;
     std::vector<StoredRecord> all() override;
+    void setRehearsal(bool rehearsal) override { m_rehearsal = rehearsal; }
     void addCheckerPage() override;
 
 private:
+    std::string recordFolder() const;
+
     enum class Locking { Locked, HeldHere, Failed };
     Locking lockFor(const QString& path, bool breakUnprovenLock);
 
     std::function<std::string()> m_folder;
+    bool m_rehearsal = false;
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;
 };

@@ -16,6 +16,8 @@ namespace kelvara::platform {
 inline constexpr char kRecordFolderName[] = "摇号记录";
 // The offline page that re-checks a verifiable run's record, kept beside the records.
 inline constexpr char kCheckerPageName[] = "kelvara-verify.html";
+// A rehearsal's records, in a folder of their own inside the record folder.
+inline constexpr char kRehearsalFolderName[] = "演练";
 
 std::string recordFileName(const LocalDateTime& initialized, int number = 1);
 
@@ -66,6 +68,10 @@ public:
     // Every record of the folder that is a regular file, oldest first; one too large is
     // listed without its text.
     virtual std::vector<StoredRecord> all() = 0;
+
+    // From now on, the records of a rehearsal (true) or of real runs: a rehearsal's are kept
+    // in the record folder's own folder 演练, where nothing looks for a run to continue.
+    virtual void setRehearsal(bool rehearsal) = 0;
 
     // Puts the checker page beside the current record unless it is there already, so the
     // folder handed to a verifier is complete. Best effort: the draw goes on without it.

@@ -193,10 +193,19 @@ std::string FakeServices::digestOf(const std::string& path) {
     return digest.str();
 }
 
+std::string FakeRecordStore::folder() const {
+    std::string name = platform::kRecordFolderName;
+    return rehearsal ? name + '/' + platform::kRehearsalFolderName : name;
+}
+
+bool FakeRecordStore::inFolder(const std::string& path) const {
+    const std::string here = folder() + '/';
+    return path.starts_with(here) && path.find('/', here.size()) == std::string::npos;
+}
+
 platform::Outcome FakeRecordStore::create(const platform::LocalDateTime& initialized) {
     for (int number = 1;; ++number) {
-        const std::string path = std::string(platform::kRecordFolderName) + "/" +
-                                 platform::recordFileName(initialized, number);
+        const std::string path = folder() + "/" + platform::recordFileName(initialized, number);
         if (!failure.empty()) {
             return platform::Failure{platform::FailureKind::System, path, failure};
         }
@@ -233,18 +242,20 @@ platform::Outcome FakeRecordStore::append(std::string_view text) {
 }
 
 std::optional<platform::StoredRecord> FakeRecordStore::newest() {
-    if (files.empty()) {
+    std::vector<platform::StoredRecord> records = all();
+    if (records.empty()) {
         return std::nullopt;
     }
-    const auto& [path, file] = *files.rbegin();
-    return platform::StoredRecord{path, file.text, file.live || path == current, file.foreignHost,
-                                  false};
+    return records.back();
 }
 
 std::vector<platform::StoredRecord> FakeRecordStore::all() {
     std::vector<platform::StoredRecord> records;
     for (const auto& [path, file] : files) {
-        records.push_back({path, file.text, file.live || path == current, file.foreignHost, false});
+        if (inFolder(path)) {
+            records.push_back(
+                {path, file.text, file.live || path == current, file.foreignHost, false});
+        }
     }
     return records;
 }

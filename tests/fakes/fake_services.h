@@ -70,11 +70,15 @@ public:
     std::optional<platform::StoredRecord> newest() override;
     std::vector<platform::StoredRecord> all() override;
     void addCheckerPage() override { checkerPages.push_back(current); }
+    void setRehearsal(bool on) override { rehearsal = on; }
+    std::string folder() const;
+    bool inFolder(const std::string& path) const;
 
     std::map<std::string, File> files;     // by path; names sort by their time
     std::string current;                   // the record that append() writes to
     std::string failure;                   // when set, create and append fail with this reason
     std::vector<std::string> checkerPages; // the records the checker page was put beside
+    bool rehearsal = false;
 };
 
 // Services for tests without a toolkit: files are read as UTF-8 from the real file

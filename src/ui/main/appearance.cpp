@@ -239,15 +239,21 @@ void Appearance::Opt_Size_Click(int index) {
     m_windowUi.Lbl_Roll->setGeometry(across.x(), g.y(), across.width(), g.height());
 }
 
+bool Appearance::isNarrow() const {
+    return Twips::toPixels(outerWidthTwips(m_window)) < Twips::toPixels(kNarrowBelow);
+}
+
+bool Appearance::isShort() const {
+    return Twips::toPixels(outerHeightTwips(m_window)) < Twips::toPixels(kShortBelow);
+}
+
 void Appearance::Cmd_Size_H_Click() {
-    const bool narrow = Twips::toPixels(outerWidthTwips(m_window)) < Twips::toPixels(kNarrowBelow);
-    setOuterWidthTwips(m_window, narrow ? kWideWidth : kNarrowWidth);
+    setOuterWidthTwips(m_window, isNarrow() ? kWideWidth : kNarrowWidth);
     keepResizable();
 }
 
 void Appearance::Cmd_Size_V_Click() {
-    const bool low = Twips::toPixels(outerHeightTwips(m_window)) < Twips::toPixels(kShortBelow);
-    setOuterHeightTwips(m_window, low ? kTallHeight : kShortHeight);
+    setOuterHeightTwips(m_window, isShort() ? kTallHeight : kShortHeight);
     keepResizable();
 }
 

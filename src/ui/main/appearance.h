@@ -22,6 +22,9 @@ public:
     Appearance(QWidget& window, const FrmMainUi& windowUi);
 
     const SettingsPanelUi& ui() const { return m_ui; }
+    // The window's size as the size buttons see it: each switches to the other.
+    bool isNarrow() const;
+    bool isShort() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

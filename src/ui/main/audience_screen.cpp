@@ -586,6 +586,35 @@ void AudienceScreen::paintEvent(QPaintEvent* event) {
     paintRoll(painter);
     paintList(painter);
     paintVerifiable(painter);
+    paintRehearsal(painter);
+}
+
+void AudienceScreen::setRehearsal(bool rehearsal) {
+    m_rehearsal = rehearsal;
+    update();
+}
+
+QRect AudienceScreen::rehearsalArea() const {
+    if (!m_rehearsal) {
+        return {};
+    }
+    const int high = std::max(24, height() / 12);
+    const int wide = high * 2;
+    return {width() - wide - high / 4, high / 4, wide, high};
+}
+
+// Black on yellow, readable on any theme or picture.
+void AudienceScreen::paintRehearsal(QPainter& painter) const {
+    const QRect area = rehearsalArea();
+    if (area.isEmpty()) {
+        return;
+    }
+    painter.fillRect(area, QColor(255, 212, 0));
+    painter.setPen(Qt::black);
+    const QString mark = QStringLiteral("演练");
+    const int pixels =
+        fittingPixelSize(m_label.font(), mark, QSizeF(area.size()) * 0.8, area.height());
+    drawLine(painter, area, mark, labelFont(pixels), Qt::AlignHCenter);
 }
 
 // The logo and the title on a band across the top.

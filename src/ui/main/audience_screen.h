@@ -68,6 +68,10 @@ public:
     // listed, the footer under a round's list.
     void setVerifiable(const QStringList& panel, const QString& footer);
 
+    // A rehearsal: "演练" stands in the top right corner, over everything else.
+    void setRehearsal(bool rehearsal);
+    QRect rehearsalArea() const; // empty when it is no rehearsal
+
     // Full screen on the audience's screen, with the keyboard; reads the pictures.
     void open();
     bool isBlank() const { return m_blank; }
@@ -123,6 +127,7 @@ private:
     void paintRoll(QPainter& painter) const;
     void paintList(QPainter& painter) const;
     void paintVerifiable(QPainter& painter) const;
+    void paintRehearsal(QPainter& painter) const;
     void paintTop(QPainter& painter) const;
     const QPixmap& backdrop();
     QColor backColour() const;
@@ -149,6 +154,7 @@ private:
     std::optional<output::VerifiableFacts> m_verifiableFacts;
     QStringList m_witnessParts;
     bool m_blank = false;
+    bool m_rehearsal = false;
     audience::Look m_look;
     QString m_pictureFolder;
     QString m_eventTitle;

@@ -24,6 +24,7 @@
 #include "ui/main/results_box.h"
 #include "ui/main/roll_label.h"
 #include "ui/main/run_panel.h"
+#include "ui/main/kept_appearance.h"
 #include "ui/main/settings_file.h"
 #include "ui/twips.h"
 #include "ui/window_helpers.h"
@@ -65,12 +66,14 @@ FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
     setUpVerifiable();
     setUpColumns();
     setUpLook();
+    setUpOptions();
     setTabOrder();
     connectHandlers();
     m_ui.Txt_Results->setFocus(Qt::OtherFocusReason);
     centreOnScreen(*this);
 
     Form_Load();
+    m_keptAppearance->restoreControls();
     m_keyPreview->setClickerWindow(m_audience);
 }
 
@@ -108,7 +111,8 @@ void FrmMain::setTabOrder() {
                               m_ui.Cmd_Size_H,
                               panel.Check_Title,
                               panel.Check_Verifiable,
-                              panel.Cmd_Columns};
+                              panel.Cmd_Columns,
+                              panel.Cmd_Options};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         QWidget::setTabOrder(order[i - 1], order[i]);
     }

@@ -26,6 +26,7 @@ namespace kelvara::ui {
 class Appearance;
 class AudienceScreen;
 class FrmAbout;
+class KeptAppearance;
 class KeyPreview;
 class PrizeBar;
 class RunPanel;
@@ -110,6 +111,13 @@ private:
     // The audience view's look from the settings file (frm_main_look.cpp).
     void setUpLook();
 
+    // The options: the rehearsal, the audience view's look, the sound; the main window's
+    // appearance kept (frm_main_options.cpp).
+    void setUpOptions();
+    void openOptions();
+    void setRehearsal(bool rehearsal);
+    void tellSettingsNotWritten();
+
     // The verifiable draw's window and choice (frm_main_verifiable.cpp).
     void setUpVerifiable();
     void openVerifiableWindow();
@@ -142,6 +150,8 @@ private:
     std::unique_ptr<SettingsFile> m_settings; // kept in the data folder
     bool m_settingsDamaged = false;           // to tell once the window is up
     EventFacts m_event;
+    KeptAppearance* m_keptAppearance = nullptr;
+    bool m_settingsNotWrittenTold = false;
 };
 
 } // namespace kelvara::ui

@@ -11,6 +11,7 @@
 #include "ui/main/appearance.h"
 #include "ui/main/draw_wording.h"
 #include "ui/main/frm_main.h"
+#include "ui/main/kept_appearance.h"
 #include "ui/main/key_preview.h"
 #include "ui/window_helpers.h"
 
@@ -67,6 +68,8 @@ void FrmMain::showEvent(QShowEvent* event) {
         m_shownBefore = true;
         // Asked once the window is on the screen, so the question has it behind it.
         QTimer::singleShot(0, this, [this] {
+            m_keptAppearance->restoreWindow();
+            m_keptAppearance->keepChanges();
             tellDamagedSettings();
             offerToContinue();
         });

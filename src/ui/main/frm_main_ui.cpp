@@ -1,6 +1,7 @@
 #include "frm_main_ui.h"
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -59,6 +60,13 @@ void FrmMainUi::setupUi(QWidget& window) {
     Cmd_Print = button(builder, frmMainPlace("Cmd_Print"));
     Cmd_Save = button(builder, frmMainPlace("Cmd_Save"));
     Cmd_Exit = button(builder, frmMainPlace("Cmd_Exit"));
+    Lbl_Rehearsal = builder.add<QLabel>(frmMainPlace("Lbl_Rehearsal"));
+    Lbl_Rehearsal->setAlignment(Qt::AlignCenter);
+    Lbl_Rehearsal->setFont(boldFont(QStringLiteral("黑体"), 12));
+    Lbl_Rehearsal->setAutoFillBackground(true);
+    setRoleColour(Lbl_Rehearsal, QPalette::Window, QColor(255, 212, 0));
+    setRoleColour(Lbl_Rehearsal, QPalette::WindowText, Qt::black);
+    Lbl_Rehearsal->hide();
 
     Cmd_Size_V = button(builder, frmMainPlace("Cmd_Size_V"));
     Cmd_Size_H = button(builder, frmMainPlace("Cmd_Size_H"));

@@ -2,6 +2,7 @@
 
 class QFrame;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
@@ -26,6 +27,7 @@ struct FrmMainUi {
     QPushButton* Cmd_Print = nullptr;
     QPushButton* Cmd_Save = nullptr;
     QPushButton* Cmd_Exit = nullptr;
+    QLabel* Lbl_Rehearsal = nullptr; // shown in a rehearsal
     QPushButton* Cmd_Size_V = nullptr;
     QPushButton* Cmd_Size_H = nullptr;
     QTimer* Timer1 = nullptr;

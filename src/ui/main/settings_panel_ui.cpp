@@ -92,6 +92,9 @@ void SettingsPanelUi::addFrames(LayoutBuilder& builder) {
     Cmd_Columns = builder.add<QPushButton>(frmMainPlace("Cmd_Columns"));
     Cmd_Columns->setAutoDefault(false);
     Cmd_Columns->setFlat(true);
+    Cmd_Options = builder.add<QPushButton>(frmMainPlace("Cmd_Options"));
+    Cmd_Options->setAutoDefault(false);
+    Cmd_Options->setFlat(true);
 }
 
 // The rolling label's settings.

@@ -27,6 +27,7 @@ struct SettingsPanelUi {
     QPushButton* CmdAbout = nullptr;
     QCheckBox* Check_Verifiable = nullptr;
     QPushButton* Cmd_Columns = nullptr;
+    QPushButton* Cmd_Options = nullptr;
 
     QGroupBox* Frame_DuiQi = nullptr;
     QRadioButton* Opt_Align[3] = {};
