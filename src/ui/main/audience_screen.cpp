@@ -233,6 +233,12 @@ void AudienceScreen::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Down:
         turnPage(1);
         return;
+    case Qt::Key_F8:
+    case Qt::Key_M:
+        if (!event->isAutoRepeat()) {
+            emit muteKeyPressed();
+        }
+        return;
     case Qt::Key_B:
     case Qt::Key_Period:
         if (!event->isAutoRepeat()) {

@@ -30,8 +30,9 @@ class RollLabel;
 // prize it was won for; a winner who gave the prize up stays listed, struck out and marked.
 // A procedure's round shows the place each person gets beside them, and a waiting list's
 // round each person's number on it (候补3).
-// Its own keys: F11 or Esc closes it, Up and Down turn the pages, B and "." blank it.
-// Start and Stop keys reach the draw through the main window's key preview.
+// Its own keys: F11 or Esc closes it, Up and Down turn the pages, B and "." blank it, F8 and
+// M ask for the sound to be muted or heard again. Start and Stop keys reach the draw
+// through the main window's key preview.
 class AudienceScreen final : public QWidget, public RunPanel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AudienceScreen)
@@ -75,6 +76,9 @@ public:
     QFont prizeFont() const;
     QScreen* chosenScreen() const;
     QStringList verifiablePanel() const { return m_verifiablePanel; }
+
+signals:
+    void muteKeyPressed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "platform/services.h"
+#include "platform/sound_player.h"
 #include "ui/about/frm_about.h"
 #include "ui/main/appearance.h"
 #include "ui/main/audience_screen.h"
@@ -25,6 +26,7 @@
 #include "ui/main/roll_label.h"
 #include "ui/main/run_panel.h"
 #include "ui/main/settings_file.h"
+#include "ui/main/sound_cues.h"
 #include "ui/twips.h"
 #include "ui/window_helpers.h"
 
@@ -46,7 +48,7 @@ void enableTimer(QTimer* timer, bool enabled) {
 } // namespace
 
 FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
-                 output::ResultsOutput& output, QWidget* parent)
+                 output::ResultsOutput& output, platform::SoundPlayer* sound, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_services(services), m_engine(engine), m_output(output) {
@@ -64,6 +66,7 @@ FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
     m_panels = {m_ui.Txt_Results, m_prizeBar, m_audience};
     setUpVerifiable();
     setUpColumns();
+    setUpSound(sound);
     setTabOrder();
     connectHandlers();
     m_ui.Txt_Results->setFocus(Qt::OtherFocusReason);
@@ -280,8 +283,17 @@ void FrmMain::setRoundSizeText(std::string_view text) {
     m_ui.Txt_Num->setText(fromUtf8(text));
 }
 
+// The rolling timer runs exactly while a round rolls: its sound goes with it.
 void FrmMain::setTimer1Enabled(bool enabled) {
     enableTimer(m_ui.Timer1, enabled);
+    if (m_sound == nullptr) {
+        return;
+    }
+    if (enabled) {
+        m_sound->roundStarted();
+    } else {
+        m_sound->roundStopped();
+    }
 }
 
 void FrmMain::setTimer2Enabled(bool enabled) {
@@ -298,6 +310,9 @@ void FrmMain::showRun(const draw::RunView& run) {
     }
     for (RunPanel* const panel : m_panels) {
         panel->showRun(run);
+    }
+    if (m_sound != nullptr) { // not yet while the window is being built
+        m_sound->setPrize(fromUtf8(run.results.prizeName(run.currentPrize)));
     }
     updateAbsentAction();
 }
