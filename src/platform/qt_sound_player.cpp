@@ -86,8 +86,10 @@ private:
         apply();
         QObject::connect(m_player.get(), &QMediaPlayer::errorOccurred, m_player.get(),
                          [this](QMediaPlayer::Error, const QString& text) {
-                             reportOnce(text.isEmpty() ? std::string(kNotPlayable)
-                                                       : text.toStdString());
+                             // Qt's reason is the decoder's, in English: named after ours.
+                             reportOnce(text.isEmpty()
+                                            ? std::string(kNotPlayable)
+                                            : kNotPlayable + ("（" + text.toStdString() + "）"));
                          });
         QObject::connect(m_player.get(), &QMediaPlayer::mediaStatusChanged, m_player.get(),
                          [this](QMediaPlayer::MediaStatus status) {
