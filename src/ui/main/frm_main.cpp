@@ -76,7 +76,10 @@ FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
     m_keyPreview->setClickerWindow(m_audience);
 }
 
-FrmMain::~FrmMain() = default;
+// The sound cues go before the player and the settings they use, which are members here.
+FrmMain::~FrmMain() {
+    delete m_sound;
+}
 
 // The keyboard order of the design; labels and frames never take the focus, so only the
 // controls that do are chained.
