@@ -11,6 +11,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "platform/services.h"
 #include "platform/sound_player.h"
@@ -78,7 +79,7 @@ FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
 
 // The sound cues go before the player and the settings they use, which are members here.
 FrmMain::~FrmMain() {
-    delete m_sound;
+    delete std::exchange(m_sound, nullptr);
 }
 
 // The keyboard order of the design; labels and frames never take the focus, so only the
