@@ -5,7 +5,7 @@
 # Usage: sound_e2e_test.sh <kelvara> <bonus.txt>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 require_tools convert import
-export KELVARA_SOUND=null KELVARA_SOUND_LOG="$E2E_WORK/sound.log"
+export KELVARA_SOUND_LOG="$E2E_WORK/sound.log"
 printf '三等奖 2\r\n一等奖 1\r\n' >"$E2E_WORK/奖项.txt"
 mkdir "$E2E_WORK/声音"
 printf 'ID3' >"$E2E_WORK/声音/一等奖.mp3"
