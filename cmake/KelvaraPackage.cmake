@@ -24,10 +24,11 @@ endif()
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KELVARA_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-# The libraries come from the binary; Qt's screen plugins are loaded at run time, so the
-# package names them itself.
+# The libraries come from the binary; Qt's screen plugins and the GStreamer plugins that
+# decode and play the sounds are loaded at run time, so the package names them itself.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
 # Chinese glyphs, and Qt's own texts (such as file error reasons) in Chinese.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
 # Print hands the results file to lp.

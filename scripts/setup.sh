@@ -14,6 +14,7 @@ fi
 PACKAGES=(
     g++ cmake ninja-build make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
+    qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     libgtest-dev libgmock-dev libbenchmark-dev
     libxlsxwriter-dev libminizip-dev python3-openpyxl poppler-utils
     fonts-noto-cjk locales libc-l10n

@@ -5,6 +5,7 @@
 #include "kelvara_version.h"
 #include "output/results_output.h"
 #include "platform/qt_services.h"
+#include "platform/qt_sound_player.h"
 #include "platform/qt_translations.h"
 #include "ui/main/frm_main.h"
 
@@ -17,7 +18,8 @@ int main(int argc, char** argv) {
     kelvara::platform::QtServices services;
     kelvara::draw::DrawEngine engine(kelvara::draw::drawServicesOf(services));
     kelvara::output::ResultsOutput output(services, services, services);
-    kelvara::ui::FrmMain window(services, engine, output);
+    const auto sound = kelvara::platform::makeSoundPlayer(services.appData().directory);
+    kelvara::ui::FrmMain window(services, engine, output, sound.get());
     services.setMainWindow(&window);
     window.show();
     return QApplication::exec();

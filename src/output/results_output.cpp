@@ -21,7 +21,8 @@ std::string rehearsalName(std::string_view fileName) {
 }
 
 std::string ResultsOutput::pathOf(std::string_view fileName) const {
-    return platform::appFilePath(m_app, m_rehearsal ? rehearsalName(fileName) : std::string(fileName));
+    return platform::appFilePath(m_app,
+                                 m_rehearsal ? rehearsalName(fileName) : std::string(fileName));
 }
 
 std::string ResultsOutput::filePath() const {

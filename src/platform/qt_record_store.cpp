@@ -187,8 +187,8 @@ Outcome QtRecordStore::create(const LocalDateTime& initialized) {
 }
 
 void QtRecordStore::addCheckerPage() {
-    const QString folder =
-        m_path.isEmpty() ? QString::fromStdString(recordFolder()) : QFileInfo(m_path).absolutePath();
+    const QString folder = m_path.isEmpty() ? QString::fromStdString(recordFolder())
+                                            : QFileInfo(m_path).absolutePath();
     QFile page(QStringLiteral(":/kelvara/") + QLatin1String(kCheckerPageName));
     if (!page.open(QIODevice::ReadOnly)) {
         return;

@@ -32,8 +32,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Priority) == optional ]] || fail "Priority: $(field Priority)"
 [[ $(field Maintainer) =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || fail "Maintainer: $(field Maintainer)"
 depends=$(field Depends)
-# Computed from the binary, plus the screen plugins Qt loads at run time.
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libxlsxwriter4 libminizip1 qt6-qpa-plugins; do
+# Computed from the binary, plus the screen and sound plugins Qt loads at run time.
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libxlsxwriter4 libminizip1 qt6-qpa-plugins \
+    libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good; do
     [[ ", $depends," == *", $library"[\ ,]* ]] || fail "Depends lacks $library: $depends"
 done
 [[ ", $(field Recommends)," == *", fonts-noto-cjk,"* ]] || fail "Recommends: $(field Recommends)"

@@ -254,6 +254,7 @@ void FrmMainTest::tabOrder() {
                                   u"Check_Title"_s,
                                   u"Check_Verifiable"_s,
                                   u"Cmd_Columns"_s,
+                                  u"Cmd_Options"_s,
                                   u"Txt_Results"_s};
     QStringList visited;
     for (int i = 0; i < expected.size(); ++i) {

@@ -50,9 +50,10 @@ struct MainWindow {
 inline const QString kStart = QStringLiteral("开始&G");
 inline const QString kStop = QStringLiteral("停止&G");
 
-// A main window over a temporary program directory, shown and active.
+// A main window over a temporary program directory, shown and active; silent without a player.
 struct Session {
-    explicit Session(const std::string& bonus = {}) : services(dir.path().toStdString()) {
+    explicit Session(const std::string& bonus = {}, platform::SoundPlayer* sound = nullptr)
+        : services(dir.path().toStdString()) {
         if (!bonus.empty()) {
             QFile file(dir.filePath(QStringLiteral("bonus.txt")));
             file.open(QIODevice::WriteOnly);
@@ -60,7 +61,7 @@ struct Session {
         }
         engine = std::make_unique<draw::DrawEngine>(services.forDraw());
         output = std::make_unique<output::ResultsOutput>(services, services, services);
-        window = std::make_unique<ui::FrmMain>(services, *engine, *output);
+        window = std::make_unique<ui::FrmMain>(services, *engine, *output, sound);
         window->show();
         ok = QTest::qWaitForWindowActive(window.get());
     }

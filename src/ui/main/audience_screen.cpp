@@ -65,9 +65,9 @@ AudienceScreen::AudienceScreen(QWidget& mainWindow, RollLabel& label)
 // While a round is on show its own prize stands above it, not the next one to be drawn: a
 // hall reads the name above a winner as what they won. The next Start clears the round.
 void AudienceScreen::showRun(const draw::RunView& run) {
-    const QString roundPrize =
-        run.roundOnShow.empty() ? QString()
-                                : fromUtf8(run.results.prizeName(run.roundOnShow.front().prize));
+    const QString roundPrize = run.roundOnShow.empty()
+                                   ? QString()
+                                   : fromUtf8(run.results.prizeName(run.roundOnShow.front().prize));
     setPrize(run.roundOnShow.empty() ? fromUtf8(run.results.prizeName(run.currentPrize))
                                      : roundPrize);
     showListedRound(audience::winnersOf(run, run.roundOnShow), roundPrize);
@@ -352,6 +352,12 @@ void AudienceScreen::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Down:
         turnPage(1);
+        return;
+    case Qt::Key_F8:
+    case Qt::Key_M:
+        if (!event->isAutoRepeat()) {
+            emit muteKeyPressed();
+        }
         return;
     case Qt::Key_B:
     case Qt::Key_Period:

@@ -37,8 +37,9 @@ class RollLabel;
 // round each person's number on it (候补3).
 // The operator's look (audience_look.h) may put a theme's colours, a background picture, a
 // logo, the event's title and a picture per prize on it, with shaded bands behind the text.
-// Its own keys: F11 or Esc closes it, Up and Down turn the pages, B and "." blank it.
-// Start and Stop keys reach the draw through the main window's key preview.
+// Its own keys: F11 or Esc closes it, Up and Down turn the pages, B and "." blank it, F8 and
+// M ask for the sound to be muted or heard again. Start and Stop keys reach the draw
+// through the main window's key preview.
 class AudienceScreen final : public QWidget, public RunPanel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AudienceScreen)
@@ -104,6 +105,9 @@ public:
     QRect titleArea() const;             // empty without a title on show
     QRect prizePictureArea() const;      // beside the prize being drawn; empty without
     QRect roundPrizePictureArea() const; // beside the listed round's heading; empty without
+
+signals:
+    void muteKeyPressed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

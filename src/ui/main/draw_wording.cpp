@@ -335,6 +335,13 @@ std::string settingsNotWritten() {
            "，这次的设置在本程序退出后不会保留。请检查数据文件夹是否可写。";
 }
 
+std::string soundFailed(const QString& file, bool rolling, const std::string& reason) {
+    const std::string what = !file.isEmpty() ? "声音文件 " + file.toStdString()
+                             : rolling       ? std::string("内置的滚动声音")
+                                             : std::string("内置的停止声音");
+    return "无法播放" + what + "：" + reason + "，摇号照常进行，不再提示。";
+}
+
 std::string nothingToPublish() {
     return "还没有中签者，没有可以公示的结果。";
 }

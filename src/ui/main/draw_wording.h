@@ -40,6 +40,9 @@ std::string listProblems(std::span<const draw::ListProblem> problems, const std:
 // The settings file.
 std::string settingsDamaged();
 std::string settingsNotWritten();
+// A sound that did not play: the file, as the data folder names it, or without one the
+// built-in rolling sound or fanfare; told once, the draw goes on silently.
+std::string soundFailed(const QString& file, bool rolling, const std::string& reason);
 // The announcement: nothing to announce yet, and where it was written, asking to print it.
 inline constexpr char kPublishTitle[] = "公示";
 std::string nothingToPublish();

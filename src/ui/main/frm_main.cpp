@@ -11,21 +11,24 @@
 #include <QShortcut>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "platform/services.h"
+#include "platform/sound_player.h"
 #include "ui/about/frm_about.h"
 #include "ui/main/appearance.h"
 #include "ui/main/audience_screen.h"
 #include "ui/main/draw_wording.h"
 #include "ui/main/failure_wording.h"
 #include "ui/main/font_substitutions.h"
+#include "ui/main/kept_appearance.h"
 #include "ui/main/key_preview.h"
 #include "ui/main/prize_bar.h"
 #include "ui/main/results_box.h"
 #include "ui/main/roll_label.h"
 #include "ui/main/run_panel.h"
-#include "ui/main/kept_appearance.h"
 #include "ui/main/settings_file.h"
+#include "ui/main/sound_cues.h"
 #include "ui/twips.h"
 #include "ui/window_helpers.h"
 
@@ -47,7 +50,7 @@ void enableTimer(QTimer* timer, bool enabled) {
 } // namespace
 
 FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
-                 output::ResultsOutput& output, QWidget* parent)
+                 output::ResultsOutput& output, platform::SoundPlayer* sound, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_services(services), m_engine(engine), m_output(output) {
@@ -67,6 +70,7 @@ FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
     setUpColumns();
     setUpLook();
     setUpOptions();
+    setUpSound(sound);
     setTabOrder();
     connectHandlers();
     m_ui.Txt_Results->setFocus(Qt::OtherFocusReason);
@@ -77,7 +81,10 @@ FrmMain::FrmMain(platform::Services& services, draw::DrawEngine& engine,
     m_keyPreview->setClickerWindow(m_audience);
 }
 
-FrmMain::~FrmMain() = default;
+// The sound cues go before the player and the settings they use, which are members here.
+FrmMain::~FrmMain() {
+    delete std::exchange(m_sound, nullptr);
+}
 
 // The keyboard order of the design; labels and frames never take the focus, so only the
 // controls that do are chained.
@@ -285,8 +292,17 @@ void FrmMain::setRoundSizeText(std::string_view text) {
     m_ui.Txt_Num->setText(fromUtf8(text));
 }
 
+// The rolling timer runs exactly while a round rolls: its sound goes with it.
 void FrmMain::setTimer1Enabled(bool enabled) {
     enableTimer(m_ui.Timer1, enabled);
+    if (m_sound == nullptr) {
+        return;
+    }
+    if (enabled) {
+        m_sound->roundStarted();
+    } else {
+        m_sound->roundStopped();
+    }
 }
 
 void FrmMain::setTimer2Enabled(bool enabled) {
@@ -303,6 +319,9 @@ void FrmMain::showRun(const draw::RunView& run) {
     }
     for (RunPanel* const panel : m_panels) {
         panel->showRun(run);
+    }
+    if (m_sound != nullptr) { // not yet while the window is being built
+        m_sound->setPrize(fromUtf8(run.results.prizeName(run.currentPrize)));
     }
     updateAbsentAction();
 }

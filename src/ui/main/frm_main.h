@@ -19,7 +19,8 @@ class QShowEvent;
 
 namespace kelvara::platform {
 class Services;
-}
+class SoundPlayer;
+} // namespace kelvara::platform
 
 namespace kelvara::ui {
 
@@ -31,6 +32,7 @@ class KeyPreview;
 class PrizeBar;
 class RunPanel;
 class SettingsFile;
+class SoundCues;
 class VerifiableWindow;
 
 // The main window. Its controls are in m_ui (the settings panel in the appearance
@@ -43,8 +45,9 @@ class FrmMain final : public QWidget, public draw::DrawView, public draw::DrawNo
     Q_DISABLE_COPY_MOVE(FrmMain)
 
 public:
+    // Without a sound player, the window is silent.
     FrmMain(platform::Services& services, draw::DrawEngine& engine, output::ResultsOutput& output,
-            QWidget* parent = nullptr);
+            platform::SoundPlayer* sound = nullptr, QWidget* parent = nullptr);
     ~FrmMain() override;
 
     // DrawView
@@ -73,6 +76,9 @@ public:
     void toggleAudienceScreen();
     // The operator's settings, for pages that keep their own choices there (LookPage).
     SettingsFile& settingsFile() const { return *m_settings; }
+
+    // The draw's sounds, their mute (F8) and volume: what the sound settings page changes.
+    SoundCues& soundCues() const { return *m_sound; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -118,6 +124,9 @@ private:
     void setRehearsal(bool rehearsal);
     void tellSettingsNotWritten();
 
+    // The draw's sounds (frm_main_sound.cpp).
+    void setUpSound(platform::SoundPlayer* player);
+
     // The verifiable draw's window and choice (frm_main_verifiable.cpp).
     void setUpVerifiable();
     void openVerifiableWindow();
@@ -149,6 +158,8 @@ private:
     std::vector<RunPanel*> m_panels;          // every panel that shows the run
     std::unique_ptr<SettingsFile> m_settings; // kept in the data folder
     bool m_settingsDamaged = false;           // to tell once the window is up
+    std::unique_ptr<platform::SoundPlayer> m_silence; // the player of a window without sound
+    SoundCues* m_sound = nullptr;
     EventFacts m_event;
     KeptAppearance* m_keptAppearance = nullptr;
     bool m_settingsNotWrittenTold = false;

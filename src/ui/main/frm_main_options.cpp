@@ -11,12 +11,13 @@
 #include "ui/main/kept_appearance.h"
 #include "ui/main/look_page.h"
 #include "ui/main/options_dialog.h"
+#include "ui/main/sound_page.h"
 
 namespace kelvara::ui {
 
 void FrmMain::setUpOptions() {
-    m_keptAppearance = new KeptAppearance(*m_appearance, m_ui, *m_settings,
-                                          [this] { tellSettingsNotWritten(); });
+    m_keptAppearance =
+        new KeptAppearance(*m_appearance, m_ui, *m_settings, [this] { tellSettingsNotWritten(); });
     connect(m_appearance->ui().Cmd_Options, &QPushButton::clicked, this, &FrmMain::openOptions);
 }
 
@@ -27,6 +28,7 @@ void FrmMain::openOptions() {
     auto* look = new LookPage(*m_settings, *m_audience);
     connect(look, &LookPage::notWritten, this, &FrmMain::tellSettingsNotWritten);
     dialog.addPage(QStringLiteral("大屏幕"), look);
+    dialog.addPage(QStringLiteral("声音"), new SoundPage(*m_sound));
     dialog.exec();
 }
 

@@ -48,9 +48,8 @@ void clickButton(const QButtonGroup* group, const QJsonValue& id) {
 
 KeptAppearance::KeptAppearance(Appearance& appearance, const FrmMainUi& windowUi,
                                SettingsFile& settings, Teller notWritten)
-    : QObject(&appearance), m_appearance(appearance),
-      m_windowUi(windowUi), m_settings(settings), m_notWritten(std::move(notWritten)),
-      m_kept(settings.value(kKey).toObject()) {}
+    : QObject(&appearance), m_appearance(appearance), m_windowUi(windowUi), m_settings(settings),
+      m_notWritten(std::move(notWritten)), m_kept(settings.value(kKey).toObject()) {}
 
 void KeptAppearance::restoreControls() {
     const SettingsPanelUi& panel = m_appearance.ui();
@@ -63,7 +62,8 @@ void KeptAppearance::restoreControls() {
     };
     for (const auto& [bar, key] : bars) {
         const QJsonValue value = m_kept.value(key);
-        if (value.isDouble() && value.toInt() >= bar->minimum() && value.toInt() <= bar->maximum()) {
+        if (value.isDouble() && value.toInt() >= bar->minimum() &&
+            value.toInt() <= bar->maximum()) {
             bar->setValue(value.toInt());
         }
     }
@@ -119,9 +119,8 @@ void KeptAppearance::keepChanges() {
             [this](int id) { keep(kAlign, id); });
     connect(panel.Opt_Size_Group, &QButtonGroup::idClicked, this,
             [this](int id) { keep(kWidth, id); });
-    connect(panel.Check_Title, &QAbstractButton::clicked, this, [this, &panel] {
-        keep(kTitleBar, panel.Check_Title->checkState() == Qt::Checked);
-    });
+    connect(panel.Check_Title, &QAbstractButton::clicked, this,
+            [this, &panel] { keep(kTitleBar, panel.Check_Title->checkState() == Qt::Checked); });
     // After the appearance handlers, which were connected first, have resized the window.
     connect(m_windowUi.Cmd_Size_H, &QAbstractButton::clicked, this,
             [this] { keep(kWide, !m_appearance.isNarrow()); });

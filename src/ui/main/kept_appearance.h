@@ -27,8 +27,8 @@ public:
     using Teller = std::function<void()>;
 
     // notWritten runs when a change could not be written to the file.
-    KeptAppearance(Appearance& appearance, const FrmMainUi& windowUi,
-                   SettingsFile& settings, Teller notWritten);
+    KeptAppearance(Appearance& appearance, const FrmMainUi& windowUi, SettingsFile& settings,
+                   Teller notWritten);
 
     // The controls' kept values; the window's size and title bar once it is on the screen.
     void restoreControls();

@@ -106,8 +106,7 @@ bool KeyPreview::previewKey(QWidget* receiver, QEvent* event) {
     }
     if (!isGuarded(key->key())) {
         // Another key stops a held one repeating: the held key's next press is a new one.
-        if (event->type() == QEvent::KeyPress && !key->isAutoRepeat() &&
-            !isModifier(key->key())) {
+        if (event->type() == QEvent::KeyPress && !key->isAutoRepeat() && !isModifier(key->key())) {
             m_heldKeys.interrupt();
         }
         return false;
