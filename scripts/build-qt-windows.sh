@@ -55,14 +55,24 @@ MULTIMEDIA_OPTIONS=(
     -DCMAKE_DISABLE_FIND_PACKAGE_Qt6Widgets=ON
 )
 
-# Two changes to Qt Multimedia's build files, made in the unpacked tree (safe to repeat):
+# Changes to Qt Multimedia's sources for this build, made in the unpacked tree (safe to repeat):
 # - its video shaders are compiled with the host's qsb (Debian's qt6-shadertools-dev): ask for
 #   the host tools package instead of a cross-built Qt Shader Tools, which nothing links;
 # - Resonance Audio is built only for spatial audio, which alone uses it;
-# - Media Foundation's libraries are looked for by their lower-case names, as MinGW-w64 names them
-#   (libmf.a, not libMf.a); the installed Qt keeps this lookup for the programs that link it.
+# - Media Foundation's libraries and the Windows headers are named in lower case, as MinGW-w64
+#   names them (libmf.a, not libMf.a; mferror.h, not Mferror.h); the installed Qt keeps the
+#   libraries' lookup for the programs that link it;
+# - camera stills are saved on Qt's thread pool, not through Qt Concurrent, which qtbase here
+#   leaves out (the patch file beside this script).
+MULTIMEDIA_PATCH="$ROOT/scripts/qt-multimedia-image-capture-thread-pool.patch"
 patch_multimedia() {
     sed -i -E 's/^(find_library\(WMF_[A-Z0-9]+_LIBRARY )([A-Za-z0-9]+)/\1\L\2/' "$1/cmake/FindWMF.cmake"
+    { grep -rlE '^#include [<"][A-Z][A-Za-z0-9_]*\.h[>"]' "$1/src/multimedia/windows" \
+        "$1/src/plugins/multimedia/windows" || true; } |
+        xargs -r sed -i -E 's/^#include ([<"])([A-Z][A-Za-z0-9_]*\.h)([>"])/#include \1\L\2\3/'
+    if ! patch -R -p1 -s -f --dry-run -d "$1" <"$MULTIMEDIA_PATCH" >/dev/null; then
+        patch -p1 -s -d "$1" <"$MULTIMEDIA_PATCH"
+    fi
     sed -i 's/^find_package(Qt6 COMPONENTS ShaderTools)$/find_package(Qt6 COMPONENTS ShaderToolsTools)/' \
         "$1/src/multimedia/CMakeLists.txt"
     if grep -qx 'add_subdirectory(resonance-audio)' "$1/src/CMakeLists.txt"; then
@@ -86,6 +96,7 @@ MULTIMEDIA_DIGEST="$({
     echo "$MULTIMEDIA_VERSION"
     printf '%s\n' "${MULTIMEDIA_OPTIONS[@]}"
     declare -f patch_multimedia
+    cat "$MULTIMEDIA_PATCH"
     dpkg-query -W -f='${Version}\n' qt6-shadertools-dev
 } | sha256sum | cut -c1-12)"
 
