@@ -60,8 +60,8 @@ MULTIMEDIA_OPTIONS=(
 #   the host tools package instead of a cross-built Qt Shader Tools, which nothing links;
 # - Resonance Audio is built only for spatial audio, which alone uses it;
 # - Media Foundation's libraries and the Windows headers are named in lower case, as MinGW-w64
-#   names them (libmf.a, not libMf.a; mferror.h, not Mferror.h); the installed Qt keeps the
-#   libraries' lookup for the programs that link it;
+#   names them (libmf.a, not libMf.a; mferror.h, not Mferror.h); the installed FindWMF.cmake
+#   keeps the libraries' lookup for the programs that link the static plugin;
 # - camera stills are saved on Qt's thread pool, not through Qt Concurrent, which qtbase here
 #   leaves out (the patch file beside this script).
 MULTIMEDIA_PATCH="$ROOT/scripts/qt-multimedia-image-capture-thread-pool.patch"
@@ -163,13 +163,7 @@ rm -rf "$WORK/multimedia-build"
         nice -n 19 cmake --install "$WORK/multimedia-build"
 } >"$WORK/multimedia-build.log" 2>&1 ||
     report_failure "Qt Multimedia's cross build" "$WORK/multimedia-build.log"
-# A program linking the static Media Foundation plugin looks those libraries up again, with this
-# module, which Qt 6.4 does not install: beside Qt's own find modules.
-cp "$SOURCE/cmake/FindWMF.cmake" "$PREFIX/lib/cmake/Qt6/FindWMF.cmake"
-{
-    cat "$WORK/multimedia-build/install_manifest.txt"
-    echo "$PREFIX/lib/cmake/Qt6/FindWMF.cmake"
-} >"$PREFIX/.multimedia-files"
+cp "$WORK/multimedia-build/install_manifest.txt" "$PREFIX/.multimedia-files"
 echo "$MULTIMEDIA_DIGEST" >"$PREFIX/.multimedia-complete"
 rm -rf "$WORK/multimedia-build"
 echo "Qt Multimedia built in $((SECONDS - started)) s" >&2
