@@ -95,6 +95,7 @@ private:
     void Form_KeyPress(std::int16_t KeyAscii);
     void Cmd_Exit_Click();
     void offerToContinue();
+    void restoreWindowOnceFramed(int waitsLeft);
 
     void Cmd_Init_Click();
     void Cmd_Start_Click();

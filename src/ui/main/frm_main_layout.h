@@ -48,8 +48,6 @@ inline constexpr ControlPlace kFrmMainLayout[] = {
     // Beside the results frame's caption: the rehearsal, the audience view's look and sound.
     {"Cmd_Options", "Frame_Settings", 900, 3570, 1140, 270, "选项&O…",
      "演练（初始化之前选择）、大屏幕的画面与声音"},
-    // The rehearsal's mark, in the operations frame's free right end.
-    {"Lbl_Rehearsal", "Frame_Oper", 6450, 240, 450, 615, "演\n练", "这次是演练，不是正式摇号"},
 
     {"Frame_DuiQi", "Frame_Roll", 120, 240, 1335, 975, "对齐", ""},
     {"Opt_Align_0", "Frame_DuiQi", 120, 240, 855, 255, "左对齐", ""},

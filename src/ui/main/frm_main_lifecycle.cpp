@@ -2,10 +2,12 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
 
 #include "platform/services.h"
 #include "ui/main/appearance.h"
@@ -24,6 +26,8 @@ constexpr char kExitTitle[] = "退出";
 constexpr char kConfirmQuestion[] = "请再次确认关闭吗?";
 constexpr char kConfirmTitle[] = "确认退出";
 const QColor kRed(255, 0, 0);
+constexpr int kFrameWait = 20; // ms
+constexpr int kFrameWaits = 50;
 
 } // namespace
 
@@ -68,12 +72,25 @@ void FrmMain::showEvent(QShowEvent* event) {
         m_shownBefore = true;
         // Asked once the window is on the screen, so the question has it behind it.
         QTimer::singleShot(0, this, [this] {
-            m_keptAppearance->restoreWindow();
             m_keptAppearance->keepChanges();
+            restoreWindowOnceFramed(kFrameWaits);
             tellDamagedSettings();
             offerToContinue();
         });
     }
+}
+
+// The kept window size is an outer size: it waits for the window manager's frame, which comes
+// a moment after the window shows, or gives up waiting after a second (no frame at all).
+void FrmMain::restoreWindowOnceFramed(int waitsLeft) {
+    const QWindow* native = windowHandle();
+    const bool framed = native != nullptr && !native->frameMargins().isNull();
+    if (framed || waitsLeft <= 0 || QGuiApplication::platformName() == u"offscreen") {
+        m_keptAppearance->restoreWindow();
+        return;
+    }
+    QTimer::singleShot(kFrameWait, this,
+                       [this, waitsLeft] { restoreWindowOnceFramed(waitsLeft - 1); });
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {

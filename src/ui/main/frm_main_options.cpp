@@ -11,7 +11,9 @@
 #include "ui/main/kept_appearance.h"
 #include "ui/main/look_page.h"
 #include "ui/main/options_dialog.h"
+#include "ui/main/results_box.h"
 #include "ui/main/sound_page.h"
+#include "ui/window_helpers.h"
 
 namespace kelvara::ui {
 
@@ -36,8 +38,14 @@ void FrmMain::openOptions() {
 void FrmMain::setRehearsal(bool rehearsal) {
     m_engine.setRehearsal(rehearsal);
     m_output.setRehearsal(m_engine.rehearsal());
-    m_ui.Lbl_Rehearsal->setVisible(m_engine.rehearsal());
-    m_ui.Lbl_Rehearsal->raise();
+    QLabel* mark = m_ui.Lbl_Rehearsal;
+    mark->adjustSize();
+    const QRect inside = m_ui.Txt_Results->viewport()->geometry();
+    mark->move(inside.right() - mark->width() - 2, inside.top() + 2);
+    mark->setVisible(m_engine.rehearsal());
+    mark->raise();
+    setWindowTitle(versionCaption(m_services.appData(), "     -  ") +
+                   (m_engine.rehearsal() ? QStringLiteral("  【演练】") : QString()));
     m_audience->setRehearsal(m_engine.rehearsal());
 }
 

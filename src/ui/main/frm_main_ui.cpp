@@ -60,8 +60,13 @@ void FrmMainUi::setupUi(QWidget& window) {
     Cmd_Print = button(builder, frmMainPlace("Cmd_Print"));
     Cmd_Save = button(builder, frmMainPlace("Cmd_Save"));
     Cmd_Exit = button(builder, frmMainPlace("Cmd_Exit"));
-    Lbl_Rehearsal = builder.add<QLabel>(frmMainPlace("Lbl_Rehearsal"));
+    // The rehearsal's mark, in the results box's top right corner: in view whatever the
+    // window's size.
+    Lbl_Rehearsal = new QLabel(QStringLiteral("演练"), Txt_Results);
+    Lbl_Rehearsal->setObjectName(QStringLiteral("Lbl_Rehearsal"));
+    Lbl_Rehearsal->setToolTip(QStringLiteral("这次是演练，不是正式摇号"));
     Lbl_Rehearsal->setAlignment(Qt::AlignCenter);
+    Lbl_Rehearsal->setContentsMargins(8, 2, 8, 2);
     Lbl_Rehearsal->setFont(boldFont(QStringLiteral("黑体"), 12));
     Lbl_Rehearsal->setAutoFillBackground(true);
     setRoleColour(Lbl_Rehearsal, QPalette::Window, QColor(255, 212, 0));

@@ -86,14 +86,9 @@ void KeptAppearance::restoreList(QListWidget* list, const QString& key) {
     }
 }
 
+// The sizes first, against the frame the window has now; a title bar taken away afterwards
+// keeps the inner size, as it did when the operator took it away.
 void KeptAppearance::restoreWindow() {
-    const SettingsPanelUi& panel = m_appearance.ui();
-    if (const QJsonValue bar = m_kept.value(kTitleBar); bar.isBool()) {
-        // Once clicked the box only switches between checked and unchecked.
-        panel.Check_Title->setTristate(false);
-        panel.Check_Title->setChecked(!bar.toBool());
-        panel.Check_Title->click();
-    }
     if (const QJsonValue wide = m_kept.value(kWide);
         wide.isBool() && wide.toBool() == m_appearance.isNarrow()) {
         m_windowUi.Cmd_Size_H->click();
@@ -101,6 +96,13 @@ void KeptAppearance::restoreWindow() {
     if (const QJsonValue tall = m_kept.value(kTall);
         tall.isBool() && tall.toBool() == m_appearance.isShort()) {
         m_windowUi.Cmd_Size_V->click();
+    }
+    const SettingsPanelUi& panel = m_appearance.ui();
+    if (const QJsonValue bar = m_kept.value(kTitleBar); bar.isBool()) {
+        // Once clicked the box only switches between checked and unchecked.
+        panel.Check_Title->setTristate(false);
+        panel.Check_Title->setChecked(!bar.toBool());
+        panel.Check_Title->click();
     }
 }
 

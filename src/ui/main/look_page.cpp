@@ -55,7 +55,7 @@ LookPage::LookPage(SettingsFile& settings, AudienceScreen& view, QWidget* parent
     files->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* themeRow = new QFormLayout;
-    auto* themeLabel = new QLabel(QStringLiteral("大屏幕主题(&M)："), this);
+    auto* themeLabel = new QLabel(QStringLiteral("大屏幕主题(&E)："), this);
     themeLabel->setBuddy(m_theme);
     themeRow->addRow(themeLabel, m_theme);
     auto* layout = new QVBoxLayout(this);

@@ -2,9 +2,9 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace kelvara::ui {
@@ -13,9 +13,13 @@ OptionsDialog::OptionsDialog(bool rehearsal, bool rehearsalChoosable, QWidget* p
     : QDialog(parent) {
     setObjectName(QStringLiteral("OptionsDialog"));
     setWindowTitle(QStringLiteral("选项"));
-    m_pages = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(this);
+    // Sized to what the pages need, their wrapped notes whole.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    m_pages = new QTabWidget(this);
+    layout->addWidget(m_pages);
 
-    auto* rehearsalBox = new QGroupBox(QStringLiteral("演练"), this);
+    auto* rehearsalBox = new QWidget(this);
     auto* rehearsalLayout = new QVBoxLayout(rehearsalBox);
     m_rehearsal = new QCheckBox(QStringLiteral("这次是演练，不是正式摇号(&W)"), rehearsalBox);
     m_rehearsal->setObjectName(QStringLiteral("Check_Rehearsal"));
@@ -29,22 +33,18 @@ OptionsDialog::OptionsDialog(bool rehearsal, bool rehearsalChoosable, QWidget* p
     note->setWordWrap(true);
     rehearsalLayout->addWidget(m_rehearsal);
     rehearsalLayout->addWidget(note);
-    m_pages->addWidget(rehearsalBox);
+    rehearsalLayout->addStretch();
+    m_pages->addTab(rehearsalBox, QStringLiteral("演练"));
     connect(m_rehearsal, &QCheckBox::toggled, this, &OptionsDialog::rehearsalChosen);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("关闭"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    m_pages->addWidget(buttons);
+    layout->addWidget(buttons);
 }
 
 void OptionsDialog::addPage(const QString& heading, QWidget* page) {
-    auto* box = new QGroupBox(heading, this);
-    auto* layout = new QVBoxLayout(box);
-    page->setParent(box);
-    layout->addWidget(page);
-    // Above the dialog's buttons.
-    m_pages->insertWidget(m_pages->count() - 1, box);
+    m_pages->addTab(page, heading);
 }
 
 } // namespace kelvara::ui

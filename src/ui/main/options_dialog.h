@@ -3,7 +3,7 @@
 #include <QDialog>
 
 class QCheckBox;
-class QVBoxLayout;
+class QTabWidget;
 
 namespace kelvara::ui {
 
@@ -18,14 +18,14 @@ public:
     // `rehearsalChoosable` is false once the run has begun.
     OptionsDialog(bool rehearsal, bool rehearsalChoosable, QWidget* parent = nullptr);
 
-    // A page under a heading of its own, below those added before.
+    // A page on a tab of its own, after those added before.
     void addPage(const QString& heading, QWidget* page);
 
 signals:
     void rehearsalChosen(bool rehearsal);
 
 private:
-    QVBoxLayout* m_pages = nullptr;
+    QTabWidget* m_pages = nullptr;
     QCheckBox* m_rehearsal = nullptr;
 };
 
