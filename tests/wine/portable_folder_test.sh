@@ -85,6 +85,13 @@ wine reg add "$txt_key" /ve /d txtfile /f >/dev/null 2>&1 || fail "cannot associ
 wine reg add "$verb" /ve /d "cmd.exe /c copy /y \"%1\" \"$printed_win\"" /f >/dev/null 2>&1 ||
     fail "cannot set the print verb"
 
+# The player's requests, as wine may have no sound device; and a JPEG background for the
+# audience view, which the static program must decode.
+export KELVARA_SOUND_LOG
+KELVARA_SOUND_LOG=$(winepath -w "$work/sound.log" 2>/dev/null)
+mkdir "$folder/图片"
+convert -size 640x360 gradient:'#103070-#3070d0' -quality 85 "$folder/图片/背景.jpg"
+
 (cd "$folder" && exec wine kelvara.exe) >"$work/kelvara.log" 2>&1 &
 E2E_APP=$!
 wait_for 60 window_shown "$(main_title)" || fail "the main window did not appear"
@@ -101,6 +108,23 @@ press Return
 sleep 2
 import -window root "$shot"
 echo "screenshot: $shot"
+sounds=$(tr -d '\r' <"$work/sound.log" 2>/dev/null | paste -sd'|')
+[[ $sounds == *"loop builtin:roll|once builtin:fanfare"* ]] ||
+    fail "the player was not asked for the loop and the fanfare: '$sounds'"
+echo "sound OK: $sounds"
+
+# The audience view over the JPEG background: blue at its corner, and no message that the
+# picture could not be read.
+press F11
+wait_for 20 window_shown "摇号 - 观众画面" || fail "F11 opened no audience view"
+sleep 2
+window_shown "$E2E_PRODUCT" && fail "a message came up over the audience view"
+corner=$(import -window root -crop 1x1+4+1000 -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}')
+((16#${corner:5:2} > 16#${corner:1:2} + 30)) || fail "the audience view's corner is $corner, not the picture's blue"
+echo "JPEG background OK: corner $corner"
+press Escape
+wait_for 20 window_gone "摇号 - 观众画面" || fail "Escape left the audience view open"
+e2e_focus_main
 
 # Save writes the file before its confirmation appears.
 press alt+s
