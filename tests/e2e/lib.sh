@@ -346,18 +346,24 @@ type_digits() {
     done
 }
 main_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$E2E_MAIN" ]]; }
-# The window widened with Alt+H, 可验证摇号 ticked, Initialize; the run's window opens and
+# The window wide, 可验证摇号 ticked, Initialize; the run's window opens and
 # `record` names its record.
 verifiable_initialize() {
-    outer_geometry "$E2E_MAIN"
-    local narrow=$OUTER_WIDTH
-    widened() { outer_geometry "$E2E_MAIN" && ((OUTER_WIDTH > narrow)); }
-    press alt+h
-    wait_for 5 widened || fail "Alt+H did not widen the window"
+    e2e_widen
     press alt+y
     initialize
     wait_window 可验证摇号 >/dev/null
     record=$(newest_record)
+}
+# Widens the main window with Alt+H unless it is wide already (a start keeps the width the
+# operator chose last).
+e2e_widen() {
+    outer_geometry "$E2E_MAIN"
+    ((OUTER_WIDTH < $(px 9000))) || return 0
+    local narrow=$OUTER_WIDTH
+    widened() { outer_geometry "$E2E_MAIN" && ((OUTER_WIDTH > narrow)); }
+    press alt+h
+    wait_for 5 widened || fail "Alt+H did not widen the window"
 }
 # The witnesses' parts $@ keyed into their boxes from the first, and confirmed; the main
 # window takes the keyboard back.
