@@ -174,8 +174,7 @@ e2e_focus_main
 sleep 1
 # A verifiable draw this time: chosen in the widened window, the public input keyed into the
 # window that Initialize opens.
-press alt+h
-sleep 0.5
+e2e_widen
 press alt+y
 sleep 0.5
 press alt+i
